@@ -1,0 +1,2 @@
+// Placeholder until the program frame arrives.
+int main() { return 0; }

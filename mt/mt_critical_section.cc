@@ -1,0 +1,11 @@
+#include "mt/mt_critical_section.h"
+
+int32_t CMtCriticalSection::Lock() {
+  section_.lock();
+  return 0;
+}
+
+int32_t CMtCriticalSection::Unlock() {
+  section_.unlock();
+  return 0;
+}

@@ -1,0 +1,21 @@
+// Facts about the running process and its threads.
+//
+// Thread safety: every function may be called from any thread.
+#ifndef QUORVALE_PLATFORM_PROCESS_H_
+#define QUORVALE_PLATFORM_PROCESS_H_
+
+#include <string>
+
+namespace platform {
+
+// The full path of the running executable, or an empty text when it cannot be found.
+std::string executablePath();
+
+// Raises the calling thread to the highest scheduling priority the system grants (real-time FIFO
+// when permitted). Returns false, with lastError() set, when the system refuses; the thread then
+// keeps its priority.
+bool raiseCurrentThreadToTimeCritical();
+
+}  // namespace platform
+
+#endif  // QUORVALE_PLATFORM_PROCESS_H_
