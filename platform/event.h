@@ -78,6 +78,9 @@ class WaitableTimer final : public Waitable {
 // objects, a null object) with lastError() set.
 uint32_t waitAny(Waitable* const* objects, size_t count, uint32_t timeoutMs);
 
+// Test seam: the number of waits blocked on |object| at this moment.
+size_t waiterCountForTest(const Waitable& object);
+
 }  // namespace platform
 
 #endif  // QUORVALE_PLATFORM_EVENT_H_

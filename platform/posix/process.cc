@@ -1,0 +1,35 @@
+// POSIX implementation of the process facts.
+#include "platform/process.h"
+
+#include <errno.h>
+#include <pthread.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include "platform/error.h"
+
+namespace platform {
+
+std::string executablePath() {
+  char buffer[4096];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer));
+  if (n <= 0 || static_cast<size_t>(n) >= sizeof(buffer)) return std::string();
+  return std::string(buffer, static_cast<size_t>(n));
+}
+
+bool raiseCurrentThreadToTimeCritical() {
+  sched_param param{};
+  param.sched_priority = sched_get_priority_max(SCHED_FIFO);
+  if (param.sched_priority < 0) {
+    setLastError(static_cast<uint32_t>(errno));
+    return false;
+  }
+  int rc = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+  if (rc != 0) {
+    setLastError(static_cast<uint32_t>(rc));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform
