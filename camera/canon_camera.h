@@ -1,0 +1,224 @@
+// CCanonCamera: one opened camera. The constructor opens the SDK session and reads the device's
+// state; destruction closes the session. It holds the capture settings that scripts change, the
+// camera's UI lock (its CMtObject Lock/Unlock, nesting), shots with their buffer accounting, the
+// readers and writers of the seven named properties, and the handlers of the SDK's object, state
+// and property events (called on the backend's event thread).
+//
+// Ownership: created by CCanonInterface::NewCamera and owned by its caller; the camera owns its
+// SDK reference (released once by closeSession). The owning interface must outlive the camera.
+//
+// Thread safety: every operation may be called from any thread. lock_ (a recursive
+// CMtCriticalSection) guards every field marked "guarded by lock_", the SDK reference included;
+// SDK calls on the reference are made with lock_ held, except the final close and release, which
+// closeSession makes after detaching the reference. lock_ is never held while waiting on an event,
+// and the camera never calls its owner with lock_ held (lock order: interface lock, then lock_,
+// then the output lock). Handlers therefore never wait long on the script thread.
+// REQUIRES of the backend: no Eds* call on the camera waits for an event handler to finish.
+#ifndef QUORVALE_CAMERA_CANON_CAMERA_H_
+#define QUORVALE_CAMERA_CANON_CAMERA_H_
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "camera/canon_obj.h"
+#include "camera/eds.h"
+#include "mt/mt_critical_section.h"
+#include "mt/mt_event.h"
+#include "mt/mt_object.h"
+
+class CCanonInterface;
+class PropertyTable;
+class CodePairTable;
+
+// Codes the camera sets itself.
+constexpr EdsError kCameraNotAllocated = 0x3;     // the camera object could not be created
+constexpr EdsError kNameNotInTable = 0x7;         // a property name no table row has
+constexpr EdsError kNoSuchCamera = 0x80;          // no camera at an index, or no reference
+constexpr EdsError kSessionNotOpen = 0x2003;      // the session is not (or no longer) open
+constexpr EdsError kSdkNotInitialised = 0xA102;   // the SDK did not initialise
+
+// Capture setting defaults.
+constexpr uint32_t kDefaultShotTimeoutMs = 450;
+constexpr double kDefaultTimeMultiplier = 1.0;
+constexpr uint32_t kDefaultAllocBufferTimeoutMs = 5000;
+constexpr uint32_t kDefaultBufferSize = 5;
+
+constexpr size_t kMaxVolumes = 4;
+
+class CCanonCamera : public CCanonObj, public CMtObject {
+ public:
+  // Takes over |cameraRef| (may be null: the session then fails with 0x80) and opens the session.
+  // The outcome is in lastError() and sessionStatus() (0 = open). |owner| is told when the
+  // camera shuts down (may be null).
+  CCanonCamera(EdsCameraRef cameraRef, CCanonInterface* owner);
+  // closeSession().
+  ~CCanonCamera() override;
+
+  // --- Session and device state (canon_camera.cc) ---
+
+  // Unlocks the UI and closes an open session, then releases a held reference. Afterwards the
+  // session status is 0x2003 and the device and volume records are cleared. Idempotent.
+  virtual void closeSession();
+  void release() override { closeSession(); }
+
+  // With the session open copies the device record and returns 0; otherwise returns lastError()
+  // and leaves |record| as it was.
+  EdsError getDeviceInfo(EdsDeviceInfo* record);
+
+  // Re-reads up to four volumes and their sums. Returns the SDK code (0x2003 without a session).
+  EdsError updateVolumes();
+  // Total capacity and free space of writable volumes in bytes, and the free percentage (0.0
+  // when the capacity is 0); each re-reads the volumes first when they are not valid.
+  uint64_t getVolumeCapacity();
+  uint64_t getFreeSpace();
+  double getFreePercent();
+
+  // Re-reads the battery level. Returns the SDK code (0x2003 without a session).
+  EdsError updateBatteryLevel();
+  // The battery level 0-100, 101 for a reading above 100; re-read when not valid.
+  int32_t getBatteryLevel();
+
+  // Reads a 4-byte property value. Returns the SDK code (0x2003 without a session), kept in
+  // lastError(); *value is written only on success.
+  EdsError readProperty(EdsPropertyID property, EdsUInt32* value);
+
+  EdsError SendCommand(EdsCameraCommand command);
+  EdsError SendStatusCommand(EdsCameraStatusCommand command);
+
+  // The camera's UI lock, with a nesting count. The first level sends the UI lock status
+  // command; the level that brings the count to 0 sends the unlock. Both always return 0.
+  int32_t Lock() override;
+  int32_t Unlock() override;
+
+  // Capture settings; each setter returns the previous value. No range check.
+  uint32_t getShotTimeout();
+  uint32_t setShotTimeout(uint32_t ms);
+  double getTimeMultiplier();
+  double setTimeMultiplier(double multiplier);
+  uint32_t getAllocBufferTimeout();
+  uint32_t setAllocBufferTimeout(uint32_t ms);
+  uint32_t getBufferSize();
+  uint32_t setBufferSize(uint32_t count);
+
+  // Observers.
+  EdsError lastError();
+  void setLastError(EdsError code);
+  EdsError sessionStatus();
+  EdsCameraRef cameraRef();
+  uint32_t protocol();  // 0 = legacy protocol, else PTP
+  bool uiLocked();
+  uint32_t uiLockCount();
+  bool avCodeVariant();
+  bool tvCodeVariant();
+  uint32_t buffersInUse();
+  uint32_t volumeCount();
+  bool volumesValid() const { return volumesValid_.load(); }
+  bool batteryValid() const { return batteryValid_.load(); }
+
+  // --- Named properties (canon_camera_properties.cc) ---
+  // Setters: 7 when |name| is in no row (nothing sent, lastError() unchanged), 0x2003 without a
+  // session, else the SDK code of the write. Getters: fill |buffer| (|size| bytes, cleared first)
+  // with the value's display name ("?" or a decoded image quality for a value without a row) and
+  // return 0; on failure return the code and leave |buffer| untouched.
+  EdsError setTv(const char* name);
+  EdsError getTv(char* buffer, size_t size);
+  EdsError setAv(const char* name);
+  EdsError getAv(char* buffer, size_t size);
+  EdsError setISO(const char* name);
+  EdsError getISO(char* buffer, size_t size);
+  EdsError setImageQuality(const char* name);
+  EdsError getImageQuality(char* buffer, size_t size);
+  EdsError setAEMode(const char* name);
+  EdsError getAEMode(char* buffer, size_t size);
+  EdsError setDriveMode(const char* name);
+  EdsError getDriveMode(char* buffer, size_t size);
+  EdsError setMeteringMode(const char* name);
+  EdsError getMeteringMode(char* buffer, size_t size);
+
+  // --- Capture (canon_camera_capture.cc) ---
+
+  // Releases the shutter once and waits, bounded, for the shot to complete. Returns lastError()
+  // at the end (0 = shot taken). Runs on the script thread; does not watch the stop event.
+  virtual EdsError takePicture();
+
+  // --- SDK event handlers (canon_camera_events.cc), run on the backend's event thread ---
+  virtual EdsError OnStateShutdown();
+  virtual EdsError OnStateJobStatusChanged(EdsUInt32 data);
+  virtual EdsError OnStateWillSoonShutDown(EdsUInt32 seconds);
+  virtual EdsError OnStateShutDownTimerUpdate();
+  virtual EdsError OnStateCaptureError(EdsUInt32 error);
+  virtual EdsError OnStateBulbExposureTime(EdsUInt32 time);
+  virtual EdsError OnStateInternalError(EdsUInt32 data);
+  virtual EdsError OnObjectDirItemCreated(EdsBaseRef ref);
+  virtual EdsError OnObjectDirItemRemoved(EdsBaseRef ref);
+  virtual EdsError OnObjectDirItemInfoChanged(EdsBaseRef ref);
+  virtual EdsError OnObjectDirItemContentChanged(EdsBaseRef ref);
+  virtual EdsError OnObjectFolderUpdateItems(EdsBaseRef ref);
+  virtual EdsError OnObjectVolumeInfoChanged(EdsBaseRef ref);
+  virtual EdsError OnObjectVolumeUpdateItems(EdsBaseRef ref);
+  virtual EdsError OnObjectDirItemRequestTransfer(EdsBaseRef ref);
+  virtual EdsError OnObjectDirItemRequestTransferDT(EdsBaseRef ref);
+  virtual EdsError OnObjectDirItemCancelTransferDT(EdsBaseRef ref);
+  virtual EdsError OnPropertyDescChanged(EdsPropertyID property, EdsUInt32 param);
+  virtual EdsError OnPropertyChanged(EdsPropertyID property, EdsUInt32 param);
+
+  // A shot finished (error false) or failed (true): signals the waiting takePicture; a failed
+  // shot gives its buffer back.
+  virtual void onTakePictureCompletion(bool error);
+  // Takes one in-camera buffer, waiting up to the AllocBufferTimeout for one to be freed.
+  // Returns true when a buffer was taken.
+  virtual bool AllocCameraBuffer();
+  // Gives one buffer back (never below 0) and wakes a thread waiting for one at that moment.
+  virtual void FreeCameraBuffer();
+
+  // The SDK callbacks registered at session open, with the camera as context. OnObject owns
+  // |ref| and releases it once on every path; without a context each returns 0.
+  static EdsError OnObject(EdsObjectEvent event, EdsBaseRef ref, void* context);
+  static EdsError OnState(EdsStateEvent event, EdsUInt32 data, void* context);
+  static EdsError OnProperty(EdsPropertyEvent event, EdsPropertyID property, EdsUInt32 param,
+                             void* context);
+
+ private:
+  EdsError openSession();
+  void applyInitialSettings();
+  // REQUIRES: lock_ held. 0x2003 without a session; else resets propertyEvent_ and writes.
+  EdsError writeProperty(EdsPropertyID property, EdsUInt32 value);
+  EdsError setNamed(EdsPropertyID property, const PropertyTable& table, const char* name);
+  EdsError getNamed(EdsPropertyID property, const PropertyTable& table, char* buffer, size_t size,
+                    const char* unknownTrace);
+  EdsError setPaired(EdsPropertyID property, const PropertyTable& table,
+                     const CodePairTable& pairs, bool variant, const char* name);
+  EdsError invalidateVolumes();
+  bool isOpenLocked() const { return sessionStatus_ == 0; }
+
+  CMtCriticalSection lock_;
+  CCanonInterface* owner_;                 // guarded by lock_; emptied by closeSession
+  EdsError lastError_ = 0;                 // guarded by lock_
+  EdsError sessionStatus_ = kSessionNotOpen;  // guarded by lock_
+  EdsDeviceInfo deviceInfo_{};             // guarded by lock_
+  uint32_t protocol_ = 0;                  // guarded by lock_
+  EdsVolumeInfo volumes_[kMaxVolumes]{};   // guarded by lock_
+  std::atomic<bool> volumesValid_{false};  // written by handlers without lock_
+  uint32_t volumeCount_ = 0;               // guarded by lock_
+  uint64_t freeSpace_ = 0;                 // guarded by lock_
+  uint64_t capacity_ = 0;                  // guarded by lock_
+  uint32_t batteryLevel_ = 0;              // guarded by lock_
+  std::atomic<bool> batteryValid_{false};  // written by handlers without lock_
+  bool uiLocked_ = false;                  // guarded by lock_
+  uint32_t uiLockCount_ = 0;               // guarded by lock_
+  bool avCodeVariant_ = true;              // guarded by lock_
+  bool tvCodeVariant_ = true;              // guarded by lock_
+  uint32_t shotTimeout_ = kDefaultShotTimeoutMs;                // guarded by lock_
+  double timeMultiplier_ = kDefaultTimeMultiplier;              // guarded by lock_
+  uint32_t allocBufferTimeout_ = kDefaultAllocBufferTimeoutMs;  // guarded by lock_
+  uint32_t buffersInUse_ = 0;                                   // guarded by lock_
+  uint32_t bufferSize_ = kDefaultBufferSize;                    // guarded by lock_
+
+  // Auto-reset, thread-safe themselves: shot done, buffer freed, property changed.
+  CMtEvent shotDoneEvent_;
+  CMtEvent bufferFreedEvent_;
+  CMtEvent propertyEvent_;
+};
+
+#endif  // QUORVALE_CAMERA_CANON_CAMERA_H_
