@@ -2,11 +2,16 @@
 //
 // COM port n is the device /dev/ttyS<n-1>; a device path may also be given directly.
 //
+// Errors are system error codes recorded with setLastError() (see error.h); errorText() gives their
+// message.
+//
 // Thread safety: a SerialLine is used by one thread at a time (the script thread owns it).
+// setSerialLineOpenerForTest() must not race with openSerialLine().
 #ifndef QUORVALE_PLATFORM_SERIAL_PORT_H_
 #define QUORVALE_PLATFORM_SERIAL_PORT_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,7 +21,8 @@ class SerialLine {
  public:
   virtual ~SerialLine() = default;
 
-  // Reads the port's current settings. Returns false, with lastError() set, on failure.
+  // Reads the port's current settings and control-line state. Returns false, with lastError()
+  // set, on failure.
   virtual bool readState() = 0;
 
   // Asserts (true) or de-asserts (false) the RTS line at once, keeping every other setting as
@@ -24,14 +30,24 @@ class SerialLine {
   virtual bool setRts(bool asserted) = 0;
 };
 
-// The device path of COM port |comNumber| ("/dev/ttyS<n-1>").
+// The device path of COM port |comNumber| ("/dev/ttyS<n-1>"). COM0 has no device: it maps to
+// "/dev/ttyS-1", a name no driver creates, so opening it fails like any missing device.
 std::string comPortDevicePath(uint32_t comNumber);
 
-// Opens |devicePath| for reading and writing, exclusively, keeping its line settings (speed,
-// framing) and switching it to binary (raw) mode. Does not touch RTS: the caller de-asserts it with
+// Opens |devicePath| for reading and writing, exclusively: a line that another program (or another
+// SerialLine) holds exclusively is refused with EBUSY, and while this object lives other opens are
+// refused the same way. Keeps the line's speed and framing, switches it to binary (raw) mode with
+// no hardware handshake (so RTS follows setRts alone) and ignores the modem's carrier line.
+// Does not touch RTS itself: the system may raise it on open, so the caller de-asserts it with
 // readState() and setRts(false). Returns null, with lastError() set, when the device cannot be
-// opened or is not a terminal. The line is closed when the object is destroyed.
+// opened or is not a terminal (ENOTTY). The line is closed when the object is destroyed.
+// A test opener, when installed, answers instead.
 std::unique_ptr<SerialLine> openSerialLine(const std::string& devicePath);
+
+// Test seam: openSerialLine() calls |opener| instead of opening a device (an empty function
+// restores the real one).
+using SerialLineOpener = std::function<std::unique_ptr<SerialLine>(const std::string& devicePath)>;
+void setSerialLineOpenerForTest(SerialLineOpener opener);
 
 }  // namespace platform
 
