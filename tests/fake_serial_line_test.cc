@@ -1,0 +1,70 @@
+#include "tests/fake_serial_line.h"
+
+#include <cerrno>
+
+#include <gtest/gtest.h>
+
+#include "platform/error.h"
+
+namespace {
+
+TEST(FakeSerialLineTest, RecordsAPulseThroughAnOwnedHandle) {
+  FakeSerialLine line;
+  {
+    std::unique_ptr<platform::SerialLine> port = line.newHandle();
+    EXPECT_TRUE(port->readState());
+    EXPECT_TRUE(port->setRts(true));
+    EXPECT_TRUE(line.rts());
+    EXPECT_TRUE(port->setRts(false));
+  }
+  EXPECT_EQ("readState\nsetRts(1)\nsetRts(0)\nclose\n", line.journal());
+  EXPECT_FALSE(line.rts());
+
+  std::vector<FakeSerialLine::Call> calls = line.calls();
+  ASSERT_EQ(4u, calls.size());
+  EXPECT_EQ(FakeSerialLine::kRtsOn, calls[1].op);
+  for (size_t i = 1; i < calls.size(); ++i) EXPECT_LE(calls[i - 1].at, calls[i].at);
+}
+
+TEST(FakeSerialLineTest, PlannedFailuresHitTheChosenCallOnce) {
+  FakeSerialLine line;
+  line.failNext(FakeSerialLine::kRtsOff, EIO);
+  line.failNext(FakeSerialLine::kReadState, EBADF);
+
+  platform::setLastError(0);
+  EXPECT_FALSE(line.readState());
+  EXPECT_EQ(static_cast<uint32_t>(EBADF), platform::lastError());
+  EXPECT_TRUE(line.readState());
+  EXPECT_TRUE(line.setRts(true));
+  EXPECT_FALSE(line.setRts(false));
+  EXPECT_EQ(static_cast<uint32_t>(EIO), platform::lastError());
+  EXPECT_TRUE(line.rts());  // the failed de-assertion left the line on
+  EXPECT_TRUE(line.setRts(false));
+
+  EXPECT_EQ("readState failed 9\nreadState\nsetRts(1)\nsetRts(0) failed 5\nsetRts(0)\n",
+            line.journal());
+  EXPECT_EQ(EIO, static_cast<int>(line.calls()[3].error));
+}
+
+TEST(FakeSerialLineTest, OpenerServesOpenSerialLineUntilTheFakeIsGone) {
+  {
+    FakeSerialLine line;
+    line.installOpener();
+    line.failNext(FakeSerialLine::kOpen, ENOENT);
+    platform::setLastError(0);
+    EXPECT_EQ(nullptr, platform::openSerialLine("/dev/ttyS4"));
+    EXPECT_EQ(static_cast<uint32_t>(ENOENT), platform::lastError());
+
+    std::unique_ptr<platform::SerialLine> port = platform::openSerialLine("/dev/ttyS4");
+    ASSERT_NE(nullptr, port);
+    EXPECT_TRUE(port->setRts(false));
+    port.reset();
+    EXPECT_EQ("open /dev/ttyS4 failed 2\nopen /dev/ttyS4\nsetRts(0)\nclose\n", line.journal());
+  }
+  // The real opener is back.
+  platform::setLastError(0);
+  EXPECT_EQ(nullptr, platform::openSerialLine("/dev/quorvale-no-such-port"));
+  EXPECT_EQ(static_cast<uint32_t>(ENOENT), platform::lastError());
+}
+
+}  // namespace
