@@ -48,6 +48,8 @@ void printSdkError(const char* text, uint32_t code);
 // text that lives for the whole program. Thread-safe; may be called more than once.
 using SdkErrorTextSource = const char* (*)(uint32_t code);
 void setSdkErrorTextSource(SdkErrorTextSource source);
+// The source given last, or null.
+SdkErrorTextSource sdkErrorTextSource();
 
 // Opens "quorvale.log" beside the executable for appending (closing an open one first) and writes
 // the open banner; on failure reports "Log file '%s' not open: %s\n" and goes on without a log.
@@ -55,6 +57,9 @@ void setSdkErrorTextSource(SdkErrorTextSource source);
 void openLogFile();
 // Writes the close banner and closes the log; does nothing when no log is open.
 void closeLogFile();
+
+// True while a log file is open.
+bool isLogFileOpen();
 
 // Test seams: direct the console streams and the log to other files (nullptr restores stdout,
 // stderr and the default log path). Not for production use.

@@ -1,0 +1,176 @@
+// The output layer: console streams, the log file and the one lock over both.
+#include "output/output.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+#include <string>
+
+#include "mt/mt_critical_section.h"
+#include "mt/mt_locker.h"
+#include "platform/clock.h"
+#include "platform/error.h"
+#include "platform/process.h"
+
+namespace {
+
+constexpr size_t kFormatBufferSize = 1024;
+constexpr char kLogFileName[] = "quorvale.log";
+
+// The program-wide output state. Created on first use (before main, by the first message or log
+// operation) and deliberately never destroyed, so threads that outlive main can still write.
+struct OutputState {
+  CMtCriticalSection outputLock;
+  // Guarded by outputLock.
+  FILE* logFile = nullptr;
+  FILE* out = stdout;
+  FILE* err = stderr;
+  std::string logPathOverride;
+};
+
+OutputState& state() {
+  static OutputState* s = new OutputState();
+  return *s;
+}
+
+// Owned by the camera layer; read without the output lock.
+std::atomic<SdkErrorTextSource> g_sdkErrorTextSource{nullptr};
+
+const char* tagOf(uint32_t kind) {
+  static const char* const kTags[] = {"MSG", "WRN", "ERR", "DBG", "DBG", "TRC", "???"};
+  return kTags[kind];
+}
+
+// The path of the log file: beside the executable, or what a test chose.
+std::string logPath() {
+  OutputState& s = state();
+  if (!s.logPathOverride.empty()) return s.logPathOverride;
+  const std::string exe = platform::executablePath();
+  const size_t slash = exe.rfind('/');
+  if (slash == std::string::npos) return kLogFileName;
+  return exe.substr(0, slash + 1) + kLogFileName;
+}
+
+void writeBanner(const char* format) {
+  const platform::CalendarTime t = platform::localCalendarNow();
+  outputPrintf(Trace, format, t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+void outputVPrintf(uint32_t kind, const char* format, va_list args) {
+  char buffer[kFormatBufferSize];
+  // vsnprintf cuts a longer result at 1023 bytes and terminates it.
+  if (vsnprintf(buffer, sizeof(buffer), format, args) < 0) buffer[0] = '\0';
+  outputText(kind, buffer);
+}
+
+}  // namespace
+
+void outputText(uint32_t kind, const char* text) {
+  const platform::CalendarTime now = platform::localCalendarNow();
+  OutputState& s = state();
+  CMtLocker lock(&s.outputLock);
+  if (kind > 5) kind = 6;
+  const size_t n = text != nullptr ? strlen(text) : 0;
+  if (n == 0) return;
+
+  FILE* console = nullptr;
+  if (kind == Msg) console = s.out;
+  if (kind == Warn || kind == Error) console = s.err;
+  if (console != nullptr) {
+    fwrite(text, 1, n, console);
+    fflush(console);
+  }
+
+  if (s.logFile != nullptr) {
+    const char* start = (n > 1 && text[0] == '\n') ? text + 1 : text;
+    fprintf(s.logFile, "%02u:%02u:%02u.%03u %3s: ", now.hour, now.minute, now.second,
+            now.millisecond, tagOf(kind));
+    fputs(start, s.logFile);
+    if (text[n - 1] != '\n') fputc('\n', s.logFile);
+  }
+}
+
+void outputPrintf(uint32_t kind, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  outputVPrintf(kind, format, args);
+  va_end(args);
+}
+
+void printMsg(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  outputVPrintf(Msg, format, args);
+  va_end(args);
+}
+
+void printErr(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  outputVPrintf(Error, format, args);
+  va_end(args);
+}
+
+void printTrace(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  outputVPrintf(Trace, format, args);
+  va_end(args);
+}
+
+void printSysError(const char* text, uint32_t code) {
+  printErr("%s: %s\n", text, platform::errorText(code).c_str());
+}
+
+void printSdkError(const char* text, uint32_t code) {
+  const SdkErrorTextSource source = g_sdkErrorTextSource.load();
+  const char* errorText = source != nullptr ? source(code) : nullptr;
+  printErr("%s: %s\n", text, errorText != nullptr ? errorText : "Unknown error");
+}
+
+void setSdkErrorTextSource(SdkErrorTextSource source) { g_sdkErrorTextSource.store(source); }
+
+SdkErrorTextSource sdkErrorTextSource() { return g_sdkErrorTextSource.load(); }
+
+void openLogFile() {
+  OutputState& s = state();
+  CMtLocker lock(&s.outputLock);
+  if (s.logFile != nullptr) closeLogFile();
+  const std::string path = logPath();
+  s.logFile = fopen(path.c_str(), "a+");
+  if (s.logFile == nullptr) {
+    const std::string reason = platform::errorText(static_cast<uint32_t>(errno));
+    outputPrintf(Error, "Log file '%s' not open: %s\n", path.c_str(), reason.c_str());
+    return;
+  }
+  writeBanner("\nOpen log file at %04u-%02u-%02u %02u:%02u:%02u\n");
+}
+
+void closeLogFile() {
+  OutputState& s = state();
+  CMtLocker lock(&s.outputLock);
+  if (s.logFile == nullptr) return;
+  writeBanner("\nClose log file at %04u-%02u-%02u %02u:%02u:%02u\n");
+  fclose(s.logFile);
+  s.logFile = nullptr;
+}
+
+bool isLogFileOpen() {
+  OutputState& s = state();
+  CMtLocker lock(&s.outputLock);
+  return s.logFile != nullptr;
+}
+
+void setOutputStreamsForTest(FILE* stdoutFile, FILE* stderrFile) {
+  OutputState& s = state();
+  CMtLocker lock(&s.outputLock);
+  s.out = stdoutFile != nullptr ? stdoutFile : stdout;
+  s.err = stderrFile != nullptr ? stderrFile : stderr;
+}
+
+void setLogPathForTest(const char* path) {
+  OutputState& s = state();
+  CMtLocker lock(&s.outputLock);
+  s.logPathOverride = path != nullptr ? path : "";
+}

@@ -1,0 +1,229 @@
+#include "output/output.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::string readAll(FILE* file) {
+  fflush(file);
+  rewind(file);
+  std::string text;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, n);
+  return text;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Replaces the time-of-day prefixes and banner dates of a log text with fixed marks.
+std::string normalizeLog(const std::string& log) {
+  static const std::regex kPrefix("[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} ");
+  static const std::regex kDate("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}");
+  return std::regex_replace(std::regex_replace(log, kPrefix, "T "), kDate, "DATE");
+}
+
+// Routes the console streams and the log into temporary files for one test.
+class OutputTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    out_ = tmpfile();
+    err_ = tmpfile();
+    ASSERT_NE(nullptr, out_);
+    ASSERT_NE(nullptr, err_);
+    setOutputStreamsForTest(out_, err_);
+    logPath_ = testing::TempDir() + "output_test_" +
+               testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
+    remove(logPath_.c_str());
+    setLogPathForTest(logPath_.c_str());
+  }
+
+  void TearDown() override {
+    closeLogFile();
+    setOutputStreamsForTest(nullptr, nullptr);
+    setLogPathForTest(nullptr);
+    fclose(out_);
+    fclose(err_);
+    remove(logPath_.c_str());
+  }
+
+  std::string out() { return readAll(out_); }
+  std::string err() { return readAll(err_); }
+  // Closes the log (so it reaches the disk) and returns its normalized text.
+  std::string log() {
+    closeLogFile();
+    return normalizeLog(readFile(logPath_));
+  }
+
+  FILE* out_ = nullptr;
+  FILE* err_ = nullptr;
+  std::string logPath_;
+};
+
+TEST_F(OutputTest, EachKindGoesToItsStreamAndTag) {
+  openLogFile();
+  for (uint32_t kind = 0; kind <= 7; ++kind) outputPrintf(kind, "kind %u\n", kind);
+  EXPECT_EQ("kind 0\n", out());
+  EXPECT_EQ("kind 1\nkind 2\n", err());
+  EXPECT_EQ(
+      "T TRC: Open log file at DATE\n"
+      "T MSG: kind 0\n"
+      "T WRN: kind 1\n"
+      "T ERR: kind 2\n"
+      "T DBG: kind 3\n"
+      "T DBG: kind 4\n"
+      "T TRC: kind 5\n"
+      "T ???: kind 6\n"
+      "T ???: kind 7\n"
+      "T TRC: Close log file at DATE\n",
+      log());
+}
+
+TEST_F(OutputTest, LogDropsOneLeadingNewlineAndEndsEveryMessage) {
+  openLogFile();
+  outputText(Msg, "\n");
+  outputText(Warn, "\nCtrl+C\n");
+  outputText(Msg, "\n\nab");
+  outputText(Msg, "abc");
+  outputText(Msg, "two\nlines\n");
+  outputText(Msg, "");
+  outputText(Error, nullptr);
+  EXPECT_EQ("\n\n\nababctwo\nlines\n", out());
+  EXPECT_EQ("\nCtrl+C\n", err());
+  EXPECT_EQ(
+      "T TRC: Open log file at DATE\n"
+      "T MSG: \n"
+      "T WRN: Ctrl+C\n"
+      "T MSG: \nab\n"
+      "T MSG: abc\n"
+      "T MSG: two\nlines\n"
+      "T TRC: Close log file at DATE\n",
+      log());
+}
+
+TEST_F(OutputTest, WithoutLogOnlyConsoleKindsAppear) {
+  printTrace("trace %d\n", 1);
+  outputText(Debug, "debug\n");
+  printMsg("msg %s\n", "one");
+  printErr("err %s\n", "two");
+  EXPECT_EQ("msg one\n", out());
+  EXPECT_EQ("err two\n", err());
+  EXPECT_FALSE(isLogFileOpen());
+  EXPECT_EQ("", readFile(logPath_));
+}
+
+TEST_F(OutputTest, FormattedTextIsCutAt1023Bytes) {
+  const std::string longText(2000, 'x');
+  printMsg("%s|", longText.c_str());
+  EXPECT_EQ(std::string(1023, 'x'), out());
+  printMsg("%s", std::string(1023, 'y').c_str());
+  EXPECT_EQ(std::string(1023, 'x') + std::string(1023, 'y'), out());
+}
+
+const char* fakeSdkText(uint32_t code) {
+  return (code & 0xFFFF) == 0x80 ? "Device not found" : nullptr;
+}
+
+TEST_F(OutputTest, ErrorPrintersAppendTheErrorText) {
+  printSysError("Can't open port COM5", ENOENT);
+  const SdkErrorTextSource previous = sdkErrorTextSource();
+  setSdkErrorTextSource(nullptr);
+  printSdkError("Shot error", 0x80);
+  setSdkErrorTextSource(&fakeSdkText);
+  printSdkError("Camera not found!", 0x12340080);
+  printSdkError("Shot error", 0x81);
+  setSdkErrorTextSource(previous);
+  EXPECT_EQ(
+      "Can't open port COM5: No such file or directory\n"
+      "Shot error: Unknown error\n"
+      "Camera not found!: Device not found\n"
+      "Shot error: Unknown error\n",
+      err());
+  EXPECT_EQ("", out());
+}
+
+TEST_F(OutputTest, SecondOpenClosesAndReopensAndKeepsEarlierContent) {
+  {
+    std::ofstream earlier(logPath_);
+    earlier << "earlier run\n";
+  }
+  openLogFile();
+  printMsg("first\n");
+  EXPECT_TRUE(isLogFileOpen());
+  openLogFile();
+  printMsg("second\n");
+  EXPECT_EQ(
+      "earlier run\n"
+      "T TRC: Open log file at DATE\n"
+      "T MSG: first\n"
+      "T TRC: Close log file at DATE\n"
+      "T TRC: Open log file at DATE\n"
+      "T MSG: second\n"
+      "T TRC: Close log file at DATE\n",
+      log());
+  EXPECT_FALSE(isLogFileOpen());
+  closeLogFile();  // closing again does nothing
+  EXPECT_EQ("", err());
+}
+
+TEST_F(OutputTest, LogThatCannotOpenIsReportedOnce) {
+  setLogPathForTest("/nonexistent-quorvale-dir/quorvale.log");
+  openLogFile();
+  EXPECT_FALSE(isLogFileOpen());
+  printTrace("lost\n");
+  EXPECT_EQ(
+      "Log file '/nonexistent-quorvale-dir/quorvale.log' not open: No such file or directory\n",
+      err());
+  EXPECT_EQ("", out());
+}
+
+TEST_F(OutputTest, ConcurrentWritersNeverInterleaveLines) {
+  openLogFile();
+  constexpr int kThreads = 4;
+  constexpr int kLines = 200;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t] {
+      for (int i = 0; i < kLines; ++i) printMsg("writer %d line %03d of the test\n", t, i);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+
+  auto check = [&](const std::string& text, const std::string& prefix) {
+    std::istringstream lines(text);
+    std::string line;
+    int next[kThreads] = {};
+    while (std::getline(lines, line)) {
+      if (line.find("log file at") != std::string::npos) continue;
+      ASSERT_EQ(prefix, line.substr(0, prefix.size())) << line;
+      const std::string body = line.substr(prefix.size());
+      int t = -1;
+      int i = -1;
+      ASSERT_EQ(2, sscanf(body.c_str(), "writer %d line %d", &t, &i)) << line;
+      ASSERT_TRUE(t >= 0 && t < kThreads) << line;
+      char expected[64];
+      snprintf(expected, sizeof(expected), "writer %d line %03d of the test", t, next[t]);
+      EXPECT_EQ(expected, body);
+      next[t] = i + 1;
+    }
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(kLines, next[t]);
+  };
+  check(out(), "");
+  check(log(), "T MSG: ");
+}
+
+}  // namespace
