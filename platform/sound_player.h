@@ -2,7 +2,10 @@
 // system's default output device.
 //
 // Errors are codes whose text soundErrorText() gives (the decoder's or the audio system's own
-// message).
+// message). A code names its source in its top four bits and carries the library's own number:
+//   kSoundErrorDecoder | system error << 16 | decoder error number   (the file could not be read;
+//                                 the system error is there when the decoder reported one)
+//   kSoundErrorOutput | audio system error number                     (the device refused)
 //
 // Thread safety: each SoundDevice is used by one thread; several devices may play at once.
 // setSoundDeviceFactoryForTest() must not race with createSoundDevice().
@@ -15,13 +18,19 @@
 
 namespace platform {
 
+constexpr uint32_t kSoundErrorDecoder = 0x10000000;
+constexpr uint32_t kSoundErrorOutput = 0x20000000;
+constexpr uint32_t kSoundErrorSourceMask = 0xF0000000;
+
 class SoundDevice {
  public:
   virtual ~SoundDevice() = default;
 
-  // Opens |path| and prepares the output device. Returns 0 or an error code.
+  // Opens |path| and prepares the output device, the file first (so a missing file is reported as
+  // such even where there is no device). Returns 0 or an error code; on failure nothing stays open.
   virtual uint32_t open(const std::string& path) = 0;
-  // Plays the opened sound and returns when it has ended. Returns 0 or an error code.
+  // Plays the opened sound and returns when it has ended (the device has drained). Returns 0 or an
+  // error code; an error when nothing is open.
   virtual uint32_t playToEnd() = 0;
   // Releases the file and the device; safe to call in any state.
   virtual void close() = 0;
@@ -30,7 +39,8 @@ class SoundDevice {
 // A new device: the real one, or what a test installed.
 std::unique_ptr<SoundDevice> createSoundDevice();
 
-// The text of a sound error code; an empty text for a code without one.
+// The text of a sound error code, as the library gave it; an empty text for 0 and for a code of no
+// known source.
 std::string soundErrorText(uint32_t code);
 
 // Test seam: replaces the factory behind createSoundDevice() (null restores the real one).
