@@ -1,5 +1,39 @@
 #include "app/sdk_setup.h"
 
-// Interim: the camera SDK arrives with the camera code.
-void startCameraSdk(bool) {}
-void stopCameraSdk() {}
+#include <memory>
+
+#include "camera/canon_interface.h"
+#include "camera/eds_backend.h"
+#include "camera/error_text.h"
+#include "camera/sim/sim_backend.h"
+#include "output/output.h"
+
+#if QUORVALE_HAVE_GPHOTO2 && QUORVALE_GPHOTO2_BACKEND_LINKED
+#include "camera/gphoto2/gphoto2_backend.h"
+#else
+#include "camera/unavailable_backend.h"
+#endif
+
+namespace {
+
+std::unique_ptr<EdsBackend> createRealBackend() {
+#if QUORVALE_HAVE_GPHOTO2 && QUORVALE_GPHOTO2_BACKEND_LINKED
+  return createGphoto2Backend();
+#else
+  return createUnavailableBackend();
+#endif
+}
+
+}  // namespace
+
+void startCameraSdk(bool simulated) {
+  setSdkErrorTextSource(&edsErrorText);
+  EdsSetBackend(simulated ? createSimBackend() : createRealBackend());
+  g_canonInterface = new CCanonInterface();
+}
+
+void stopCameraSdk() {
+  delete g_canonInterface;
+  g_canonInterface = nullptr;
+  EdsSetBackend(nullptr);
+}

@@ -61,6 +61,7 @@ static_assert(sizeof(EdsPropertyDesc) == 524, "property description layout");
 
 // Error codes the program names.
 constexpr EdsError EDS_ERR_OK = 0x0;
+constexpr EdsError EDS_ERR_NOT_IMPLEMENTED = 0x1;
 constexpr EdsError EDS_ERR_INTERNAL_ERROR = 0x2;
 constexpr EdsError EDS_ERR_MEM_ALLOC_FAILED = 0x3;
 constexpr EdsError EDS_ERR_NOT_SUPPORTED = 0x7;

@@ -1,0 +1,335 @@
+#include "camera/canon_camera.h"
+
+#include <cstring>
+
+#include "camera/canon_interface.h"
+#include "camera/error_text.h"
+#include "mt/mt_locker.h"
+#include "output/output.h"
+
+namespace {
+
+// Initial settings written at session open.
+constexpr EdsUInt32 kSaveToCamera = 1;
+constexpr EdsUInt32 kDriveContinuous = 1;
+constexpr EdsUInt32 kCapacityUnlimited = 0xFFFFFFFF;
+
+constexpr uint32_t kBatteryAboveRange = 101;
+
+// Av and Tv codes whose presence in a body's description tells which member of each code pair
+// the body uses.
+constexpr EdsInt32 kAvFirstMembers[] = {0x14, 0x1C, 0x24, 0x2B, 0x44};
+constexpr EdsInt32 kAvSecondMembers[] = {0x15, 0x1D, 0x25, 0x2C, 0x43};
+constexpr EdsInt32 kTvFirstMembers[] = {0x14, 0x1C, 0x24, 0x44, 0x4C, 0x54, 0x5C};
+constexpr EdsInt32 kTvSecondMembers[] = {0x15, 0x1D, 0x23, 0x45, 0x4D, 0x53, 0x5B};
+
+template <size_t N>
+bool contains(const EdsInt32 (&codes)[N], EdsInt32 code) {
+  for (EdsInt32 c : codes) {
+    if (c == code) return true;
+  }
+  return false;
+}
+
+// Walks the allowed codes of |desc| in order. Returns true and sets *variant (false for a first
+// pair member, true for a second) at the first code that decides; false when none does.
+template <size_t N1, size_t N2>
+bool detectVariant(const EdsPropertyDesc& desc, const EdsInt32 (&firstMembers)[N1],
+                   const EdsInt32 (&secondMembers)[N2], bool* variant) {
+  EdsInt32 count = desc.numElements;
+  if (count > 128) count = 128;
+  for (EdsInt32 i = 0; i < count; ++i) {
+    if (contains(firstMembers, desc.propDesc[i])) {
+      *variant = false;
+      return true;
+    }
+    if (contains(secondMembers, desc.propDesc[i])) {
+      *variant = true;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+CCanonCamera::CCanonCamera(EdsCameraRef cameraRef, CCanonInterface* owner)
+    : CCanonObj(cameraRef), owner_(owner) {
+  CMtLocker locker(&lock_);
+  lastError_ = openSession();
+  if (sessionStatus_ != 0) {
+    printTrace("Session status: %08x %s\n", sessionStatus_, edsErrorText(sessionStatus_));
+  }
+}
+
+CCanonCamera::~CCanonCamera() { closeSession(); }
+
+EdsError CCanonCamera::openSession() {
+  CMtLocker locker(&lock_);
+  EdsCameraRef camera = ref();
+  if (camera == nullptr) {
+    lastError_ = kNoSuchCamera;
+    printTrace("No camera specifies: %08x %s\n", kNoSuchCamera, edsErrorText(kNoSuchCamera));
+  } else {
+    sessionStatus_ = EdsOpenSession(camera);
+    if (sessionStatus_ != 0) {
+      printTrace("Session not ready: %08x %s\n", sessionStatus_, edsErrorText(sessionStatus_));
+    } else {
+      printTrace("Session ready\n");
+      lastError_ = EdsGetDeviceInfo(camera, &deviceInfo_);
+      if (lastError_ != 0) {
+        std::memset(&deviceInfo_, 0, sizeof(deviceInfo_));
+        printTrace("GetDeviceInfo error: %08x %s\n", lastError_, edsErrorText(lastError_));
+      } else {
+        protocol_ = deviceInfo_.deviceSubType;
+      }
+    }
+  }
+
+  lastError_ = EdsSetObjectEventHandler(camera, kEdsObjectEvent_All, &CCanonCamera::OnObject, this);
+  if (lastError_ != 0) {
+    printTrace("SetObjectEventHandler error: %08x %s\n", lastError_, edsErrorText(lastError_));
+  }
+  lastError_ =
+      EdsSetCameraStateEventHandler(camera, kEdsStateEvent_All, &CCanonCamera::OnState, this);
+  if (lastError_ != 0) {
+    printTrace("SetCameraStateEventHandler error: %08x %s\n", lastError_,
+               edsErrorText(lastError_));
+  }
+  lastError_ =
+      EdsSetPropertyEventHandler(camera, kEdsPropertyEvent_All, &CCanonCamera::OnProperty, this);
+  if (lastError_ != 0) {
+    printTrace("SetPropertyEventHandler error: %08x %s\n", lastError_, edsErrorText(lastError_));
+  }
+
+  applyInitialSettings();
+  updateVolumes();
+  updateBatteryLevel();
+  return sessionStatus_;
+}
+
+void CCanonCamera::applyInitialSettings() {
+  CMtLocker locker(&lock_);
+  writeProperty(kEdsPropID_SaveTo, kSaveToCamera);
+  writeProperty(kEdsPropID_DriveMode, kDriveContinuous);
+  writeProperty(kEdsPropID_Capacity, kCapacityUnlimited);
+
+  bool avDecided = false;
+  bool tvDecided = false;
+  bool avVariant = avCodeVariant_;
+  bool tvVariant = tvCodeVariant_;
+  EdsPropertyDesc desc;
+  std::memset(&desc, 0, sizeof(desc));
+  lastError_ = EdsGetPropertyDesc(ref(), kEdsPropID_Av, &desc);
+  if (lastError_ != 0) {
+    printTrace("EdsGetProperyDesc error: %08x %s\n", lastError_, edsErrorText(lastError_));
+  } else {
+    avDecided = detectVariant(desc, kAvFirstMembers, kAvSecondMembers, &avVariant);
+  }
+  std::memset(&desc, 0, sizeof(desc));
+  lastError_ = EdsGetPropertyDesc(ref(), kEdsPropID_Tv, &desc);
+  if (lastError_ != 0) {
+    printTrace("EdsGetProperyDesc error: %08x %s\n", lastError_, edsErrorText(lastError_));
+  } else {
+    tvDecided = detectVariant(desc, kTvFirstMembers, kTvSecondMembers, &tvVariant);
+  }
+  // A body that tells one variant uses the same for the other.
+  if (avDecided && !tvDecided) tvVariant = avVariant;
+  if (tvDecided && !avDecided) avVariant = tvVariant;
+  avCodeVariant_ = avVariant;
+  tvCodeVariant_ = tvVariant;
+}
+
+EdsError CCanonCamera::writeProperty(EdsPropertyID property, EdsUInt32 value) {
+  CMtLocker locker(&lock_);
+  if (!isOpenLocked()) return kSessionNotOpen;
+  propertyEvent_.reset();
+  lastError_ = EdsSetPropertyData(ref(), property, 0, sizeof(value), &value);
+  return lastError_;
+}
+
+void CCanonCamera::closeSession() {
+  EdsCameraRef camera = nullptr;
+  bool wasOpen = false;
+  {
+    CMtLocker locker(&lock_);
+    wasOpen = isOpenLocked();
+    if (wasOpen) {
+      uiLockCount_ = 0;
+      uiLocked_ = false;
+      SendStatusCommand(kEdsCameraStatusCommand_UIUnLock);
+    }
+    // Detached under the lock, so no other thread uses the reference from now on; it is closed
+    // and released without the lock, since the SDK may wait for a running handler of this camera,
+    // which may be waiting for the lock.
+    camera = detach();
+    if (wasOpen) {
+      sessionStatus_ = kSessionNotOpen;
+      std::memset(&deviceInfo_, 0, sizeof(deviceInfo_));
+      std::memset(volumes_, 0, sizeof(volumes_));
+      volumeCount_ = 0;
+      capacity_ = 0;
+      freeSpace_ = 0;
+      batteryLevel_ = 0;
+      owner_ = nullptr;
+    }
+  }
+  if (wasOpen) {
+    EdsError closed = EdsCloseSession(camera);
+    setLastError(closed);
+    if (closed != 0) printTrace("Close session error: %08x %s\n", closed, edsErrorText(closed));
+  }
+  if (camera != nullptr) EdsRelease(camera);
+}
+
+EdsError CCanonCamera::getDeviceInfo(EdsDeviceInfo* record) {
+  CMtLocker locker(&lock_);
+  if (!isOpenLocked()) return lastError_;
+  std::memcpy(record, &deviceInfo_, sizeof(deviceInfo_));
+  return 0;
+}
+
+EdsError CCanonCamera::updateVolumes() {
+  CMtLocker locker(&lock_);
+  if (!isOpenLocked()) {
+    printTrace("Session not open\n");
+    std::memset(volumes_, 0, sizeof(volumes_));
+    volumeCount_ = 0;
+    return kSessionNotOpen;
+  }
+  EdsUInt32 children = 0;
+  lastError_ = EdsGetChildCount(ref(), &children);
+  if (lastError_ != 0) {
+    printTrace("GetVolumesCount error: %08x %s\n", lastError_, edsErrorText(lastError_));
+    return lastError_;
+  }
+  volumeCount_ = children < kMaxVolumes ? children : static_cast<uint32_t>(kMaxVolumes);
+  for (uint32_t i = 0; i < volumeCount_; ++i) {
+    EdsBaseRef volumeRef = nullptr;
+    lastError_ = EdsGetChildAtIndex(ref(), static_cast<EdsInt32>(i), &volumeRef);
+    if (lastError_ != 0) {
+      printTrace("GetVolumes error: %08x %s\n", lastError_, edsErrorText(lastError_));
+      return lastError_;
+    }
+    CCanonObj volume(volumeRef);
+    std::memset(&volumes_[i], 0, sizeof(volumes_[i]));
+    lastError_ = EdsGetVolumeInfo(volume.ref(), &volumes_[i]);
+    if (lastError_ != 0) {
+      std::memset(&volumes_[i], 0, sizeof(volumes_[i]));
+      printTrace("GetVolumeInfo error: %08x %s\n", lastError_, edsErrorText(lastError_));
+    }
+  }
+  capacity_ = 0;
+  freeSpace_ = 0;
+  if (lastError_ == 0) {
+    for (uint32_t i = 0; i < volumeCount_; ++i) {
+      capacity_ += volumes_[i].maxCapacity;
+      if (volumes_[i].access == 1 || volumes_[i].access == 2) {
+        freeSpace_ += volumes_[i].freeSpaceInBytes;
+      }
+    }
+    volumesValid_ = true;
+  }
+  return lastError_;
+}
+
+uint64_t CCanonCamera::getVolumeCapacity() {
+  if (!volumesValid_) updateVolumes();
+  CMtLocker locker(&lock_);
+  return capacity_;
+}
+
+uint64_t CCanonCamera::getFreeSpace() {
+  if (!volumesValid_) updateVolumes();
+  CMtLocker locker(&lock_);
+  return freeSpace_;
+}
+
+double CCanonCamera::getFreePercent() {
+  if (!volumesValid_) updateVolumes();
+  CMtLocker locker(&lock_);
+  if (capacity_ == 0) return 0.0;
+  return static_cast<double>(freeSpace_) * 100.0 / static_cast<double>(capacity_);
+}
+
+EdsError CCanonCamera::updateBatteryLevel() {
+  CMtLocker locker(&lock_);
+  if (!isOpenLocked()) {
+    batteryLevel_ = 0;
+    printTrace("Session not open\n");
+    return kSessionNotOpen;
+  }
+  batteryLevel_ = 0;
+  EdsUInt32 value = 0;
+  lastError_ = EdsGetPropertyData(ref(), kEdsPropID_BatteryLevel, 0, sizeof(value), &value);
+  if (lastError_ != 0) {
+    printTrace("GetBatteryLevel error: %08x %s\n", lastError_, edsErrorText(lastError_));
+    return lastError_;
+  }
+  batteryLevel_ = value <= 100 ? value : kBatteryAboveRange;
+  batteryValid_ = true;
+  return 0;
+}
+
+int32_t CCanonCamera::getBatteryLevel() {
+  CMtLocker locker(&lock_);
+  if (!batteryValid_) updateBatteryLevel();
+  return static_cast<int32_t>(batteryLevel_);
+}
+
+EdsError CCanonCamera::readProperty(EdsPropertyID property, EdsUInt32* value) {
+  CMtLocker locker(&lock_);
+  if (!isOpenLocked()) return kSessionNotOpen;
+  EdsUInt32 read = 0;
+  lastError_ = EdsGetPropertyData(ref(), property, 0, sizeof(read), &read);
+  if (lastError_ == 0) *value = read;
+  return lastError_;
+}
+
+EdsError CCanonCamera::SendCommand(EdsCameraCommand command) {
+  CMtLocker locker(&lock_);
+  lastError_ = EdsSendCommand(ref(), command, 0);
+  if (lastError_ != 0) {
+    printTrace("SendCommand error: %08x %s\n", lastError_, edsErrorText(lastError_));
+  }
+  return lastError_;
+}
+
+EdsError CCanonCamera::SendStatusCommand(EdsCameraStatusCommand command) {
+  CMtLocker locker(&lock_);
+  lastError_ = EdsSendStatusCommand(ref(), command, 0);
+  if (lastError_ != 0) {
+    printTrace("SendStatusCommand error: %08x %s\n", lastError_, edsErrorText(lastError_));
+  }
+  return lastError_;
+}
+
+int32_t CCanonCamera::Lock() {
+  CMtLocker locker(&lock_);
+  uiLockCount_ += 1;
+  if (!uiLocked_) {
+    EdsError code = SendStatusCommand(kEdsCameraStatusCommand_UILock);
+    if (code == 0) {
+      uiLocked_ = true;
+      printTrace("Lock camera\n");
+    } else if (code != EDS_ERR_NOT_SUPPORTED) {
+      printTrace("UILock error: %08x %s\n", code, edsErrorText(code));
+    }
+  }
+  return 0;
+}
+
+int32_t CCanonCamera::Unlock() {
+  CMtLocker locker(&lock_);
+  if (uiLockCount_ > 0) uiLockCount_ -= 1;
+  if (uiLocked_ && uiLockCount_ == 0) {
+    EdsError code = SendStatusCommand(kEdsCameraStatusCommand_UIUnLock);
+    if (code == 0) {
+      uiLocked_ = false;
+      printTrace("Unlock camera\n");
+    } else if (code != EDS_ERR_NOT_SUPPORTED) {
+      printTrace("UIUnlock error: %08x %s\n", code, edsErrorText(code));
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,145 @@
+// Taking a picture and accounting for the camera's in-camera buffers.
+#include "camera/canon_camera.h"
+#include "camera/error_text.h"
+#include "camera/property_tables.h"
+#include "mt/mt_locker.h"
+#include "output/output.h"
+#include "platform/clock.h"
+#include "platform/event.h"
+
+namespace {
+
+constexpr uint32_t kLegacyPropertyWaitMs = 2000;
+constexpr uint32_t kBufferWaitSliceMs = 1000;
+// The Tv code used when the Tv cannot be read: outside the exposure table.
+constexpr EdsUInt32 kUnreadTv = 0;
+constexpr uint32_t kMaxMs = 0xFFFFFFFFu;
+
+// The whole milliseconds of |exposureMs| x |multiplier| + 0.9, truncated toward zero. Results
+// beyond 32 bits saturate instead of wrapping (a wrapped wait would end during the exposure);
+// negative or invalid products give 0.
+uint32_t exposureWaitMs(uint32_t exposureMs, double multiplier) {
+  const double value = static_cast<double>(exposureMs) * multiplier + 0.9;
+  if (!(value >= 0.0)) return 0;
+  if (value >= static_cast<double>(kMaxMs)) return kMaxMs;
+  return static_cast<uint32_t>(value);
+}
+
+uint32_t boundedSum(uint32_t a, uint32_t b) { return a > kMaxMs - b ? kMaxMs : a + b; }
+
+// A wait limit that never means "no limit": a lost event must not hang the script.
+uint32_t boundedWait(uint32_t ms) { return ms == platform::kInfinite ? ms - 1 : ms; }
+
+}  // namespace
+
+EdsError CCanonCamera::takePicture() {
+  CMtLocker uiLock(static_cast<CMtObject*>(this));
+  AllocCameraBuffer();
+
+  const bool legacy = protocol() == 0;
+  if (legacy) {
+    uint32_t waited = propertyEvent_.waitFor(kLegacyPropertyWaitMs);
+    if (waited == platform::kWaitObject0) {
+      printTrace("takePicture: properties continue by update event\n");
+    } else if (waited == platform::kWaitTimeout) {
+      printTrace("takePicture: properties continue by update timeout\n");
+    } else {
+      printTrace("takePicture: properties continue by unknown reason\n");
+    }
+  }
+
+  shotDoneEvent_.reset();
+  EdsError sent = SendCommand(kEdsCameraCommand_TakePicture);
+  if (sent != 0) {
+    printTrace("takePicture error: %08x %s\n", sent, edsErrorText(sent));
+    FreeCameraBuffer();
+    return lastError();
+  }
+
+  EdsUInt32 tv = kUnreadTv;
+  uint32_t shotTimeout = 0;
+  double multiplier = 0.0;
+  {
+    CMtLocker locker(&lock_);
+    if (isOpenLocked()) {
+      EdsUInt32 value = 0;
+      lastError_ = EdsGetPropertyData(ref(), kEdsPropID_Tv, 0, sizeof(value), &value);
+      if (lastError_ == 0) tv = value;
+    }
+    shotTimeout = shotTimeout_;
+    multiplier = timeMultiplier_;
+  }
+  const uint32_t ms = exposureWaitMs(tvExposureMs(tv), multiplier);
+  const uint32_t timeout = boundedSum(shotTimeout, ms);
+  printTrace("takePicture: Tv=0x%x timeout=%lu (%lu)\n", tv, static_cast<unsigned long>(timeout),
+             static_cast<unsigned long>(ms));
+
+  uint32_t waited;
+  if (legacy) {
+    platform::sleepMs(ms);
+    waited = shotDoneEvent_.waitFor(boundedWait(shotTimeout));
+  } else {
+    waited = shotDoneEvent_.waitFor(boundedWait(timeout));
+  }
+  if (waited == platform::kWaitObject0) {
+    shotDoneEvent_.reset();
+    printTrace("takePicture: continue by completion event\n");
+  } else if (waited == platform::kWaitTimeout) {
+    printTrace("takePicture: continue by timeout\n");
+  } else {
+    printTrace("takePicture: continue by unknown reason\n");
+  }
+  return lastError();
+}
+
+void CCanonCamera::onTakePictureCompletion(bool error) {
+  printTrace(error ? "onTakePictureCompletion: error\n" : "onTakePictureCompletion: ok\n");
+  shotDoneEvent_.set();
+  if (error) FreeCameraBuffer();
+}
+
+bool CCanonCamera::AllocCameraBuffer() {
+  const uint32_t start = platform::tickCount();
+  const uint32_t allowed = getAllocBufferTimeout();
+  for (;;) {
+    bool taken = false;
+    uint32_t inUse = 0;
+    uint32_t size = 0;
+    {
+      CMtLocker locker(&lock_);
+      if (buffersInUse_ < bufferSize_) {
+        buffersInUse_ += 1;
+        taken = true;
+      }
+      inUse = buffersInUse_;
+      size = bufferSize_;
+    }
+    if (taken) {
+      printTrace("AllocCameraBuffer successful = %u/%u\n", inUse, size);
+      return true;
+    }
+    // Elapsed time in wrapping tick arithmetic, so a wrap of the tick count neither ends the wait
+    // early nor makes it endless.
+    const uint32_t elapsed = platform::tickCount() - start;
+    if (elapsed >= allowed) {
+      printTrace("AllocCameraBuffer timeout = %u/%u\n", inUse, size);
+      return false;
+    }
+    // A pulse given while nobody waits is lost; the count is examined again after each slice.
+    const uint32_t remaining = allowed - elapsed;
+    bufferFreedEvent_.waitFor(remaining < kBufferWaitSliceMs ? remaining : kBufferWaitSliceMs);
+  }
+}
+
+void CCanonCamera::FreeCameraBuffer() {
+  uint32_t inUse = 0;
+  uint32_t size = 0;
+  {
+    CMtLocker locker(&lock_);
+    if (buffersInUse_ > 0) buffersInUse_ -= 1;
+    inUse = buffersInUse_;
+    size = bufferSize_;
+  }
+  printTrace("FreeCameraBuffer %u/%u\n", inUse, size);
+  bufferFreedEvent_.pulse();
+}
