@@ -43,6 +43,7 @@
 #include "camera/sim/sim_camera_spec.h"
 
 class SimBackend;
+class SimHost;
 
 // The code a body answers for a property value its description does not list.
 constexpr EdsError kSimErrInvalidPropertyValue = 0x86;
@@ -89,8 +90,8 @@ class SimCamera final {
   void loseShotEvents(uint32_t shots, SimLostEvents what);
   // Every event of a shot (and of property writes) is delivered |ms| model ms late.
   void delayEvents(uint32_t ms);
-  // Fires 0x301 and powers the body off (see above). At once, or after the |shots|-th further
-  // image has been stored (its events are sent first).
+  // Fires 0x301 and powers the body off (see above). At once, or when the |shots|-th further shot
+  // has finished, stored or failed (its events are sent first).
   void shutDownNow();
   void shutDownAfterShots(uint32_t shots);
 
@@ -118,10 +119,29 @@ class SimCamera final {
  private:
   friend class SimBackend;
   friend class SimCaptureModel;
-  SimCamera(SimBackend* backend, std::mutex* worldMutex, const SimCameraSpec& spec);
-
   struct State;
-  SimBackend* const backend_;
+
+  // |host| and |worldMutex| belong to the owning backend and outlive the body.
+  SimCamera(SimHost* host, std::mutex* worldMutex, const SimCameraSpec& spec);
+
+  // The body's answers to the Eds* operations, each logged. REQUIRES: *mutex_ held.
+  EdsError openSessionLocked();
+  EdsError closeSessionLocked();
+  EdsError getPropertyLocked(EdsPropertyID property, EdsUInt32 size, void* out);
+  EdsError setPropertyLocked(EdsPropertyID property, EdsUInt32 size, const void* data);
+  EdsError getPropertyDescLocked(EdsPropertyID property, EdsPropertyDesc* out);
+  EdsError volumeCountLocked(EdsUInt32* out);
+  EdsError volumeInfoLocked(size_t index, EdsVolumeInfo* out);
+  EdsError sendCommandLocked(EdsCameraCommand command, EdsInt32 param);
+  EdsError sendStatusCommandLocked(EdsCameraStatusCommand command, EdsInt32 param);
+  // The program let go of its last camera reference: close the session, free the UI.
+  void releasedLocked();
+  void shutDownLocked();
+  EdsUInt32 propertyValueLocked(EdsPropertyID property) const;
+  EdsUInt32 availableShotsLocked() const;
+  void logLocked(const std::string& line);
+
+  SimHost* const host_;
   std::mutex* const mutex_;  // the backend's world mutex
   const std::unique_ptr<State> state_;  // guarded by *mutex_
 };

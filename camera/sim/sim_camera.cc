@@ -1,0 +1,232 @@
+#include "camera/sim/sim_camera.h"
+
+#include <cstring>
+
+#include "camera/sim/sim_camera_state.h"
+#include "camera/sim/sim_capture_model.h"
+#include "camera/sim/sim_host.h"
+
+SimCamera::SimCamera(SimHost* host, std::mutex* worldMutex, const SimCameraSpec& spec)
+    : host_(host), mutex_(worldMutex), state_(new State(spec)) {}
+
+SimCamera::~SimCamera() = default;
+
+EdsDeviceInfo SimCamera::deviceInfo() const {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  EdsDeviceInfo info;
+  std::memset(&info, 0, sizeof(info));
+  std::strncpy(info.szPortName, state_->spec.portName.c_str(), sizeof(info.szPortName) - 1);
+  std::strncpy(info.szDeviceDescription, state_->spec.description.c_str(),
+               sizeof(info.szDeviceDescription) - 1);
+  info.deviceSubType = state_->spec.deviceSubType;
+  return info;
+}
+
+bool SimCamera::isPtp() const {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  return state_->spec.deviceSubType != 0;
+}
+
+void SimCamera::failOpenSession(EdsError code) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->openFault = code;
+}
+
+namespace {
+
+void setFault(std::map<EdsPropertyID, EdsError>* faults, EdsPropertyID property, EdsError code) {
+  if (code == 0) {
+    faults->erase(property);
+  } else {
+    (*faults)[property] = code;
+  }
+}
+
+}  // namespace
+
+void SimCamera::failPropertyRead(EdsPropertyID property, EdsError code) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  setFault(&state_->readFaults, property, code);
+}
+
+void SimCamera::failPropertyWrite(EdsPropertyID property, EdsError code) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  setFault(&state_->writeFaults, property, code);
+}
+
+void SimCamera::failPropertyDesc(EdsPropertyID property, EdsError code) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  setFault(&state_->descFaults, property, code);
+}
+
+void SimCamera::setUiLockResult(EdsError code) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->uiLockResult = code;
+}
+
+void SimCamera::refuseTakePicture(EdsError code) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->takeRefusal = code;
+}
+
+void SimCamera::refuseExtendShutdown(EdsError code) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->extendRefusal = code;
+}
+
+void SimCamera::setVolumes(const std::vector<SimVolume>& volumes) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->spec.volumes = volumes;
+}
+
+void SimCamera::setBattery(EdsUInt32 raw) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->spec.battery = raw;
+  host_->postPropertyEvent(this, kEdsPropertyEvent_PropertyChanged, kEdsPropID_BatteryLevel, 0,
+                           state_->eventDelayMs);
+}
+
+void SimCamera::setPropertyValue(EdsPropertyID property, EdsUInt32 value) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->spec.properties[property].value = value;
+  host_->postPropertyEvent(this, kEdsPropertyEvent_PropertyChanged, property, 0,
+                           state_->eventDelayMs);
+}
+
+void SimCamera::setBufferLimit(uint32_t shots) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->spec.bufferLimit = shots;
+}
+
+void SimCamera::setProcessingMs(uint32_t ms) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->spec.processingMs = ms;
+}
+
+void SimCamera::setStoreMs(uint32_t ms) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->spec.storeMs = ms;
+}
+
+void SimCamera::failNextShot(EdsUInt32 error) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->failNext = true;
+  state_->failError = error;
+}
+
+void SimCamera::loseShotEvents(uint32_t shots, SimLostEvents what) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->loseShots = shots;
+  state_->loseWhat = what;
+}
+
+void SimCamera::delayEvents(uint32_t ms) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->eventDelayMs = ms;
+}
+
+void SimCamera::shutDownNow() {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  shutDownLocked();
+}
+
+void SimCamera::shutDownAfterShots(uint32_t shots) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  if (shots == 0) {
+    shutDownLocked();
+  } else {
+    state_->shutdownAfter = shots;
+  }
+}
+
+void SimCamera::shutDownLocked() {
+  if (!state_->powered) return;
+  state_->powered = false;
+  state_->session = false;
+  state_->uiLocked = false;
+  state_->shutdownAfter = 0;
+  host_->postStateEvent(this, kEdsStateEvent_Shutdown, 0, state_->eventDelayMs);
+}
+
+void SimCamera::fireStateEvent(EdsStateEvent event, EdsUInt32 data) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  host_->postStateEvent(this, event, data, 0);
+}
+
+void SimCamera::firePropertyEvent(EdsPropertyEvent event, EdsPropertyID property,
+                                  EdsUInt32 param) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  host_->postPropertyEvent(this, event, property, param, 0);
+}
+
+void SimCamera::fireObjectEvent(EdsObjectEvent event) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  host_->postObjectEvent(this, event, 0);
+}
+
+bool SimCamera::sessionOpen() const {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  return state_->session;
+}
+
+bool SimCamera::poweredOn() const {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  return state_->powered;
+}
+
+bool SimCamera::uiLocked() const {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  return state_->uiLocked;
+}
+
+EdsUInt32 SimCamera::propertyValue(EdsPropertyID property) const {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  return propertyValueLocked(property);
+}
+
+uint32_t SimCamera::picturesStored() const {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  return state_->stored;
+}
+
+uint32_t SimCamera::shotsInBuffer() const {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  return state_->inBuffer;
+}
+
+std::vector<SimVolume> SimCamera::volumes() const {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  return state_->spec.volumes;
+}
+
+std::vector<std::string> SimCamera::commandLog() const {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  return state_->log;
+}
+
+void SimCamera::clearCommandLog() {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->log.clear();
+}
+
+void SimCamera::logLocked(const std::string& line) { state_->log.push_back(line); }
+
+EdsUInt32 SimCamera::propertyValueLocked(EdsPropertyID property) const {
+  if (property == kEdsPropID_BatteryLevel) return state_->spec.battery;
+  if (property == kEdsPropID_AvailableShots) return availableShotsLocked();
+  auto found = state_->spec.properties.find(property);
+  return found == state_->spec.properties.end() ? 0 : found->second.value;
+}
+
+EdsUInt32 SimCamera::availableShotsLocked() const {
+  const SimCameraSpec& spec = state_->spec;
+  auto quality = spec.properties.find(kEdsPropID_ImageQuality);
+  EdsUInt64 bytes = SimCaptureModel::imageBytes(
+      quality == spec.properties.end() ? 0 : quality->second.value, spec.jpegBytes, spec.rawBytes);
+  if (bytes == 0) return 0;
+  EdsUInt64 shots = 0;
+  for (const SimVolume& volume : spec.volumes) {
+    if (volume.access == 1 || volume.access == 2) shots += volume.freeSpace / bytes;
+  }
+  return shots > 0xFFFFFFFFULL ? 0xFFFFFFFFU : static_cast<EdsUInt32>(shots);
+}

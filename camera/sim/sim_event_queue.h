@@ -1,0 +1,73 @@
+// The simulated backend's event thread and model clock: a queue of steps, each due at a model
+// time, run one at a time, in order of due time (then of scheduling), on one thread of its own.
+//
+// Model time is in milliseconds since the queue was created. Time scale s > 0: one model ms lasts
+// s real ms. Scale 0: the model jumps to the next step's due time without waiting. Manual time: the
+// model stands still except for advanceTime().
+//
+// Steps run with no lock of the queue held; they may schedule further steps. Destroying the queue
+// stops the thread after the running step (if any) and drops the rest.
+//
+// Thread safety: every operation may be called from any thread; waitIdle() and the destructor not
+// from a step.
+#ifndef QUORVALE_CAMERA_SIM_SIM_EVENT_QUEUE_H_
+#define QUORVALE_CAMERA_SIM_SIM_EVENT_QUEUE_H_
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+class SimEventQueue final {
+ public:
+  using Step = std::function<void()>;
+
+  SimEventQueue();
+  ~SimEventQueue();
+  SimEventQueue(const SimEventQueue&) = delete;
+  SimEventQueue& operator=(const SimEventQueue&) = delete;
+
+  // Runs |step| on the event thread when the model reaches now + |delayMs|.
+  void schedule(uint64_t delayMs, Step step);
+
+  void setTimeScale(double scale);  // leaves manual time
+  void useManualTime();
+  void advanceTime(uint64_t ms);  // moves manual time forward; no effect otherwise
+  uint64_t modelNowMs() const;
+
+  // Blocks until no step is running and none is due at the current model time (scale 0: none is
+  // pending at all).
+  void waitIdle();
+
+  // True on the event thread.
+  bool onEventThread() const;
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  using Key = std::pair<uint64_t, uint64_t>;  // due model ms, order of scheduling
+
+  void run();
+  double nowLocked() const;
+  bool idleLocked() const;
+
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;  // the thread: a step was added, time moved, stop
+  std::condition_variable idle_;  // waitIdle(): a step ended or the thread went waiting
+  // Guarded by mutex_:
+  std::map<Key, Step> steps_;
+  uint64_t nextOrder_ = 0;
+  bool running_ = false;
+  bool stop_ = false;
+  bool manual_ = false;
+  double scale_ = 1.0;
+  double modelBase_ = 0.0;          // model ms at realBase_ (manual and scale 0: the model time)
+  Clock::time_point realBase_;
+
+  std::thread thread_;  // last: starts after the fields above are ready
+};
+
+#endif  // QUORVALE_CAMERA_SIM_SIM_EVENT_QUEUE_H_
