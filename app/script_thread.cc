@@ -1,9 +1,110 @@
 #include "app/script_thread.h"
 
-#include "output/output.h"
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
 
-// Interim: the script interpreter arrives with its own code.
-uint32_t doScript(const ProgramOptions*) {
-  printErr("Scripts are not available in this build\n");
-  return 1;
+#include "camera/canon_camera.h"
+#include "camera/canon_interface.h"
+#include "output/output.h"
+#include "platform/error.h"
+#include "platform/serial_port.h"
+#include "script/script_parser.h"
+
+namespace {
+
+// Opens the COM port of |options| with its RTS line held inactive. Returns null after reporting
+// the failure.
+std::unique_ptr<platform::SerialLine> openComPort(const ProgramOptions& options) {
+  // The name is built at its full length: any COM number and any device path fit.
+  std::string name = !options.comPortPath.empty()
+                         ? options.comPortPath
+                         : "COM" + std::to_string(static_cast<uint32_t>(options.comPortNumber));
+  std::string device = !options.comPortPath.empty()
+                           ? options.comPortPath
+                           : platform::comPortDevicePath(static_cast<uint32_t>(options.comPortNumber));
+  std::unique_ptr<platform::SerialLine> port = platform::openSerialLine(device);
+  if (port == nullptr) {
+    std::string text = "Can't open port " + name;
+    printSysError(text.c_str(), platform::lastError());
+    return nullptr;
+  }
+  outputPrintf(Msg, "Open port %s\n", name.c_str());
+  if (!port->readState()) {
+    printSysError("GetCommState failure", platform::lastError());
+    return nullptr;
+  }
+  if (!port->setRts(false)) {
+    printSysError("GetCommState(RTS_CONTROL_DISABLE) failure", platform::lastError());
+    return nullptr;
+  }
+  return port;
+}
+
+}  // namespace
+
+uint32_t doScript(const ProgramOptions* options) {
+  if (options == nullptr || options->mode != RunMode::Script) {
+    printErr("doScript: wrong params\n");
+    return 1;
+  }
+  if (!options->scriptText) {
+    printErr("Script data not found\n");
+    return 10;
+  }
+
+  std::unique_ptr<platform::SerialLine> port;
+  if (options->comPortNumber >= 0 || !options->comPortPath.empty()) {
+    port = openComPort(*options);
+    if (port == nullptr) return 3;
+  }
+
+  std::unique_ptr<CCanonCamera> camera;
+  if (g_canonInterface != nullptr) camera = g_canonInterface->NewCamera(options->cameraIndex);
+  if (camera == nullptr) {
+    printSdkError("Camera not found!",
+                  g_canonInterface != nullptr ? g_canonInterface->lastError() : kNoSuchCamera);
+    return 5;
+  }
+
+  EdsDeviceInfo device;
+  std::memset(&device, 0, sizeof(device));
+  camera->getDeviceInfo(&device);
+  outputPrintf(Msg, "Open session with %s\n", device.szDeviceDescription);
+
+  uint32_t result = 0;
+  auto stream = std::make_unique<std::istringstream>(*options->scriptText);
+  auto parser = std::make_unique<CQuorvaleScriptParser>(camera.get(), port.get(),
+                                                        options->consoleWindow, options->stopEvent);
+  if (stream->bad() || stream->eof()) {
+    printErr("Can't init script stream\n");
+    parser.reset();
+    stream.reset();
+    camera.reset();
+    return 2;
+  }
+  parser->switch_streams(stream.get(), &std::cout);
+  try {
+    parser->yylex();
+  } catch (uint32_t value) {
+    if (value == 0) {
+      outputText(Warn, "Termination excepltion\n");
+    } else {
+      printErr("doScript thread exception (value=%lu)\n", static_cast<unsigned long>(value));
+      result = value;
+    }
+  } catch (int32_t failure) {
+    printErr("Script scanner failure (%d)\n", static_cast<int>(failure));
+    result = 2;
+  }
+
+  parser.reset();
+  stream.reset();
+  outputText(Msg, "Close session\n");
+  camera.reset();
+  port.reset();
+  return result;
 }

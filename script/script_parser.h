@@ -1,0 +1,110 @@
+// CQuorvaleScriptParser: the script interpreter. A flex-generated, longest-match scanner
+// (CQuorvaleScriptParser_FlexLexer, from script_scanner.l) whose rule actions each call one
+// command of this class at once; the class holds the state that all commands share.
+//
+// Use: construct, switch_streams(&input, &output), yylex() once, destroy. yylex() returns 0 at the
+// end of the text, or throws:
+//   - a uint32_t script-end value: 0 when the stop event ended the script ("\nProgram terminated!\n"
+//     already printed), 1 when the header line found no camera;
+//   - an int32_t -1 when the scanning engine fails (allocation, a read error of the input).
+// After a throw the object is in mid-scan and may only be destroyed.
+//
+// Ownership: |camera|, |comPort| and |stopEvent| are not owned and must outlive the parser; the
+// streams given to switch_streams are not owned either. The parser owns its wait timer.
+// The destructor gives back every level of the camera lock the script still holds.
+//
+// Thread safety: the parser is used by the script thread alone. The stop event is set by other
+// threads and only tested here. Sound players started by doPlay get their own copy of the file name
+// and touch nothing of the parser.
+#ifndef QUORVALE_SCRIPT_SCRIPT_PARSER_H_
+#define QUORVALE_SCRIPT_SCRIPT_PARSER_H_
+
+#include <cstdint>
+#include <memory>
+
+#if !defined(yyFlexLexerOnce)
+#define yyFlexLexer CQuorvaleScriptParser_FlexLexer
+#include <FlexLexer.h>
+#undef yyFlexLexer
+#endif
+
+#include "mt/mt_locker.h"
+#include "platform/event.h"
+#include "script/script_clock.h"
+#include "script/set_item.h"
+
+class CCanonCamera;
+namespace platform {
+class SerialLine;
+}
+
+class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
+ public:
+  // |camera| may be null (the header line then ends the script with value 1); |comPort| may be null
+  // (a flash then reports that the port is not open); |stopEvent| may be null (checkStop does
+  // nothing, sleeps are plain). |clock| null means the system clock.
+  CQuorvaleScriptParser(CCanonCamera* camera, platform::SerialLine* comPort, void* ownerWindow,
+                        platform::Event* stopEvent, ScriptClock* clock = nullptr);
+  ~CQuorvaleScriptParser() override;
+
+  CQuorvaleScriptParser(const CQuorvaleScriptParser&) = delete;
+  CQuorvaleScriptParser& operator=(const CQuorvaleScriptParser&) = delete;
+
+  // The scan; generated from script_scanner.l.
+  int yylex() override;
+
+  // --- Common steps (timing_commands.cc) ---
+  // Throws the script-end value 0 after printing "\nProgram terminated!\n" when the stop event is
+  // set (or cannot be tested).
+  void checkStop();
+  // checkStop, then prints |text| (may be null) unchanged as a Msg.
+  void doPrint(const char* text);
+  // Drops every level of the script's camera lock.
+  void releaseCameraLock();
+  // Waits for the UTC moment |dueUtc| (file time) or the stop event.
+  void waitUntil(uint64_t dueUtc);
+
+  // --- Timing commands (timing_commands.cc); |text| is the whole matched rule text ---
+  void doCheckpoint(bool verbose);
+  void doWaitCheckpoint(const char* text);
+  void doWaitTime(const char* text, bool gmt);
+  void doSleep(const char* text);
+
+  // --- Message, sound and prompt commands (user_commands.cc) ---
+  void doSkip(const char* text);
+  void doPlay(const char* text);
+  void doWaitUser(const char* text);
+  // The header line: ends the script with value 1 without a camera, else sets the checkpoint.
+  void doHeader();
+
+  // --- Camera commands (property_commands.cc, shot_commands.cc) ---
+  void doSet(const char* text, SetItem item);
+  void doShot();
+  void doComFlash();
+  void doLockUI();
+  void doUnlockUI();
+
+  // Read-only views for tests and benchmarks.
+  uint32_t lockCount() const { return cameraLock.count(); }
+  uint32_t shots() const { return shotCount; }
+  uint32_t comTimeMs() const { return shotComTime; }
+  uint64_t checkpoint() const { return checkpointTime; }
+
+ protected:
+  // Every byte that no rule matches arrives here (rule 48 echoes it); reported through doSkip.
+  void LexerOutput(const char* buf, int size) override;
+
+ private:
+  CCanonCamera* const camera;
+  CMtLocker cameraLock;
+  platform::Event* const stopEvent;
+  uint64_t checkpointTime = 0;
+  void* const ownerWindow;
+  std::unique_ptr<platform::WaitableTimer> waitTimer;
+  uint32_t shotCount = 0;
+  platform::SerialLine* const comPort;
+  uint32_t shotComTime = 250;
+  ScriptClock* const clock_;
+};
+
+#endif  // QUORVALE_SCRIPT_SCRIPT_PARSER_H_

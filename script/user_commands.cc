@@ -1,0 +1,47 @@
+// The parser's message, sound and prompt commands.
+#include <string>
+
+#include "output/output.h"
+#include "platform/user_prompt.h"
+#include "script/audio_player.h"
+#include "script/script_parser.h"
+#include "script/value_parsing.h"
+
+namespace {
+
+constexpr char kPromptCaption[] = "Quorvale: Wait for user input";
+constexpr char kDefaultPrompt[] = "Press OK to continue...";
+
+}  // namespace
+
+void CQuorvaleScriptParser::doSkip(const char* text) {
+  checkStop();
+  outputPrintf(Warn, "\nSkip: %s\n", text != nullptr ? text : "");
+}
+
+void CQuorvaleScriptParser::doPlay(const char* text) {
+  checkStop();
+  if (text == nullptr) return;
+  std::string copy(text);
+  char* name = &copy[0];
+  trimBlanks(name);
+  startAudioPlayer(name);
+}
+
+void CQuorvaleScriptParser::doWaitUser(const char* text) {
+  checkStop();
+  if (text == nullptr || *text == '\0') return;
+  std::string copy(text);
+  char* value = &copy[0];
+  extractValue(value);
+  std::string prompt = kDefaultPrompt;
+  if (value != nullptr) {
+    unescapeText(value);
+    prompt = value;
+  }
+  releaseCameraLock();
+  doPrint("Wait for user input\n");
+  platform::promptUser(kPromptCaption, prompt, stopEvent);
+  // A prompt ended by the stop event ends the script here.
+  checkStop();
+}

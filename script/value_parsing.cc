@@ -1,0 +1,181 @@
+#include "script/value_parsing.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool isWhite(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Cuts |text| at each |sep| into at most three non-empty fields; a fourth and later are ignored.
+int splitFields(char* text, char sep, char* fields[3]) {
+  int count = 0;
+  char* p = text;
+  while (*p != '\0') {
+    char* end = std::strchr(p, sep);
+    if (end != nullptr) *end = '\0';
+    if (*p != '\0' && count < 3) fields[count++] = p;
+    if (end == nullptr) break;
+    p = end + 1;
+  }
+  return count;
+}
+
+// The value of the leading decimal digits, in 32-bit unsigned arithmetic; 0 without digits.
+uint32_t integerField(const char* text) {
+  uint32_t value = 0;
+  for (const char* p = text; *p >= '0' && *p <= '9'; ++p) value = value * 10u + (*p - '0');
+  return value;
+}
+
+double realField(const char* text) { return text == nullptr ? 0.0 : std::strtod(text, nullptr); }
+
+uint16_t clampToField(uint32_t value) { return value > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(value); }
+
+}  // namespace
+
+void trimBlanks(char*& p) {
+  if (p == nullptr) return;
+  while (isWhite(*p)) ++p;
+  if (*p == '\0') return;
+  char* end = p + std::strlen(p) - 1;
+  while (end >= p && isWhite(*end)) *end-- = '\0';
+}
+
+void extractValue(char*& p) {
+  if (p == nullptr) return;
+  char* equals = std::strchr(p, '=');
+  if (equals == nullptr) {
+    p = nullptr;
+    return;
+  }
+  p = equals + 1;
+  trimBlanks(p);
+  if (*p == '"') {
+    ++p;
+    size_t length = std::strlen(p);
+    if (length > 0 && p[length - 1] == '"') p[length - 1] = '\0';
+  }
+}
+
+void unescapeText(char* text) {
+  if (text == nullptr || *text == '\0') return;
+  char* out = text;
+  for (const char* in = text; *in != '\0'; ++in) {
+    if (*in != '\\') {
+      *out++ = *in;
+      continue;
+    }
+    ++in;
+    if (*in == '\0') break;
+    *out++ = *in == 'n' ? '\n' : *in == 't' ? '\t' : *in;
+  }
+  *out = '\0';
+}
+
+double parseDuration(const char* text) {
+  if (text == nullptr || *text == '\0') return 0.0;
+  // Field starts, read in place: the readers stop at the next ':' by themselves.
+  const char* fields[3] = {nullptr, nullptr, nullptr};
+  int count = 0;
+  for (const char* p = text; *p != '\0' && count < 3;) {
+    if (*p != ':') fields[count++] = p;
+    const char* end = std::strchr(p, ':');
+    if (end == nullptr) break;
+    p = end + 1;
+  }
+  uint32_t hours = 0, minutes = 0;
+  const char* seconds = nullptr;
+  if (count == 1) {
+    seconds = fields[0];
+  } else if (count == 2) {
+    minutes = integerField(fields[0]);
+    seconds = fields[1];
+  } else if (count == 3) {
+    hours = integerField(fields[0]);
+    minutes = integerField(fields[1]);
+    seconds = fields[2];
+  }
+  return static_cast<double>(hours * 3600u + minutes * 60u) + realField(seconds);
+}
+
+void parseDate(char* text, platform::CalendarTime* t) {
+  trimBlanks(text);
+  if (text == nullptr || *text == '\0') return;
+  char* fields[3] = {nullptr, nullptr, nullptr};
+  int64_t day = -1, month = -1, year = -1;
+  if (std::strchr(text, '-') != nullptr) {
+    int count = splitFields(text, '-', fields);
+    if (count == 1) {
+      day = integerField(fields[0]);
+    } else if (count == 2) {
+      month = integerField(fields[0]);
+      day = integerField(fields[1]);
+    } else if (count == 3) {
+      year = integerField(fields[0]);
+      month = integerField(fields[1]);
+      day = integerField(fields[2]);
+    }
+  } else {
+    int count = splitFields(text, '.', fields);
+    if (count >= 1) day = integerField(fields[0]);
+    if (count >= 2) month = integerField(fields[1]);
+    if (count >= 3) year = integerField(fields[2]);
+  }
+  if (year >= 0 && year < 100) year += 2000;
+  if (day > 0) t->day = clampToField(static_cast<uint32_t>(day));
+  if (month > 0) t->month = clampToField(static_cast<uint32_t>(month));
+  if (year > 0) t->year = clampToField(static_cast<uint32_t>(year));
+}
+
+void parseClock(char* text, platform::CalendarTime* t) {
+  trimBlanks(text);
+  if (text == nullptr || *text == '\0') return;
+  char* fields[3] = {nullptr, nullptr, nullptr};
+  int count = splitFields(text, ':', fields);
+  uint32_t hour = count >= 1 ? integerField(fields[0]) : 0;
+  uint32_t minute = count >= 2 ? integerField(fields[1]) : 0;
+  double seconds = count >= 3 ? realField(fields[2]) : 0.0;
+  if (!(seconds >= 0.0 && seconds < 65536.0)) seconds = 0.0;
+  uint32_t second = static_cast<uint32_t>(seconds);
+  t->hour = clampToField(hour);
+  t->minute = clampToField(minute);
+  t->second = static_cast<uint16_t>(second);
+  t->millisecond = static_cast<uint16_t>((seconds - second) * 1000.0 + 0.5);
+}
+
+platform::CalendarTime parseMomentFrom(char* text, const platform::CalendarTime& now) {
+  platform::CalendarTime t = now;
+  trimBlanks(text);
+  if (text == nullptr || *text == '\0') return t;
+  char* cut = text;
+  while (*cut != '\0' && !(static_cast<unsigned char>(*cut) <= 0x20 || *cut == 'T' || *cut == 't')) {
+    ++cut;
+  }
+  if (*cut != '\0') {
+    *cut = '\0';
+    parseDate(text, &t);
+    parseClock(cut + 1, &t);
+  } else if (std::strchr(text, ':') == nullptr) {
+    parseDate(text, &t);
+    t.hour = t.minute = t.second = t.millisecond = 0;
+  } else {
+    parseClock(text, &t);
+  }
+  return t;
+}
+
+platform::CalendarTime parseMoment(char* text, bool utc) {
+  return parseMomentFrom(text, utc ? platform::utcCalendarNow() : platform::localCalendarNow());
+}
+
+void formatMoment(const platform::CalendarTime& t, char* out) {
+  char timeText[64] = "?";
+  char dateText[64] = "?";
+  platform::formatLocaleTime(t, timeText, sizeof(timeText));
+  platform::formatLocaleDate(t, dateText, sizeof(dateText));
+  std::snprintf(out, kMomentTextSize, "%s %s", dateText, timeText);
+}
