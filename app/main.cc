@@ -1,2 +1,4 @@
-// Placeholder until the program frame arrives.
-int main() { return 0; }
+// Quorvale: drives a camera from a script of timed steps.
+#include "app/program.h"
+
+int main(int argc, char** argv) { return runProgram(argc, argv); }

@@ -1,5 +1,19 @@
 // ProgramOptions: the parsed command line, owned by main and handed to the script thread by
 // address; it must outlive the script thread's use of it.
+//
+// parseArguments() fills it. Options are compared whole and case-sensitively, left to right:
+//   -h -help --help -? /? ?      Help; parsing stops
+//   -l -list --list              List; parsing stops
+//   -i -info --info              Info
+//   -c -camera --camera <n>      cameraIndex = n; List becomes Info
+//   -s -script --script <path>   Script; scriptPath = path ("-": none, standard input)
+//   -com --com <n|/path>         comPortNumber = |n|, or comPortPath = a path starting with "/"
+//   -log --log                   opens the log file at once; parsing goes on
+//   -sim --sim                   the simulated cameras
+// Anything else, or an option missing its value, makes the mode BadArgument and stops parsing.
+//
+// A serial port is wanted when comPortNumber >= 0 or comPortPath is not empty; the later "-com"
+// replaces an earlier one.
 #ifndef QUORVALE_APP_PROGRAM_OPTIONS_H_
 #define QUORVALE_APP_PROGRAM_OPTIONS_H_
 
@@ -31,5 +45,9 @@ struct ProgramOptions {
   bool simulated = false;                  // "-sim": the simulated cameras
   platform::Event* stopEvent = nullptr;    // the program-wide stop event (script mode); not owned
 };
+
+// Resets |options| to the defaults and applies argv[1..argc-1]. May open the log file ("-log").
+// Does not touch stopEvent.
+void parseArguments(int argc, const char* const* argv, ProgramOptions* options);
 
 #endif  // QUORVALE_APP_PROGRAM_OPTIONS_H_

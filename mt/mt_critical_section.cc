@@ -9,3 +9,5 @@ int32_t CMtCriticalSection::Unlock() {
   section_.unlock();
   return 0;
 }
+
+bool CMtCriticalSection::TryLock() { return section_.try_lock(); }

@@ -17,6 +17,9 @@ class CMtCriticalSection final : public CMtObject {
   int32_t Lock() override;
   // Leaves the section once. REQUIRES: the calling thread holds it. Returns 0.
   int32_t Unlock() override;
+  // Enters the section only when that needs no waiting; returns whether it did. For paths that
+  // must never block (ending the process at once).
+  bool TryLock();
 
  private:
   std::recursive_mutex section_;

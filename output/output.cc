@@ -156,6 +156,13 @@ void closeLogFile() {
   s.logFile = nullptr;
 }
 
+void flushLogIfIdle() {
+  OutputState& s = state();
+  if (!s.outputLock.TryLock()) return;
+  if (s.logFile != nullptr) fflush(s.logFile);
+  s.outputLock.Unlock();
+}
+
 bool isLogFileOpen() {
   OutputState& s = state();
   CMtLocker lock(&s.outputLock);

@@ -58,6 +58,10 @@ void openLogFile();
 // Writes the close banner and closes the log; does nothing when no log is open.
 void closeLogFile();
 
+// Writes what the log holds in its buffer to the disk, only when no other thread is writing
+// output at that moment (never blocks). For ending the process at once.
+void flushLogIfIdle();
+
 // True while a log file is open.
 bool isLogFileOpen();
 

@@ -16,6 +16,9 @@ std::string executablePath();
 // keeps its priority.
 bool raiseCurrentThreadToTimeCritical();
 
+// Ends the process at once with |code|: no destructors, no exit handlers, no stream flushing.
+[[noreturn]] void exitProcessNow(int code);
+
 }  // namespace platform
 
 #endif  // QUORVALE_PLATFORM_PROCESS_H_

@@ -32,4 +32,6 @@ bool raiseCurrentThreadToTimeCritical() {
   return true;
 }
 
+void exitProcessNow(int code) { _exit(code); }
+
 }  // namespace platform

@@ -1,0 +1,110 @@
+#include "app/script_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "output/output.h"
+
+namespace {
+
+std::string readAll(FILE* file) {
+  fflush(file);
+  rewind(file);
+  std::string text;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, n);
+  return text;
+}
+
+class ScriptFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    err_ = tmpfile();
+    setOutputStreamsForTest(nullptr, err_);
+    dir_ = testing::TempDir() + "script_file_test/";
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    setOutputStreamsForTest(nullptr, nullptr);
+    fclose(err_);
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string write(const std::string& name, const std::string& content) {
+    const std::string path = dir_ + name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+  std::string err() { return readAll(err_); }
+
+  FILE* err_ = nullptr;
+  std::string dir_;
+};
+
+TEST_F(ScriptFileTest, SizeLimitsAtTheirBoundaries) {
+  std::optional<std::string> text;
+  const std::string ten = write("ten.qvs", "#!quorval\n");
+  EXPECT_FALSE(readScriptFile(ten, &text));
+  EXPECT_FALSE(text.has_value());
+  EXPECT_EQ("File '" + ten + "' too small: 10 bytes only\n", err());
+
+  const std::string eleven = write("eleven.qvs", "#!quorvale\r");
+  ASSERT_TRUE(readScriptFile(eleven, &text));
+  EXPECT_EQ("#!quorvale\r\n", *text);  // bytes kept as they are, a line feed appended
+
+  // Refused by its size alone: the sparse file is never read.
+  const std::string huge = write("huge.qvs", "");
+  std::filesystem::resize_file(huge, kMaxScriptSize + 1);
+  text.reset();
+  EXPECT_FALSE(readScriptFile(huge, &text));
+  EXPECT_FALSE(text.has_value());
+  EXPECT_EQ("File '" + ten + "' too small: 10 bytes only\nFile '" + huge +
+                "' too large: 1073741825 bytes\n",
+            err());
+}
+
+TEST_F(ScriptFileTest, MissingFileAndDirectoryAreReported) {
+  std::optional<std::string> text;
+  EXPECT_FALSE(readScriptFile(dir_ + "missing.qvs", &text));
+  EXPECT_FALSE(readScriptFile(dir_, &text));
+  EXPECT_EQ("File '" + dir_ + "missing.qvs' not found: No such file or directory\nFile '" + dir_ +
+                "' too small: 0 bytes only\n",
+            err());
+}
+
+TEST_F(ScriptFileTest, NulBytesAndLongTextsArriveWhole) {
+  std::string content = "#!quorvale\nprint \"a\"\n";
+  content += std::string(1, '\0') + std::string(200000, 'x');
+  std::optional<std::string> text;
+  ASSERT_TRUE(readScriptFile(write("nul.qvs", content), &text));
+  EXPECT_EQ(content + "\n", *text);
+  EXPECT_EQ("", err());
+}
+
+TEST_F(ScriptFileTest, StandardInputHasTheSameLimits) {
+  auto fromStream = [](const std::string& content, std::optional<std::string>* text) {
+    FILE* in = tmpfile();
+    fwrite(content.data(), 1, content.size(), in);
+    rewind(in);
+    const bool ok = readScriptStream(in, text);
+    fclose(in);
+    return ok;
+  };
+  std::optional<std::string> text = std::string("stale");
+  ASSERT_TRUE(fromStream("", &text));
+  EXPECT_FALSE(text.has_value());  // nothing read: no script text
+
+  EXPECT_FALSE(fromStream("#!quorval\n", &text));
+  EXPECT_EQ("File '<stdin>' too small: 10 bytes only\n", err());
+
+  const std::string big(150000, 'y');
+  ASSERT_TRUE(fromStream("#!quorvale\n" + big, &text));
+  EXPECT_EQ("#!quorvale\n" + big + "\n", *text);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#include "app/usage.h"
+
+namespace {
+
+const char kBanner[] = "Quorvale v0.1.2\nby the Quorvale developers\n\n";
+
+const char kUsage[] =
+    "Usage: \n"
+    "    quorvale -h[epl]                      : this help message\n"
+    "    quorvale [-list]                      : cameras list\n"
+    "    quorvale -camera <n> [-info]          : get camera info by number\n"
+    "    quorvale [-camera <n>] -script <path> \n"
+    "             [-com <n>] [-log]            : run script for selected camera\n"
+    "\n";
+
+const char kExtensions[] =
+    "    -sim                                  : use the simulated cameras\n"
+    "    -com </dev/...>                       : flash line on a serial device given by path\n"
+    "\n";
+
+}  // namespace
+
+void writeBanner(FILE* stream) {
+  fputs(kBanner, stream);
+  fflush(stream);
+}
+
+int printUsage(const ProgramOptions& options, FILE* stream) {
+  fputs(kBanner, stream);
+  const bool bad = options.mode != RunMode::Help;
+  if (bad) fprintf(stream, "Unknown command: %-20s\n\n", options.badArgument.value_or("").c_str());
+  fputs(kUsage, stream);
+  fputs(kExtensions, stream);
+  fflush(stream);
+  return bad ? 1 : 0;
+}
