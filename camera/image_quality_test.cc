@@ -1,0 +1,48 @@
+#include "camera/image_quality.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string decode(uint32_t value, size_t size = 64) {
+  char buffer[64];
+  decodeImageQuality(value, buffer, size);
+  return buffer;
+}
+
+}  // namespace
+
+TEST(PropertyImageQualityTest, LegacyBodiesGetAnEmptySecondaryAndNoBit22) {
+  EXPECT_EQ(0x0013000Fu, adjustImageQuality(0x00130000, 0));  // "L"
+  EXPECT_EQ(0x0024000Fu, adjustImageQuality(0x00640000, 0));  // "RAW"
+  EXPECT_EQ(0x00240013u, adjustImageQuality(0x00640013, 0));  // "RAW+L"
+  EXPECT_EQ(0x0224000Fu, adjustImageQuality(0x02640000, 0));  // "sRAW"
+}
+
+TEST(PropertyImageQualityTest, PtpBodiesGetTheirOwnEmptySecondaryOtherwiseUnchanged) {
+  EXPECT_EQ(0x00130F0Fu, adjustImageQuality(0x00130000, 1));
+  EXPECT_EQ(0x00640F0Fu, adjustImageQuality(0x00640000, 1));
+  EXPECT_EQ(0x00640013u, adjustImageQuality(0x00640013, 1));
+  EXPECT_EQ(0x02640212u, adjustImageQuality(0x02640212, 7));
+}
+
+TEST(PropertyImageQualityTest, DecodesValuesOutsideTheTable) {
+  EXPECT_EQ("L", decode(0x0013FF0F));
+  EXPECT_EQ("RAW", decode(0x0024000F));
+  EXPECT_EQ("Mn", decode(0x01120F0F));
+  EXPECT_EQ("M2", decode(0x06130F0F));
+  EXPECT_EQ("L", decode(0x07130F0F));  // an unknown size reads as L
+  EXPECT_EQ("RAW+Sn", decode(0x00240212));
+  EXPECT_EQ("sRAW+M1", decode(0x02240513));
+  EXPECT_EQ("sRAW", decode(0x0244000F));  // bit 22 alone also means RAW
+  EXPECT_EQ("RAW", decode(0x00640F0F));  // secondary format 0: no "+"
+  EXPECT_EQ("???", decode(0x00000000));
+  EXPECT_EQ("???", decode(0x00830000));
+}
+
+TEST(PropertyImageQualityTest, DecodingRespectsTheBufferSize) {
+  EXPECT_EQ("sRA", decode(0x02240513, 4));
+  EXPECT_EQ("", decode(0x00130000, 1));
+}
