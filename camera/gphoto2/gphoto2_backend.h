@@ -5,6 +5,11 @@
 // widgets, and a poller thread per open session turns gp_camera_wait_for_event reports into the
 // SDK's object, state and property events.
 //
+// The camera list holds the USB cameras that libgphoto2 detects (mass-storage mounts are left out:
+// they cannot be driven). Device records give the model as description, the port ("usb:001,007")
+// as port name and sub type 1 (PTP). Properties map to the body's configuration widgets by
+// meaning (property_mapping.h); libgphoto2 results map to SDK codes (gphoto2_errors.h).
+//
 // Thread safety: like every EdsBackend, the returned object accepts calls from any thread.
 #ifndef QUORVALE_CAMERA_GPHOTO2_GPHOTO2_BACKEND_H_
 #define QUORVALE_CAMERA_GPHOTO2_GPHOTO2_BACKEND_H_
@@ -13,7 +18,14 @@
 
 #include "camera/eds_backend.h"
 
+class Gphoto2Api;
+struct PollSettings;
+
 // A backend driving real cameras through the system's libgphoto2. Install it with EdsSetBackend().
 std::unique_ptr<EdsBackend> createGphoto2Backend();
+
+// The same backend over another library slice (tests drive it with a fake body) and poll timing.
+std::unique_ptr<EdsBackend> createGphoto2Backend(std::unique_ptr<Gphoto2Api> api,
+                                                 const PollSettings& settings);
 
 #endif  // QUORVALE_CAMERA_GPHOTO2_GPHOTO2_BACKEND_H_

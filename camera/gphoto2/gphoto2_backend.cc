@@ -1,0 +1,362 @@
+#include "camera/gphoto2/gphoto2_backend.h"
+
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "camera/gphoto2/gphoto2_api.h"
+#include "camera/gphoto2/gphoto2_errors.h"
+#include "camera/gphoto2/gphoto2_session.h"
+
+namespace {
+
+constexpr EdsError kEdsErrInvalidIndex = 0x63;
+constexpr EdsUInt32 kReleaseFailed = 0xFFFFFFFF;
+constexpr EdsUInt32 kSubTypePtp = 1;
+constexpr EdsUInt32 kStorageTypeCard = 2;
+constexpr EdsUInt32 kAccessReadWrite = 2;
+constexpr EdsUInt32 kAccessRead = 0;
+
+// Every reference the backend hands out; counted under the backend's lock.
+struct RefObject : EdsObject {
+  EdsUInt32 refs = 1;
+};
+
+struct ListObject final : RefObject {
+  std::vector<Gp2CameraEntry> cameras;
+};
+
+struct CameraObject final : RefObject {
+  explicit CameraObject(std::shared_ptr<Gphoto2Session> s) : session(std::move(s)) {}
+  CameraObject(const CameraObject&) = delete;
+  CameraObject& operator=(const CameraObject&) = delete;
+  // Releasing the last reference closes the session: handlers stop before the reference is gone.
+  ~CameraObject() override { session->close(); }
+  std::shared_ptr<Gphoto2Session> session;
+};
+
+struct VolumeObject final : RefObject {
+  Gp2Storage storage;
+};
+
+struct ItemObject final : RefObject {
+  std::string folder;
+  std::string name;
+};
+
+void copyText(const std::string& text, char* out, size_t size) {
+  size_t n = text.size() < size - 1 ? text.size() : size - 1;
+  std::memcpy(out, text.data(), n);
+  out[n] = '\0';
+}
+
+class Gphoto2Backend final : public EdsBackend {
+ public:
+  Gphoto2Backend(std::unique_ptr<Gphoto2Api> api, const PollSettings& settings)
+      : api_(std::move(api)), settings_(settings) {}
+  Gphoto2Backend(const Gphoto2Backend&) = delete;
+  Gphoto2Backend& operator=(const Gphoto2Backend&) = delete;
+  ~Gphoto2Backend() override {
+    closeAllSessions();
+    std::map<EdsObject*, std::shared_ptr<RefObject>> objects;
+    {
+      std::lock_guard<std::mutex> guard(mu_);
+      objects.swap(objects_);
+    }
+  }
+
+  EdsError InitializeSDK() override {
+    std::lock_guard<std::mutex> guard(mu_);
+    initialised_ = true;
+    return EDS_ERR_OK;
+  }
+
+  EdsError TerminateSDK() override {
+    {
+      std::lock_guard<std::mutex> guard(mu_);
+      if (!initialised_) return EDS_ERR_NOT_INITIALIZED;
+      initialised_ = false;
+    }
+    closeAllSessions();
+    return EDS_ERR_OK;
+  }
+
+  EdsUInt32 Release(EdsBaseRef ref) override {
+    std::shared_ptr<RefObject> last;  // destroyed after the lock is left
+    std::lock_guard<std::mutex> guard(mu_);
+    auto it = objects_.find(ref);
+    if (it == objects_.end()) return kReleaseFailed;
+    EdsUInt32 left = --it->second->refs;
+    if (left == 0) {
+      last = std::move(it->second);
+      objects_.erase(it);
+    }
+    return left;
+  }
+
+  EdsError GetCameraList(EdsCameraListRef* outList) override {
+    if (outList == nullptr) return kEdsErrInvalidPointer;
+    if (!initialised()) return EDS_ERR_NOT_INITIALIZED;
+    std::vector<Gp2CameraEntry> found;
+    int rc = api_->autodetect(&found);
+    if (rc < 0) return edsErrorFromGphoto2(rc);
+    auto list = std::make_shared<ListObject>();
+    for (const Gp2CameraEntry& entry : found) {
+      // Only bodies on USB speak PTP; "disk:" entries are mounted cards.
+      if (entry.port.compare(0, 4, "usb:") == 0) list->cameras.push_back(entry);
+    }
+    *outList = add(list);
+    return EDS_ERR_OK;
+  }
+
+  EdsError GetChildCount(EdsBaseRef parent, EdsUInt32* outCount) override {
+    if (outCount == nullptr) return kEdsErrInvalidPointer;
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<RefObject> object = find(parent, &error);
+    if (object == nullptr) return error;
+    if (auto* list = dynamic_cast<ListObject*>(object.get())) {
+      *outCount = static_cast<EdsUInt32>(list->cameras.size());
+      return EDS_ERR_OK;
+    }
+    if (auto* camera = dynamic_cast<CameraObject*>(object.get())) {
+      std::vector<Gp2Storage> storages;
+      error = camera->session->storages(&storages);
+      if (error == EDS_ERR_OK) *outCount = static_cast<EdsUInt32>(storages.size());
+      return error;
+    }
+    return EDS_ERR_INVALID_HANDLE;
+  }
+
+  EdsError GetChildAtIndex(EdsBaseRef parent, EdsInt32 index, EdsBaseRef* outChild) override {
+    if (outChild == nullptr) return kEdsErrInvalidPointer;
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<RefObject> object = find(parent, &error);
+    if (object == nullptr) return error;
+    if (auto* list = dynamic_cast<ListObject*>(object.get())) {
+      if (index < 0 || static_cast<size_t>(index) >= list->cameras.size()) {
+        return kEdsErrInvalidIndex;
+      }
+      auto session = std::make_shared<Gphoto2Session>(
+          list->cameras[index], settings_,
+          [this](const std::string& folder, const std::string& name) {
+            return newItem(folder, name);
+          });
+      *outChild = add(std::make_shared<CameraObject>(session));
+      return EDS_ERR_OK;
+    }
+    if (auto* camera = dynamic_cast<CameraObject*>(object.get())) {
+      std::vector<Gp2Storage> storages;
+      error = camera->session->storages(&storages);
+      if (error != EDS_ERR_OK) return error;
+      if (index < 0 || static_cast<size_t>(index) >= storages.size()) return kEdsErrInvalidIndex;
+      auto volume = std::make_shared<VolumeObject>();
+      volume->storage = storages[index];
+      *outChild = add(volume);
+      return EDS_ERR_OK;
+    }
+    return EDS_ERR_INVALID_HANDLE;
+  }
+
+  EdsError GetDeviceInfo(EdsCameraRef ref, EdsDeviceInfo* outInfo) override {
+    if (outInfo == nullptr) return kEdsErrInvalidPointer;
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    if (camera == nullptr) return error;
+    std::memset(outInfo, 0, sizeof *outInfo);
+    copyText(camera->session->entry().port, outInfo->szPortName, sizeof outInfo->szPortName);
+    copyText(camera->session->entry().model, outInfo->szDeviceDescription,
+             sizeof outInfo->szDeviceDescription);
+    outInfo->deviceSubType = kSubTypePtp;
+    return EDS_ERR_OK;
+  }
+
+  EdsError OpenSession(EdsCameraRef ref) override {
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    return camera == nullptr ? error : camera->session->open(api_.get());
+  }
+
+  EdsError CloseSession(EdsCameraRef ref) override {
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    if (camera == nullptr) return error;
+    if (!camera->session->isOpen()) return EDS_ERR_SESSION_NOT_OPEN;
+    return camera->session->close();
+  }
+
+  EdsError GetPropertyData(EdsBaseRef ref, EdsPropertyID property, EdsInt32 param, EdsUInt32 size,
+                           void* outData) override {
+    if (outData == nullptr) return kEdsErrInvalidPointer;
+    if (size < sizeof(EdsUInt32)) return kEdsErrInvalidLength;
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    if (camera == nullptr) return error;
+    EdsUInt32 value = 0;
+    error = camera->session->getProperty(property, &value);
+    if (error == EDS_ERR_OK) std::memcpy(outData, &value, sizeof value);
+    return error;
+  }
+
+  EdsError SetPropertyData(EdsBaseRef ref, EdsPropertyID property, EdsInt32 param, EdsUInt32 size,
+                           const void* data) override {
+    if (data == nullptr) return kEdsErrInvalidPointer;
+    if (size < sizeof(EdsUInt32)) return kEdsErrInvalidLength;
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    if (camera == nullptr) return error;
+    EdsUInt32 value = 0;
+    std::memcpy(&value, data, sizeof value);
+    return camera->session->setProperty(property, value);
+  }
+
+  EdsError GetPropertyDesc(EdsBaseRef ref, EdsPropertyID property,
+                           EdsPropertyDesc* outDesc) override {
+    if (outDesc == nullptr) return kEdsErrInvalidPointer;
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    return camera == nullptr ? error : camera->session->getPropertyDesc(property, outDesc);
+  }
+
+  EdsError GetVolumeInfo(EdsVolumeRef ref, EdsVolumeInfo* outInfo) override {
+    if (outInfo == nullptr) return kEdsErrInvalidPointer;
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<RefObject> object = find(ref, &error);
+    if (object == nullptr) return error;
+    auto* volume = dynamic_cast<VolumeObject*>(object.get());
+    if (volume == nullptr) return EDS_ERR_INVALID_HANDLE;
+    const Gp2Storage& storage = volume->storage;
+    std::memset(outInfo, 0, sizeof *outInfo);
+    outInfo->storageType = kStorageTypeCard;
+    outInfo->access = storage.access == Gp2Storage::Access::kReadWrite ? kAccessReadWrite
+                                                                       : kAccessRead;
+    outInfo->maxCapacity = storage.capacityKbytes * 1024;
+    outInfo->freeSpaceInBytes = storage.freeKbytes * 1024;
+    copyText(storage.label, outInfo->szVolumeLabel, sizeof outInfo->szVolumeLabel);
+    return EDS_ERR_OK;
+  }
+
+  EdsError SendCommand(EdsCameraRef ref, EdsCameraCommand command, EdsInt32 param) override {
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    return camera == nullptr ? error : camera->session->sendCommand(command);
+  }
+
+  EdsError SendStatusCommand(EdsCameraRef ref, EdsCameraStatusCommand command,
+                             EdsInt32 param) override {
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    return camera == nullptr ? error : camera->session->sendStatusCommand(command);
+  }
+
+  // libgphoto2 reports no hot-plugging; the handler is kept and never called.
+  EdsError SetCameraAddedHandler(EdsCameraAddedHandler handler, void* context) override {
+    std::lock_guard<std::mutex> guard(mu_);
+    if (!initialised_) return EDS_ERR_NOT_INITIALIZED;
+    cameraAdded_ = handler;
+    cameraAddedContext_ = context;
+    return EDS_ERR_OK;
+  }
+
+  EdsError SetObjectEventHandler(EdsCameraRef ref, EdsObjectEvent event,
+                                 EdsObjectEventHandler handler, void* context) override {
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    if (camera != nullptr) camera->session->setObjectHandler(event, handler, context);
+    return error;
+  }
+
+  EdsError SetCameraStateEventHandler(EdsCameraRef ref, EdsStateEvent event,
+                                      EdsStateEventHandler handler, void* context) override {
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    if (camera != nullptr) camera->session->setStateHandler(event, handler, context);
+    return error;
+  }
+
+  EdsError SetPropertyEventHandler(EdsCameraRef ref, EdsPropertyEvent event,
+                                   EdsPropertyEventHandler handler, void* context) override {
+    EdsError error = EDS_ERR_OK;
+    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    if (camera != nullptr) camera->session->setPropertyHandler(event, handler, context);
+    return error;
+  }
+
+ private:
+  bool initialised() {
+    std::lock_guard<std::mutex> guard(mu_);
+    return initialised_;
+  }
+
+  EdsBaseRef add(std::shared_ptr<RefObject> object) {
+    std::lock_guard<std::mutex> guard(mu_);
+    EdsBaseRef ref = object.get();
+    objects_[ref] = std::move(object);
+    return ref;
+  }
+
+  // The live object behind |ref|; null with *error set when the SDK is not initialised or the
+  // reference is not one of ours.
+  std::shared_ptr<RefObject> find(EdsBaseRef ref, EdsError* error) {
+    std::lock_guard<std::mutex> guard(mu_);
+    if (!initialised_) {
+      *error = EDS_ERR_NOT_INITIALIZED;
+      return nullptr;
+    }
+    auto it = objects_.find(ref);
+    if (it == objects_.end()) {
+      *error = EDS_ERR_INVALID_HANDLE;
+      return nullptr;
+    }
+    return it->second;
+  }
+
+  std::shared_ptr<CameraObject> findCamera(EdsBaseRef ref, EdsError* error) {
+    auto camera = std::dynamic_pointer_cast<CameraObject>(find(ref, error));
+    if (camera == nullptr && *error == EDS_ERR_OK) *error = EDS_ERR_INVALID_HANDLE;
+    return camera;
+  }
+
+  EdsBaseRef newItem(const std::string& folder, const std::string& name) {
+    auto item = std::make_shared<ItemObject>();
+    item->folder = folder;
+    item->name = name;
+    return add(item);
+  }
+
+  // Stops every poller, so that no handler runs once this returns.
+  void closeAllSessions() {
+    std::vector<std::shared_ptr<Gphoto2Session>> sessions;
+    {
+      std::lock_guard<std::mutex> guard(mu_);
+      for (auto& entry : objects_) {
+        if (auto* camera = dynamic_cast<CameraObject*>(entry.second.get())) {
+          sessions.push_back(camera->session);
+        }
+      }
+    }
+    for (auto& session : sessions) session->close();
+  }
+
+  const std::unique_ptr<Gphoto2Api> api_;
+  const PollSettings settings_;
+
+  std::mutex mu_;
+  bool initialised_ = false;                                   // guarded by mu_
+  std::map<EdsObject*, std::shared_ptr<RefObject>> objects_;   // guarded by mu_
+  EdsCameraAddedHandler cameraAdded_ = nullptr;                // guarded by mu_
+  void* cameraAddedContext_ = nullptr;                         // guarded by mu_
+};
+
+}  // namespace
+
+std::unique_ptr<EdsBackend> createGphoto2Backend() {
+  return createGphoto2Backend(createLibGphoto2Api(), PollSettings());
+}
+
+std::unique_ptr<EdsBackend> createGphoto2Backend(std::unique_ptr<Gphoto2Api> api,
+                                                 const PollSettings& settings) {
+  return std::make_unique<Gphoto2Backend>(std::move(api), settings);
+}

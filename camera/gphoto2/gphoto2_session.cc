@@ -1,0 +1,376 @@
+#include "camera/gphoto2/gphoto2_session.h"
+
+#include <gphoto2/gphoto2-port-result.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstring>
+#include <utility>
+
+#include "camera/gphoto2/gphoto2_errors.h"
+#include "camera/gphoto2/property_mapping.h"
+
+namespace {
+
+constexpr EdsError kSessionAlreadyOpen = 0x201E;
+constexpr char kCaptureTarget[] = "capturetarget";
+constexpr char kUiLock[] = "uilock";
+constexpr char kBatteryLevel[] = "batterylevel";
+
+// The driver's answer for a widget the body does not have.
+bool isMissingWidget(int result) {
+  return result == GP_ERROR_BAD_PARAMETERS || result == GP_ERROR_NOT_SUPPORTED;
+}
+
+bool containsWord(const std::string& text, const char* word) {
+  std::string lower;
+  for (char c : text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower.find(word) != std::string::npos;
+}
+
+// The capture-target choice for the memory card ("Memory card") or the camera's RAM.
+bool targetChoice(const Gp2Widget& widget, bool card, std::string* choice) {
+  for (const std::string& candidate : widget.choices) {
+    if (card ? containsWord(candidate, "card") : containsWord(candidate, "ram")) {
+      *choice = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+Gphoto2Session::Gphoto2Session(Gp2CameraEntry entry, PollSettings settings, ItemFactory newItem)
+    : entry_(std::move(entry)), settings_(settings), newItem_(std::move(newItem)) {}
+
+Gphoto2Session::~Gphoto2Session() { close(); }
+
+EdsError Gphoto2Session::open(Gphoto2Api* api) {
+  std::lock_guard<std::mutex> lifecycle(lifecycleMutex_);
+  {
+    std::lock_guard<std::mutex> io(ioMutex_);
+    if (camera_ != nullptr) return kSessionAlreadyOpen;
+  }
+  std::unique_ptr<Gphoto2Camera> camera;
+  int rc = api->newCamera(entry_, &camera);
+  if (rc != GP_OK) return edsErrorFromGphoto2(rc);
+  if ((rc = camera->init()) != GP_OK) return edsErrorFromGphoto2(rc);
+
+  // libgphoto2 keeps images in the body's RAM for the host to download unless told otherwise; we
+  // never download, so every shot goes to the card.
+  Gp2Widget target;
+  std::string card;
+  if (camera->getWidget(kCaptureTarget, &target) == GP_OK && targetChoice(target, true, &card) &&
+      target.value != card) {
+    camera->setWidget(kCaptureTarget, card);
+  }
+
+  {
+    std::lock_guard<std::mutex> io(ioMutex_);
+    camera_ = std::move(camera);
+  }
+  {
+    std::lock_guard<std::mutex> state(stateMutex_);
+    stop_ = false;
+    disconnected_ = false;
+    translator_ = EventTranslator();
+  }
+  std::shared_ptr<Gphoto2Session> self = shared_from_this();
+  poller_ = std::thread([self] { self->pollLoop(); });
+  return EDS_ERR_OK;
+}
+
+EdsError Gphoto2Session::close() {
+  std::thread poller;
+  {
+    std::lock_guard<std::mutex> lifecycle(lifecycleMutex_);
+    std::lock_guard<std::mutex> state(stateMutex_);
+    stop_ = true;
+    poller = std::move(poller_);
+  }
+  wake_.notify_all();
+  if (poller.joinable()) {
+    // From a handler (the body shut down and the program closes its session) the poller cannot
+    // wait for itself: it sees the stop flag when the handler returns.
+    if (poller.get_id() == std::this_thread::get_id()) {
+      poller.detach();
+    } else {
+      poller.join();
+    }
+  }
+  std::unique_ptr<Gphoto2Camera> camera;
+  {
+    std::lock_guard<std::mutex> io(ioMutex_);
+    camera = std::move(camera_);
+  }
+  if (camera == nullptr) return EDS_ERR_OK;
+  int rc = camera->exit();
+  std::lock_guard<std::mutex> state(stateMutex_);
+  return disconnected_ ? EDS_ERR_OK : edsErrorFromGphoto2(rc);
+}
+
+bool Gphoto2Session::isOpen() {
+  std::lock_guard<std::mutex> io(ioMutex_);
+  return camera_ != nullptr;
+}
+
+EdsError Gphoto2Session::withCamera(const std::function<int(Gphoto2Camera&)>& call, int* result) {
+  ++ioWaiters_;
+  std::unique_lock<std::mutex> io(ioMutex_);
+  --ioWaiters_;
+  if (camera_ == nullptr) return EDS_ERR_SESSION_NOT_OPEN;
+  {
+    std::lock_guard<std::mutex> state(stateMutex_);
+    if (disconnected_) return EDS_ERR_COMM_DISCONNECTED;
+  }
+  int rc = call(*camera_);
+  if (result != nullptr) *result = rc;
+  return edsErrorFromGphoto2(rc);
+}
+
+EdsError Gphoto2Session::readWidget(EdsPropertyID property, std::string* name, Gp2Widget* widget) {
+  for (const std::string& candidate : widgetNamesFor(property)) {
+    int rc = GP_OK;
+    EdsError error =
+        withCamera([&](Gphoto2Camera& camera) { return camera.getWidget(candidate, widget); }, &rc);
+    if (error == EDS_ERR_OK) {
+      *name = candidate;
+      return EDS_ERR_OK;
+    }
+    if (!isMissingWidget(rc) || error == EDS_ERR_SESSION_NOT_OPEN ||
+        error == EDS_ERR_COMM_DISCONNECTED) {
+      return error;
+    }
+  }
+  if (!isOpen()) return EDS_ERR_SESSION_NOT_OPEN;
+  return kEdsErrPropertyUnavailable;
+}
+
+EdsError Gphoto2Session::getProperty(EdsPropertyID property, EdsUInt32* value) {
+  std::string name;
+  Gp2Widget widget;
+  if (isChoiceProperty(property)) {
+    EdsError error = readWidget(property, &name, &widget);
+    if (error != EDS_ERR_OK) return error;
+    if (!codeFromChoiceText(property, widget.value, value)) *value = kUnknownPropertyValue;
+    return EDS_ERR_OK;
+  }
+  switch (property) {
+    case kEdsPropID_BatteryLevel:
+    case kEdsPropID_AvailableShots: {
+      EdsError error = readWidget(property, &name, &widget);
+      if (error != EDS_ERR_OK) return error;
+      bool ok = property == kEdsPropID_BatteryLevel ? batteryPercentFromText(widget.value, value)
+                                                    : countFromText(widget.value, value);
+      return ok ? EDS_ERR_OK : kEdsErrPropertyUnavailable;
+    }
+    case kEdsPropID_SaveTo: {
+      int rc = GP_OK;
+      EdsError error = withCamera(
+          [&](Gphoto2Camera& camera) { return camera.getWidget(kCaptureTarget, &widget); }, &rc);
+      if (error != EDS_ERR_OK && !isMissingWidget(rc)) return error;
+      *value = error == EDS_ERR_OK && !containsWord(widget.value, "card") ? 2 : 1;
+      return EDS_ERR_OK;
+    }
+    case kEdsPropID_Capacity: {
+      if (!isOpen()) return EDS_ERR_SESSION_NOT_OPEN;
+      std::lock_guard<std::mutex> state(stateMutex_);
+      *value = hostCapacity_;
+      return EDS_ERR_OK;
+    }
+    default:
+      return isOpen() ? kEdsErrPropertyUnavailable : EDS_ERR_SESSION_NOT_OPEN;
+  }
+}
+
+EdsError Gphoto2Session::setSaveTo(EdsUInt32 value) {
+  if (value != 1 && value != 2) return EDS_ERR_NOT_SUPPORTED;
+  Gp2Widget widget;
+  int rc = GP_OK;
+  EdsError error = withCamera(
+      [&](Gphoto2Camera& camera) { return camera.getWidget(kCaptureTarget, &widget); }, &rc);
+  if (error != EDS_ERR_OK) {
+    // A body without the setting stores on its card.
+    return isMissingWidget(rc) ? (value == 1 ? EDS_ERR_OK : EDS_ERR_NOT_SUPPORTED) : error;
+  }
+  std::string choice;
+  if (!targetChoice(widget, value == 1, &choice)) return kEdsErrInvalidPropertyValue;
+  return withCamera(
+      [&](Gphoto2Camera& camera) { return camera.setWidget(kCaptureTarget, choice); });
+}
+
+EdsError Gphoto2Session::setProperty(EdsPropertyID property, EdsUInt32 value) {
+  if (isChoiceProperty(property)) {
+    std::string name;
+    Gp2Widget widget;
+    EdsError error = readWidget(property, &name, &widget);
+    if (error != EDS_ERR_OK) return error;
+    if (widget.readOnly) return EDS_ERR_NOT_SUPPORTED;
+    std::string choice;
+    if (!choiceForCode(property, value, widget.choices, &choice)) {
+      return kEdsErrInvalidPropertyValue;
+    }
+    return withCamera([&](Gphoto2Camera& camera) { return camera.setWidget(name, choice); });
+  }
+  switch (property) {
+    case kEdsPropID_SaveTo:
+      return setSaveTo(value);
+    case kEdsPropID_Capacity: {
+      // The host's free space, for bodies that save to the host; kept and read back only.
+      if (!isOpen()) return EDS_ERR_SESSION_NOT_OPEN;
+      std::lock_guard<std::mutex> state(stateMutex_);
+      hostCapacity_ = value;
+      return EDS_ERR_OK;
+    }
+    case kEdsPropID_BatteryLevel:
+    case kEdsPropID_AvailableShots:
+      return isOpen() ? EDS_ERR_NOT_SUPPORTED : EDS_ERR_SESSION_NOT_OPEN;
+    default:
+      return isOpen() ? kEdsErrPropertyUnavailable : EDS_ERR_SESSION_NOT_OPEN;
+  }
+}
+
+EdsError Gphoto2Session::getPropertyDesc(EdsPropertyID property, EdsPropertyDesc* desc) {
+  std::memset(desc, 0, sizeof *desc);
+  if (!isChoiceProperty(property)) {
+    return isOpen() ? kEdsErrPropertyUnavailable : EDS_ERR_SESSION_NOT_OPEN;
+  }
+  std::string name;
+  Gp2Widget widget;
+  EdsError error = readWidget(property, &name, &widget);
+  if (error != EDS_ERR_OK) return error;
+  const size_t max = sizeof desc->propDesc / sizeof desc->propDesc[0];
+  std::vector<EdsInt32> codes = codesOfChoices(property, widget.choices, max);
+  desc->form = 0;
+  desc->access = widget.readOnly ? 0 : 1;
+  desc->numElements = static_cast<EdsInt32>(codes.size());
+  for (size_t i = 0; i < codes.size(); ++i) desc->propDesc[i] = codes[i];
+  return EDS_ERR_OK;
+}
+
+EdsError Gphoto2Session::storages(std::vector<Gp2Storage>* out) {
+  return withCamera([&](Gphoto2Camera& camera) { return camera.storageInfo(out); });
+}
+
+EdsError Gphoto2Session::sendCommand(EdsCameraCommand command) {
+  int rc = GP_OK;
+  EdsError error = EDS_ERR_NOT_SUPPORTED;
+  switch (command) {
+    case kEdsCameraCommand_TakePicture:
+      return withCamera([&](Gphoto2Camera& camera) {
+        int result = camera.triggerCapture();
+        if (result == GP_OK) {
+          std::lock_guard<std::mutex> state(stateMutex_);
+          translator_.onTrigger();
+        }
+        return result;
+      });
+    case kEdsCameraCommand_ExtendShutDownTimer: {
+      // Any transaction restarts the body's power-off count; reading the battery is the lightest.
+      Gp2Widget widget;
+      error = withCamera(
+          [&](Gphoto2Camera& camera) { return camera.getWidget(kBatteryLevel, &widget); }, &rc);
+      return error != EDS_ERR_OK && isMissingWidget(rc) ? EDS_ERR_NOT_SUPPORTED : error;
+    }
+    default:
+      return isOpen() ? EDS_ERR_NOT_SUPPORTED : EDS_ERR_SESSION_NOT_OPEN;
+  }
+}
+
+EdsError Gphoto2Session::sendStatusCommand(EdsCameraStatusCommand command) {
+  if (command != kEdsCameraStatusCommand_UILock && command != kEdsCameraStatusCommand_UIUnLock) {
+    return isOpen() ? EDS_ERR_NOT_SUPPORTED : EDS_ERR_SESSION_NOT_OPEN;
+  }
+  const char* value = command == kEdsCameraStatusCommand_UILock ? "1" : "0";
+  int rc = GP_OK;
+  EdsError error =
+      withCamera([&](Gphoto2Camera& camera) { return camera.setWidget(kUiLock, value); }, &rc);
+  return error != EDS_ERR_OK && isMissingWidget(rc) ? EDS_ERR_NOT_SUPPORTED : error;
+}
+
+void Gphoto2Session::setObjectHandler(EdsObjectEvent event, EdsObjectEventHandler handler,
+                                      void* context) {
+  std::lock_guard<std::mutex> state(stateMutex_);
+  objectHandler_ = {event, handler, context};
+}
+
+void Gphoto2Session::setStateHandler(EdsStateEvent event, EdsStateEventHandler handler,
+                                     void* context) {
+  std::lock_guard<std::mutex> state(stateMutex_);
+  stateHandler_ = {event, handler, context};
+}
+
+void Gphoto2Session::setPropertyHandler(EdsPropertyEvent event, EdsPropertyEventHandler handler,
+                                        void* context) {
+  std::lock_guard<std::mutex> state(stateMutex_);
+  propertyHandler_ = {event, handler, context};
+}
+
+void Gphoto2Session::pollLoop() {
+  int failures = 0;
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> state(stateMutex_);
+      if (stop_) return;
+    }
+    std::vector<SdkEvent> events;
+    bool reported = false;
+    bool gone = false;
+    if (ioWaiters_.load() == 0) {
+      std::unique_lock<std::mutex> io(ioMutex_);
+      if (camera_ == nullptr) return;
+      Gp2Event event;
+      int rc = camera_->waitForEvent(settings_.pollTimeoutMs, &event);
+      io.unlock();
+      std::lock_guard<std::mutex> state(stateMutex_);
+      if (rc == GP_OK) {
+        failures = 0;
+        reported = event.kind != Gp2Event::Kind::kTimeout;
+        events = translator_.translate(event);
+      } else if (isGphoto2Disconnect(rc) && ++failures >= settings_.disconnectErrors) {
+        disconnected_ = true;
+        gone = true;
+        SdkEvent shutdown{SdkEvent::Kind::kState, kEdsStateEvent_Shutdown};
+        events.push_back(shutdown);
+      }
+    }
+    for (const SdkEvent& event : events) deliver(event);
+    if (gone) return;
+    if (!reported) {
+      std::unique_lock<std::mutex> state(stateMutex_);
+      wake_.wait_for(state, std::chrono::milliseconds(settings_.idleGapMs), [this] { return stop_; });
+    }
+  }
+}
+
+void Gphoto2Session::deliver(const SdkEvent& event) {
+  Registration<EdsObjectEventHandler> object;
+  Registration<EdsStateEventHandler> stateHandler;
+  Registration<EdsPropertyEventHandler> property;
+  {
+    std::lock_guard<std::mutex> state(stateMutex_);
+    if (stop_) return;
+    object = objectHandler_;
+    stateHandler = stateHandler_;
+    property = propertyHandler_;
+  }
+  switch (event.kind) {
+    case SdkEvent::Kind::kObject:
+      if (object.accepts(kEdsObjectEvent_All, event.event)) {
+        EdsBaseRef item = newItem_(event.folder, event.name);
+        if (item != nullptr) object.handler(event.event, item, object.context);
+      }
+      break;
+    case SdkEvent::Kind::kState:
+      if (stateHandler.accepts(kEdsStateEvent_All, event.event)) {
+        stateHandler.handler(event.event, event.data, stateHandler.context);
+      }
+      break;
+    case SdkEvent::Kind::kProperty:
+      if (property.accepts(kEdsPropertyEvent_All, event.event)) {
+        property.handler(event.event, event.property, 0, property.context);
+      }
+      break;
+  }
+}
