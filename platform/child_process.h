@@ -1,0 +1,54 @@
+// Running another program with its standard streams connected to us: the end-to-end tests use it
+// to run quorvale as a user would.
+//
+// Ownership: the ChildProcess owns the child; destroying it kills a child still running and waits
+// for it.
+// Thread safety: all members may be called from any thread; output is collected by the object's
+// own reader threads.
+#ifndef QUORVALE_PLATFORM_CHILD_PROCESS_H_
+#define QUORVALE_PLATFORM_CHILD_PROCESS_H_
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class ChildProcess {
+ public:
+  struct Options {
+    std::string program;                // path of the executable
+    std::vector<std::string> arguments;  // after the program name
+    std::string workingDirectory;       // empty: ours
+    std::optional<std::string> input;   // standard input; none: /dev/null
+  };
+
+  // Starts the program with default signal handling and an empty signal mask. Returns null, with
+  // lastError() set, when it cannot be started.
+  static std::unique_ptr<ChildProcess> start(const Options& options);
+
+  virtual ~ChildProcess() = default;
+
+  // Sends the console control event |code| (0 Ctrl+C, 1 Ctrl+Break, 2 close, 6 shutdown) to the
+  // child. Returns false when it could not be sent.
+  virtual bool sendConsoleEvent(uint32_t code) = 0;
+
+  // Waits until |text| has appeared on the child's standard output or standard error, up to
+  // |timeoutMs|. Returns whether it did.
+  virtual bool waitForText(const std::string& text, uint32_t timeoutMs) = 0;
+
+  // Waits up to |timeoutMs| for the child's end and for the end of its output. Returns true with
+  // the exit code (128 + the signal number for a child ended by a signal), false when it still
+  // runs.
+  virtual bool wait(uint32_t timeoutMs, int* exitCode) = 0;
+
+  // Everything the child wrote so far.
+  virtual std::string standardOutput() = 0;
+  virtual std::string standardError() = 0;
+};
+
+}  // namespace platform
+
+#endif  // QUORVALE_PLATFORM_CHILD_PROCESS_H_

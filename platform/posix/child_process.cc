@@ -1,0 +1,178 @@
+// POSIX implementation of ChildProcess: fork and exec with pipes, one reader thread per output
+// pipe and a writer thread for the input.
+#include "platform/child_process.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "platform/error.h"
+
+namespace platform {
+
+namespace {
+
+class PosixChildProcess final : public ChildProcess {
+ public:
+  PosixChildProcess(pid_t pid, int outFd, int errFd, int inFd, std::optional<std::string> input)
+      : pid_(pid) {
+    outReader_ = std::thread(&PosixChildProcess::readPipe, this, outFd, &out_);
+    errReader_ = std::thread(&PosixChildProcess::readPipe, this, errFd, &err_);
+    if (inFd >= 0) writer_ = std::thread(&PosixChildProcess::writeInput, inFd, std::move(input));
+  }
+
+  ~PosixChildProcess() override {
+    int code = 0;
+    if (!wait(0, &code)) {
+      kill(pid_, SIGKILL);
+      wait(60000, &code);
+    }
+    if (writer_.joinable()) writer_.join();
+    if (outReader_.joinable()) outReader_.join();
+    if (errReader_.joinable()) errReader_.join();
+  }
+
+  bool sendConsoleEvent(uint32_t code) override {
+    int signal = SIGTERM;
+    if (code == 0) signal = SIGINT;
+    if (code == 1) signal = SIGQUIT;
+    if (code == 2) signal = SIGHUP;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (reaped_) return false;
+    return kill(pid_, signal) == 0;
+  }
+
+  bool waitForText(const std::string& text, uint32_t timeoutMs) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+      return out_.find(text) != std::string::npos || err_.find(text) != std::string::npos;
+    });
+  }
+
+  bool wait(uint32_t timeoutMs, int* exitCode) override {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!reaped_) {
+          int status = 0;
+          if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            reaped_ = true;
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+          }
+        }
+        if (reaped_ && openPipes_ == 0) {
+          *exitCode = status_;
+          return true;
+        }
+      }
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      // The child's end is not a waitable object here; look again shortly.
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait_for(lock, std::chrono::milliseconds(5));
+    }
+  }
+
+  std::string standardOutput() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return out_;
+  }
+  std::string standardError() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return err_;
+  }
+
+ private:
+  void readPipe(int fd, std::string* sink) {
+    char buffer[4096];
+    for (;;) {
+      const ssize_t n = read(fd, buffer, sizeof(buffer));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      std::lock_guard<std::mutex> lock(mutex_);
+      sink->append(buffer, static_cast<size_t>(n));
+      changed_.notify_all();
+    }
+    close(fd);
+    std::lock_guard<std::mutex> lock(mutex_);
+    --openPipes_;
+    changed_.notify_all();
+  }
+
+  static void writeInput(int fd, std::optional<std::string> input) {
+    size_t done = 0;
+    while (input && done < input->size()) {
+      const ssize_t n = write(fd, input->data() + done, input->size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // the child closed its input
+      done += static_cast<size_t>(n);
+    }
+    close(fd);
+  }
+
+  const pid_t pid_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  // Guarded by mutex_.
+  std::string out_;
+  std::string err_;
+  int openPipes_ = 2;
+  bool reaped_ = false;
+  int status_ = -1;
+  std::thread outReader_;
+  std::thread errReader_;
+  std::thread writer_;
+};
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> ChildProcess::start(const Options& options) {
+  int outPipe[2];
+  int errPipe[2];
+  int inPipe[2] = {-1, -1};
+  if (pipe2(outPipe, O_CLOEXEC) != 0) return setLastError(errno), nullptr;
+  if (pipe2(errPipe, O_CLOEXEC) != 0) return setLastError(errno), nullptr;
+  if (options.input && pipe2(inPipe, O_CLOEXEC) != 0) return setLastError(errno), nullptr;
+  // A child that stops reading its input must not end us with SIGPIPE.
+  signal(SIGPIPE, SIG_IGN);
+
+  // Everything the child needs is prepared before fork: only async-signal-safe calls after it.
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(options.program.c_str()));
+  for (const std::string& arg : options.arguments) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  const char* dir = options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
+
+  const pid_t pid = fork();
+  if (pid < 0) {
+    setLastError(errno);
+    return nullptr;
+  }
+  if (pid == 0) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    signal(SIGPIPE, SIG_DFL);
+    const int in = inPipe[0] >= 0 ? inPipe[0] : open("/dev/null", O_RDONLY);
+    dup2(in, 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    if (dir != nullptr && chdir(dir) != 0) _exit(127);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  if (inPipe[0] >= 0) close(inPipe[0]);
+  return std::unique_ptr<ChildProcess>(
+      new PosixChildProcess(pid, outPipe[0], errPipe[0], inPipe[1], options.input));
+}
+
+}  // namespace platform

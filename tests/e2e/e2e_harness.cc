@@ -1,0 +1,117 @@
+#include "tests/e2e/e2e_harness.h"
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/child_process.h"
+
+namespace e2e {
+
+const char kBanner[] = "Quorvale v0.1.2\nby the Quorvale developers\n\n";
+const char kUsage[] =
+    "Usage: \n"
+    "    quorvale -h[epl]                      : this help message\n"
+    "    quorvale [-list]                      : cameras list\n"
+    "    quorvale -camera <n> [-info]          : get camera info by number\n"
+    "    quorvale [-camera <n>] -script <path> \n"
+    "             [-com <n>] [-log]            : run script for selected camera\n"
+    "\n"
+    "    -sim                                  : use the simulated cameras\n"
+    "    -com </dev/...>                       : flash line on a serial device given by path\n"
+    "\n";
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A fresh directory of its own for one run.
+fs::path makeRunDirectory() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  const fs::path base = fs::path(testing::TempDir());
+  for (;;) {
+    fs::path dir = base / ("quorvale_e2e_" + std::to_string(random()) + "_" +
+                           std::to_string(counter++));
+    if (fs::create_directory(dir)) return dir;
+  }
+}
+
+}  // namespace
+
+RunResult runQuorvale(const RunOptions& options) {
+  const fs::path dir = makeRunDirectory();
+  const fs::path program = dir / "quorvale";
+  fs::copy_file(QUORVALE_BINARY, program);
+  for (const auto& [name, bytes] : options.files) {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+  }
+
+  platform::ChildProcess::Options childOptions;
+  childOptions.program = program.string();
+  childOptions.arguments = options.arguments;
+  childOptions.workingDirectory = dir.string();
+  childOptions.input = options.input;
+
+  RunResult result;
+  {
+    std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::start(childOptions);
+    if (child == nullptr) {
+      ADD_FAILURE() << "cannot start " << program;
+      return result;
+    }
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeoutMs);
+    auto remainingMs = [&] {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      return static_cast<uint32_t>(std::max<int64_t>(0, left.count()));
+    };
+    bool stepsDone = true;
+    for (const ConsoleStep& step : options.steps) {
+      if (!step.waitForText.empty() && !child->waitForText(step.waitForText, remainingMs())) {
+        result.failedStep = step.waitForText;
+        stepsDone = false;
+        break;
+      }
+      if (step.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(step.delayMs));
+      child->sendConsoleEvent(step.event);
+    }
+    result.finished = stepsDone && child->wait(remainingMs(), &result.exitCode);
+    // A child still running is killed when |child| goes; what it wrote so far is kept.
+    result.out = child->standardOutput();
+    result.err = child->standardError();
+  }
+  result.log = readFile(dir / "quorvale.log");
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+  return result;
+}
+
+RunResult runQuorvale(std::vector<std::string> arguments) {
+  RunOptions options;
+  options.arguments = std::move(arguments);
+  return runQuorvale(options);
+}
+
+std::string normalizeLog(const std::string& log) {
+  static const std::regex kPrefix("[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} ");
+  static const std::regex kDate("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}");
+  return std::regex_replace(std::regex_replace(log, kPrefix, "T "), kDate, "DATE");
+}
+
+}  // namespace e2e

@@ -1,0 +1,62 @@
+// The end-to-end harness: runs the built quorvale executable as a user would and returns what a
+// user would see.
+//
+// Each run copies the executable into a fresh temporary directory (the log "quorvale.log" is
+// written beside the executable), writes the requested files there, starts the program in that
+// directory with the given arguments and standard input (none: /dev/null), sends console events
+// at chosen moments, and returns standard output, standard error, the exit code and the log's
+// text. The directory is removed afterwards.
+//
+// Thread safety: runs are independent; call from any test thread.
+#ifndef QUORVALE_TESTS_E2E_E2E_HARNESS_H_
+#define QUORVALE_TESTS_E2E_E2E_HARNESS_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+// One console event sent during a run: after |waitForText| has appeared on standard output or
+// standard error (empty: at once), then |delayMs| later.
+struct ConsoleStep {
+  std::string waitForText;
+  uint32_t delayMs = 0;
+  uint32_t event = 0;  // 0 Ctrl+C, 1 Ctrl+Break, 2 close, 6 shutdown
+};
+
+struct RunOptions {
+  std::vector<std::string> arguments;
+  std::optional<std::string> input;                         // standard input; none: /dev/null
+  std::vector<std::pair<std::string, std::string>> files;  // name (in the run's directory), bytes
+  std::vector<ConsoleStep> steps;
+  uint32_t timeoutMs = 60000;  // the program is killed after this
+};
+
+struct RunResult {
+  bool finished = false;   // false: killed after the time limit, or a step's text never came
+  int exitCode = -1;       // 128 + the signal number when ended by a signal
+  std::string out;         // standard output
+  std::string err;         // standard error
+  std::string log;         // quorvale.log, empty when none was written
+  std::string failedStep;  // the text a step waited for in vain
+};
+
+RunResult runQuorvale(const RunOptions& options);
+
+// Shorthand for a run with arguments only.
+RunResult runQuorvale(std::vector<std::string> arguments);
+
+// A log text with every time prefix "HH:MM:SS.mmm " made "T " and every banner date and time
+// "YYYY-MM-DD HH:MM:SS" made "DATE", so tests can compare whole texts.
+std::string normalizeLog(const std::string& log);
+
+// The banner and usage texts the program writes.
+extern const char kBanner[];
+extern const char kUsage[];
+
+}  // namespace e2e
+
+#endif  // QUORVALE_TESTS_E2E_E2E_HARNESS_H_
