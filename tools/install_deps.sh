@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, every Debian package that building and testing Quorvale needs.
+# Idempotent: does nothing when everything is present; runs apt-get update only when something
+# is missing. Needs root (or sudo) only in that case.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  flex libfl-dev
+  libgtest-dev libgmock-dev
+  libgphoto2-dev libsndfile1-dev libasound2-dev
+  clang libclang-rt-14-dev
+  locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update
+"${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
