@@ -1,0 +1,346 @@
+#include "camera/canon_camera.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "camera/camera_test_support.h"
+#include "mt/mt_locker.h"
+
+namespace {
+
+using camera_test::SimCameraTest;
+
+class CanonCameraTest : public SimCameraTest {};
+
+// The property writes a body received, in order, e.g. "SetPropertyData 0x406 0x4d -> 0x0".
+std::string writesOf(SimCamera* body) {
+  std::string out;
+  for (const std::string& line : body->commandLog()) {
+    if (line.rfind("SetPropertyData", 0) == 0) out += line + "\n";
+  }
+  body->clearCommandLog();
+  return out;
+}
+
+SimVolume volume(EdsUInt32 access, EdsUInt64 capacity, EdsUInt64 freeSpace) {
+  SimVolume v;
+  v.access = access;
+  v.maxCapacity = capacity;
+  v.freeSpace = freeSpace;
+  return v;
+}
+
+TEST_F(CanonCameraTest, OpeningASessionAppliesTheInitialSettings) {
+  start();
+  camera_ = sdk_->NewCamera(0);
+  ASSERT_NE(nullptr, camera_);
+  EXPECT_EQ(0u, camera_->sessionStatus());
+  EXPECT_EQ(0u, camera_->lastError());
+  EXPECT_EQ(1u, camera_->protocol());
+  EXPECT_EQ(
+      "Session ready\n"
+      "OnPropertyChanged: inPropertyID=0xb, inParam=0x0\n"
+      "OnPropertyChanged: inPropertyID=0x401, inParam=0x0\n"
+      "OnPropertyChanged: inPropertyID=0x40b, inParam=0x0\n",
+      traces());
+  EXPECT_EQ(
+      "SetPropertyData 0xb 0x1 -> 0x0\n"
+      "SetPropertyData 0x401 0x1 -> 0x0\n"
+      "SetPropertyData 0x40b 0xffffffff -> 0x0\n",
+      writesOf(ptpBody_));
+  EdsDeviceInfo record{};
+  EXPECT_EQ(0u, camera_->getDeviceInfo(&record));
+  EXPECT_STREQ("Canon EOS 5D Mark IV (simulated)", record.szDeviceDescription);
+  EXPECT_STREQ("sim:0", record.szPortName);
+  char value[64];
+  EXPECT_EQ(0u, camera_->getDriveMode(value, sizeof(value)));
+  EXPECT_STREQ("Continuous", value);
+}
+
+TEST_F(CanonCameraTest, CodeVariantsFollowTheBodysDescriptions) {
+  open(0);  // second members of the pairs
+  EXPECT_TRUE(camera_->avCodeVariant());
+  EXPECT_TRUE(camera_->tvCodeVariant());
+  EXPECT_EQ(0u, camera_->setTv("6"));
+  EXPECT_EQ(0u, camera_->setTv("6s"));
+  EXPECT_EQ(0u, camera_->setTv("1/10"));
+  EXPECT_EQ(0u, camera_->setTv("20s"));
+  EXPECT_EQ(0u, camera_->setAv("13"));
+  EXPECT_EQ(kSimErrInvalidPropertyValue, camera_->setAv("1.2"));  // the body refuses f/1.2
+  EXPECT_EQ(
+      "SetPropertyData 0x406 0x4d -> 0x0\n"
+      "SetPropertyData 0x406 0x23 -> 0x0\n"
+      "SetPropertyData 0x406 0x53 -> 0x0\n"
+      "SetPropertyData 0x406 0x15 -> 0x0\n"
+      "SetPropertyData 0x405 0x43 -> 0x0\n"
+      "SetPropertyData 0x405 0xd -> 0x86\n",
+      writesOf(ptpBody_));
+  EXPECT_EQ(kSimErrInvalidPropertyValue, camera_->lastError());
+  char value[64];
+  EXPECT_EQ(0u, camera_->getTv(value, sizeof(value)));
+  EXPECT_STREQ("20\"", value);  // 0x15 shares its name with 0x14
+  camera_.reset();
+
+  open(1);  // first members
+  EXPECT_FALSE(camera_->avCodeVariant());
+  EXPECT_FALSE(camera_->tvCodeVariant());
+  legacyBody_->clearCommandLog();
+  EXPECT_EQ(0u, camera_->setTv("6"));
+  EXPECT_EQ(0u, camera_->setTv("6s"));
+  EXPECT_EQ(0u, camera_->setTv("1/10"));
+  EXPECT_EQ(0u, camera_->setAv("13"));
+  EXPECT_EQ(kSimErrInvalidPropertyValue, camera_->setAv("1.2"));
+  EXPECT_EQ(
+      "SetPropertyData 0x406 0x4c -> 0x0\n"
+      "SetPropertyData 0x406 0x24 -> 0x0\n"
+      "SetPropertyData 0x406 0x54 -> 0x0\n"
+      "SetPropertyData 0x405 0x44 -> 0x0\n"
+      "SetPropertyData 0x405 0xc -> 0x86\n",
+      writesOf(legacyBody_));
+  EXPECT_EQ(0u, camera_->getTv(value, sizeof(value)));
+  EXPECT_STREQ("1/10", value);
+}
+
+TEST_F(CanonCameraTest, OneDecidingDescriptionSetsBothVariantsAndFailuresAreTraced) {
+  SimCameraSpec spec = defaultPtpBodySpec();
+  spec.properties[kEdsPropID_Av].allowed = {0x20, 0x30};  // no pair member
+  spec.properties[kEdsPropID_Tv].allowed = {0x10, 0x38, 0x4C, 0x4D};  // 0x4C decides first
+  sim_->addCamera(spec);
+  SimCamera* refusing = sim_->addCamera(defaultLegacyBodySpec());
+  refusing->failPropertyDesc(kEdsPropID_Tv, 0x81);
+  start();
+
+  camera_ = sdk_->NewCamera(2);
+  EXPECT_FALSE(camera_->avCodeVariant());
+  EXPECT_FALSE(camera_->tvCodeVariant());
+  camera_.reset();
+  traces();
+
+  camera_ = sdk_->NewCamera(3);  // Av decides "first members"; the Tv description fails
+  EXPECT_FALSE(camera_->avCodeVariant());
+  EXPECT_FALSE(camera_->tvCodeVariant());
+  EXPECT_EQ("EdsGetProperyDesc error: 00000081 Device busy! Camera unstable!\n",
+            camera_test::linesStartingWith(traces(), {"EdsGetProperyDesc"}));
+}
+
+TEST_F(CanonCameraTest, NamesOutsideTheTablesAreRefusedWithoutSending) {
+  open(0);
+  camera_->setLastError(0x1234);
+  EXPECT_EQ(kNameNotInTable, camera_->setMeteringMode("sPot"));
+  EXPECT_EQ(kNameNotInTable, camera_->setTv("7s"));
+  EXPECT_EQ(kNameNotInTable, camera_->setImageQuality(nullptr));
+  EXPECT_EQ(0x1234u, camera_->lastError());
+  EXPECT_EQ("", writesOf(ptpBody_));
+  EXPECT_EQ(0u, camera_->setMeteringMode("SPOT"));
+  EXPECT_EQ(0u, camera_->setDriveMode("cont"));
+  EXPECT_EQ(0u, camera_->setAEMode("TV"));
+  EXPECT_EQ(0u, camera_->setISO("400"));
+  EXPECT_EQ(
+      "SetPropertyData 0x403 0x1 -> 0x0\n"
+      "SetPropertyData 0x401 0x1 -> 0x0\n"
+      "SetPropertyData 0x400 0x1 -> 0x0\n"
+      "SetPropertyData 0x402 0x58 -> 0x0\n",
+      writesOf(ptpBody_));
+}
+
+TEST_F(CanonCameraTest, ImageQualityIsSentInTheBodysFormAndDecodedBack) {
+  open(0);
+  EXPECT_EQ(0u, camera_->setImageQuality("RAW+L"));
+  EXPECT_EQ(0u, camera_->setImageQuality("L"));
+  EXPECT_EQ("SetPropertyData 0x100 0x640013 -> 0x0\nSetPropertyData 0x100 0x130f0f -> 0x0\n",
+            writesOf(ptpBody_));
+  char value[64];
+  EXPECT_EQ(0u, camera_->getImageQuality(value, sizeof(value)));
+  EXPECT_STREQ("L", value);
+  camera_.reset();
+
+  open(1);
+  legacyBody_->clearCommandLog();
+  EXPECT_EQ(0u, camera_->setImageQuality("RAW+L"));
+  EXPECT_EQ(0u, camera_->setImageQuality("RAW"));
+  EXPECT_EQ("SetPropertyData 0x100 0x240013 -> 0x0\nSetPropertyData 0x100 0x24000f -> 0x0\n",
+            writesOf(legacyBody_));
+  EXPECT_EQ(0u, camera_->getImageQuality(value, sizeof(value)));
+  EXPECT_STREQ("RAW", value);  // 0x0024000F has no row: decoded
+}
+
+TEST_F(CanonCameraTest, ValuesWithoutARowReadAsQuestionMarks) {
+  open(0);
+  ptpBody_->setPropertyValue(kEdsPropID_ISOSpeed, 0);  // automatic ISO
+  ptpBody_->setPropertyValue(kEdsPropID_MeteringMode, 9);
+  ptpBody_->setPropertyValue(kEdsPropID_DriveMode, 0x10);
+  ptpBody_->setPropertyValue(kEdsPropID_Tv, 0x5E);
+  traces();
+  char value[64] = "untouched";
+  EXPECT_EQ(0u, camera_->getISO(value, sizeof(value)));
+  EXPECT_STREQ("?", value);
+  EXPECT_EQ(0u, camera_->getMeteringMode(value, sizeof(value)));
+  EXPECT_STREQ("?", value);
+  EXPECT_EQ(0u, camera_->getDriveMode(value, sizeof(value)));
+  EXPECT_STREQ("?", value);
+  EXPECT_EQ(0u, camera_->getTv(value, sizeof(value)));
+  EXPECT_STREQ("?", value);
+  EXPECT_EQ("getMeteringMode unknown value 0x9\ngetDriveMode unknown value 0x10\n", traces());
+
+  ptpBody_->failPropertyRead(kEdsPropID_Av, 0x81);
+  std::snprintf(value, sizeof(value), "untouched");
+  EXPECT_EQ(0x81u, camera_->getAv(value, sizeof(value)));
+  EXPECT_STREQ("untouched", value);
+  EXPECT_EQ(0x81u, camera_->lastError());
+}
+
+TEST_F(CanonCameraTest, ACameraWhoseSessionDidNotOpenStillExists) {
+  ptpBody_->failOpenSession(0x81);
+  start();
+  const size_t liveBefore = sim_->liveObjectCount();
+  camera_ = sdk_->NewCamera(0);
+  ASSERT_NE(nullptr, camera_);
+  EXPECT_EQ(0u, sdk_->lastError());
+  EXPECT_EQ(0x81u, camera_->sessionStatus());
+  EXPECT_EQ(0x81u, camera_->lastError());
+  EXPECT_EQ(
+      "Session not ready: 00000081 Device busy! Camera unstable!\n"
+      "EdsGetProperyDesc error: 00002003 Session open error\n"
+      "EdsGetProperyDesc error: 00002003 Session open error\n"
+      "Session not open\n"
+      "Session not open\n"
+      "Session status: 00000081 Device busy! Camera unstable!\n",
+      traces());
+  EdsDeviceInfo record;
+  std::memset(&record, 0x55, sizeof(record));
+  EXPECT_EQ(0x81u, camera_->getDeviceInfo(&record));
+  EXPECT_EQ(0x55, record.szPortName[0]);
+  EXPECT_EQ(kSessionNotOpen, camera_->setTv("1/250"));
+  EXPECT_EQ(kSessionNotOpen, camera_->updateVolumes());
+  EXPECT_EQ(kSessionNotOpen, camera_->updateBatteryLevel());
+  EXPECT_EQ("Session not open\nSession not open\n", traces());
+
+  ptpBody_->clearCommandLog();
+  camera_.reset();  // only releases the reference
+  EXPECT_EQ(std::vector<std::string>{}, ptpBody_->commandLog());
+  EXPECT_EQ(liveBefore, sim_->liveObjectCount());
+  EXPECT_EQ("", traces());
+}
+
+TEST_F(CanonCameraTest, ClosingUnlocksTheBodyAndClosesOnce) {
+  open(0);
+  camera_->Lock();
+  camera_->Lock();
+  EXPECT_TRUE(ptpBody_->uiLocked());
+  ptpBody_->clearCommandLog();
+  camera_->closeSession();
+  EXPECT_FALSE(ptpBody_->uiLocked());
+  EXPECT_FALSE(ptpBody_->sessionOpen());
+  EXPECT_EQ(kSessionNotOpen, camera_->sessionStatus());
+  EXPECT_EQ(0u, camera_->uiLockCount());
+  EXPECT_EQ(nullptr, camera_->cameraRef());
+  EXPECT_EQ((std::vector<std::string>{"SendStatusCommand 1 -> 0x0", "CloseSession -> 0x0"}),
+            ptpBody_->commandLog());
+  EXPECT_EQ(kSessionNotOpen, camera_->setTv("1/250"));
+  camera_.reset();  // nothing more to close
+  EXPECT_EQ((std::vector<std::string>{"SendStatusCommand 1 -> 0x0", "CloseSession -> 0x0"}),
+            ptpBody_->commandLog());
+}
+
+TEST_F(CanonCameraTest, VolumesSumAtMostFourAndOnlyWritableFreeSpace) {
+  std::vector<SimVolume> six;
+  for (int i = 0; i < 6; ++i) six.push_back(volume(2, 1000, 100));
+  ptpBody_->setVolumes(six);
+  open(0);
+  EXPECT_EQ(4u, camera_->volumeCount());
+  EXPECT_EQ(4000u, camera_->getVolumeCapacity());
+  EXPECT_EQ(400u, camera_->getFreeSpace());
+  EXPECT_DOUBLE_EQ(10.0, camera_->getFreePercent());
+
+  ptpBody_->setVolumes({volume(0, 3000, 3000), volume(1, 1000, 500)});
+  camera_->OnObjectVolumeInfoChanged(nullptr);  // makes the sums stale
+  EXPECT_FALSE(camera_->volumesValid());
+  EXPECT_EQ(4000u, camera_->getVolumeCapacity());
+  EXPECT_TRUE(camera_->volumesValid());
+  EXPECT_EQ(500u, camera_->getFreeSpace());
+  EXPECT_DOUBLE_EQ(12.5, camera_->getFreePercent());
+
+  ptpBody_->setVolumes({volume(2, 0, 0)});
+  EXPECT_EQ(0u, camera_->updateVolumes());
+  EXPECT_EQ(0u, camera_->getVolumeCapacity());
+  EXPECT_DOUBLE_EQ(0.0, camera_->getFreePercent());
+}
+
+TEST_F(CanonCameraTest, BatteryAbove100ReadsAs101AndRefreshesAfterItsEvent) {
+  ptpBody_->setBattery(0xFFFFFFFF);
+  open(0);
+  EXPECT_EQ(101, camera_->getBatteryLevel());
+  ptpBody_->setBattery(100);
+  EXPECT_EQ("", traces());  // the battery event prints nothing ...
+  EXPECT_FALSE(camera_->batteryValid());  // ... but makes the level stale
+  EXPECT_EQ(100, camera_->getBatteryLevel());
+  ptpBody_->setBattery(101);
+  traces();
+  EXPECT_EQ(101, camera_->getBatteryLevel());
+
+  ptpBody_->failPropertyRead(kEdsPropID_BatteryLevel, 0x82);
+  EXPECT_EQ(0x82u, camera_->updateBatteryLevel());
+  EXPECT_EQ("GetBatteryLevel error: 00000082 Device error\n", traces());
+  EXPECT_EQ(0, camera_->getBatteryLevel());
+}
+
+TEST_F(CanonCameraTest, NestedLocksSendOneLockAndOneUnlock) {
+  open(0);
+  ptpBody_->clearCommandLog();
+  {
+    CMtLocker outer(camera_.get());
+    CMtLocker inner(camera_.get());
+    EXPECT_EQ(2u, camera_->uiLockCount());
+    EXPECT_TRUE(camera_->uiLocked());
+    inner.Unlock();
+    EXPECT_TRUE(ptpBody_->uiLocked());
+  }
+  EXPECT_FALSE(ptpBody_->uiLocked());
+  EXPECT_EQ("Lock camera\nUnlock camera\n", traces());
+  EXPECT_EQ((std::vector<std::string>{"SendStatusCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0"}),
+            ptpBody_->commandLog());
+
+  ptpBody_->clearCommandLog();
+  EXPECT_EQ(0, camera_->Unlock());  // count already 0, not locked: nothing
+  EXPECT_EQ(0u, camera_->uiLockCount());
+  EXPECT_EQ(std::vector<std::string>{}, ptpBody_->commandLog());
+}
+
+TEST_F(CanonCameraTest, AnUnsupportedUiLockStaysUnlockedButCounts) {
+  ptpBody_->setUiLockResult(EDS_ERR_NOT_SUPPORTED);
+  open(0);
+  EXPECT_EQ(0, camera_->Lock());
+  EXPECT_FALSE(camera_->uiLocked());
+  EXPECT_EQ(1u, camera_->uiLockCount());
+  EXPECT_EQ("SendStatusCommand error: 00000007 Not supported\n", traces());
+  EXPECT_EQ(0, camera_->Unlock());
+  EXPECT_EQ(0u, camera_->uiLockCount());
+  EXPECT_EQ("", traces());
+
+  ptpBody_->setUiLockResult(0xD0);
+  camera_->Lock();
+  EXPECT_EQ(
+      "SendStatusCommand error: 000000d0 Failed to lock the UI\n"
+      "UILock error: 000000d0 Failed to lock the UI\n",
+      traces());
+}
+
+TEST_F(CanonCameraTest, CaptureSettingsStartAtDefaultsAndSettersReturnThePrevious) {
+  open(1);
+  EXPECT_EQ(450u, camera_->getShotTimeout());
+  EXPECT_EQ(1.0, camera_->getTimeMultiplier());
+  EXPECT_EQ(5000u, camera_->getAllocBufferTimeout());
+  EXPECT_EQ(5u, camera_->getBufferSize());
+  EXPECT_EQ(450u, camera_->setShotTimeout(100));
+  EXPECT_EQ(100u, camera_->setShotTimeout(0));
+  EXPECT_EQ(1.0, camera_->setTimeMultiplier(2.5));
+  EXPECT_EQ(2.5, camera_->getTimeMultiplier());
+  EXPECT_EQ(5000u, camera_->setAllocBufferTimeout(10));
+  EXPECT_EQ(5u, camera_->setBufferSize(0));
+  EXPECT_EQ(0u, camera_->getBufferSize());
+}
+
+}  // namespace
