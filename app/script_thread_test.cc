@@ -1,0 +1,160 @@
+// The script thread's routine: the ways a run is set up, ends and is cleaned up.
+#include "app/script_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <istream>
+#include <memory>
+#include <streambuf>
+#include <string>
+
+#include "camera/canon_interface.h"
+#include "camera/error_text.h"
+#include "camera/sim/sim_backend.h"
+#include "camera/sim/sim_world.h"
+#include "platform/error.h"
+#include "platform/event.h"
+#include "script/script_parser.h"
+#include "script/script_test_support.h"
+#include "tests/fake_serial_line.h"
+
+namespace {
+
+using script_testing::OutputCapture;
+
+const std::string kDescription = defaultPtpBodySpec().description;
+
+class ScriptThreadTest : public testing::Test {
+ protected:
+  ScriptThreadTest() : stop_(true, false) {}
+
+  void SetUp() override {
+    auto backend = std::make_unique<SimBackend>();
+    sim_ = backend.get();
+    sim_->setTimeScale(0.0);
+    body_ = sim_->addCamera(defaultPtpBodySpec());
+    EdsSetBackend(std::move(backend));
+    interface_ = std::make_unique<CCanonInterface>();
+    g_canonInterface = interface_.get();
+    setSdkErrorTextSource(edsErrorText);
+    options_.mode = RunMode::Script;
+    options_.stopEvent = &stop_;
+  }
+
+  void TearDown() override {
+    g_canonInterface = nullptr;
+    interface_.reset();
+    EdsSetBackend(nullptr);
+  }
+
+  // Runs doScript; returns everything printed in order and stores the exit code.
+  std::string run(const std::string& script) {
+    options_.scriptText = script;
+    OutputCapture capture(true);
+    code_ = doScript(&options_);
+    return capture.out();
+  }
+
+  SimBackend* sim_ = nullptr;
+  SimCamera* body_ = nullptr;
+  std::unique_ptr<CCanonInterface> interface_;
+  platform::Event stop_;
+  ProgramOptions options_;
+  uint32_t code_ = 99;
+};
+
+TEST_F(ScriptThreadTest, ScriptRunsToItsEnd) {
+  EXPECT_EQ("Open session with " + kDescription + "\nhello\nClose session\n",
+            run("#!quorvale\necho hello\n"));
+  EXPECT_EQ(0u, code_);
+  EXPECT_EQ("CloseSession -> 0x0", body_->commandLog().back());
+}
+
+TEST_F(ScriptThreadTest, WrongParametersAndMissingText) {
+  OutputCapture capture(true);
+  EXPECT_EQ(1u, doScript(nullptr));
+  options_.mode = RunMode::List;
+  EXPECT_EQ(1u, doScript(&options_));
+  options_.mode = RunMode::Script;
+  EXPECT_EQ(10u, doScript(&options_));
+  EXPECT_EQ("doScript: wrong params\ndoScript: wrong params\nScript data not found\n",
+            capture.out());
+}
+
+TEST_F(ScriptThreadTest, CameraBeyondTheConnectedOnes) {
+  options_.cameraIndex = 3;
+  EXPECT_EQ("Camera not found!: Device not found\n", run("#!quorvale\n"));
+  EXPECT_EQ(5u, code_);
+}
+
+TEST_F(ScriptThreadTest, StopEndsTheRunWithCodeZeroAfterFullCleanup) {
+  stop_.set();
+  EXPECT_EQ("Open session with " + kDescription +
+                "\n\nProgram terminated!\nTermination excepltion\nClose session\n",
+            run("#!quorvale\nwait sleep=600\n"));
+  EXPECT_EQ(0u, code_);
+  EXPECT_FALSE(body_->uiLocked());
+}
+
+TEST_F(ScriptThreadTest, LockHeldAtTheEndIsGivenBackBeforeTheSessionCloses) {
+  run("#!quorvale\nlockui\nlockui\n");
+  EXPECT_EQ(0u, code_);
+  std::vector<std::string> log = body_->commandLog();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ("SendStatusCommand 1 -> 0x0", log[log.size() - 2]);
+  EXPECT_FALSE(body_->uiLocked());
+}
+
+TEST_F(ScriptThreadTest, PortIsOpenedWithRtsOffAndClosedLast) {
+  FakeSerialLine line;
+  line.installOpener();
+  options_.comPortNumber = 12345;
+  EXPECT_EQ("Open port COM12345\nOpen session with " + kDescription +
+                "\nset ShotComTime=0 ms -> 0 ms\nComFlash\nClose session\n",
+            run("#!quorvale\ncomflash shotcomtime=0\n"));
+  EXPECT_EQ("open " + platform::comPortDevicePath(12345) +
+                "\nreadState\nsetRts(0)\nreadState\nsetRts(1)\nsetRts(0)\nclose\n",
+            line.journal());
+}
+
+TEST_F(ScriptThreadTest, PortThatCannotBeOpenedIsReportedByItsName) {
+  FakeSerialLine line;
+  line.installOpener();
+  line.failNext(FakeSerialLine::kOpen, ENOENT);
+  options_.comPortNumber = 5;
+  EXPECT_EQ("Can't open port COM5: " + platform::errorText(ENOENT) + "\n", run("#!quorvale\n"));
+  EXPECT_EQ(3u, code_);
+  // No camera was touched.
+  EXPECT_TRUE(body_->commandLog().empty());
+
+  line.failNext(FakeSerialLine::kRtsOff, EIO);
+  options_.comPortNumber = -1;
+  options_.comPortPath = "/dev/ttyUSB0";
+  EXPECT_EQ("Open port /dev/ttyUSB0\nGetCommState(RTS_CONTROL_DISABLE) failure: " +
+                platform::errorText(EIO) + "\n",
+            run("#!quorvale\n"));
+  EXPECT_EQ(3u, code_);
+}
+
+// A stream whose reads fail: the engine ends the scan with its signed failure value.
+class FailingBuffer final : public std::streambuf {
+ protected:
+  int_type underflow() override { throw std::ios_base::failure("read error"); }
+};
+
+TEST(ScriptScannerFailureTest, ReadErrorEndsTheScanWithMinusOne) {
+  FailingBuffer buffer;
+  std::istream input(&buffer);
+  platform::Event stop(true, false);
+  CQuorvaleScriptParser parser(nullptr, nullptr, nullptr, &stop);
+  parser.switch_streams(&input, nullptr);
+  try {
+    parser.yylex();
+    FAIL() << "the scan ended normally";
+  } catch (int32_t failure) {
+    EXPECT_EQ(-1, failure);
+  }
+}
+
+}  // namespace
