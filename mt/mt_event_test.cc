@@ -1,0 +1,68 @@
+#include "mt/mt_event.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "mt/mt_critical_section.h"
+#include "mt/mt_locker.h"
+
+namespace {
+
+TEST(MtEventTest, SignalGivenBeforeTheWaitIsKeptForOneLock) {
+  CMtEvent event;
+  EXPECT_EQ(platform::kWaitTimeout, event.waitFor(0));  // starts non-signalled
+  EXPECT_EQ(0, event.Unlock());
+  EXPECT_EQ(0, event.Lock());  // returns at once
+  EXPECT_EQ(platform::kWaitTimeout, event.waitFor(10));
+
+  std::atomic<bool> woke{false};
+  std::thread waiter([&] {
+    event.Lock();
+    woke = true;
+  });
+  while (platform::waiterCountForTest(*event.handle()) == 0) std::this_thread::yield();
+  EXPECT_FALSE(woke.load());
+  event.Unlock();
+  waiter.join();
+  EXPECT_TRUE(woke.load());
+}
+
+TEST(MtEventTest, ResetClearsAndPulseIsLostWithoutWaiter) {
+  CMtEvent event;
+  event.set();
+  event.reset();
+  EXPECT_EQ(platform::kWaitTimeout, event.waitFor(0));
+  event.pulse();
+  EXPECT_EQ(platform::kWaitTimeout, event.waitFor(0));
+}
+
+TEST(MtCriticalSectionTest, RecursiveForItsOwnerExclusiveForOthers) {
+  CMtCriticalSection section;
+  int shared = 0;  // guarded by section
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 1000; ++i) {
+        CMtLocker outer(&section);
+        CMtLocker inner(&section);  // the owner enters again without blocking
+        ++shared;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(4000, shared);
+
+  section.Lock();
+  std::atomic<bool> otherGotIt{true};
+  std::thread other([&] { otherGotIt = section.TryLock(); });
+  other.join();
+  EXPECT_FALSE(otherGotIt.load());
+  EXPECT_TRUE(section.TryLock());  // the owner may
+  section.Unlock();
+  section.Unlock();
+}
+
+}  // namespace
