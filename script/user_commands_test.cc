@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -140,6 +143,27 @@ TEST_F(WaitUserTest, UserTextIsUnescaped) {
   std::string text = shown();
   EXPECT_NE(std::string::npos, text.find("Two\nlines \\ok")) << text;
   EXPECT_NE(std::string::npos, text.find("Word")) << text;
+}
+
+// A prompt that gets no answer: its input is a named pipe that this process also holds open for
+// writing, so reads block until the stop event ends the prompt.
+TEST_F(WaitUserTest, StopDuringThePromptEndsTheScript) {
+  std::string fifo = testing::TempDir() + "quorvale_prompt_" + std::to_string(std::random_device()());
+  ASSERT_EQ(0, std::system(("mkfifo '" + fifo + "'").c_str()));
+  FILE* silent = std::fopen(fifo.c_str(), "r+");
+  ASSERT_NE(nullptr, silent);
+  platform::setPromptDescriptorsForTest(fileno(silent), fileno(shown_));
+  std::thread stopper([this] {
+    for (int i = 0; i < 2500 && shown().empty(); ++i) platform::sleepMs(2);
+    platform::sleepMs(20);
+    stop_.set();
+  });
+  EXPECT_EQ("Wait for user input\n\nProgram terminated!\n", run("wait\necho never\n"));
+  stopper.join();
+  EXPECT_EQ("value 0", end_);
+  platform::setPromptDescriptorsForTest(-1, -1);
+  std::fclose(silent);
+  std::remove(fifo.c_str());
 }
 
 TEST_F(UserCommandsTest, SkipReportsEachUnmatchedByteAndWholeWaitLines) {
