@@ -40,7 +40,8 @@ std::string comPortDevicePath(uint32_t comNumber);
 // no hardware handshake (so RTS follows setRts alone) and ignores the modem's carrier line.
 // Does not touch RTS itself: the system may raise it on open, so the caller de-asserts it with
 // readState() and setRts(false). Returns null, with lastError() set, when the device cannot be
-// opened or is not a terminal (ENOTTY). The line is closed when the object is destroyed.
+// opened or is not a terminal (ENOTTY). When the object is destroyed RTS is de-asserted (where the
+// line has it) and the line is closed.
 // A test opener, when installed, answers instead.
 std::unique_ptr<SerialLine> openSerialLine(const std::string& devicePath);
 

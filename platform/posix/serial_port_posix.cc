@@ -49,6 +49,9 @@ class PosixSerialLine final : public SerialLine {
   // Takes ownership of |fd|, an open terminal held exclusively.
   explicit PosixSerialLine(int fd) : fd_(fd) {}
   ~PosixSerialLine() override {
+    // A pulse cut short must not leave the flash or shutter line held after the port is gone.
+    int rts = TIOCM_RTS;
+    ioctl(fd_, TIOCMBIC, &rts);
     ioctl(fd_, TIOCNXCL);
     close(fd_);
   }
