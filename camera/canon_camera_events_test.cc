@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "camera/camera_test_support.h"
+#include "camera/canon_camera.h"
+
+namespace {
+
+using camera_test::SimCameraTest;
+
+class CanonEventsTest : public SimCameraTest {
+ protected:
+  // A fresh reference owned by the caller: the first volume of the open camera.
+  EdsBaseRef freshRef() {
+    EdsBaseRef ref = nullptr;
+    EXPECT_EQ(0u, EdsGetChildAtIndex(camera_->cameraRef(), 0, &ref));
+    return ref;
+  }
+};
+
+TEST_F(CanonEventsTest, ObjectCallbackReleasesItsReferenceOnEveryPath) {
+  open(0);
+  const size_t live = sim_->liveObjectCount();
+
+  EdsBaseRef ref = freshRef();
+  EXPECT_EQ(live + 1, sim_->liveObjectCount());
+  EXPECT_EQ(0u, CCanonCamera::OnObject(kEdsObjectEvent_DirItemCreated, ref, nullptr));
+  EXPECT_EQ(live, sim_->liveObjectCount());
+  EXPECT_EQ("", traces());
+
+  EXPECT_EQ(0u, CCanonCamera::OnObject(0x20B, freshRef(), camera_.get()));
+  EXPECT_EQ(live, sim_->liveObjectCount());
+  EXPECT_EQ("OnObject: event=0x20b ref=$REF\n", traces());
+
+  EXPECT_EQ(0u, CCanonCamera::OnObject(kEdsObjectEvent_DirItemRequestTransferDT, freshRef(),
+                                       camera_.get()));
+  EXPECT_EQ(live, sim_->liveObjectCount());
+  EXPECT_EQ("OnObjectDirItemRequestTransferDT: arrayRef=$REF\n", traces());
+
+  // Events the body raises itself carry references that the handlers give back.
+  ptpBody_->fireObjectEvent(kEdsObjectEvent_DirItemRemoved);
+  ptpBody_->fireObjectEvent(kEdsObjectEvent_FolderUpdateItems);
+  EXPECT_EQ("OnObjectDirItemRemoved: ref=$REF\nOnObjectFolderUpdateItems: ref=$REF\n", traces());
+  EXPECT_EQ(live, sim_->liveObjectCount());
+}
+
+TEST_F(CanonEventsTest, PtpNewFileOnlyInvalidatesTheVolumes) {
+  open(0);
+  ASSERT_TRUE(camera_->AllocCameraBuffer());
+  camera_->getVolumeCapacity();
+  ASSERT_TRUE(camera_->volumesValid());
+  traces();
+  ptpBody_->fireObjectEvent(kEdsObjectEvent_DirItemCreated);
+  EXPECT_EQ("OnObjectDirItemCreated: ref=$REF\n", traces());
+  EXPECT_FALSE(camera_->volumesValid());
+  EXPECT_EQ(1u, camera_->buffersInUse());
+
+  // Job status events mean nothing on a legacy body.
+  camera_.reset();
+  open(1);
+  ASSERT_TRUE(camera_->AllocCameraBuffer());
+  traces();
+  legacyBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 1);
+  legacyBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 0);
+  EXPECT_EQ(
+      "OnStateJobStatusChanged: need transfer=1\nOnStateJobStatusChanged: need transfer=0\n",
+      traces());
+  EXPECT_EQ(1u, camera_->buffersInUse());
+}
+
+TEST_F(CanonEventsTest, StateEventsAndTheirLines) {
+  open(0);
+  EXPECT_EQ(0u, CCanonCamera::OnState(0x309, 7, camera_.get()));
+  EXPECT_EQ(0u, CCanonCamera::OnState(kEdsStateEvent_Shutdown, 0, nullptr));
+  EXPECT_EQ(0u, CCanonCamera::OnState(kEdsStateEvent_ShutDownTimerUpdate, 5, camera_.get()));
+  EXPECT_EQ(0u, CCanonCamera::OnState(kEdsStateEvent_BulbExposureTime, 12, camera_.get()));
+  EXPECT_EQ(0u, CCanonCamera::OnState(kEdsStateEvent_InternalError, 3, camera_.get()));
+  EXPECT_EQ(
+      "OnState: event=0x309 data=7\n"
+      "OnStateBulbExposureTime: expose time=12\n"
+      "OnStateInternalError: (3)\n",
+      traces());
+  EXPECT_EQ(0u, camera_->sessionStatus());  // the shutdown without context did nothing
+}
+
+TEST_F(CanonEventsTest, WillSoonShutDownExtendsTheTimerAndTracesTheOutcome) {
+  open(0);
+  ptpBody_->fireStateEvent(kEdsStateEvent_WillSoonShutDown, 30);
+  EXPECT_EQ("OnStateWillSoonShutDown: seconds=30\nDo ExtendShutDownTimer: 00000000 OK\n",
+            traces());
+  ptpBody_->refuseExtendShutdown(EDS_ERR_DEVICE_BUSY);
+  EXPECT_EQ(EDS_ERR_DEVICE_BUSY,
+            CCanonCamera::OnState(kEdsStateEvent_WillSoonShutDown, 10, camera_.get()));
+  EXPECT_EQ(
+      "OnStateWillSoonShutDown: seconds=10\n"
+      "SendCommand error: 00000081 Device busy! Camera unstable!\n"
+      "Do ExtendShutDownTimer: 00000081 Device busy! Camera unstable!\n",
+      traces());
+}
+
+TEST_F(CanonEventsTest, PropertyEvents) {
+  open(0);
+  camera_->getBatteryLevel();
+  ASSERT_TRUE(camera_->batteryValid());
+  EXPECT_EQ(0u, CCanonCamera::OnProperty(kEdsPropertyEvent_PropertyChanged, kEdsPropID_Unknown,
+                                         0, camera_.get()));
+  EXPECT_FALSE(camera_->batteryValid());
+  EXPECT_EQ(0u, CCanonCamera::OnProperty(kEdsPropertyEvent_PropertyDescChanged, 0x406, 2,
+                                         camera_.get()));
+  EXPECT_EQ(0u, CCanonCamera::OnProperty(0x103, 0x406, 2, camera_.get()));
+  EXPECT_EQ(0u, CCanonCamera::OnProperty(0x103, 0x406, 2, nullptr));
+  ptpBody_->setPropertyValue(kEdsPropID_Tv, 0x78);
+  EXPECT_EQ(
+      "OnPropertyDescChanged: inPropertyID=0x406, inParam=0x2\n"
+      "OnProperty event=0x103 property=0x406 param=2\n"
+      "OnPropertyChanged: inPropertyID=0x406, inParam=0x0\n",
+      traces());
+}
+
+TEST_F(CanonEventsTest, ShutdownClosesTheSessionAndRefreshesTheOwnersList) {
+  open(1);
+  ASSERT_EQ(2u, sdk_->getCameraCount());
+  legacyBody_->shutDownNow();
+  // The body is gone already: the unlock and the close are refused.
+  EXPECT_EQ(
+      "OnStateShutdown / remove camera\n"
+      "SendStatusCommand error: 000000c1 Port disconnected\n"
+      "Close session error: 000000c1 Port disconnected\n",
+      traces());
+  EXPECT_EQ(kSessionNotOpen, camera_->sessionStatus());
+  EXPECT_EQ(1u, sdk_->getCameraCount());
+  EXPECT_EQ(kSessionNotOpen, camera_->setImageQuality("L"));
+  EXPECT_EQ(kSessionNotOpen, camera_->updateVolumes());
+  camera_.reset();
+  EXPECT_EQ("Session not open\n", traces());
+}
+
+}  // namespace
