@@ -2,8 +2,9 @@
 // time, run one at a time, in order of due time (then of scheduling), on one thread of its own.
 //
 // Model time is in milliseconds since the queue was created. Time scale s > 0: one model ms lasts
-// s real ms. Scale 0: the model jumps to the next step's due time without waiting. Manual time: the
-// model stands still except for advanceTime().
+// s real ms. Scale 0: the model jumps to the next step's due time without waiting, as soon as the
+// thread gets to it, so a step scheduled later from another thread may find the model already
+// further on. Manual time: the model stands still except for advanceTime().
 //
 // Steps run with no lock of the queue held; they may schedule further steps. Destroying the queue
 // stops the thread after the running step (if any) and drops the rest.

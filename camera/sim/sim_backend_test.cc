@@ -1,0 +1,249 @@
+#include "camera/sim/sim_backend.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "camera/sim/sim_test_support.h"
+
+namespace {
+
+TEST(SimWorldTest, DefaultWorldListsAPtpAndALegacyBody) {
+  EdsSetBackend(createSimBackend());
+  ASSERT_EQ(EDS_ERR_OK, EdsInitializeSDK());
+  EdsCameraListRef list = nullptr;
+  ASSERT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
+  EdsUInt32 count = 0;
+  ASSERT_EQ(EDS_ERR_OK, EdsGetChildCount(list, &count));
+  ASSERT_EQ(2u, count);
+
+  std::string seen;
+  for (EdsInt32 i = 0; i < 2; ++i) {
+    EdsCameraRef camera = nullptr;
+    ASSERT_EQ(EDS_ERR_OK, EdsGetChildAtIndex(list, i, &camera));
+    EdsDeviceInfo info;
+    ASSERT_EQ(EDS_ERR_OK, EdsGetDeviceInfo(camera, &info));
+    seen += std::string(info.szPortName) + "|" + info.szDeviceDescription + "|" +
+            std::to_string(info.deviceSubType) + "\n";
+    EXPECT_EQ(0u, EdsRelease(camera));
+  }
+  EXPECT_EQ(
+      "sim:0|Canon EOS 5D Mark IV (simulated)|1\n"
+      "sim:1|Canon EOS 350D (simulated)|0\n",
+      seen);
+  EdsCameraRef none = nullptr;
+  EXPECT_EQ(EDS_ERR_INVALID_PARAMETER, EdsGetChildAtIndex(list, 2, &none));
+  EXPECT_EQ(EDS_ERR_INVALID_PARAMETER, EdsGetChildAtIndex(list, -1, &none));
+  EdsRelease(list);
+  EdsSetBackend(nullptr);
+}
+
+TEST(SimWorldTest, InitialisationGatesTheSdk) {
+  auto owned = std::make_unique<SimBackend>();
+  SimBackend* sim = owned.get();
+  sim->addCamera(defaultPtpBodySpec());
+  EdsSetBackend(std::move(owned));
+
+  EdsCameraListRef list = nullptr;
+  EXPECT_EQ(EDS_ERR_NOT_INITIALIZED, EdsGetCameraList(&list));
+  sim->failInitialize(EDS_ERR_DEVICE_NOT_FOUND);
+  EXPECT_EQ(EDS_ERR_DEVICE_NOT_FOUND, EdsInitializeSDK());
+  EXPECT_EQ(EDS_ERR_NOT_INITIALIZED, EdsGetCameraList(&list));
+  EXPECT_EQ(EDS_ERR_OK, EdsInitializeSDK());  // the fault was for one attempt
+  ASSERT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
+  EXPECT_EQ(EDS_ERR_OK, EdsTerminateSDK());
+  EdsUInt32 count = 0;
+  EXPECT_EQ(EDS_ERR_NOT_INITIALIZED, EdsGetChildCount(list, &count));
+  EXPECT_EQ(0u, EdsRelease(list));  // references stay releasable after terminate
+  EXPECT_EQ(0u, sim->liveObjectCount());
+  EdsSetBackend(nullptr);
+}
+
+using SimReferenceTest = SimTest;
+
+TEST_F(SimReferenceTest, EveryReferenceIsCountedAndFreedOnce) {
+  sim_->addCamera(defaultPtpBodySpec());
+  EdsCameraListRef list = nullptr;
+  ASSERT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
+  EdsCameraRef first = nullptr;
+  EdsCameraRef second = nullptr;
+  ASSERT_EQ(EDS_ERR_OK, EdsGetChildAtIndex(list, 0, &first));
+  ASSERT_EQ(EDS_ERR_OK, EdsGetChildAtIndex(list, 0, &second));
+  EXPECT_EQ(first, second);  // one camera object, counted twice
+  EXPECT_EQ(2u, sim_->liveObjectCount());
+  EXPECT_EQ(0u, EdsRelease(list));
+
+  ASSERT_EQ(EDS_ERR_OK, EdsOpenSession(first));
+  EdsVolumeRef volume = nullptr;
+  ASSERT_EQ(EDS_ERR_OK, EdsGetChildAtIndex(first, 1, &volume));
+  EXPECT_EQ(2u, sim_->liveObjectCount());
+  EXPECT_EQ(0u, EdsRelease(volume));
+  EXPECT_EQ(0xFFFFFFFFu, EdsRelease(volume));  // a second release is refused, not a crash
+
+  EXPECT_EQ(1u, EdsRelease(second));
+  EXPECT_TRUE(sim_->camera(0)->sessionOpen());
+  EXPECT_EQ(0u, EdsRelease(first));
+  EXPECT_FALSE(sim_->camera(0)->sessionOpen());  // the last reference closes the session
+  EXPECT_EQ(0u, sim_->liveObjectCount());
+
+  EdsDeviceInfo info;
+  EXPECT_EQ(EDS_ERR_INVALID_HANDLE, EdsGetDeviceInfo(first, &info));
+  EXPECT_EQ(EDS_ERR_INVALID_HANDLE, EdsOpenSession(nullptr));
+}
+
+TEST_F(SimReferenceTest, ObjectsOfTheWrongKindAreRefused) {
+  sim_->addCamera(defaultPtpBodySpec());
+  EdsCameraListRef list = nullptr;
+  ASSERT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
+  EdsUInt32 value = 0;
+  EXPECT_EQ(EDS_ERR_INVALID_HANDLE, EdsGetPropertyData(list, kEdsPropID_Tv, 0, 4, &value));
+  EXPECT_EQ(EDS_ERR_INVALID_HANDLE, EdsSendCommand(list, kEdsCameraCommand_TakePicture, 0));
+  EdsVolumeInfo volume;
+  EXPECT_EQ(EDS_ERR_INVALID_HANDLE, EdsGetVolumeInfo(list, &volume));
+  EdsRelease(list);
+}
+
+using SimEventDeliveryTest = SimTest;
+
+TEST_F(SimEventDeliveryTest, HandlersRunOnTheBackendsThread) {
+  sim_->addCamera(defaultPtpBodySpec());
+  EdsCameraRef camera = openCamera(0);
+  EdsUInt32 tv = 0x78;
+  ASSERT_EQ(EDS_ERR_OK, EdsSetPropertyData(camera, kEdsPropID_Tv, 0, 4, &tv));
+  EXPECT_EQ(Lines({"property 0x101 0x406 0"}), events());
+  EXPECT_FALSE(recorder_.ranOn(std::this_thread::get_id()));
+  EdsRelease(camera);
+}
+
+TEST_F(SimEventDeliveryTest, SpecificHandlerWinsOverTheOneForEveryEvent) {
+  sim_->addCamera(defaultPtpBodySpec());
+  EdsCameraRef camera = openCamera(0);
+  SimEventRecorder specific;
+  ASSERT_EQ(EDS_ERR_OK, EdsSetCameraStateEventHandler(camera, kEdsStateEvent_WillSoonShutDown,
+                                                      &SimEventRecorder::onState, &specific));
+  sim_->camera(0)->fireStateEvent(kEdsStateEvent_WillSoonShutDown, 30);
+  sim_->camera(0)->fireStateEvent(kEdsStateEvent_InternalError, 5);
+  EXPECT_EQ(Lines({"state 0x306 5"}), events());
+  EXPECT_EQ(Lines({"state 0x303 30"}), specific.take());
+  EdsRelease(camera);
+}
+
+TEST_F(SimEventDeliveryTest, CameraAddedAtRunTimeCallsTheHandler) {
+  static std::atomic<int> calls{0};
+  calls = 0;
+  auto handler = [](void* context) -> EdsError {
+    calls += 1;
+    return EDS_ERR_OK;
+  };
+  sim_->addCamera(defaultPtpBodySpec());  // before registration: no call
+  ASSERT_EQ(EDS_ERR_OK, EdsSetCameraAddedHandler(handler, nullptr));
+  sim_->waitIdle();
+  EXPECT_EQ(0, calls.load());
+  sim_->addCamera(defaultLegacyBodySpec());
+  sim_->waitIdle();
+  EXPECT_EQ(1, calls.load());
+  EdsCameraListRef list = nullptr;
+  ASSERT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
+  EdsUInt32 count = 0;
+  EXPECT_EQ(EDS_ERR_OK, EdsGetChildCount(list, &count));
+  EXPECT_EQ(2u, count);
+  EdsRelease(list);
+}
+
+TEST_F(SimEventDeliveryTest, EventsOfAReleasedCameraAreDropped) {
+  SimCamera* body = sim_->addCamera(defaultLegacyBodySpec());
+  sim_->useManualTime();
+  body->delayEvents(5000);
+  EdsCameraRef camera = openCamera(0);
+  ASSERT_EQ(EDS_ERR_OK, EdsSendCommand(camera, kEdsCameraCommand_TakePicture, 0));
+  sim_->advanceTime(17 + 300 + 200);  // stored; its events wait for their delay
+  sim_->waitIdle();
+  EXPECT_EQ(1u, body->picturesStored());
+  EXPECT_EQ(0u, EdsRelease(camera));
+
+  // A new reference of the same body must not receive the old reference's events either.
+  EdsCameraRef again = openCamera(0);
+  sim_->advanceTime(5000);
+  EXPECT_EQ(Lines(), events());
+  EXPECT_EQ(1u, sim_->liveObjectCount());  // no directory item was made for nobody
+  EXPECT_EQ(0u, EdsRelease(again));
+}
+
+struct ReleasingContext {
+  EdsCameraRef camera = nullptr;
+  std::atomic<bool> released{false};
+};
+
+TEST_F(SimEventDeliveryTest, HandlerMayReleaseItsOwnCamera) {
+  sim_->addCamera(defaultPtpBodySpec());
+  EdsCameraRef camera = cameraAt(0);
+  ASSERT_EQ(EDS_ERR_OK, EdsOpenSession(camera));
+  ReleasingContext context;
+  context.camera = camera;
+  auto onShutdown = [](EdsStateEvent event, EdsUInt32, void* ctx) -> EdsError {
+    auto* c = static_cast<ReleasingContext*>(ctx);
+    EdsCloseSession(c->camera);
+    EdsRelease(c->camera);
+    c->released = true;
+    return EDS_ERR_OK;
+  };
+  ASSERT_EQ(EDS_ERR_OK,
+            EdsSetCameraStateEventHandler(camera, kEdsStateEvent_All, onShutdown, &context));
+  sim_->camera(0)->shutDownNow();
+  sim_->waitIdle();
+  EXPECT_TRUE(context.released.load());
+  EXPECT_EQ(0u, sim_->liveObjectCount());
+}
+
+// A handler blocked on the event thread: releasing the camera from another thread must wait for
+// it, since the program destroys the handler's context right after the release.
+struct BlockingContext {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool entered = false;
+  bool proceed = false;
+  std::atomic<bool> exited{false};
+};
+
+TEST_F(SimEventDeliveryTest, ReleaseWaitsForARunningHandler) {
+  sim_->addCamera(defaultPtpBodySpec());
+  EdsCameraRef camera = openCamera(0);
+  BlockingContext context;
+  auto blocking = [](EdsStateEvent, EdsUInt32, void* ctx) -> EdsError {
+    auto* c = static_cast<BlockingContext*>(ctx);
+    std::unique_lock<std::mutex> lock(c->mutex);
+    c->entered = true;
+    c->changed.notify_all();
+    c->changed.wait(lock, [c] { return c->proceed; });
+    c->exited = true;
+    return EDS_ERR_OK;
+  };
+  ASSERT_EQ(EDS_ERR_OK,
+            EdsSetCameraStateEventHandler(camera, kEdsStateEvent_All, blocking, &context));
+  sim_->camera(0)->fireStateEvent(kEdsStateEvent_InternalError, 1);
+  {
+    std::unique_lock<std::mutex> lock(context.mutex);
+    context.changed.wait(lock, [&] { return context.entered; });
+  }
+  bool exitedWhenReleased = false;
+  std::thread releaser([&] {
+    EdsRelease(camera);
+    exitedWhenReleased = context.exited.load();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let the release start waiting
+  {
+    std::lock_guard<std::mutex> lock(context.mutex);
+    context.proceed = true;
+  }
+  context.changed.notify_all();
+  releaser.join();
+  EXPECT_TRUE(exitedWhenReleased);
+}
+
+}  // namespace
