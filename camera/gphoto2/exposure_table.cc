@@ -153,6 +153,10 @@ bool parseShutterText(const std::string& text, ExposureKind* kind, double* secon
     if (!parseDecimal(joined, &value)) return false;
   } else if (!parseDecimal(t, &value)) {
     return false;
+  } else if (value >= 4 && t.size() > 2 && t.compare(t.size() - 2, 2, ".3") == 0) {
+    // Some drivers mark the third-stop code of a whole number of seconds as "20.3", "10.3",
+    // "6.3": the body means 20, 10 and 6 seconds.
+    value = std::floor(value);
   }
   if (value <= 0) return false;
   *kind = ExposureKind::kTimed;

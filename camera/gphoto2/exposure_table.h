@@ -50,8 +50,8 @@ bool parseApertureText(const std::string& text, double* fNumber);
 bool parseIsoText(const std::string& text, int* iso);
 
 // True when two positive values name the same stop: they differ by less than half the narrowest
-// gap between neighbouring codes, which still absorbs the rounding of displayed values ("10.3" for
-// 10 s, "7.1" for f/7.13).
+// gap between neighbouring codes, which still absorbs the rounding of displayed values ("7.1" for
+// f/7.13, "0.3" for 0.31 s).
 bool sameShutterValue(double a, double b);
 bool sameApertureValue(double a, double b);
 

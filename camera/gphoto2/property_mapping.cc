@@ -343,8 +343,10 @@ bool batteryPercentFromText(const std::string& text, EdsUInt32* percent) {
       return true;
     }
   }
-  if (!key.empty() && key.back() == '%') key.pop_back();
-  return countFromText(key, percent);
+  std::string number = text;
+  while (!number.empty() && number.back() == ' ') number.pop_back();
+  if (!number.empty() && number.back() == '%') number.pop_back();
+  return countFromText(number, percent);
 }
 
 bool countFromText(const std::string& text, EdsUInt32* count) {
