@@ -1,0 +1,66 @@
+#include "app/camera_list.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "camera/camera_test_support.h"
+
+namespace {
+
+class CameraListTest : public camera_test::SimCameraTest {
+ protected:
+  void TearDown() override {
+    g_canonInterface = nullptr;
+    SimCameraTest::TearDown();
+  }
+  void publish() {
+    start();
+    g_canonInterface = sdk_.get();
+  }
+};
+
+TEST_F(CameraListTest, ListsEveryCameraWithItsProtocol) {
+  SimCameraSpec spec = defaultPtpBodySpec();
+  spec.description = "Canon EOS R5";
+  spec.portName = "usb:001,004";
+  spec.deviceSubType = 7;
+  for (int i = 0; i < 9; ++i) sim_->addCamera(spec);  // eleven: two-digit indices
+  publish();
+  camera_test::ConsoleCapture console;
+  EXPECT_EQ(0, listCameras());
+  std::string expected =
+      "\nCameras found: 11\n\n"
+      " 0: Canon EOS 5D Mark IV (simulated) /PTP on port sim:0\n"
+      " 1: Canon EOS 350D (simulated) /Legacy on port sim:1\n";
+  for (int i = 2; i < 11; ++i) {
+    expected += (i < 10 ? " " : "") + std::to_string(i);
+    expected += ": Canon EOS R5 /PTP on port usb:001,004\n";
+  }
+  expected += "\n";
+  EXPECT_EQ(expected, console.out());
+  EXPECT_EQ("", console.err());
+}
+
+TEST_F(CameraListTest, NoCameraPrintsACountOfZeroWithoutClosingLine) {
+  auto empty = std::make_unique<SimBackend>();  // an empty world
+  sim_ = empty.get();
+  EdsSetBackend(std::move(empty));
+  publish();
+  camera_test::ConsoleCapture console;
+  EXPECT_EQ(0, listCameras());
+  EXPECT_EQ("\nCameras found: 0\n\n", console.out());
+}
+
+TEST_F(CameraListTest, AnSdkThatIsNotReadySaysSo) {
+  sim_->failInitialize(0xC2);
+  publish();
+  camera_test::ConsoleCapture console;
+  EXPECT_EQ(1, listCameras());
+  EXPECT_EQ("", console.out());
+  EXPECT_EQ("Canon interface not ready: Incompatible device\n", console.err());
+}
+
+}  // namespace
