@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "camera/camera_test_support.h"
+#include "camera/unavailable_backend.h"
 
 namespace {
 
@@ -61,6 +62,23 @@ TEST_F(CameraListTest, AnSdkThatIsNotReadySaysSo) {
   EXPECT_EQ(1, listCameras());
   EXPECT_EQ("", console.out());
   EXPECT_EQ("Canon interface not ready: Incompatible device\n", console.err());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CameraListWithoutCamerasTest, ABuildWithoutARealBackendIsNotReady) {
+  setSdkErrorTextSource(&edsErrorText);
+  EdsSetBackend(createUnavailableBackend());
+  g_canonInterface = new CCanonInterface();
+  camera_test::ConsoleCapture console;
+  EXPECT_EQ(1, listCameras());
+  EXPECT_EQ("", console.out());
+  EXPECT_EQ("Canon interface not ready: Not implemented\n", console.err());
+  delete g_canonInterface;
+  g_canonInterface = nullptr;
+  EdsSetBackend(nullptr);
 }
 
 }  // namespace

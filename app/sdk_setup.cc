@@ -8,7 +8,7 @@
 #include "camera/sim/sim_backend.h"
 #include "output/output.h"
 
-#if QUORVALE_HAVE_GPHOTO2 && QUORVALE_GPHOTO2_BACKEND_LINKED
+#if QUORVALE_HAVE_GPHOTO2
 #include "camera/gphoto2/gphoto2_backend.h"
 #else
 #include "camera/unavailable_backend.h"
@@ -17,7 +17,7 @@
 namespace {
 
 std::unique_ptr<EdsBackend> createRealBackend() {
-#if QUORVALE_HAVE_GPHOTO2 && QUORVALE_GPHOTO2_BACKEND_LINKED
+#if QUORVALE_HAVE_GPHOTO2
   return createGphoto2Backend();
 #else
   return createUnavailableBackend();
