@@ -124,7 +124,6 @@ class FakeBody {
     if (int rc = answer()) return rc;
     ++shots_;
     log_.push_back("trigger");
-    if (!reportShots_) return GP_OK;
     std::string number = std::to_string(1000 + shots_);
     queueLocked(Gp2Event::Kind::kUnknown, "Camera Status 1");
     queueLocked(Gp2Event::Kind::kUnknown, "PTP Property d11b changed");
@@ -161,7 +160,6 @@ class FakeBody {
   void setInitResult(int result) { locked([&] { initResult_ = result; }); }
   void setBusyAnswers(int count) { locked([&] { busyAnswers_ = count; }); }
   void unplug() { locked([&] { unplugged_ = true; }); }
-  void setReportShots(bool report) { locked([&] { reportShots_ = report; }); }
   void removeWidget(const std::string& name) { locked([&] { widgets_.erase(name); }); }
   void setWidgetValue(const std::string& name, const std::string& value) {
     locked([&] { widgets_[name].value = value; });
@@ -227,7 +225,6 @@ class FakeBody {
   int shots_ = 0;
   int polls_ = 0;
   bool unplugged_ = false;
-  bool reportShots_ = true;
   bool open_ = false;
 };
 
