@@ -1,6 +1,5 @@
 #include "camera/sim/sim_backend.h"
 
-#include <cstring>
 #include <utility>
 
 #include "camera/sim/sim_backend_impl.h"
@@ -158,13 +157,8 @@ EdsError SimBackend::GetDeviceInfo(EdsCameraRef camera, EdsDeviceInfo* outInfo) 
   SimObject* object = impl_->findLocked(camera, SimObject::Kind::kCamera);
   if (object == nullptr) return EDS_ERR_INVALID_HANDLE;
   if (outInfo == nullptr) return EDS_ERR_INVALID_PARAMETER;
-  const SimCameraSpec& spec = object->body->state_->spec;
   if (!object->body->state_->powered) return EDS_ERR_COMM_DISCONNECTED;
-  std::memset(outInfo, 0, sizeof(*outInfo));
-  std::strncpy(outInfo->szPortName, spec.portName.c_str(), sizeof(outInfo->szPortName) - 1);
-  std::strncpy(outInfo->szDeviceDescription, spec.description.c_str(),
-               sizeof(outInfo->szDeviceDescription) - 1);
-  outInfo->deviceSubType = spec.deviceSubType;
+  *outInfo = object->body->deviceInfoLocked();
   return EDS_ERR_OK;
 }
 

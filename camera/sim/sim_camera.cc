@@ -13,6 +13,10 @@ SimCamera::~SimCamera() = default;
 
 EdsDeviceInfo SimCamera::deviceInfo() const {
   std::lock_guard<std::mutex> lock(*mutex_);
+  return deviceInfoLocked();
+}
+
+EdsDeviceInfo SimCamera::deviceInfoLocked() const {
   EdsDeviceInfo info;
   std::memset(&info, 0, sizeof(info));
   std::strncpy(info.szPortName, state_->spec.portName.c_str(), sizeof(info.szPortName) - 1);
@@ -106,6 +110,30 @@ void SimCamera::setProcessingMs(uint32_t ms) {
 void SimCamera::setStoreMs(uint32_t ms) {
   std::lock_guard<std::mutex> lock(*mutex_);
   state_->spec.storeMs = ms;
+}
+
+void SimCamera::setAutoPowerOff(uint32_t idleMs, uint32_t warnSeconds) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->autoOffIdleMs = idleMs;
+  state_->autoOffWarnSeconds = warnSeconds;
+  rearmAutoPowerOffLocked();
+}
+
+void SimCamera::rearmAutoPowerOffLocked() {
+  State& s = *state_;
+  s.idleGeneration += 1;
+  if (s.autoOffIdleMs == 0 || !s.powered) return;
+  uint64_t armed = s.idleGeneration;
+  host_->schedule(s.autoOffIdleMs, [this, armed]() {
+    std::lock_guard<std::mutex> lock(*mutex_);
+    State& st = *state_;
+    if (st.idleGeneration != armed || !st.powered) return;
+    host_->postStateEvent(this, kEdsStateEvent_WillSoonShutDown, st.autoOffWarnSeconds, 0);
+    host_->schedule(uint64_t{st.autoOffWarnSeconds} * 1000, [this, armed]() {
+      std::lock_guard<std::mutex> relock(*mutex_);
+      if (state_->idleGeneration == armed) shutDownLocked();
+    });
+  });
 }
 
 void SimCamera::failNextShot(EdsUInt32 error) {

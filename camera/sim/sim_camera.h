@@ -82,6 +82,11 @@ class SimCamera final {
   void setBufferLimit(uint32_t shots);
   void setProcessingMs(uint32_t ms);  // slow processing: longer time before the buffer frees
   void setStoreMs(uint32_t ms);
+  // Automatic power-off: after |idleMs| model ms without an accepted command, property write or
+  // session open, the body fires will-soon-shut-down (0x303) with |warnSeconds|; unless a command
+  // is accepted (the extend-shutdown command, typically) within |warnSeconds| s, it shuts down
+  // (0x301). An idle time of 0 (the default) turns it off.
+  void setAutoPowerOff(uint32_t idleMs, uint32_t warnSeconds);
 
   // --- capture faults (one-shot or counted) ---
   // The next stored shot fails instead with capture error (0x305) |error|; no image is stored.
@@ -136,6 +141,9 @@ class SimCamera final {
   EdsError sendStatusCommandLocked(EdsCameraStatusCommand command, EdsInt32 param);
   // The program let go of its last camera reference: close the session, free the UI.
   void releasedLocked();
+  EdsDeviceInfo deviceInfoLocked() const;
+  // Starts the automatic power-off's idle time again (activity of the program).
+  void rearmAutoPowerOffLocked();
   void shutDownLocked();
   EdsUInt32 propertyValueLocked(EdsPropertyID property) const;
   EdsUInt32 availableShotsLocked() const;

@@ -34,6 +34,7 @@ EdsError SimCamera::openSessionLocked() {
     code = s.openFault;
   } else {
     s.session = true;
+    rearmAutoPowerOffLocked();
   }
   logLocked(withResult("OpenSession", code));
   return code;
@@ -110,6 +111,7 @@ EdsError SimCamera::setPropertyLocked(EdsPropertyID property, EdsUInt32 size, co
   logLocked(withResult(format("SetPropertyData 0x%x 0x%x", property, value), code));
   if (code != EDS_ERR_OK) return code;
 
+  rearmAutoPowerOffLocked();
   EdsUInt32 shotsBefore = availableShotsLocked();
   found->second.value = value;
   host_->postPropertyEvent(this, kEdsPropertyEvent_PropertyChanged, property, 0, s.eventDelayMs);
@@ -200,6 +202,7 @@ EdsError SimCamera::sendCommandLocked(EdsCameraCommand command, EdsInt32 param) 
     code = EDS_ERR_NOT_SUPPORTED;
   }
   logLocked(withResult(format("SendCommand %u", command, 0), code));
+  if (code == EDS_ERR_OK) rearmAutoPowerOffLocked();
   return code;
 }
 
@@ -219,5 +222,6 @@ EdsError SimCamera::sendStatusCommandLocked(EdsCameraStatusCommand command, EdsI
     code = EDS_ERR_NOT_SUPPORTED;
   }
   logLocked(withResult(format("SendStatusCommand %u", command, 0), code));
+  if (code == EDS_ERR_OK) rearmAutoPowerOffLocked();
   return code;
 }

@@ -55,6 +55,11 @@ struct SimCamera::State {
   uint32_t eventDelayMs = 0;
   uint32_t shutdownAfter = 0;  // 0: no shutdown planned
 
+  // Automatic power-off; a step is current while |idleGeneration| is unchanged since it was armed.
+  uint32_t autoOffIdleMs = 0;
+  uint32_t autoOffWarnSeconds = 0;
+  uint64_t idleGeneration = 0;
+
   std::vector<std::string> log;
 
   // The program's side: its camera reference (null when it holds none), a number that changes

@@ -1,5 +1,6 @@
 #include "camera/sim/sim_camera.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -214,6 +215,62 @@ TEST_F(SimCommandTest, UiLockAndExtendShutdownAnswerAsConfigured) {
   EdsRelease(camera);
   EXPECT_FALSE(body->uiLocked());
   EXPECT_FALSE(body->sessionOpen());
+}
+
+// Answers every will-soon-shut-down warning with the extend-shutdown command, as the program does.
+struct ExtendingContext {
+  EdsCameraRef camera = nullptr;
+  std::atomic<int> warnings{0};
+  std::atomic<EdsError> lastAnswer{0xFFFFFFFF};
+  std::atomic<bool> shutDown{false};
+};
+
+EdsError extendOnWarning(EdsStateEvent event, EdsUInt32 data, void* context) {
+  auto* c = static_cast<ExtendingContext*>(context);
+  if (event == kEdsStateEvent_WillSoonShutDown) {
+    c->warnings += 1;
+    c->lastAnswer = EdsSendCommand(c->camera, kEdsCameraCommand_ExtendShutDownTimer, 0);
+  }
+  if (event == kEdsStateEvent_Shutdown) c->shutDown = true;
+  return EDS_ERR_OK;
+}
+
+TEST_F(SimCommandTest, AutoPowerOffIsPutOffOnlyByAnAcceptedExtension) {
+  SimCamera* body = sim_->addCamera(defaultPtpBodySpec());
+  sim_->useManualTime();
+  EdsCameraRef camera = cameraAt(0);
+  ExtendingContext context;
+  context.camera = camera;
+  ASSERT_EQ(EDS_ERR_OK,
+            EdsSetCameraStateEventHandler(camera, kEdsStateEvent_All, extendOnWarning, &context));
+  body->setAutoPowerOff(1000, 5);
+  ASSERT_EQ(EDS_ERR_OK, EdsOpenSession(camera));
+
+  sim_->advanceTime(999);
+  sim_->waitIdle();
+  EXPECT_EQ(0, context.warnings.load());
+  sim_->advanceTime(1);
+  sim_->waitIdle();
+  EXPECT_EQ(1, context.warnings.load());
+  EXPECT_EQ(EDS_ERR_OK, context.lastAnswer.load());
+  // Extended each time: a warning every second, no shutdown.
+  sim_->advanceTime(5000);
+  sim_->waitIdle();
+  EXPECT_EQ(6, context.warnings.load());
+  EXPECT_TRUE(body->poweredOn());
+
+  body->refuseExtendShutdown(EDS_ERR_DEVICE_BUSY);
+  sim_->advanceTime(1000);
+  sim_->waitIdle();
+  EXPECT_EQ(EDS_ERR_DEVICE_BUSY, context.lastAnswer.load());
+  sim_->advanceTime(4999);
+  sim_->waitIdle();
+  EXPECT_TRUE(body->poweredOn());
+  sim_->advanceTime(1);
+  sim_->waitIdle();
+  EXPECT_TRUE(context.shutDown.load());
+  EXPECT_FALSE(body->poweredOn());
+  EdsRelease(camera);
 }
 
 }  // namespace

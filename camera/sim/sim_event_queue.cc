@@ -38,7 +38,7 @@ void SimEventQueue::schedule(uint64_t delayMs, Step step) {
 void SimEventQueue::setTimeScale(double scale) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    modelBase_ = nowLocked();
+    modelBase_ = manual_ ? std::max(modelBase_, manualTarget_) : nowLocked();
     realBase_ = Clock::now();
     manual_ = false;
     scale_ = scale < 0.0 ? 0.0 : scale;
@@ -49,6 +49,7 @@ void SimEventQueue::setTimeScale(double scale) {
 void SimEventQueue::useManualTime() {
   std::lock_guard<std::mutex> lock(mutex_);
   modelBase_ = nowLocked();
+  manualTarget_ = modelBase_;
   manual_ = true;
 }
 
@@ -56,7 +57,7 @@ void SimEventQueue::advanceTime(uint64_t ms) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!manual_) return;
-    modelBase_ += static_cast<double>(ms);
+    manualTarget_ += static_cast<double>(ms);
   }
   wake_.notify_all();
 }
@@ -64,8 +65,12 @@ void SimEventQueue::advanceTime(uint64_t ms) {
 bool SimEventQueue::idleLocked() const {
   if (stop_) return true;
   if (running_) return false;
-  if (steps_.empty()) return true;
-  if (!manual_ && scale_ <= 0.0) return false;
+  if (steps_.empty()) return !manual_ || modelBase_ >= manualTarget_;
+  if (manual_) {
+    if (modelBase_ < manualTarget_) return false;  // the thread has yet to catch up
+    return static_cast<double>(steps_.begin()->first.first) > manualTarget_;
+  }
+  if (scale_ <= 0.0) return false;
   return static_cast<double>(steps_.begin()->first.first) > nowLocked();
 }
 
@@ -79,17 +84,17 @@ bool SimEventQueue::onEventThread() const { return std::this_thread::get_id() ==
 void SimEventQueue::run() {
   std::unique_lock<std::mutex> lock(mutex_);
   while (!stop_) {
-    if (steps_.empty()) {
-      idle_.notify_all();
-      wake_.wait(lock);
-      continue;
+    // Stepwise time (manual, scale 0): the model stands at each step's due time while it runs,
+    // so that what the step schedules counts from there.
+    bool stepwise = manual_ || scale_ <= 0.0;
+    bool due = false;
+    if (!steps_.empty()) {
+      double at = static_cast<double>(steps_.begin()->first.first);
+      due = manual_ ? at <= manualTarget_ : (scale_ <= 0.0 || at <= nowLocked());
+      if (due && stepwise) modelBase_ = std::max(modelBase_, at);
     }
-    auto first = steps_.begin();
-    double due = static_cast<double>(first->first.first);
-    double now = nowLocked();
-    bool jump = !manual_ && scale_ <= 0.0;
-    if (jump || due <= now) {
-      if (jump) modelBase_ = std::max(modelBase_, due);
+    if (due) {
+      auto first = steps_.begin();
       Step step = std::move(first->second);
       steps_.erase(first);
       running_ = true;
@@ -101,11 +106,13 @@ void SimEventQueue::run() {
       idle_.notify_all();
       continue;
     }
+    if (manual_) modelBase_ = std::max(modelBase_, manualTarget_);
     idle_.notify_all();
-    if (manual_) {
+    if (stepwise || steps_.empty()) {
       wake_.wait(lock);
     } else {
-      auto wait = std::chrono::duration<double, std::milli>((due - now) * scale_);
+      double at = static_cast<double>(steps_.begin()->first.first);
+      auto wait = std::chrono::duration<double, std::milli>((at - nowLocked()) * scale_);
       wake_.wait_for(lock, std::chrono::duration_cast<Clock::duration>(wait) +
                                std::chrono::microseconds(1));
     }

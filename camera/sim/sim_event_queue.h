@@ -4,7 +4,9 @@
 // Model time is in milliseconds since the queue was created. Time scale s > 0: one model ms lasts
 // s real ms. Scale 0: the model jumps to the next step's due time without waiting, as soon as the
 // thread gets to it, so a step scheduled later from another thread may find the model already
-// further on. Manual time: the model stands still except for advanceTime().
+// further on. Manual time: the model stands still except for advanceTime(), which runs the steps
+// due on the way one by one, each at its own due time (a step scheduling another counts from its
+// due time), and then stands at the new time.
 //
 // Steps run with no lock of the queue held; they may schedule further steps. Destroying the queue
 // stops the thread after the running step (if any) and drops the rest.
@@ -38,6 +40,7 @@ class SimEventQueue final {
   void setTimeScale(double scale);  // leaves manual time
   void useManualTime();
   void advanceTime(uint64_t ms);  // moves manual time forward; no effect otherwise
+  // The model time; in manual time, once waitIdle() has returned after advanceTime().
   uint64_t modelNowMs() const;
 
   // Blocks until no step is running and none is due at the current model time (scale 0: none is
@@ -66,6 +69,7 @@ class SimEventQueue final {
   bool manual_ = false;
   double scale_ = 1.0;
   double modelBase_ = 0.0;          // model ms at realBase_ (manual and scale 0: the model time)
+  double manualTarget_ = 0.0;       // manual time: where advanceTime() has moved the model to
   Clock::time_point realBase_;
 
   std::thread thread_;  // last: starts after the fields above are ready

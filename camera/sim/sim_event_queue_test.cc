@@ -1,5 +1,6 @@
 #include "camera/sim/sim_event_queue.h"
 
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -53,6 +54,23 @@ TEST(SimEventQueueTest, ScaleZeroJumpsThroughChainedSteps) {
   queue.waitIdle();
   EXPECT_EQ("012", trail.get());
   EXPECT_EQ(start + 120000, queue.modelNowMs());
+}
+
+TEST(SimEventQueueTest, ManualTimeRunsEachStepAtItsOwnDueTime) {
+  Trail trail;
+  SimEventQueue queue;
+  queue.useManualTime();
+  uint64_t start = queue.modelNowMs();
+  // A step every 100 ms, each scheduled by the one before.
+  std::function<void()> tick = [&] {
+    trail.add(std::to_string(queue.modelNowMs() - start) + " ");
+    if (queue.modelNowMs() - start < 300) queue.schedule(100, tick);
+  };
+  queue.schedule(100, tick);
+  queue.advanceTime(1000);
+  queue.waitIdle();
+  EXPECT_EQ("100 200 300 ", trail.get());
+  EXPECT_EQ(start + 1000, queue.modelNowMs());
 }
 
 TEST(SimEventQueueTest, StepsRunOnTheQueuesOwnThread) {
