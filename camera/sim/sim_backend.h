@@ -29,9 +29,12 @@
 // returned, so the handler's context (the program's camera object) may be destroyed right after.
 // Handlers may call Eds* operations (also release the camera) on the event thread.
 //
-// Time: the model's times (exposure, processing, storage, delays) are model milliseconds. With
-// time scale s > 0 one model ms lasts s real ms (1.0 = real time); with 0 the model jumps from
-// event to event without waiting; with manual time the model only advances by advanceTime().
+// Time: the model's times (exposure, processing, storage, delays, automatic power-off) are model
+// milliseconds. With time scale s > 0 one model ms lasts s real ms (1.0 = real time). With 0 the
+// model jumps from step to step without waiting: every shot completes at once, and delays only
+// reorder events. With manual time the model stands still until advanceTime(), which runs the
+// steps due on the way, each at its own model time; that is the mode for tests that look at what
+// happens between two moments (busy buffers, late events, power-off warnings).
 //
 // Thread safety: every operation may be called from any thread.
 #ifndef QUORVALE_CAMERA_SIM_SIM_BACKEND_H_
@@ -82,7 +85,8 @@ class SimBackend final : public EdsBackend {
   uint64_t modelNowMs() const;
 
   // Blocks until no event or model step is due at the current model time and none is running
-  // (with time scale 0: until nothing is pending at all). REQUIRES: not called from a handler.
+  // (with time scale 0: until nothing is pending at all; with manual time: until the model has
+  // reached the time advanceTime() set). REQUIRES: not called from a handler.
   void waitIdle();
 
   // Number of objects handed out and not yet freed (lists, cameras, volumes, directory items).

@@ -85,7 +85,8 @@ class SimCamera final {
   // Automatic power-off: after |idleMs| model ms without an accepted command, property write or
   // session open, the body fires will-soon-shut-down (0x303) with |warnSeconds|; unless a command
   // is accepted (the extend-shutdown command, typically) within |warnSeconds| s, it shuts down
-  // (0x301). An idle time of 0 (the default) turns it off.
+  // (0x301). An idle time of 0 (the default) turns it off. With time scale 0 idle time passes at
+  // once, so tests of it use manual time.
   void setAutoPowerOff(uint32_t idleMs, uint32_t warnSeconds);
 
   // --- capture faults (one-shot or counted) ---
