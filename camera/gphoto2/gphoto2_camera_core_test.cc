@@ -1,0 +1,115 @@
+// The program's camera code (interface, session, properties, capture, events) running on an EOS
+// body through the libgphoto2 backend and the fake driver, as a script would use it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "camera/camera_test_support.h"
+#include "camera/canon_camera.h"
+#include "camera/canon_interface.h"
+#include "camera/eds_backend.h"
+#include "camera/error_text.h"
+#include "camera/gphoto2/fake_gphoto2_api.h"
+#include "camera/gphoto2/gphoto2_backend.h"
+#include "camera/gphoto2/gphoto2_session.h"
+#include "output/output.h"
+
+namespace {
+
+class Gphoto2CameraCoreTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    setSdkErrorTextSource(&edsErrorText);
+    body_ = std::make_shared<FakeBody>();
+    auto api = std::make_unique<FakeGphoto2Api>();
+    api->plug({"Canon EOS 5D Mark III", "usb:001,007"}, body_);
+    PollSettings fast;
+    fast.pollTimeoutMs = 1;
+    fast.idleGapMs = 1;
+    EdsSetBackend(createGphoto2Backend(std::move(api), fast));
+    interface_ = std::make_unique<CCanonInterface>();
+  }
+
+  void TearDown() override {
+    interface_.reset();
+    EdsSetBackend(nullptr);
+  }
+
+  std::string getter(EdsError (CCanonCamera::*get)(char*, size_t), CCanonCamera* camera) {
+    char buffer[64];
+    EXPECT_EQ(EDS_ERR_OK, (camera->*get)(buffer, sizeof buffer));
+    return buffer;
+  }
+
+  camera_test::LogCapture log_;
+  std::shared_ptr<FakeBody> body_;
+  std::unique_ptr<CCanonInterface> interface_;
+};
+
+TEST_F(Gphoto2CameraCoreTest, SessionSettingsAndShotOnAnEosBody) {
+  ASSERT_EQ(EDS_ERR_OK, interface_->initStatus());
+  ASSERT_EQ(1u, interface_->getCameraCount());
+  std::unique_ptr<CCanonCamera> camera = interface_->NewCamera(0);
+  ASSERT_NE(nullptr, camera);
+  EXPECT_EQ(EDS_ERR_OK, camera->sessionStatus());
+  EXPECT_NE(0u, camera->protocol());
+  EXPECT_TRUE(camera->tvCodeVariant());
+  EXPECT_TRUE(camera->avCodeVariant());
+  EXPECT_EQ("Memory card", body_->widgetValue("capturetarget"));
+  EXPECT_EQ("Continuous", body_->widgetValue("drivemode"));  // the session's initial setting
+  EXPECT_EQ(75, camera->getBatteryLevel());
+  EXPECT_DOUBLE_EQ(50.0, camera->getFreePercent());
+
+  EXPECT_EQ("1/125", getter(&CCanonCamera::getTv, camera.get()));
+  EXPECT_EQ("5.6", getter(&CCanonCamera::getAv, camera.get()));
+  EXPECT_EQ("100", getter(&CCanonCamera::getISO, camera.get()));
+  EXPECT_EQ("L", getter(&CCanonCamera::getImageQuality, camera.get()));
+  EXPECT_EQ("M", getter(&CCanonCamera::getAEMode, camera.get()));
+  EXPECT_EQ("Evaluative", getter(&CCanonCamera::getMeteringMode, camera.get()));
+
+  EXPECT_EQ(EDS_ERR_OK, camera->setTv("1/250"));
+  EXPECT_EQ("1/250", body_->widgetValue("shutterspeed"));
+  EXPECT_EQ(EDS_ERR_OK, camera->setTv("6s"));
+  EXPECT_EQ("6", body_->widgetValue("shutterspeed"));
+  EXPECT_EQ("6\"", getter(&CCanonCamera::getTv, camera.get()));
+  EXPECT_EQ(EDS_ERR_OK, camera->setAv("13"));
+  EXPECT_EQ("13", body_->widgetValue("aperture"));
+  EXPECT_EQ(EDS_ERR_OK, camera->setISO("1600"));
+  EXPECT_EQ(EDS_ERR_OK, camera->setImageQuality("RAW+L"));
+  EXPECT_EQ("RAW + Large Fine JPEG", body_->widgetValue("imageformat"));
+  EXPECT_EQ("RAW+L", getter(&CCanonCamera::getImageQuality, camera.get()));
+  EXPECT_EQ(EDS_ERR_OK, camera->setMeteringMode("Spot"));
+  EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, camera->setAEMode("Av"));  // set by the mode dial on EOS
+  EXPECT_EQ(EDS_ERR_OK, camera->setTv("1/250"));
+
+  log_.take();
+  EXPECT_EQ(EDS_ERR_OK, camera->takePicture());
+  std::string trace = log_.take();
+  EXPECT_NE(std::string::npos, trace.find("takePicture: continue by completion event\n")) << trace;
+  EXPECT_NE(std::string::npos, trace.find("OnStateJobStatusChanged: need transfer=1\n"
+                                          "FreeCameraBuffer 0/5\n"))
+      << trace;
+  EXPECT_EQ(0u, camera->buffersInUse());
+
+  camera.reset();
+  EXPECT_FALSE(body_->isOpen());
+  EXPECT_EQ("0", body_->widgetValue("uilock"));
+}
+
+TEST_F(Gphoto2CameraCoreTest, UnpluggedBodyEndsTheSessionAndLaterWritesSayNotOpen) {
+  std::unique_ptr<CCanonCamera> camera = interface_->NewCamera(0);
+  ASSERT_NE(nullptr, camera);
+  body_->unplug();
+  for (int i = 0; i < 5000 && camera->sessionStatus() == EDS_ERR_OK; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(EDS_ERR_SESSION_NOT_OPEN, camera->sessionStatus());
+  EXPECT_EQ(EDS_ERR_SESSION_NOT_OPEN, camera->setTv("1/250"));
+  EXPECT_NE(std::string::npos, log_.take().find("OnStateShutdown / remove camera\n"));
+  camera.reset();
+}
+
+}  // namespace
