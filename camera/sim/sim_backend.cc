@@ -163,11 +163,11 @@ EdsError SimBackend::GetDeviceInfo(EdsCameraRef camera, EdsDeviceInfo* outInfo) 
 }
 
 // The operations on a camera reference: checked, then answered by the body under the world lock.
-#define SIM_CAMERA_CALL(ref, call)                                               \
-  std::lock_guard<std::mutex> lock(impl_->world);                                \
-  if (!impl_->initialized) return EDS_ERR_NOT_INITIALIZED;                       \
-  SimObject* object = impl_->findLocked(ref, SimObject::Kind::kCamera);          \
-  if (object == nullptr) return EDS_ERR_INVALID_HANDLE;                          \
+#define SIM_CAMERA_CALL(ref, call)                                      \
+  std::lock_guard<std::mutex> lock(impl_->world);                       \
+  if (!impl_->initialized) return EDS_ERR_NOT_INITIALIZED;              \
+  SimObject* object = impl_->findLocked(ref, SimObject::Kind::kCamera); \
+  if (object == nullptr) return EDS_ERR_INVALID_HANDLE;                 \
   return object->body->call
 
 EdsError SimBackend::OpenSession(EdsCameraRef camera) {
@@ -235,11 +235,11 @@ void registerHandler(std::map<uint32_t, std::pair<Handler, void*>>* handlers, ui
 
 }  // namespace
 
-#define SIM_REGISTER(camera, field, event, handler, context)                   \
-  std::lock_guard<std::mutex> lock(impl_->world);                              \
-  if (!impl_->initialized) return EDS_ERR_NOT_INITIALIZED;                     \
-  SimObject* object = impl_->findLocked(camera, SimObject::Kind::kCamera);     \
-  if (object == nullptr) return EDS_ERR_INVALID_HANDLE;                        \
+#define SIM_REGISTER(camera, field, event, handler, context)                       \
+  std::lock_guard<std::mutex> lock(impl_->world);                                  \
+  if (!impl_->initialized) return EDS_ERR_NOT_INITIALIZED;                         \
+  SimObject* object = impl_->findLocked(camera, SimObject::Kind::kCamera);         \
+  if (object == nullptr) return EDS_ERR_INVALID_HANDLE;                            \
   registerHandler(&object->body->state_->handlers.field, event, handler, context); \
   return EDS_ERR_OK
 

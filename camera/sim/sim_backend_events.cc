@@ -18,8 +18,7 @@ std::pair<Handler, void*> lookup(const std::map<uint32_t, std::pair<Handler, voi
 // Counts a handler call as running for its camera while it runs without the world lock.
 class DeliveryScope final {
  public:
-  DeliveryScope(std::unique_lock<std::mutex>* lock, int* deliveries,
-                std::condition_variable* done)
+  DeliveryScope(std::unique_lock<std::mutex>* lock, int* deliveries, std::condition_variable* done)
       : lock_(lock), deliveries_(deliveries), done_(done) {
     *deliveries_ += 1;
     lock_->unlock();

@@ -181,8 +181,7 @@ void SimCamera::fireStateEvent(EdsStateEvent event, EdsUInt32 data) {
   host_->postStateEvent(this, event, data, 0);
 }
 
-void SimCamera::firePropertyEvent(EdsPropertyEvent event, EdsPropertyID property,
-                                  EdsUInt32 param) {
+void SimCamera::firePropertyEvent(EdsPropertyEvent event, EdsPropertyID property, EdsUInt32 param) {
   std::lock_guard<std::mutex> lock(*mutex_);
   host_->postPropertyEvent(this, event, property, param, 0);
 }

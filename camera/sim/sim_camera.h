@@ -69,8 +69,8 @@ class SimCamera final {
   void failPropertyRead(EdsPropertyID property, EdsError code);
   void failPropertyWrite(EdsPropertyID property, EdsError code);
   void failPropertyDesc(EdsPropertyID property, EdsError code);
-  void setUiLockResult(EdsError code);          // e.g. EDS_ERR_NOT_SUPPORTED (7)
-  void refuseTakePicture(EdsError code);        // e.g. EDS_ERR_DEVICE_BUSY (0x81)
+  void setUiLockResult(EdsError code);    // e.g. EDS_ERR_NOT_SUPPORTED (7)
+  void refuseTakePicture(EdsError code);  // e.g. EDS_ERR_DEVICE_BUSY (0x81)
   void refuseExtendShutdown(EdsError code);
 
   // --- body state ---
@@ -151,7 +151,7 @@ class SimCamera final {
   void logLocked(const std::string& line);
 
   SimHost* const host_;
-  std::mutex* const mutex_;  // the backend's world mutex
+  std::mutex* const mutex_;             // the backend's world mutex
   const std::unique_ptr<State> state_;  // guarded by *mutex_
 };
 

@@ -103,8 +103,8 @@ EdsError SimCamera::setPropertyLocked(EdsPropertyID property, EdsUInt32 size, co
     code = EDS_ERR_NOT_SUPPORTED;
   } else {
     const std::vector<EdsInt32>& allowed = found->second.allowed;
-    if (!allowed.empty() && std::find(allowed.begin(), allowed.end(),
-                                      static_cast<EdsInt32>(value)) == allowed.end()) {
+    if (!allowed.empty() &&
+        std::find(allowed.begin(), allowed.end(), static_cast<EdsInt32>(value)) == allowed.end()) {
       code = kSimErrInvalidPropertyValue;
     }
   }

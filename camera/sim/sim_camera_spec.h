@@ -31,12 +31,12 @@ struct SimProperty {
 };
 
 struct SimCameraSpec {
-  std::string portName;      // e.g. "sim:0"
-  std::string description;   // e.g. "Canon EOS 5D Mark IV (simulated)"
+  std::string portName;         // e.g. "sim:0"
+  std::string description;      // e.g. "Canon EOS 5D Mark IV (simulated)"
   EdsUInt32 deviceSubType = 1;  // 0 = legacy protocol, otherwise PTP
 
   std::vector<SimVolume> volumes;  // 1 to 6 card volumes
-  EdsUInt32 battery = 100;          // raw value of property 0x08 (0xFFFFFFFF allowed)
+  EdsUInt32 battery = 100;         // raw value of property 0x08 (0xFFFFFFFF allowed)
 
   // Every property of the body except 0x08 and 0x40A, which are derived (battery, free space).
   std::map<EdsPropertyID, SimProperty> properties;
@@ -47,9 +47,9 @@ struct SimCameraSpec {
   EdsUInt64 rawBytes = 30000000;
 
   // Capture model, in model milliseconds (scaled by the backend's time scale).
-  uint32_t bufferLimit = 8;      // shots the body holds before answering busy (0x81)
-  uint32_t processingMs = 150;   // from the end of the exposure to the image leaving the buffer
-  uint32_t storeMs = 100;        // from leaving the buffer to being stored on the card
+  uint32_t bufferLimit = 8;     // shots the body holds before answering busy (0x81)
+  uint32_t processingMs = 150;  // from the end of the exposure to the image leaving the buffer
+  uint32_t storeMs = 100;       // from leaving the buffer to being stored on the card
 };
 
 #endif  // QUORVALE_CAMERA_SIM_SIM_CAMERA_SPEC_H_

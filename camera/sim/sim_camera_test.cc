@@ -38,13 +38,13 @@ TEST_F(SimSessionTest, WithoutASessionTheBodyAnswersSessionNotOpen) {
   body->failOpenSession(EDS_ERR_OK);
   EXPECT_EQ(EDS_ERR_OK, EdsOpenSession(camera));
   EXPECT_EQ(EDS_ERR_OK, EdsCloseSession(camera));
-  EXPECT_EQ(std::vector<std::string>({"OpenSession -> 0x81", "GetPropertyData 0x406 -> 0x2003",
-                                      "SetPropertyData 0x406 0x78 -> 0x2003",
-                                      "GetPropertyDesc 0x405 -> 0x2003", "GetChildCount -> 0x2003",
-                                      "SendCommand 0 -> 0x2003", "SendStatusCommand 0 -> 0x2003",
-                                      "CloseSession -> 0x2003", "OpenSession -> 0x0",
-                                      "CloseSession -> 0x0"}),
-            body->commandLog());
+  EXPECT_EQ(
+      std::vector<std::string>(
+          {"OpenSession -> 0x81", "GetPropertyData 0x406 -> 0x2003",
+           "SetPropertyData 0x406 0x78 -> 0x2003", "GetPropertyDesc 0x405 -> 0x2003",
+           "GetChildCount -> 0x2003", "SendCommand 0 -> 0x2003", "SendStatusCommand 0 -> 0x2003",
+           "CloseSession -> 0x2003", "OpenSession -> 0x0", "CloseSession -> 0x0"}),
+      body->commandLog());
   EdsRelease(camera);
 }
 
@@ -94,8 +94,8 @@ TEST_F(SimPropertyTest, DescriptionsUseOneMemberOfEachCodePairPerBody) {
     EXPECT_EQ(EDS_ERR_OK, EdsGetPropertyDesc(camera, id, &desc));
     return std::vector<EdsInt32>(desc.propDesc, desc.propDesc + desc.numElements);
   };
-  EXPECT_EQ(std::vector<EdsInt32>({0x24, 0x28, 0x2B, 0x30, 0x34, 0x38, 0x3C, 0x40, 0x44, 0x48,
-                                   0x4C, 0x50}),
+  EXPECT_EQ(std::vector<EdsInt32>(
+                {0x24, 0x28, 0x2B, 0x30, 0x34, 0x38, 0x3C, 0x40, 0x44, 0x48, 0x4C, 0x50}),
             codes(legacy, kEdsPropID_Av));
   std::vector<EdsInt32> ptpAv = codes(ptp, kEdsPropID_Av);
   std::vector<EdsInt32> ptpTv = codes(ptp, kEdsPropID_Tv);
@@ -173,8 +173,7 @@ TEST_F(SimPropertyTest, PropertyFaultsHitOnlyTheirPropertyUntilCleared) {
   body->failPropertyDesc(kEdsPropID_Av, EDS_ERR_IO_ERROR);
   EdsUInt32 value = 1;
   EdsPropertyDesc desc;
-  EXPECT_EQ(EDS_ERR_INTERNAL_DEVICE_ERROR,
-            EdsGetPropertyData(camera, kEdsPropID_Tv, 0, 4, &value));
+  EXPECT_EQ(EDS_ERR_INTERNAL_DEVICE_ERROR, EdsGetPropertyData(camera, kEdsPropID_Tv, 0, 4, &value));
   EXPECT_EQ(EDS_ERR_DEVICE_BUSY, EdsSetPropertyData(camera, kEdsPropID_DriveMode, 0, 4, &value));
   EXPECT_EQ(EDS_ERR_IO_ERROR, EdsGetPropertyDesc(camera, kEdsPropID_Av, &desc));
   EXPECT_EQ(EDS_ERR_OK, EdsGetPropertyDesc(camera, kEdsPropID_Tv, &desc));

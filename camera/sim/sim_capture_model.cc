@@ -60,8 +60,7 @@ uint32_t SimCaptureModel::exposureMs(EdsUInt32 tv) {
   return kUnknownTvMs;
 }
 
-EdsUInt64 SimCaptureModel::imageBytes(EdsUInt32 quality, EdsUInt64 jpegBytes,
-                                      EdsUInt64 rawBytes) {
+EdsUInt64 SimCaptureModel::imageBytes(EdsUInt32 quality, EdsUInt64 jpegBytes, EdsUInt64 rawBytes) {
   EdsUInt32 primaryFormat = (quality >> 20) & 0xF;
   EdsUInt32 secondaryFormat = (quality >> 4) & 0xF;
   EdsUInt64 bytes = primaryFormat == kJpegFormat ? jpegBytes : rawBytes;

@@ -18,8 +18,8 @@ TEST(SimCaptureModelTest, ExposureFollowsTheTvCode) {
 }
 
 TEST(SimCaptureModelTest, ImageSizeFollowsTheQualityParts) {
-  EXPECT_EQ(8u, SimCaptureModel::imageBytes(0x00130F0F, 8, 30));  // L, PTP
-  EXPECT_EQ(8u, SimCaptureModel::imageBytes(0x0013000F, 8, 30));  // L, legacy
+  EXPECT_EQ(8u, SimCaptureModel::imageBytes(0x00130F0F, 8, 30));   // L, PTP
+  EXPECT_EQ(8u, SimCaptureModel::imageBytes(0x0013000F, 8, 30));   // L, legacy
   EXPECT_EQ(30u, SimCaptureModel::imageBytes(0x00640F0F, 8, 30));  // RAW, PTP
   EXPECT_EQ(30u, SimCaptureModel::imageBytes(0x0024000F, 8, 30));  // RAW, legacy
   EXPECT_EQ(38u, SimCaptureModel::imageBytes(0x00640013, 8, 30));  // RAW+L
@@ -49,9 +49,9 @@ TEST_F(SimCaptureTest, LegacyShotSendsANewDirectoryItemThatTheHandlerReleases) {
   EdsCameraRef camera = openCamera(0);
   ASSERT_EQ(EDS_ERR_OK, EdsSendCommand(camera, kEdsCameraCommand_TakePicture, 0));
   ASSERT_EQ(EDS_ERR_OK, EdsSendCommand(camera, kEdsCameraCommand_TakePicture, 0));
-  EXPECT_EQ(Lines({"object 0x204", "property 0x101 0x40a 0", "object 0x204",
-                   "property 0x101 0x40a 0"}),
-            events());
+  EXPECT_EQ(
+      Lines({"object 0x204", "property 0x101 0x40a 0", "object 0x204", "property 0x101 0x40a 0"}),
+      events());
   EXPECT_EQ(2u, body->picturesStored());
   EXPECT_EQ(1500000000u - 2 * 3500000u, body->volumes()[0].freeSpace);
   EXPECT_EQ(1u, sim_->liveObjectCount());  // only the camera: both items were released
@@ -191,8 +191,7 @@ TEST_F(SimCaptureTest, ShutdownAfterShotsEndsTheSessionAndLeavesTheList) {
   EXPECT_EQ(3u, events().size());
   EXPECT_TRUE(body->poweredOn());
   ASSERT_EQ(EDS_ERR_OK, EdsSendCommand(camera, kEdsCameraCommand_TakePicture, 0));
-  EXPECT_EQ(Lines({"state 0x302 1", "state 0x302 0", "property 0x101 0x40a 0",
-                   "state 0x301 0"}),
+  EXPECT_EQ(Lines({"state 0x302 1", "state 0x302 0", "property 0x101 0x40a 0", "state 0x301 0"}),
             events());
   EXPECT_FALSE(body->poweredOn());
   EXPECT_FALSE(body->sessionOpen());

@@ -113,8 +113,8 @@ void SimEventQueue::run() {
     } else {
       double at = static_cast<double>(steps_.begin()->first.first);
       auto wait = std::chrono::duration<double, std::milli>((at - nowLocked()) * scale_);
-      wake_.wait_for(lock, std::chrono::duration_cast<Clock::duration>(wait) +
-                               std::chrono::microseconds(1));
+      wake_.wait_for(
+          lock, std::chrono::duration_cast<Clock::duration>(wait) + std::chrono::microseconds(1));
     }
   }
   idle_.notify_all();

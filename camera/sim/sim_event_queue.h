@@ -68,8 +68,8 @@ class SimEventQueue final {
   bool stop_ = false;
   bool manual_ = false;
   double scale_ = 1.0;
-  double modelBase_ = 0.0;          // model ms at realBase_ (manual and scale 0: the model time)
-  double manualTarget_ = 0.0;       // manual time: where advanceTime() has moved the model to
+  double modelBase_ = 0.0;     // model ms at realBase_ (manual and scale 0: the model time)
+  double manualTarget_ = 0.0;  // manual time: where advanceTime() has moved the model to
   Clock::time_point realBase_;
 
   std::thread thread_;  // last: starts after the fields above are ready

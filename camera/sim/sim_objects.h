@@ -23,10 +23,10 @@ struct SimObject final : EdsObject {
   SimObject& operator=(const SimObject&) = delete;
 
   const Kind kind;
-  SimCamera* const body;             // camera, volume, directory item: the body it belongs to
+  SimCamera* const body;  // camera, volume, directory item: the body it belongs to
   uint32_t refs = 1;
-  size_t index = 0;                  // volume: its index on the body
-  std::vector<SimCamera*> cameras;   // camera list: the bodies listed when it was taken
+  size_t index = 0;                 // volume: its index on the body
+  std::vector<SimCamera*> cameras;  // camera list: the bodies listed when it was taken
 };
 
 #endif  // QUORVALE_CAMERA_SIM_SIM_OBJECTS_H_

@@ -70,8 +70,8 @@ class SimEventRecorder final {
   }
 
   std::mutex mutex_;
-  std::vector<std::string> lines_;         // guarded by mutex_
-  std::vector<std::thread::id> threads_;   // guarded by mutex_
+  std::vector<std::string> lines_;        // guarded by mutex_
+  std::vector<std::thread::id> threads_;  // guarded by mutex_
 };
 
 // Installs an empty simulated world with time scale 0 and an initialised SDK.

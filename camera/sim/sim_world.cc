@@ -48,15 +48,15 @@ SimCameraSpec defaultPtpBodySpec() {
   spec.properties[kEdsPropID_SaveTo] = anyValue(1);
   spec.properties[kEdsPropID_Capacity] = anyValue(0);
   // Image quality as a PTP body is sent it: a lone size gets 0x0F0F as its second half.
-  spec.properties[kEdsPropID_ImageQuality] = listed(
-      0x00130F0F, {0x00130F0F, 0x00120F0F, 0x01130F0F, 0x01120F0F, 0x02130F0F, 0x02120F0F,
-                   0x00640F0F, 0x00640013, 0x00640012, 0x00640113, 0x00640112, 0x00640213,
-                   0x00640212, 0x02640F0F, 0x02640013, 0x02640012});
+  spec.properties[kEdsPropID_ImageQuality] =
+      listed(0x00130F0F, {0x00130F0F, 0x00120F0F, 0x01130F0F, 0x01120F0F, 0x02130F0F, 0x02120F0F,
+                          0x00640F0F, 0x00640013, 0x00640012, 0x00640113, 0x00640112, 0x00640213,
+                          0x00640212, 0x02640F0F, 0x02640013, 0x02640012});
   spec.properties[kEdsPropID_AEMode] = listed(3, {0, 1, 2, 3, 4});
   spec.properties[kEdsPropID_DriveMode] = listed(0, {0, 1, 4, 5});
   spec.properties[kEdsPropID_ISOSpeed] =
-      listed(0x48, {0x00, 0x48, 0x4B, 0x4D, 0x50, 0x53, 0x55, 0x58, 0x5B, 0x5D, 0x60, 0x63,
-                    0x65, 0x68, 0x70, 0x78});
+      listed(0x48, {0x00, 0x48, 0x4B, 0x4D, 0x50, 0x53, 0x55, 0x58, 0x5B, 0x5D, 0x60, 0x63, 0x65,
+                    0x68, 0x70, 0x78});
   spec.properties[kEdsPropID_MeteringMode] = listed(3, {1, 3, 4, 5});
   // f/2.8 to f/22 in third stops, second member of each code pair.
   spec.properties[kEdsPropID_Av] =
@@ -88,8 +88,8 @@ SimCameraSpec defaultLegacyBodySpec() {
   spec.properties[kEdsPropID_Capacity] = anyValue(0);
   // Image quality as a legacy body is sent it: 0x000F second half, bit 22 clear.
   spec.properties[kEdsPropID_ImageQuality] =
-      listed(0x0013000F, {0x0013000F, 0x0012000F, 0x0113000F, 0x0112000F, 0x0213000F,
-                          0x0212000F, 0x0024000F, 0x00240013, 0x00240012});
+      listed(0x0013000F, {0x0013000F, 0x0012000F, 0x0113000F, 0x0112000F, 0x0213000F, 0x0212000F,
+                          0x0024000F, 0x00240013, 0x00240012});
   spec.properties[kEdsPropID_AEMode] = listed(3, {0, 1, 2, 3, 5, 9, 10, 11, 12, 13, 14, 15});
   spec.properties[kEdsPropID_DriveMode] = listed(0, {0, 1});
   spec.properties[kEdsPropID_ISOSpeed] = listed(0x48, {0x48, 0x50, 0x58, 0x60, 0x68});
