@@ -92,7 +92,12 @@ void SimCamera::setBattery(EdsUInt32 raw) {
 
 void SimCamera::setPropertyValue(EdsPropertyID property, EdsUInt32 value) {
   std::lock_guard<std::mutex> lock(*mutex_);
-  state_->spec.properties[property].value = value;
+  if (property == kEdsPropID_AvailableShots) return;  // follows the cards
+  if (property == kEdsPropID_BatteryLevel) {
+    state_->spec.battery = value;
+  } else {
+    state_->spec.properties[property].value = value;
+  }
   host_->postPropertyEvent(this, kEdsPropertyEvent_PropertyChanged, property, 0,
                            state_->eventDelayMs);
 }

@@ -78,6 +78,7 @@ class SimCamera final {
   void setBattery(EdsUInt32 raw);  // raw value of 0x08, e.g. 0xFFFFFFFF; fires 0x101 for 0x08
   // Sets a property value directly (as the photographer turning a dial would) and fires 0x101;
   // no description check, so tests can put a body into a state its description does not list.
+  // 0x08 sets the battery; 0x40A cannot be set (it follows the cards and the image quality).
   void setPropertyValue(EdsPropertyID property, EdsUInt32 value);
   void setBufferLimit(uint32_t shots);
   void setProcessingMs(uint32_t ms);  // slow processing: longer time before the buffer frees

@@ -79,6 +79,11 @@ TEST_F(SimSessionTest, VolumesAndBatteryAsRecordsAndFaults) {
   body->setBattery(40);
   EXPECT_EQ(Lines({"property 0x101 0x8 0"}), events());
   EXPECT_EQ(40u, property(camera, kEdsPropID_BatteryLevel));
+  body->setPropertyValue(kEdsPropID_BatteryLevel, 20);
+  body->setPropertyValue(kEdsPropID_AvailableShots, 5);
+  EXPECT_EQ(Lines({"property 0x101 0x8 0"}), events());
+  EXPECT_EQ(20u, property(camera, kEdsPropID_BatteryLevel));
+  EXPECT_EQ(0u, property(camera, kEdsPropID_AvailableShots));  // cards of a few hundred bytes
   EdsRelease(camera);
 }
 
