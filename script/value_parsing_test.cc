@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -112,6 +113,27 @@ TEST(ValueParsingTest, MomentsFromAFixedToday) {
   EXPECT_EQ("2025-06-15 14:20:30.250 dow0", moment(""));
 }
 
+// Selects a German LC_TIME; when the machine has none installed, compiles one from the system's
+// locale sources into a private directory and points LOCPATH there. Returns false when neither
+// works.
+bool selectGermanTimeLocale() {
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"}) {
+    if (std::setlocale(LC_TIME, name) != nullptr) return true;
+  }
+  const std::string dir = testing::TempDir() + "quorvale_locales";
+  setenv("LOCPATH", dir.c_str(), 1);  // made by an earlier run?
+  bool selected = std::setlocale(LC_TIME, "de_DE.UTF-8") != nullptr;
+  unsetenv("LOCPATH");
+  if (selected) return true;
+  const std::string command = "mkdir -p '" + dir + "' && localedef -i de_DE -f UTF-8 '" + dir +
+                              "/de_DE.UTF-8' >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) return false;
+  setenv("LOCPATH", dir.c_str(), 1);
+  selected = std::setlocale(LC_TIME, "de_DE.UTF-8") != nullptr;
+  unsetenv("LOCPATH");
+  return selected;
+}
+
 TEST(ValueParsingTest, FormatMomentUsesTheTimeLocale) {
   platform::CalendarTime t{2024, 12, 2, 31, 23, 59, 59, 500};
   char out[kMomentTextSize];
@@ -121,15 +143,13 @@ TEST(ValueParsingTest, FormatMomentUsesTheTimeLocale) {
   formatMoment(t, out);
   EXPECT_STREQ("12/31/24 23:59:59", out);  // never milliseconds
 
-  const char* german[] = {"de_DE.UTF-8", "de_DE.utf8", "de_DE"};
-  bool haveGerman = false;
-  for (const char* name : german) haveGerman = haveGerman || std::setlocale(LC_TIME, name) != nullptr;
+  bool haveGerman = selectGermanTimeLocale();
   if (haveGerman) {
     formatMoment(t, out);
     EXPECT_STREQ("31.12.2024 23:59:59", out);
   }
   std::setlocale(LC_TIME, previous.c_str());
-  if (!haveGerman) GTEST_SKIP() << "no German locale on this machine (install locales, de_DE)";
+  if (!haveGerman) GTEST_SKIP() << "no German locale and no locale sources to make one";
 }
 
 }  // namespace
