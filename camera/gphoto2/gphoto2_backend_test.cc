@@ -307,12 +307,14 @@ TEST_F(Gphoto2BackendTest, UiLockAndCommandsTheBodyLacks) {
   EXPECT_EQ(EDS_ERR_OK, backend_->SendCommand(camera, kEdsCameraCommand_ExtendShutDownTimer, 0));
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, backend_->SendCommand(camera, 4, 0));
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, backend_->SendStatusCommand(camera, 2, 0));
+  body_->setBusyAnswers(1);
+  EXPECT_EQ(EDS_ERR_DEVICE_BUSY,
+            backend_->SendCommand(camera, kEdsCameraCommand_ExtendShutDownTimer, 0));
   body_->removeWidget("uilock");
-  body_->removeWidget("batterylevel");
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED,
             backend_->SendStatusCommand(camera, kEdsCameraStatusCommand_UILock, 0));
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED,
-            backend_->SendCommand(camera, kEdsCameraCommand_ExtendShutDownTimer, 0));
+            backend_->SendStatusCommand(camera, kEdsCameraStatusCommand_UIUnLock, 0));
 }
 
 TEST_F(Gphoto2BackendTest, BusyBodyAnswersDeviceBusyAndShootsNothing) {

@@ -15,7 +15,6 @@ namespace {
 constexpr EdsError kSessionAlreadyOpen = 0x201E;
 constexpr char kCaptureTarget[] = "capturetarget";
 constexpr char kUiLock[] = "uilock";
-constexpr char kBatteryLevel[] = "batterylevel";
 
 // The driver's answer for a widget the body does not have.
 bool isMissingWidget(int result) {
@@ -267,10 +266,11 @@ EdsError Gphoto2Session::sendCommand(EdsCameraCommand command) {
         return result;
       });
     case kEdsCameraCommand_ExtendShutDownTimer: {
-      // Any transaction restarts the body's power-off count; reading the battery is the lightest.
-      Gp2Widget widget;
+      // libgphoto2 has no keep-awake call; a storage query is a real USB round trip (widget reads
+      // come from the driver's cache), which restarts the power-off count of the bodies we know.
+      std::vector<Gp2Storage> storages;
       error = withCamera(
-          [&](Gphoto2Camera& camera) { return camera.getWidget(kBatteryLevel, &widget); }, &rc);
+          [&](Gphoto2Camera& camera) { return camera.storageInfo(&storages); }, &rc);
       return error != EDS_ERR_OK && isMissingWidget(rc) ? EDS_ERR_NOT_SUPPORTED : error;
     }
     default:

@@ -31,8 +31,8 @@
 #include "camera/gphoto2/gphoto2_api.h"
 
 struct PollSettings {
-  int pollTimeoutMs = 40;   // one gp_camera_wait_for_event call
-  int idleGapMs = 40;       // pause after a poll that reported nothing
+  int pollTimeoutMs = 20;   // one gp_camera_wait_for_event call
+  int idleGapMs = 30;       // pause after a poll that reported nothing
   int disconnectErrors = 3; // consecutive I/O failures that mean the body is gone
 };
 
