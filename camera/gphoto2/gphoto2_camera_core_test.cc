@@ -85,6 +85,12 @@ TEST_F(Gphoto2CameraCoreTest, SessionSettingsAndShotOnAnEosBody) {
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, camera->setAEMode("Av"));  // set by the mode dial on EOS
   EXPECT_EQ(EDS_ERR_OK, camera->setTv("1/250"));
 
+  // Values the tables do not name read as unknown, never as a wrong name.
+  body_->setWidgetValue("imageformat", "cRAW");
+  body_->setWidgetValue("iso", "2000");
+  EXPECT_EQ("???", getter(&CCanonCamera::getImageQuality, camera.get()));
+  EXPECT_EQ("?", getter(&CCanonCamera::getISO, camera.get()));
+
   log_.take();
   EXPECT_EQ(EDS_ERR_OK, camera->takePicture());
   std::string trace = log_.take();

@@ -152,7 +152,7 @@ EdsError Gphoto2Session::getProperty(EdsPropertyID property, EdsUInt32* value) {
   if (isChoiceProperty(property)) {
     EdsError error = readWidget(property, &name, &widget);
     if (error != EDS_ERR_OK) return error;
-    if (!codeFromChoiceText(property, widget.value, value)) *value = kUnknownPropertyValue;
+    if (!codeFromChoiceText(property, widget.value, value)) *value = unknownValueFor(property);
     return EDS_ERR_OK;
   }
   switch (property) {

@@ -270,6 +270,11 @@ std::vector<std::string> widgetNamesFor(EdsPropertyID property) {
   }
 }
 
+EdsUInt32 unknownValueFor(EdsPropertyID property) {
+  // No image format bits set: neither JPEG nor RAW.
+  return property == kEdsPropID_ImageQuality ? 0 : 0xFFFFFFFF;
+}
+
 bool isChoiceProperty(EdsPropertyID property) {
   switch (property) {
     case kEdsPropID_Tv:

@@ -13,8 +13,9 @@
 
 #include "camera/eds.h"
 
-// The code a read answers when the widget's text has no SDK code; the camera shows it as unknown.
-constexpr EdsUInt32 kUnknownPropertyValue = 0xFFFFFFFF;
+// The code a read answers when the widget's text has no SDK code: one the camera code shows as
+// unknown ("?", or "???" for image quality, whose codes it decodes by their bits).
+EdsUInt32 unknownValueFor(EdsPropertyID property);
 
 // The widget names that may hold |property|, most likely first (drivers differ: "aperture" on EOS
 // bodies, "f-number" on others). Empty for properties that are not widget choices.
