@@ -93,6 +93,7 @@ int runScriptMode(ProgramOptions* options) {
 
 int runProgram(int argc, const char* const* argv) {
   platform::blockConsoleSignals();
+  platform::ignoreBrokenPipes();
   platform::initTimeLocale();
   platform::installConsoleControlHandler(&consoleCtrlHandler);
 

@@ -18,6 +18,10 @@ using ConsoleControlHandler = void (*)(uint32_t code);
 // creates later). Call first thing in main.
 void blockConsoleSignals();
 
+// Makes a write to a pipe whose reader has gone fail with an error instead of ending the process
+// (a script must not die because the program it was piped into ended). Call first thing in main.
+void ignoreBrokenPipes();
+
 // Starts the signal thread, which calls |handler| for each console control event. Returns false
 // with lastError() set when the thread cannot be started. Installing a second handler replaces the
 // first.

@@ -1,6 +1,7 @@
 #include "platform/console_control.h"
 
 #include <gtest/gtest.h>
+#include <errno.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -36,6 +37,16 @@ TEST(ConsoleControlTest, SignalsToTheProcessReachTheHandlerWithTheirCodes) {
   // Leave no handler pointing at this test's locals.
   ASSERT_TRUE(installConsoleControlHandler(nullptr));
   g_received = nullptr;
+}
+
+TEST(ConsoleControlTest, WritingToAClosedPipeFailsInsteadOfEndingTheProcess) {
+  ignoreBrokenPipes();
+  int fds[2];
+  ASSERT_EQ(0, pipe(fds));
+  close(fds[0]);
+  EXPECT_EQ(-1, write(fds[1], "x", 1));
+  EXPECT_EQ(EPIPE, errno);
+  close(fds[1]);
 }
 
 }  // namespace

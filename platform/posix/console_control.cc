@@ -61,6 +61,8 @@ void blockConsoleSignals() {
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
+void ignoreBrokenPipes() { signal(SIGPIPE, SIG_IGN); }
+
 bool installConsoleControlHandler(ConsoleControlHandler handler) {
   // The signals must be blocked before the thread starts, or one might take the default action.
   blockConsoleSignals();
