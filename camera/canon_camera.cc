@@ -14,6 +14,8 @@ constexpr EdsUInt32 kSaveToCamera = 1;
 constexpr EdsUInt32 kDriveContinuous = 1;
 constexpr EdsUInt32 kCapacityUnlimited = 0xFFFFFFFF;
 
+constexpr uint32_t kHandlerWaitSliceMs = 100;
+
 // Av and Tv codes whose presence in a body's description tells which member of each code pair
 // the body uses.
 constexpr EdsInt32 kAvFirstMembers[] = {0x14, 0x1C, 0x24, 0x2B, 0x44};
@@ -60,7 +62,18 @@ CCanonCamera::CCanonCamera(EdsCameraRef cameraRef, CCanonInterface* owner)
   }
 }
 
-CCanonCamera::~CCanonCamera() { closeSession(); }
+CCanonCamera::~CCanonCamera() {
+  closeSession();
+  // The reference is released, so no new handler starts; one that runs already (a shutdown that
+  // closed the session itself) must end before the object goes.
+  for (;;) {
+    {
+      CMtLocker locker(&lock_);
+      if (handlersRunning_ == 0) break;
+    }
+    handlersIdleEvent_.waitFor(kHandlerWaitSliceMs);
+  }
+}
 
 EdsError CCanonCamera::openSession() {
   CMtLocker locker(&lock_);

@@ -52,7 +52,7 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   // The outcome is in lastError() and sessionStatus() (0 = open). |owner| is told when the
   // camera shuts down (may be null).
   CCanonCamera(EdsCameraRef cameraRef, CCanonInterface* owner);
-  // closeSession().
+  // closeSession(), then waits until no event handler of the camera runs any more.
   ~CCanonCamera() override;
 
   // --- Session and device state (canon_camera.cc) ---
@@ -180,6 +180,8 @@ class CCanonCamera : public CCanonObj, public CMtObject {
                              void* context);
 
  private:
+  class HandlerScope;
+
   EdsError openSession();
   void applyInitialSettings();
   // REQUIRES: lock_ held. 0x2003 without a session; else resets propertyEvent_ and writes.
@@ -215,10 +217,16 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   uint32_t buffersInUse_ = 0;                                   // guarded by lock_
   uint32_t bufferSize_ = kDefaultBufferSize;                    // guarded by lock_
 
-  // Auto-reset, thread-safe themselves: shot done, buffer freed, property changed.
+  // Event handlers running on this camera. A handler may close the session itself (shutdown), so
+  // nobody else's release waits for it: the destructor waits until the count is 0.
+  uint32_t handlersRunning_ = 0;  // guarded by lock_
+
+  // Auto-reset, thread-safe themselves: shot done, buffer freed, property changed, and "no
+  // handler running any more" (set when handlersRunning_ drops to 0).
   CMtEvent shotDoneEvent_;
   CMtEvent bufferFreedEvent_;
   CMtEvent propertyEvent_;
+  CMtEvent handlersIdleEvent_;
 };
 
 #endif  // QUORVALE_CAMERA_CANON_CAMERA_H_

@@ -6,10 +6,30 @@
 #include "mt/mt_locker.h"
 #include "output/output.h"
 
+// Counts one running handler of a camera for the camera's destructor.
+class CCanonCamera::HandlerScope final {
+ public:
+  explicit HandlerScope(CCanonCamera* camera) : camera_(camera) {
+    CMtLocker locker(&camera_->lock_);
+    camera_->handlersRunning_ += 1;
+  }
+  ~HandlerScope() {
+    CMtLocker locker(&camera_->lock_);
+    camera_->handlersRunning_ -= 1;
+    if (camera_->handlersRunning_ == 0) camera_->handlersIdleEvent_.set();
+  }
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+
+ private:
+  CCanonCamera* const camera_;
+};
+
 EdsError CCanonCamera::OnObject(EdsObjectEvent event, EdsBaseRef ref, void* context) {
   CCanonObj object(ref);  // released once when this returns, on every path
   if (context == nullptr) return 0;
   CCanonCamera* camera = static_cast<CCanonCamera*>(context);
+  HandlerScope running(camera);
   switch (event) {
     case kEdsObjectEvent_VolumeInfoChanged: return camera->OnObjectVolumeInfoChanged(ref);
     case kEdsObjectEvent_VolumeUpdateItems: return camera->OnObjectVolumeUpdateItems(ref);
@@ -33,6 +53,7 @@ EdsError CCanonCamera::OnObject(EdsObjectEvent event, EdsBaseRef ref, void* cont
 EdsError CCanonCamera::OnState(EdsStateEvent event, EdsUInt32 data, void* context) {
   if (context == nullptr) return 0;
   CCanonCamera* camera = static_cast<CCanonCamera*>(context);
+  HandlerScope running(camera);
   switch (event) {
     case kEdsStateEvent_Shutdown: return camera->OnStateShutdown();
     case kEdsStateEvent_JobStatusChanged: return camera->OnStateJobStatusChanged(data);
@@ -51,6 +72,7 @@ EdsError CCanonCamera::OnProperty(EdsPropertyEvent event, EdsPropertyID property
                                   EdsUInt32 param, void* context) {
   if (context == nullptr) return 0;
   CCanonCamera* camera = static_cast<CCanonCamera*>(context);
+  HandlerScope running(camera);
   switch (event) {
     case kEdsPropertyEvent_PropertyChanged: return camera->OnPropertyChanged(property, param);
     case kEdsPropertyEvent_PropertyDescChanged:

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "camera/camera_test_support.h"
 #include "camera/canon_camera.h"
+#include "mt/mt_event.h"
+#include "platform/clock.h"
+#include "platform/event.h"
 
 namespace {
 
@@ -134,6 +140,36 @@ TEST_F(CanonEventsTest, ShutdownClosesTheSessionAndRefreshesTheOwnersList) {
   EXPECT_EQ(kSessionNotOpen, camera_->updateVolumes());
   camera_.reset();
   EXPECT_EQ("Session not open\n", traces());
+}
+
+// An owner whose list refresh takes a while, so that a shutdown handler is still running when
+// the script thread deletes the camera.
+class SlowRemovalInterface final : public CCanonInterface {
+ public:
+  EdsError OnCameraRemoved() override {
+    removing.set();
+    platform::sleepMs(50);
+    EdsError code = CCanonInterface::OnCameraRemoved();
+    returned = true;
+    return code;
+  }
+  CMtEvent removing;
+  std::atomic<bool> returned{false};
+};
+
+TEST_F(CanonEventsTest, DeletingACameraWaitsForItsRunningShutdownHandler) {
+  auto owner = std::make_unique<SlowRemovalInterface>();
+  SlowRemovalInterface* slow = owner.get();
+  sdk_ = std::move(owner);
+  camera_ = sdk_->NewCamera(0);
+  ptpBody_->shutDownNow();
+  ASSERT_EQ(platform::kWaitObject0, slow->removing.waitFor(5000));
+  // The handler closed the session itself, so releasing the camera waits for nothing in the SDK;
+  // the camera must not go before the handler is done with it.
+  camera_.reset();
+  EXPECT_TRUE(slow->returned);
+  EXPECT_EQ("OnStateShutdown / remove camera\n",
+            camera_test::linesStartingWith(traces(), {"OnStateShutdown"}));
 }
 
 }  // namespace
