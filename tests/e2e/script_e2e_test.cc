@@ -108,6 +108,13 @@ TEST(ScriptE2eTest, StopDuringAMomentWaitEndsInOrder) {
   EXPECT_LT(log.find("T TRC: Lock camera\n"), log.find("T TRC: Unlock camera\n")) << log;
 }
 
+TEST(ScriptE2eTest, PortThatIsNoSerialLineEndsWithCodeThree) {
+  RunResult r = runScriptText("#!quorvale\necho never\n", {}, {"-com", "/dev/null"});
+  EXPECT_EQ(3, r.exitCode);
+  EXPECT_EQ(std::string(kBanner), r.out);
+  EXPECT_EQ("Can't open port /dev/null: Inappropriate ioctl for device\n", r.err);
+}
+
 TEST(ScriptE2eTest, DemoRunsInSeconds) {
   RunOptions options;
   options.arguments = {"-sim", "-script", "demo.qvs"};
