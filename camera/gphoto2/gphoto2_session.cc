@@ -69,14 +69,16 @@ EdsError Gphoto2Session::open(Gphoto2Api* api) {
     std::lock_guard<std::mutex> io(ioMutex_);
     camera_ = std::move(camera);
   }
+  uint64_t generation = 0;
   {
     std::lock_guard<std::mutex> state(stateMutex_);
     stop_ = false;
     disconnected_ = false;
     translator_ = EventTranslator();
+    generation = ++generation_;
   }
   std::shared_ptr<Gphoto2Session> self = shared_from_this();
-  poller_ = std::thread([self] { self->pollLoop(); });
+  poller_ = std::thread([self, generation] { self->pollLoop(generation); });
   return EDS_ERR_OK;
 }
 
@@ -307,12 +309,12 @@ void Gphoto2Session::setPropertyHandler(EdsPropertyEvent event, EdsPropertyEvent
   propertyHandler_ = {event, handler, context};
 }
 
-void Gphoto2Session::pollLoop() {
+void Gphoto2Session::pollLoop(uint64_t generation) {
   int failures = 0;
   for (;;) {
     {
       std::lock_guard<std::mutex> state(stateMutex_);
-      if (stop_) return;
+      if (stopped(generation)) return;
     }
     std::vector<SdkEvent> events;
     bool reported = false;
@@ -320,10 +322,15 @@ void Gphoto2Session::pollLoop() {
     if (ioWaiters_.load() == 0) {
       std::unique_lock<std::mutex> io(ioMutex_);
       if (camera_ == nullptr) return;
+      {
+        std::lock_guard<std::mutex> state(stateMutex_);
+        if (stopped(generation)) return;  // camera_ may already be a later session's
+      }
       Gp2Event event;
       int rc = camera_->waitForEvent(settings_.pollTimeoutMs, &event);
       io.unlock();
       std::lock_guard<std::mutex> state(stateMutex_);
+      if (stopped(generation)) return;
       if (rc == GP_OK) {
         failures = 0;
         reported = event.kind != Gp2Event::Kind::kTimeout;
@@ -335,22 +342,23 @@ void Gphoto2Session::pollLoop() {
         events.push_back(shutdown);
       }
     }
-    for (const SdkEvent& event : events) deliver(event);
+    for (const SdkEvent& event : events) deliver(event, generation);
     if (gone) return;
     if (!reported) {
       std::unique_lock<std::mutex> state(stateMutex_);
-      wake_.wait_for(state, std::chrono::milliseconds(settings_.idleGapMs), [this] { return stop_; });
+      wake_.wait_for(state, std::chrono::milliseconds(settings_.idleGapMs),
+                     [&] { return stopped(generation); });
     }
   }
 }
 
-void Gphoto2Session::deliver(const SdkEvent& event) {
+void Gphoto2Session::deliver(const SdkEvent& event, uint64_t generation) {
   Registration<EdsObjectEventHandler> object;
   Registration<EdsStateEventHandler> stateHandler;
   Registration<EdsPropertyEventHandler> property;
   {
     std::lock_guard<std::mutex> state(stateMutex_);
-    if (stop_) return;
+    if (stopped(generation)) return;
     object = objectHandler_;
     stateHandler = stateHandler_;
     property = propertyHandler_;

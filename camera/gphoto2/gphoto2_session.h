@@ -84,8 +84,12 @@ class Gphoto2Session final : public std::enable_shared_from_this<Gphoto2Session>
   EdsError readWidget(EdsPropertyID property, std::string* name, Gp2Widget* widget);
   EdsError setSaveTo(EdsUInt32 value);
 
-  void pollLoop();
-  void deliver(const SdkEvent& event);
+  // |generation| is the session's open count when the poller started; a poller whose session was
+  // closed (and perhaps opened again) ends without polling or delivering anything more.
+  void pollLoop(uint64_t generation);
+  // REQUIRES: stateMutex_ held.
+  bool stopped(uint64_t generation) const { return stop_ || generation != generation_; }
+  void deliver(const SdkEvent& event, uint64_t generation);
 
   const Gp2CameraEntry entry_;
   const PollSettings settings_;
@@ -101,6 +105,7 @@ class Gphoto2Session final : public std::enable_shared_from_this<Gphoto2Session>
   std::mutex stateMutex_;
   std::condition_variable wake_;                                // with stateMutex_
   bool stop_ = false;                                           // guarded by stateMutex_
+  uint64_t generation_ = 0;                                     // guarded by stateMutex_
   bool disconnected_ = false;                                   // guarded by stateMutex_
   EdsUInt32 hostCapacity_ = 0;                                  // guarded by stateMutex_
   EventTranslator translator_;                                  // guarded by stateMutex_
