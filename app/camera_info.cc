@@ -69,8 +69,7 @@ int printCameraInfo(int32_t cameraIndex) {
     outputPrintf(Msg, "Def. after shot timeout: %u ms\n", camera->getShotTimeout());
     outputPrintf(Msg, "Def. timeout multiplier: %-4.1fx \n", camera->getTimeMultiplier());
     outputPrintf(Msg, "Def. buffer size       : %u\n", camera->getBufferSize());
-    outputPrintf(Msg, "Def. buffer allocation timeout: %u ms\n",
-                 camera->getAllocBufferTimeout());
+    outputPrintf(Msg, "Def. buffer allocation timeout: %u ms\n", camera->getAllocBufferTimeout());
   }
   camera.reset();
   return 0;

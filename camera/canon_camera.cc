@@ -104,8 +104,7 @@ EdsError CCanonCamera::openSession() {
   lastError_ =
       EdsSetCameraStateEventHandler(camera, kEdsStateEvent_All, &CCanonCamera::OnState, this);
   if (lastError_ != 0) {
-    printTrace("SetCameraStateEventHandler error: %08x %s\n", lastError_,
-               edsErrorText(lastError_));
+    printTrace("SetCameraStateEventHandler error: %08x %s\n", lastError_, edsErrorText(lastError_));
   }
   lastError_ =
       EdsSetPropertyEventHandler(camera, kEdsPropertyEvent_All, &CCanonCamera::OnProperty, this);

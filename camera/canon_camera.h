@@ -32,11 +32,11 @@ class PropertyTable;
 class CodePairTable;
 
 // Codes the camera sets itself.
-constexpr EdsError kCameraNotAllocated = 0x3;     // the camera object could not be created
-constexpr EdsError kNameNotInTable = 0x7;         // a property name no table row has
-constexpr EdsError kNoSuchCamera = 0x80;          // no camera at an index, or no reference
-constexpr EdsError kSessionNotOpen = 0x2003;      // the session is not (or no longer) open
-constexpr EdsError kSdkNotInitialised = 0xA102;   // the SDK did not initialise
+constexpr EdsError kCameraNotAllocated = 0x3;    // the camera object could not be created
+constexpr EdsError kNameNotInTable = 0x7;        // a property name no table row has
+constexpr EdsError kNoSuchCamera = 0x80;         // no camera at an index, or no reference
+constexpr EdsError kSessionNotOpen = 0x2003;     // the session is not (or no longer) open
+constexpr EdsError kSdkNotInitialised = 0xA102;  // the SDK did not initialise
 
 // Capture setting defaults.
 constexpr uint32_t kDefaultShotTimeoutMs = 450;
@@ -189,30 +189,30 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   EdsError setNamed(EdsPropertyID property, const PropertyTable& table, const char* name);
   EdsError getNamed(EdsPropertyID property, const PropertyTable& table, char* buffer, size_t size,
                     const char* unknownTrace);
-  EdsError setPaired(EdsPropertyID property, const PropertyTable& table,
-                     const CodePairTable& pairs, bool variant, const char* name);
+  EdsError setPaired(EdsPropertyID property, const PropertyTable& table, const CodePairTable& pairs,
+                     bool variant, const char* name);
   EdsError invalidateVolumes();
   bool isOpenLocked() const { return sessionStatus_ == 0; }
 
   CMtCriticalSection lock_;
-  CCanonInterface* owner_;                 // guarded by lock_; emptied by closeSession
-  EdsError lastError_ = 0;                 // guarded by lock_
-  EdsError sessionStatus_ = kSessionNotOpen;  // guarded by lock_
-  EdsDeviceInfo deviceInfo_{};             // guarded by lock_
-  uint32_t protocol_ = 0;                  // guarded by lock_
-  EdsVolumeInfo volumes_[kMaxVolumes]{};   // guarded by lock_
-  std::atomic<bool> volumesValid_{false};  // written by handlers without lock_
-  uint32_t volumeCount_ = 0;               // guarded by lock_
-  uint64_t freeSpace_ = 0;                 // guarded by lock_
-  uint64_t capacity_ = 0;                  // guarded by lock_
-  uint32_t batteryLevel_ = 0;              // guarded by lock_
-  std::atomic<bool> batteryValid_{false};  // written by handlers without lock_
-  bool uiLocked_ = false;                  // guarded by lock_
-  uint32_t uiLockCount_ = 0;               // guarded by lock_
-  bool avCodeVariant_ = true;              // guarded by lock_
-  bool tvCodeVariant_ = true;              // guarded by lock_
-  uint32_t shotTimeout_ = kDefaultShotTimeoutMs;                // guarded by lock_
-  double timeMultiplier_ = kDefaultTimeMultiplier;              // guarded by lock_
+  CCanonInterface* owner_;                          // guarded by lock_; emptied by closeSession
+  EdsError lastError_ = 0;                          // guarded by lock_
+  EdsError sessionStatus_ = kSessionNotOpen;        // guarded by lock_
+  EdsDeviceInfo deviceInfo_{};                      // guarded by lock_
+  uint32_t protocol_ = 0;                           // guarded by lock_
+  EdsVolumeInfo volumes_[kMaxVolumes]{};            // guarded by lock_
+  std::atomic<bool> volumesValid_{false};           // written by handlers without lock_
+  uint32_t volumeCount_ = 0;                        // guarded by lock_
+  uint64_t freeSpace_ = 0;                          // guarded by lock_
+  uint64_t capacity_ = 0;                           // guarded by lock_
+  uint32_t batteryLevel_ = 0;                       // guarded by lock_
+  std::atomic<bool> batteryValid_{false};           // written by handlers without lock_
+  bool uiLocked_ = false;                           // guarded by lock_
+  uint32_t uiLockCount_ = 0;                        // guarded by lock_
+  bool avCodeVariant_ = true;                       // guarded by lock_
+  bool tvCodeVariant_ = true;                       // guarded by lock_
+  uint32_t shotTimeout_ = kDefaultShotTimeoutMs;    // guarded by lock_
+  double timeMultiplier_ = kDefaultTimeMultiplier;  // guarded by lock_
   uint32_t allocBufferTimeout_ = kDefaultAllocBufferTimeoutMs;  // guarded by lock_
   uint32_t buffersInUse_ = 0;                                   // guarded by lock_
   uint32_t bufferSize_ = kDefaultBufferSize;                    // guarded by lock_

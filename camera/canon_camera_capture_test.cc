@@ -16,8 +16,8 @@ class CanonCaptureTest : public SimCameraTest {};
 
 // The lines takePicture itself writes on the calling thread.
 std::string shotLines(const std::string& traces) {
-  return linesStartingWith(traces, {"takePicture", "AllocCameraBuffer", "Lock camera",
-                                    "Unlock camera", "SendCommand"});
+  return linesStartingWith(
+      traces, {"takePicture", "AllocCameraBuffer", "Lock camera", "Unlock camera", "SendCommand"});
 }
 
 int sendsOf(SimCamera* body, const char* command) {
@@ -206,8 +206,7 @@ TEST_F(CanonCaptureTest, ShutdownMidScriptLeavesAClosedCamera) {
   ptpBody_->shutDownAfterShots(1);
   camera_->setTv("1/8000");
   camera_->takePicture();  // its Tv read may already meet the powered-off body
-  EXPECT_EQ("OnStateShutdown / remove camera\n",
-            linesStartingWith(traces(), {"OnStateShutdown"}));
+  EXPECT_EQ("OnStateShutdown / remove camera\n", linesStartingWith(traces(), {"OnStateShutdown"}));
   EXPECT_EQ(kSessionNotOpen, camera_->sessionStatus());
   EXPECT_EQ(nullptr, camera_->cameraRef());
   EXPECT_EQ(1u, sdk_->getCameraCount());  // the owner re-read the list

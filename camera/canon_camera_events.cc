@@ -31,13 +31,20 @@ EdsError CCanonCamera::OnObject(EdsObjectEvent event, EdsBaseRef ref, void* cont
   CCanonCamera* camera = static_cast<CCanonCamera*>(context);
   HandlerScope running(camera);
   switch (event) {
-    case kEdsObjectEvent_VolumeInfoChanged: return camera->OnObjectVolumeInfoChanged(ref);
-    case kEdsObjectEvent_VolumeUpdateItems: return camera->OnObjectVolumeUpdateItems(ref);
-    case kEdsObjectEvent_FolderUpdateItems: return camera->OnObjectFolderUpdateItems(ref);
-    case kEdsObjectEvent_DirItemCreated: return camera->OnObjectDirItemCreated(ref);
-    case kEdsObjectEvent_DirItemRemoved: return camera->OnObjectDirItemRemoved(ref);
-    case kEdsObjectEvent_DirItemInfoChanged: return camera->OnObjectDirItemInfoChanged(ref);
-    case kEdsObjectEvent_DirItemContentChanged: return camera->OnObjectDirItemContentChanged(ref);
+    case kEdsObjectEvent_VolumeInfoChanged:
+      return camera->OnObjectVolumeInfoChanged(ref);
+    case kEdsObjectEvent_VolumeUpdateItems:
+      return camera->OnObjectVolumeUpdateItems(ref);
+    case kEdsObjectEvent_FolderUpdateItems:
+      return camera->OnObjectFolderUpdateItems(ref);
+    case kEdsObjectEvent_DirItemCreated:
+      return camera->OnObjectDirItemCreated(ref);
+    case kEdsObjectEvent_DirItemRemoved:
+      return camera->OnObjectDirItemRemoved(ref);
+    case kEdsObjectEvent_DirItemInfoChanged:
+      return camera->OnObjectDirItemInfoChanged(ref);
+    case kEdsObjectEvent_DirItemContentChanged:
+      return camera->OnObjectDirItemContentChanged(ref);
     case kEdsObjectEvent_DirItemRequestTransfer:
       return camera->OnObjectDirItemRequestTransfer(ref);
     case kEdsObjectEvent_DirItemRequestTransferDT:
@@ -55,26 +62,34 @@ EdsError CCanonCamera::OnState(EdsStateEvent event, EdsUInt32 data, void* contex
   CCanonCamera* camera = static_cast<CCanonCamera*>(context);
   HandlerScope running(camera);
   switch (event) {
-    case kEdsStateEvent_Shutdown: return camera->OnStateShutdown();
-    case kEdsStateEvent_JobStatusChanged: return camera->OnStateJobStatusChanged(data);
-    case kEdsStateEvent_WillSoonShutDown: return camera->OnStateWillSoonShutDown(data);
-    case kEdsStateEvent_ShutDownTimerUpdate: return camera->OnStateShutDownTimerUpdate();
-    case kEdsStateEvent_CaptureError: return camera->OnStateCaptureError(data);
-    case kEdsStateEvent_InternalError: return camera->OnStateInternalError(data);
-    case kEdsStateEvent_BulbExposureTime: return camera->OnStateBulbExposureTime(data);
+    case kEdsStateEvent_Shutdown:
+      return camera->OnStateShutdown();
+    case kEdsStateEvent_JobStatusChanged:
+      return camera->OnStateJobStatusChanged(data);
+    case kEdsStateEvent_WillSoonShutDown:
+      return camera->OnStateWillSoonShutDown(data);
+    case kEdsStateEvent_ShutDownTimerUpdate:
+      return camera->OnStateShutDownTimerUpdate();
+    case kEdsStateEvent_CaptureError:
+      return camera->OnStateCaptureError(data);
+    case kEdsStateEvent_InternalError:
+      return camera->OnStateInternalError(data);
+    case kEdsStateEvent_BulbExposureTime:
+      return camera->OnStateBulbExposureTime(data);
     default:
       printTrace("OnState: event=0x%x data=%u\n", event, data);
       return 0;
   }
 }
 
-EdsError CCanonCamera::OnProperty(EdsPropertyEvent event, EdsPropertyID property,
-                                  EdsUInt32 param, void* context) {
+EdsError CCanonCamera::OnProperty(EdsPropertyEvent event, EdsPropertyID property, EdsUInt32 param,
+                                  void* context) {
   if (context == nullptr) return 0;
   CCanonCamera* camera = static_cast<CCanonCamera*>(context);
   HandlerScope running(camera);
   switch (event) {
-    case kEdsPropertyEvent_PropertyChanged: return camera->OnPropertyChanged(property, param);
+    case kEdsPropertyEvent_PropertyChanged:
+      return camera->OnPropertyChanged(property, param);
     case kEdsPropertyEvent_PropertyDescChanged:
       return camera->OnPropertyDescChanged(property, param);
     default:

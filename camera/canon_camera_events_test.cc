@@ -69,9 +69,8 @@ TEST_F(CanonEventsTest, PtpNewFileOnlyInvalidatesTheVolumes) {
   traces();
   legacyBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 1);
   legacyBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 0);
-  EXPECT_EQ(
-      "OnStateJobStatusChanged: need transfer=1\nOnStateJobStatusChanged: need transfer=0\n",
-      traces());
+  EXPECT_EQ("OnStateJobStatusChanged: need transfer=1\nOnStateJobStatusChanged: need transfer=0\n",
+            traces());
   EXPECT_EQ(1u, camera_->buffersInUse());
 }
 
@@ -93,8 +92,7 @@ TEST_F(CanonEventsTest, StateEventsAndTheirLines) {
 TEST_F(CanonEventsTest, WillSoonShutDownExtendsTheTimerAndTracesTheOutcome) {
   open(0);
   ptpBody_->fireStateEvent(kEdsStateEvent_WillSoonShutDown, 30);
-  EXPECT_EQ("OnStateWillSoonShutDown: seconds=30\nDo ExtendShutDownTimer: 00000000 OK\n",
-            traces());
+  EXPECT_EQ("OnStateWillSoonShutDown: seconds=30\nDo ExtendShutDownTimer: 00000000 OK\n", traces());
   ptpBody_->refuseExtendShutdown(EDS_ERR_DEVICE_BUSY);
   EXPECT_EQ(EDS_ERR_DEVICE_BUSY,
             CCanonCamera::OnState(kEdsStateEvent_WillSoonShutDown, 10, camera_.get()));
@@ -109,11 +107,11 @@ TEST_F(CanonEventsTest, PropertyEvents) {
   open(0);
   camera_->getBatteryLevel();
   ASSERT_TRUE(camera_->batteryValid());
-  EXPECT_EQ(0u, CCanonCamera::OnProperty(kEdsPropertyEvent_PropertyChanged, kEdsPropID_Unknown,
-                                         0, camera_.get()));
-  EXPECT_FALSE(camera_->batteryValid());
-  EXPECT_EQ(0u, CCanonCamera::OnProperty(kEdsPropertyEvent_PropertyDescChanged, 0x406, 2,
+  EXPECT_EQ(0u, CCanonCamera::OnProperty(kEdsPropertyEvent_PropertyChanged, kEdsPropID_Unknown, 0,
                                          camera_.get()));
+  EXPECT_FALSE(camera_->batteryValid());
+  EXPECT_EQ(
+      0u, CCanonCamera::OnProperty(kEdsPropertyEvent_PropertyDescChanged, 0x406, 2, camera_.get()));
   EXPECT_EQ(0u, CCanonCamera::OnProperty(0x103, 0x406, 2, camera_.get()));
   EXPECT_EQ(0u, CCanonCamera::OnProperty(0x103, 0x406, 2, nullptr));
   ptpBody_->setPropertyValue(kEdsPropID_Tv, 0x78);

@@ -106,7 +106,7 @@ TEST_F(CanonCameraTest, CodeVariantsFollowTheBodysDescriptions) {
 
 TEST_F(CanonCameraTest, OneDecidingDescriptionSetsBothVariantsAndFailuresAreTraced) {
   SimCameraSpec spec = defaultPtpBodySpec();
-  spec.properties[kEdsPropID_Av].allowed = {0x20, 0x30};  // no pair member
+  spec.properties[kEdsPropID_Av].allowed = {0x20, 0x30};              // no pair member
   spec.properties[kEdsPropID_Tv].allowed = {0x10, 0x38, 0x4C, 0x4D};  // 0x4C decides first
   sim_->addCamera(spec);
   SimCamera* refusing = sim_->addCamera(defaultLegacyBodySpec());
@@ -274,7 +274,7 @@ TEST_F(CanonCameraTest, BatteryAbove100ReadsAs101AndRefreshesAfterItsEvent) {
   open(0);
   EXPECT_EQ(101, camera_->getBatteryLevel());
   ptpBody_->setBattery(100);
-  EXPECT_EQ("", traces());  // the battery event prints nothing ...
+  EXPECT_EQ("", traces());                // the battery event prints nothing ...
   EXPECT_FALSE(camera_->batteryValid());  // ... but makes the level stale
   EXPECT_EQ(100, camera_->getBatteryLevel());
   ptpBody_->setBattery(101);

@@ -64,8 +64,8 @@ class CCanonInterface {
 
   const EdsError initStatus_;
   CMtCriticalSection lock_;
-  EdsError lastError_ = 0;  // guarded by lock_
-  CCanonObj cameraList_;    // guarded by lock_
+  EdsError lastError_ = 0;    // guarded by lock_
+  CCanonObj cameraList_;      // guarded by lock_
   uint32_t cameraCount_ = 0;  // guarded by lock_
 };
 

@@ -18,8 +18,7 @@ TEST(EdsErrorTextTest, TableHasEveryRowOnceWithItsText) {
   EXPECT_STREQ("OK", edsErrorText(0));
   EXPECT_STREQ("Not supported", edsErrorText(7));
   EXPECT_STREQ("File naming error", edsErrorText(0x2E));
-  EXPECT_STREQ("Property (and additional property information) unavailable",
-               edsErrorText(0x50));
+  EXPECT_STREQ("Property (and additional property information) unavailable", edsErrorText(0x50));
   EXPECT_STREQ("Device not found", edsErrorText(0x80));
   EXPECT_STREQ("Device busy! Camera unstable!", edsErrorText(0x81));
   EXPECT_STREQ("Permission error", edsErrorText(0xA9));

@@ -20,11 +20,20 @@ uint32_t nibble(uint32_t value, int shift) { return (value >> shift) & 0xFu; }
 void sizeName(uint32_t size, uint32_t compression, char* out, size_t outSize) {
   const char* name = "L";
   switch (size) {
-    case 1: name = "M"; break;
-    case 2: name = "S"; break;
-    case 5: name = "M1"; break;
-    case 6: name = "M2"; break;
-    default: break;
+    case 1:
+      name = "M";
+      break;
+    case 2:
+      name = "S";
+      break;
+    case 5:
+      name = "M1";
+      break;
+    case 6:
+      name = "M2";
+      break;
+    default:
+      break;
   }
   std::snprintf(out, outSize, "%s%s", name, compression == kCompressionNormal ? "n" : "");
 }

@@ -37,7 +37,7 @@ TEST(PropertyImageQualityTest, DecodesValuesOutsideTheTable) {
   EXPECT_EQ("RAW+Sn", decode(0x00240212));
   EXPECT_EQ("sRAW+M1", decode(0x02240513));
   EXPECT_EQ("sRAW", decode(0x0244000F));  // bit 22 alone also means RAW
-  EXPECT_EQ("RAW", decode(0x00640F0F));  // secondary format 0: no "+"
+  EXPECT_EQ("RAW", decode(0x00640F0F));   // secondary format 0: no "+"
   EXPECT_EQ("???", decode(0x00000000));
   EXPECT_EQ("???", decode(0x00830000));
 }
