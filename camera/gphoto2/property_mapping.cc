@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "camera/gphoto2/exposure_table.h"
+#include "camera/gphoto2/image_format_text.h"
 
 namespace {
 
@@ -67,88 +68,6 @@ bool modeCode(const NamedMode (&modes)[N], const std::string& text, EdsUInt32* c
     }
   }
   return false;
-}
-
-// Image quality codes: primary size, format and compression in bits 24-27, 20-23, 16-19; the
-// secondary image (RAW + JPEG) in bits 8-11, 4-7, 0-3. Format 1 is JPEG, 6 RAW (compression 4);
-// JPEG compression 3 is fine, 2 normal. Sizes: 0 L, 1 M, 2 S, 5 M1, 6 M2.
-constexpr EdsUInt32 kJpegFormat = 1;
-constexpr EdsUInt32 kRawFormatAndCompression = 0x64;
-
-bool jpegPart(const std::string& part, EdsUInt32* size, EdsUInt32* compression) {
-  static const struct {
-    const char* name;
-    EdsUInt32 size;
-  } kSizes[] = {{"large", 0}, {"medium1", 5}, {"medium2", 6}, {"medium", 1}, {"small", 2}};
-  const std::string suffix = "jpeg";
-  if (part.size() <= suffix.size() || part.compare(part.size() - 4, 4, suffix) != 0) return false;
-  std::string rest = part.substr(0, part.size() - 4);
-  for (const auto& s : kSizes) {
-    size_t len = std::char_traits<char>::length(s.name);
-    if (rest.compare(0, len, s.name) != 0) continue;
-    std::string quality = rest.substr(len);
-    if (quality == "fine") {
-      *compression = 3;
-    } else if (quality == "normal") {
-      *compression = 2;
-    } else {
-      return false;
-    }
-    *size = s.size;
-    return true;
-  }
-  return false;
-}
-
-bool rawPart(const std::string& part, EdsUInt32* size) {
-  if (part == "raw") {
-    *size = 0;
-  } else if (part == "mraw" || part == "sraw1") {
-    *size = 1;
-  } else if (part == "sraw" || part == "sraw2") {
-    *size = 2;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-// "RAW + Large Fine JPEG" -> 0x00640013, "Small Normal JPEG" -> 0x02120000, "sRAW" -> 0x02640000.
-bool imageQualityFromText(const std::string& text, EdsUInt32* code) {
-  bool haveRaw = false;
-  bool haveJpeg = false;
-  EdsUInt32 rawSize = 0, jpegSize = 0, compression = 0;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t plus = text.find('+', start);
-    std::string part = normalise(text.substr(start, plus == std::string::npos ? std::string::npos
-                                                                              : plus - start));
-    if (!haveRaw && rawPart(part, &rawSize)) {
-      haveRaw = true;
-    } else if (!haveJpeg && jpegPart(part, &jpegSize, &compression)) {
-      haveJpeg = true;
-    } else {
-      return false;
-    }
-    if (plus == std::string::npos) break;
-    start = plus + 1;
-  }
-  if (haveRaw) {
-    *code = rawSize << 24 | kRawFormatAndCompression << 16;
-    if (haveJpeg) *code |= jpegSize << 8 | kJpegFormat << 4 | compression;
-  } else if (haveJpeg) {
-    *code = jpegSize << 24 | kJpegFormat << 20 | compression << 16;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-// The camera code marks "no secondary image" with 0x0F0F (or 0x000F on legacy bodies).
-EdsUInt32 canonicalImageQuality(EdsUInt32 code) {
-  EdsUInt32 low = code & 0xFFFF;
-  if (low == 0x0F0F || low == 0x000F || low == 0xFFFF) return code & 0xFFFF0000;
-  return code;
 }
 
 bool tvCodeFromText(const std::string& text, EdsUInt32* code) {

@@ -1,0 +1,37 @@
+#include "camera/gphoto2/image_format_text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Gphoto2ImageFormatTextTest, PartsInAnyOrderAndSpelling) {
+  struct Case {
+    const char* text;
+    EdsUInt32 code;
+  } cases[] = {
+      {"Large Fine JPEG", 0x00130000},        {"Medium Normal JPEG", 0x01120000},
+      {"RAW + Small Fine JPEG", 0x00640213},  {"Small Fine JPEG + RAW", 0x00640213},
+      {"RAW+Large Normal JPEG", 0x00640012},  {"sRAW1 + Large Fine JPEG", 0x01640013},
+      {"sRAW2", 0x02640000},                  {"mRAW", 0x01640000},
+      {"  raw  ", 0x00640000},
+  };
+  for (const Case& c : cases) {
+    EdsUInt32 code = 0;
+    EXPECT_TRUE(imageQualityFromText(c.text, &code)) << c.text;
+    EXPECT_EQ(c.code, code) << c.text;
+  }
+  for (const char* text : {"", "+", "RAW +", "RAW + RAW", "Large Fine JPEG + Small Fine JPEG",
+                           "Large Superfine JPEG", "JPEG", "Tiny JPEG", "cRAW + Large Fine JPEG"}) {
+    EdsUInt32 code = 0;
+    EXPECT_FALSE(imageQualityFromText(text, &code)) << text;
+  }
+}
+
+TEST(Gphoto2ImageFormatTextTest, NoSecondImageMarksAreDropped) {
+  EXPECT_EQ(0x00130000u, canonicalImageQuality(0x00130F0Fu));
+  EXPECT_EQ(0x00130000u, canonicalImageQuality(0x0013000Fu));
+  EXPECT_EQ(0x00640000u, canonicalImageQuality(0x00640F0Fu));
+  EXPECT_EQ(0x00640013u, canonicalImageQuality(0x00640013u));
+}
+
+}  // namespace
