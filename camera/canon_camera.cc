@@ -210,7 +210,8 @@ EdsError CCanonCamera::readProperty(EdsPropertyID property, EdsUInt32* value) {
 
 EdsError CCanonCamera::SendCommand(EdsCameraCommand command) {
   CMtLocker locker(&lock_);
-  lastError_ = EdsSendCommand(ref(), command, 0);
+  // After closeSession the reference is gone: answered as the SDK answers a released handle.
+  lastError_ = ref() != nullptr ? EdsSendCommand(ref(), command, 0) : EDS_ERR_INVALID_HANDLE;
   if (lastError_ != 0) {
     printTrace("SendCommand error: %08x %s\n", lastError_, edsErrorText(lastError_));
   }
@@ -219,7 +220,7 @@ EdsError CCanonCamera::SendCommand(EdsCameraCommand command) {
 
 EdsError CCanonCamera::SendStatusCommand(EdsCameraStatusCommand command) {
   CMtLocker locker(&lock_);
-  lastError_ = EdsSendStatusCommand(ref(), command, 0);
+  lastError_ = ref() != nullptr ? EdsSendStatusCommand(ref(), command, 0) : EDS_ERR_INVALID_HANDLE;
   if (lastError_ != 0) {
     printTrace("SendStatusCommand error: %08x %s\n", lastError_, edsErrorText(lastError_));
   }

@@ -211,7 +211,7 @@ TEST_F(CanonCaptureTest, ShutdownMidScriptLeavesAClosedCamera) {
   EXPECT_EQ(nullptr, camera_->cameraRef());
   EXPECT_EQ(1u, sdk_->getCameraCount());  // the owner re-read the list
   EXPECT_EQ(kSessionNotOpen, camera_->setTv("1/250"));
-  EXPECT_NE(0u, camera_->takePicture());
+  EXPECT_EQ(EDS_ERR_INVALID_HANDLE, camera_->takePicture());
   EXPECT_EQ(0u, camera_->buffersInUse());
 }
 
