@@ -34,9 +34,9 @@ struct SdkEvent {
 
   Kind kind;
   uint32_t event;
-  EdsUInt32 data = 0;           // state events
-  EdsPropertyID property = 0;   // property events
-  std::string folder;           // object events
+  EdsUInt32 data = 0;          // state events
+  EdsPropertyID property = 0;  // property events
+  std::string folder;          // object events
   std::string name;
 
   bool operator==(const SdkEvent& other) const {
@@ -66,7 +66,7 @@ class EventTranslator {
   void complete(std::vector<SdkEvent>* out);
 
   std::deque<Shot> shots_;
-  int lateFiles_ = 0;             // files still to come for shots completed before their image
+  int lateFiles_ = 0;  // files still to come for shots completed before their image
   bool lastWasCompletion_ = false;
 };
 

@@ -86,8 +86,8 @@ TEST(Gphoto2EventTranslatorTest, ShotsInFlightCompleteInOrder) {
   EXPECT_EQ(
       "object 0x204 A.JPG\nstate 0x302 1\nstate 0x302 0\n"
       "object 0x204 B.JPG\nstate 0x302 1\nstate 0x302 0\n",
-      run(&translator, {fileAdded("A.JPG"), captureComplete(), fileAdded("B.JPG"),
-                        captureComplete()}));
+      run(&translator,
+          {fileAdded("A.JPG"), captureComplete(), fileAdded("B.JPG"), captureComplete()}));
   // Without a shot in flight (the shutter button on the body), files are only new items.
   EXPECT_EQ("object 0x204 C.JPG\n", run(&translator, {fileAdded("C.JPG"), captureComplete()}));
 }

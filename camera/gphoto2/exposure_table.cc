@@ -7,22 +7,22 @@
 namespace {
 
 constexpr TvRow kTvRows[] = {
-    {0x0C, 0, 1, true},   {0x10, 30, 1, false},  {0x13, 25, 1, false},  {0x14, 20, 1, false},
-    {0x15, 20, 1, false}, {0x18, 15, 1, false},  {0x1B, 13, 1, false},  {0x1C, 10, 1, false},
-    {0x1D, 10, 1, false}, {0x20, 8, 1, false},   {0x23, 6, 1, false},   {0x24, 6, 1, false},
-    {0x25, 5, 1, false},  {0x28, 4, 1, false},   {0x2B, 32, 10, false}, {0x2C, 3, 1, false},
-    {0x2D, 25, 10, false}, {0x30, 2, 1, false},  {0x33, 16, 10, false}, {0x34, 15, 10, false},
-    {0x35, 13, 10, false}, {0x38, 1, 1, false},  {0x3B, 8, 10, false},  {0x3C, 7, 10, false},
-    {0x3D, 6, 10, false}, {0x40, 5, 10, false},  {0x43, 4, 10, false},  {0x44, 3, 10, false},
-    {0x45, 3, 10, false}, {0x48, 1, 4, false},   {0x4B, 1, 5, false},   {0x4C, 1, 6, false},
-    {0x4D, 1, 6, false},  {0x50, 1, 8, false},   {0x53, 1, 10, false},  {0x54, 1, 10, false},
-    {0x55, 1, 13, false}, {0x58, 1, 15, false},  {0x5B, 1, 20, false},  {0x5C, 1, 20, false},
-    {0x5D, 1, 25, false}, {0x60, 1, 30, false},  {0x63, 1, 40, false},  {0x64, 1, 45, false},
-    {0x65, 1, 50, false}, {0x68, 1, 60, false},  {0x6B, 1, 80, false},  {0x6C, 1, 90, false},
-    {0x6D, 1, 100, false}, {0x70, 1, 125, false}, {0x73, 1, 160, false}, {0x74, 1, 180, false},
-    {0x75, 1, 200, false}, {0x78, 1, 250, false}, {0x7B, 1, 320, false}, {0x7C, 1, 350, false},
-    {0x7D, 1, 400, false}, {0x80, 1, 500, false}, {0x83, 1, 640, false}, {0x84, 1, 750, false},
-    {0x85, 1, 800, false}, {0x88, 1, 1000, false}, {0x8B, 1, 1250, false}, {0x8C, 1, 1500, false},
+    {0x0C, 0, 1, true},     {0x10, 30, 1, false},   {0x13, 25, 1, false},   {0x14, 20, 1, false},
+    {0x15, 20, 1, false},   {0x18, 15, 1, false},   {0x1B, 13, 1, false},   {0x1C, 10, 1, false},
+    {0x1D, 10, 1, false},   {0x20, 8, 1, false},    {0x23, 6, 1, false},    {0x24, 6, 1, false},
+    {0x25, 5, 1, false},    {0x28, 4, 1, false},    {0x2B, 32, 10, false},  {0x2C, 3, 1, false},
+    {0x2D, 25, 10, false},  {0x30, 2, 1, false},    {0x33, 16, 10, false},  {0x34, 15, 10, false},
+    {0x35, 13, 10, false},  {0x38, 1, 1, false},    {0x3B, 8, 10, false},   {0x3C, 7, 10, false},
+    {0x3D, 6, 10, false},   {0x40, 5, 10, false},   {0x43, 4, 10, false},   {0x44, 3, 10, false},
+    {0x45, 3, 10, false},   {0x48, 1, 4, false},    {0x4B, 1, 5, false},    {0x4C, 1, 6, false},
+    {0x4D, 1, 6, false},    {0x50, 1, 8, false},    {0x53, 1, 10, false},   {0x54, 1, 10, false},
+    {0x55, 1, 13, false},   {0x58, 1, 15, false},   {0x5B, 1, 20, false},   {0x5C, 1, 20, false},
+    {0x5D, 1, 25, false},   {0x60, 1, 30, false},   {0x63, 1, 40, false},   {0x64, 1, 45, false},
+    {0x65, 1, 50, false},   {0x68, 1, 60, false},   {0x6B, 1, 80, false},   {0x6C, 1, 90, false},
+    {0x6D, 1, 100, false},  {0x70, 1, 125, false},  {0x73, 1, 160, false},  {0x74, 1, 180, false},
+    {0x75, 1, 200, false},  {0x78, 1, 250, false},  {0x7B, 1, 320, false},  {0x7C, 1, 350, false},
+    {0x7D, 1, 400, false},  {0x80, 1, 500, false},  {0x83, 1, 640, false},  {0x84, 1, 750, false},
+    {0x85, 1, 800, false},  {0x88, 1, 1000, false}, {0x8B, 1, 1250, false}, {0x8C, 1, 1500, false},
     {0x8D, 1, 1600, false}, {0x90, 1, 2000, false}, {0x93, 1, 2500, false}, {0x94, 1, 3000, false},
     {0x95, 1, 3200, false}, {0x98, 1, 4000, false}, {0x9B, 1, 5000, false}, {0x9C, 1, 6000, false},
     {0x9D, 1, 6400, false}, {0xA0, 1, 8000, false},
@@ -108,7 +108,13 @@ const IsoRow* isoRows(size_t* count) {
 
 bool isPreferredTvCode(EdsUInt32 code) {
   switch (code) {
-    case 0x14: case 0x1C: case 0x24: case 0x44: case 0x4C: case 0x54: case 0x5C:
+    case 0x14:
+    case 0x1C:
+    case 0x24:
+    case 0x44:
+    case 0x4C:
+    case 0x54:
+    case 0x5C:
       return false;
     default:
       return true;
@@ -117,7 +123,12 @@ bool isPreferredTvCode(EdsUInt32 code) {
 
 bool isPreferredAvCode(EdsUInt32 code) {
   switch (code) {
-    case 0x0C: case 0x14: case 0x1C: case 0x24: case 0x2B: case 0x44:
+    case 0x0C:
+    case 0x14:
+    case 0x1C:
+    case 0x24:
+    case 0x2B:
+    case 0x44:
       return false;
     default:
       return true;

@@ -25,42 +25,40 @@
 class FakeBody {
  public:
   FakeBody() {
-    widgets_["shutterspeed"] = {"1/125",
-                                {"bulb", "30", "25", "20", "15", "13", "10", "8", "6", "5", "4",
-                                 "3.2", "2.5", "2", "1.6", "1.3", "1", "0.8", "0.6", "0.5", "0.4",
-                                 "0.3", "1/4", "1/5", "1/6", "1/8", "1/10", "1/13", "1/15", "1/20",
-                                 "1/25", "1/30", "1/40", "1/50", "1/60", "1/80", "1/100", "1/125",
-                                 "1/160", "1/200", "1/250", "1/320", "1/400", "1/500", "1/640",
-                                 "1/800", "1/1000", "1/1250", "1/1600", "1/2000", "1/2500",
-                                 "1/3200", "1/4000"},
-                                false};
+    widgets_["shutterspeed"] = {
+        "1/125",
+        {"bulb",  "30",     "25",     "20",     "15",     "13",     "10",     "8",     "6",
+         "5",     "4",      "3.2",    "2.5",    "2",      "1.6",    "1.3",    "1",     "0.8",
+         "0.6",   "0.5",    "0.4",    "0.3",    "1/4",    "1/5",    "1/6",    "1/8",   "1/10",
+         "1/13",  "1/15",   "1/20",   "1/25",   "1/30",   "1/40",   "1/50",   "1/60",  "1/80",
+         "1/100", "1/125",  "1/160",  "1/200",  "1/250",  "1/320",  "1/400",  "1/500", "1/640",
+         "1/800", "1/1000", "1/1250", "1/1600", "1/2000", "1/2500", "1/3200", "1/4000"},
+        false};
     widgets_["aperture"] = {"5.6",
                             {"4", "4.5", "5", "5.6", "6.3", "7.1", "8", "9", "10", "11", "13", "14",
                              "16", "18", "20", "22"},
                             false};
-    widgets_["iso"] = {"100",
-                       {"Auto", "100", "125", "160", "200", "250", "320", "400", "500", "640",
-                        "800", "1000", "1250", "1600", "2000", "2500", "3200", "4000", "5000",
-                        "6400"},
-                       false};
-    widgets_["imageformat"] = {"Large Fine JPEG",
-                               {"Large Fine JPEG", "Large Normal JPEG", "Medium Fine JPEG",
-                                "Medium Normal JPEG", "Small Fine JPEG", "Small Normal JPEG",
-                                "RAW + Large Fine JPEG", "RAW"},
-                               false};
-    widgets_["autoexposuremode"] = {"Manual",
-                                    {"P", "TV", "AV", "Manual", "Bulb", "A_DEP", "DEP", "Custom",
-                                     "Lock", "Green", "Night Portrait", "Sports", "Portrait",
-                                     "Landscape", "Closeup", "Flash Off"},
-                                    true};
+    widgets_["iso"] = {
+        "100",
+        {"Auto", "100",  "125",  "160",  "200",  "250",  "320",  "400",  "500",  "640",
+         "800",  "1000", "1250", "1600", "2000", "2500", "3200", "4000", "5000", "6400"},
+        false};
+    widgets_["imageformat"] = {
+        "Large Fine JPEG",
+        {"Large Fine JPEG", "Large Normal JPEG", "Medium Fine JPEG", "Medium Normal JPEG",
+         "Small Fine JPEG", "Small Normal JPEG", "RAW + Large Fine JPEG", "RAW"},
+        false};
+    widgets_["autoexposuremode"] = {
+        "Manual",
+        {"P", "TV", "AV", "Manual", "Bulb", "A_DEP", "DEP", "Custom", "Lock", "Green",
+         "Night Portrait", "Sports", "Portrait", "Landscape", "Closeup", "Flash Off"},
+        true};
     widgets_["drivemode"] = {"Single",
                              {"Single", "Continuous", "Timer 10 sec", "Timer 2 sec",
-                              "Continuous high speed", "Continuous low speed",
-                              "Single: Silent"},
+                              "Continuous high speed", "Continuous low speed", "Single: Silent"},
                              false};
-    widgets_["meteringmode"] = {"Evaluative",
-                                {"Spot", "Evaluative", "Partial", "Center-weighted average"},
-                                false};
+    widgets_["meteringmode"] = {
+        "Evaluative", {"Spot", "Evaluative", "Partial", "Center-weighted average"}, false};
     widgets_["capturetarget"] = {"Internal RAM", {"Internal RAM", "Memory card"}, false};
     widgets_["uilock"] = {"0", {}, false};
     widgets_["batterylevel"] = {"75%", {}, true};
@@ -70,9 +68,9 @@ class FakeBody {
   // The PTP property code the body reports when a widget changes.
   static const char* ptpCodeOf(const std::string& widget) {
     static const std::map<std::string, const char*> kCodes = {
-        {"aperture", "d101"},  {"shutterspeed", "d102"}, {"iso", "d103"},
-        {"autoexposuremode", "d105"}, {"drivemode", "d106"}, {"meteringmode", "d107"},
-        {"imageformat", "d120"}, {"capturetarget", "d11c"}};
+        {"aperture", "d101"},         {"shutterspeed", "d102"}, {"iso", "d103"},
+        {"autoexposuremode", "d105"}, {"drivemode", "d106"},    {"meteringmode", "d107"},
+        {"imageformat", "d120"},      {"capturetarget", "d11c"}};
     auto it = kCodes.find(widget);
     return it == kCodes.end() ? nullptr : it->second;
   }
@@ -157,10 +155,18 @@ class FakeBody {
   }
 
   // Test controls.
-  void setInitResult(int result) { locked([&] { initResult_ = result; }); }
-  void setBusyAnswers(int count) { locked([&] { busyAnswers_ = count; }); }
-  void unplug() { locked([&] { unplugged_ = true; }); }
-  void removeWidget(const std::string& name) { locked([&] { widgets_.erase(name); }); }
+  void setInitResult(int result) {
+    locked([&] { initResult_ = result; });
+  }
+  void setBusyAnswers(int count) {
+    locked([&] { busyAnswers_ = count; });
+  }
+  void unplug() {
+    locked([&] { unplugged_ = true; });
+  }
+  void removeWidget(const std::string& name) {
+    locked([&] { widgets_.erase(name); });
+  }
   void setWidgetValue(const std::string& name, const std::string& value) {
     locked([&] { widgets_[name].value = value; });
   }

@@ -181,8 +181,7 @@ class LibCamera final : public Gphoto2Camera {
       if (one.fields & GP_STORAGEINFO_LABEL) storage.label = one.label;
       if (one.fields & GP_STORAGEINFO_STORAGETYPE) storage.type = one.type;
       if (one.fields & GP_STORAGEINFO_ACCESS) {
-        storage.access = one.access == GP_STORAGEINFO_AC_READWRITE
-                             ? Gp2Storage::Access::kReadWrite
+        storage.access = one.access == GP_STORAGEINFO_AC_READWRITE ? Gp2Storage::Access::kReadWrite
                          : one.access == GP_STORAGEINFO_AC_READONLY_WITH_DELETE
                              ? Gp2Storage::Access::kReadOnlyWithDelete
                              : Gp2Storage::Access::kReadOnly;

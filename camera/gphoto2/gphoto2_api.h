@@ -1,6 +1,6 @@
 // The narrow slice of libgphoto2 that the backend uses, behind an interface so that the backend can
-// be driven by a fake body in tests. Results are libgphoto2's own codes (GP_OK = 0, GP_ERROR_* < 0);
-// gphoto2_errors.h turns them into SDK codes.
+// be driven by a fake body in tests. Results are libgphoto2's own codes (GP_OK = 0, GP_ERROR_* <
+// 0); gphoto2_errors.h turns them into SDK codes.
 //
 // Only gphoto2_api.cc includes the libgphoto2 headers; the value types here are plain C++.
 //

@@ -230,8 +230,8 @@ class Gphoto2Backend final : public EdsBackend {
     const Gp2Storage& storage = volume->storage;
     std::memset(outInfo, 0, sizeof *outInfo);
     outInfo->storageType = kStorageTypeCard;
-    outInfo->access = storage.access == Gp2Storage::Access::kReadWrite ? kAccessReadWrite
-                                                                       : kAccessRead;
+    outInfo->access =
+        storage.access == Gp2Storage::Access::kReadWrite ? kAccessReadWrite : kAccessRead;
     outInfo->maxCapacity = storage.capacityKbytes * 1024;
     outInfo->freeSpaceInBytes = storage.freeKbytes * 1024;
     copyText(storage.label, outInfo->szVolumeLabel, sizeof outInfo->szVolumeLabel);
@@ -344,10 +344,10 @@ class Gphoto2Backend final : public EdsBackend {
   const PollSettings settings_;
 
   std::mutex mu_;
-  bool initialised_ = false;                                   // guarded by mu_
-  std::map<EdsObject*, std::shared_ptr<RefObject>> objects_;   // guarded by mu_
-  EdsCameraAddedHandler cameraAdded_ = nullptr;                // guarded by mu_
-  void* cameraAddedContext_ = nullptr;                         // guarded by mu_
+  bool initialised_ = false;                                  // guarded by mu_
+  std::map<EdsObject*, std::shared_ptr<RefObject>> objects_;  // guarded by mu_
+  EdsCameraAddedHandler cameraAdded_ = nullptr;               // guarded by mu_
+  void* cameraAddedContext_ = nullptr;                        // guarded by mu_
 };
 
 }  // namespace

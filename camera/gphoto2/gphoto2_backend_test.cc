@@ -48,12 +48,12 @@ class Gphoto2BackendTest : public testing::Test {
   EdsCameraRef openCamera() {
     EdsCameraRef camera = cameraAt(0);
     EXPECT_EQ(EDS_ERR_OK, backend_->OpenSession(camera));
-    EXPECT_EQ(EDS_ERR_OK, backend_->SetObjectEventHandler(camera, kEdsObjectEvent_All, onObject,
-                                                          this));
-    EXPECT_EQ(EDS_ERR_OK, backend_->SetCameraStateEventHandler(camera, kEdsStateEvent_All,
-                                                               onState, this));
-    EXPECT_EQ(EDS_ERR_OK, backend_->SetPropertyEventHandler(camera, kEdsPropertyEvent_All,
-                                                            onProperty, this));
+    EXPECT_EQ(EDS_ERR_OK,
+              backend_->SetObjectEventHandler(camera, kEdsObjectEvent_All, onObject, this));
+    EXPECT_EQ(EDS_ERR_OK,
+              backend_->SetCameraStateEventHandler(camera, kEdsStateEvent_All, onState, this));
+    EXPECT_EQ(EDS_ERR_OK,
+              backend_->SetPropertyEventHandler(camera, kEdsPropertyEvent_All, onProperty, this));
     camera_ = camera;
     return camera;
   }
@@ -222,8 +222,8 @@ TEST_F(Gphoto2BackendTest, PropertyWritesPickTheChoiceOfTheSameValue) {
   EXPECT_EQ("Spot", body_->widgetValue("meteringmode"));
 
   // Values the body does not offer, codes without meaning, and the mode dial's read-only setting.
-  EXPECT_EQ(0x201Cu, set(kEdsPropID_Tv, 0x84));         // 1/750 on a third-stop body
-  EXPECT_EQ(0x201Cu, set(kEdsPropID_Av, 0x08));         // f/1 behind an f/4 lens
+  EXPECT_EQ(0x201Cu, set(kEdsPropID_Tv, 0x84));  // 1/750 on a third-stop body
+  EXPECT_EQ(0x201Cu, set(kEdsPropID_Av, 0x08));  // f/1 behind an f/4 lens
   EXPECT_EQ(0x201Cu, set(kEdsPropID_ISOSpeed, 0x49));
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, set(kEdsPropID_AEMode, 1));
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, set(kEdsPropID_BatteryLevel, 50));

@@ -271,8 +271,7 @@ EdsError Gphoto2Session::sendCommand(EdsCameraCommand command) {
       // libgphoto2 has no keep-awake call; a storage query is a real USB round trip (widget reads
       // come from the driver's cache), which restarts the power-off count of the bodies we know.
       std::vector<Gp2Storage> storages;
-      error = withCamera(
-          [&](Gphoto2Camera& camera) { return camera.storageInfo(&storages); }, &rc);
+      error = withCamera([&](Gphoto2Camera& camera) { return camera.storageInfo(&storages); }, &rc);
       return error != EDS_ERR_OK && isMissingWidget(rc) ? EDS_ERR_NOT_SUPPORTED : error;
     }
     default:

@@ -6,7 +6,8 @@
 // thread holds another, so the session outlives a handler that releases the camera.
 //
 // Thread safety: every operation may be called from any thread.
-//  - ioMutex_ guards camera_: libgphoto2 sees one thread at a time. The poller takes it only for one
+//  - ioMutex_ guards camera_: libgphoto2 sees one thread at a time. The poller takes it only for
+//  one
 //    short poll and skips polling while another thread waits for it (ioWaiters_), so a shot or a
 //    property write waits at most one poll.
 //  - stateMutex_ guards the handlers, the translator, the stop flag and the disconnected flag.
@@ -31,9 +32,9 @@
 #include "camera/gphoto2/gphoto2_api.h"
 
 struct PollSettings {
-  int pollTimeoutMs = 20;   // one gp_camera_wait_for_event call
-  int idleGapMs = 30;       // pause after a poll that reported nothing
-  int disconnectErrors = 3; // consecutive I/O failures that mean the body is gone
+  int pollTimeoutMs = 20;    // one gp_camera_wait_for_event call
+  int idleGapMs = 30;        // pause after a poll that reported nothing
+  int disconnectErrors = 3;  // consecutive I/O failures that mean the body is gone
 };
 
 class Gphoto2Session final : public std::enable_shared_from_this<Gphoto2Session> {
@@ -103,15 +104,15 @@ class Gphoto2Session final : public std::enable_shared_from_this<Gphoto2Session>
   std::atomic<int> ioWaiters_{0};
 
   std::mutex stateMutex_;
-  std::condition_variable wake_;                                // with stateMutex_
-  bool stop_ = false;                                           // guarded by stateMutex_
-  uint64_t generation_ = 0;                                     // guarded by stateMutex_
-  bool disconnected_ = false;                                   // guarded by stateMutex_
-  EdsUInt32 hostCapacity_ = 0;                                  // guarded by stateMutex_
-  EventTranslator translator_;                                  // guarded by stateMutex_
-  Registration<EdsObjectEventHandler> objectHandler_;           // guarded by stateMutex_
-  Registration<EdsStateEventHandler> stateHandler_;             // guarded by stateMutex_
-  Registration<EdsPropertyEventHandler> propertyHandler_;       // guarded by stateMutex_
+  std::condition_variable wake_;                           // with stateMutex_
+  bool stop_ = false;                                      // guarded by stateMutex_
+  uint64_t generation_ = 0;                                // guarded by stateMutex_
+  bool disconnected_ = false;                              // guarded by stateMutex_
+  EdsUInt32 hostCapacity_ = 0;                             // guarded by stateMutex_
+  EventTranslator translator_;                             // guarded by stateMutex_
+  Registration<EdsObjectEventHandler> objectHandler_;      // guarded by stateMutex_
+  Registration<EdsStateEventHandler> stateHandler_;        // guarded by stateMutex_
+  Registration<EdsPropertyEventHandler> propertyHandler_;  // guarded by stateMutex_
 };
 
 #endif  // QUORVALE_CAMERA_GPHOTO2_GPHOTO2_SESSION_H_

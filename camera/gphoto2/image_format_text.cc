@@ -65,8 +65,8 @@ bool imageQualityFromText(const std::string& text, EdsUInt32* code) {
   size_t start = 0;
   while (start <= text.size()) {
     size_t plus = text.find('+', start);
-    std::string part = normalise(text.substr(start, plus == std::string::npos ? std::string::npos
-                                                                              : plus - start));
+    std::string part =
+        normalise(text.substr(start, plus == std::string::npos ? std::string::npos : plus - start));
     if (!haveRaw && rawPart(part, &rawSize)) {
       haveRaw = true;
     } else if (!haveJpeg && jpegPart(part, &jpegSize, &compression)) {
@@ -93,4 +93,3 @@ EdsUInt32 canonicalImageQuality(EdsUInt32 code) {
   if (low == 0x0F0F || low == 0x000F || low == 0xFFFF) return code & 0xFFFF0000;
   return code;
 }
-

@@ -9,10 +9,14 @@ TEST(Gphoto2ImageFormatTextTest, PartsInAnyOrderAndSpelling) {
     const char* text;
     EdsUInt32 code;
   } cases[] = {
-      {"Large Fine JPEG", 0x00130000},        {"Medium Normal JPEG", 0x01120000},
-      {"RAW + Small Fine JPEG", 0x00640213},  {"Small Fine JPEG + RAW", 0x00640213},
-      {"RAW+Large Normal JPEG", 0x00640012},  {"sRAW1 + Large Fine JPEG", 0x01640013},
-      {"sRAW2", 0x02640000},                  {"mRAW", 0x01640000},
+      {"Large Fine JPEG", 0x00130000},
+      {"Medium Normal JPEG", 0x01120000},
+      {"RAW + Small Fine JPEG", 0x00640213},
+      {"Small Fine JPEG + RAW", 0x00640213},
+      {"RAW+Large Normal JPEG", 0x00640012},
+      {"sRAW1 + Large Fine JPEG", 0x01640013},
+      {"sRAW2", 0x02640000},
+      {"mRAW", 0x01640000},
       {"  raw  ", 0x00640000},
   };
   for (const Case& c : cases) {

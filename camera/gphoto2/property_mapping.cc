@@ -134,9 +134,8 @@ bool choiceMatches(EdsPropertyID property, EdsUInt32 code, const std::string& ch
     case kEdsPropID_Tv: {
       size_t count = 0;
       const TvRow* rows = tvRows(&count);
-      const TvRow* row = std::find_if(rows, rows + count, [&](const TvRow& r) {
-        return r.code == code;
-      });
+      const TvRow* row =
+          std::find_if(rows, rows + count, [&](const TvRow& r) { return r.code == code; });
       if (row == rows + count) return false;
       ExposureKind kind;
       double seconds = 0;
@@ -147,16 +146,14 @@ bool choiceMatches(EdsPropertyID property, EdsUInt32 code, const std::string& ch
     case kEdsPropID_Av: {
       size_t count = 0;
       const AvRow* rows = avRows(&count);
-      const AvRow* row = std::find_if(rows, rows + count, [&](const AvRow& r) {
-        return r.code == code;
-      });
+      const AvRow* row =
+          std::find_if(rows, rows + count, [&](const AvRow& r) { return r.code == code; });
       double fNumber = 0;
       return row != rows + count && parseApertureText(choice, &fNumber) &&
              sameApertureValue(row->fNumberTenths / 10.0, fNumber);
     }
     case kEdsPropID_ImageQuality:
-      return imageQualityFromText(choice, &choiceCode) &&
-             choiceCode == canonicalImageQuality(code);
+      return imageQualityFromText(choice, &choiceCode) && choiceCode == canonicalImageQuality(code);
     default:
       return codeFromChoiceText(property, choice, &choiceCode) && choiceCode == code;
   }
@@ -259,8 +256,8 @@ bool batteryPercentFromText(const std::string& text, EdsUInt32* percent) {
   static const struct {
     const char* name;
     EdsUInt32 percent;
-  } kWords[] = {{"full", 100}, {"ac", 100}, {"acpower", 100}, {"high", 75},
-                {"half", 50},  {"quarter", 25}, {"low", 10}, {"empty", 0}};
+  } kWords[] = {{"full", 100}, {"ac", 100},     {"acpower", 100}, {"high", 75},
+                {"half", 50},  {"quarter", 25}, {"low", 10},      {"empty", 0}};
   for (const auto& word : kWords) {
     if (key == word.name) {
       *percent = word.percent;

@@ -43,24 +43,24 @@ void expectAllCodes(EdsPropertyID property, const Expectation* rows, size_t coun
 }
 
 constexpr Expectation kTv[] = {
-    {0x0C, "bulb", 0x0C},   {0x10, "30", 0x10},      {0x13, "25", 0x13},     {0x14, "20", 0x15},
-    {0x15, "20", 0x15},     {0x18, "15", 0x18},      {0x1B, "13", 0x1B},     {0x1C, "10", 0x1D},
-    {0x1D, "10", 0x1D},     {0x20, "8", 0x20},       {0x23, "6", 0x23},      {0x24, "6", 0x23},
-    {0x25, "5", 0x25},      {0x28, "4", 0x28},       {0x2B, "3.2", 0x2B},    {0x2C, "3", 0x2C},
-    {0x2D, "2.5", 0x2D},    {0x30, "2", 0x30},       {0x33, "1.6", 0x33},    {0x34, "1.5", 0x34},
-    {0x35, "1.3", 0x35},    {0x38, "1", 0x38},       {0x3B, "0.8", 0x3B},    {0x3C, "0.7", 0x3C},
-    {0x3D, "0.6", 0x3D},    {0x40, "0.5", 0x40},     {0x43, "0.4", 0x43},    {0x44, "0.3", 0x45},
-    {0x45, "0.3", 0x45},    {0x48, "1/4", 0x48},     {0x4B, "1/5", 0x4B},    {0x4C, "1/6", 0x4D},
-    {0x4D, "1/6", 0x4D},    {0x50, "1/8", 0x50},     {0x53, "1/10", 0x53},   {0x54, "1/10", 0x53},
-    {0x55, "1/13", 0x55},   {0x58, "1/15", 0x58},    {0x5B, "1/20", 0x5B},   {0x5C, "1/20", 0x5B},
-    {0x5D, "1/25", 0x5D},   {0x60, "1/30", 0x60},    {0x63, "1/40", 0x63},   {0x64, "1/45", 0x64},
-    {0x65, "1/50", 0x65},   {0x68, "1/60", 0x68},    {0x6B, "1/80", 0x6B},   {0x6C, "1/90", 0x6C},
-    {0x6D, "1/100", 0x6D},  {0x70, "1/125", 0x70},   {0x73, "1/160", 0x73},  {0x74, "1/180", 0x74},
-    {0x75, "1/200", 0x75},  {0x78, "1/250", 0x78},   {0x7B, "1/320", 0x7B},  {0x7C, "1/350", 0x7C},
-    {0x7D, "1/400", 0x7D},  {0x80, "1/500", 0x80},   {0x83, "1/640", 0x83},  {0x84, "1/750", 0x84},
-    {0x85, "1/800", 0x85},  {0x88, "1/1000", 0x88},  {0x8B, "1/1250", 0x8B}, {0x8C, "1/1500", 0x8C},
-    {0x8D, "1/1600", 0x8D}, {0x90, "1/2000", 0x90},  {0x93, "1/2500", 0x93}, {0x94, "1/3000", 0x94},
-    {0x95, "1/3200", 0x95}, {0x98, "1/4000", 0x98},  {0x9B, "1/5000", 0x9B}, {0x9C, "1/6000", 0x9C},
+    {0x0C, "bulb", 0x0C},   {0x10, "30", 0x10},     {0x13, "25", 0x13},     {0x14, "20", 0x15},
+    {0x15, "20", 0x15},     {0x18, "15", 0x18},     {0x1B, "13", 0x1B},     {0x1C, "10", 0x1D},
+    {0x1D, "10", 0x1D},     {0x20, "8", 0x20},      {0x23, "6", 0x23},      {0x24, "6", 0x23},
+    {0x25, "5", 0x25},      {0x28, "4", 0x28},      {0x2B, "3.2", 0x2B},    {0x2C, "3", 0x2C},
+    {0x2D, "2.5", 0x2D},    {0x30, "2", 0x30},      {0x33, "1.6", 0x33},    {0x34, "1.5", 0x34},
+    {0x35, "1.3", 0x35},    {0x38, "1", 0x38},      {0x3B, "0.8", 0x3B},    {0x3C, "0.7", 0x3C},
+    {0x3D, "0.6", 0x3D},    {0x40, "0.5", 0x40},    {0x43, "0.4", 0x43},    {0x44, "0.3", 0x45},
+    {0x45, "0.3", 0x45},    {0x48, "1/4", 0x48},    {0x4B, "1/5", 0x4B},    {0x4C, "1/6", 0x4D},
+    {0x4D, "1/6", 0x4D},    {0x50, "1/8", 0x50},    {0x53, "1/10", 0x53},   {0x54, "1/10", 0x53},
+    {0x55, "1/13", 0x55},   {0x58, "1/15", 0x58},   {0x5B, "1/20", 0x5B},   {0x5C, "1/20", 0x5B},
+    {0x5D, "1/25", 0x5D},   {0x60, "1/30", 0x60},   {0x63, "1/40", 0x63},   {0x64, "1/45", 0x64},
+    {0x65, "1/50", 0x65},   {0x68, "1/60", 0x68},   {0x6B, "1/80", 0x6B},   {0x6C, "1/90", 0x6C},
+    {0x6D, "1/100", 0x6D},  {0x70, "1/125", 0x70},  {0x73, "1/160", 0x73},  {0x74, "1/180", 0x74},
+    {0x75, "1/200", 0x75},  {0x78, "1/250", 0x78},  {0x7B, "1/320", 0x7B},  {0x7C, "1/350", 0x7C},
+    {0x7D, "1/400", 0x7D},  {0x80, "1/500", 0x80},  {0x83, "1/640", 0x83},  {0x84, "1/750", 0x84},
+    {0x85, "1/800", 0x85},  {0x88, "1/1000", 0x88}, {0x8B, "1/1250", 0x8B}, {0x8C, "1/1500", 0x8C},
+    {0x8D, "1/1600", 0x8D}, {0x90, "1/2000", 0x90}, {0x93, "1/2500", 0x93}, {0x94, "1/3000", 0x94},
+    {0x95, "1/3200", 0x95}, {0x98, "1/4000", 0x98}, {0x9B, "1/5000", 0x9B}, {0x9C, "1/6000", 0x9C},
     {0x9D, "1/6400", 0x9D}, {0xA0, "1/8000", 0xA0},
 };
 
@@ -82,11 +82,11 @@ constexpr Expectation kAv[] = {
 };
 
 constexpr Expectation kIso[] = {
-    {0x28, "6", 0x28},       {0x30, "12", 0x30},     {0x38, "25", 0x38},     {0x40, "50", 0x40},
-    {0x48, "100", 0x48},     {0x4B, "125", 0x4B},    {0x4D, "160", 0x4D},    {0x50, "200", 0x50},
-    {0x53, "250", 0x53},     {0x55, "320", 0x55},    {0x58, "400", 0x58},    {0x5B, "500", 0x5B},
-    {0x5D, "640", 0x5D},     {0x60, "800", 0x60},    {0x63, "1000", 0x63},   {0x65, "1250", 0x65},
-    {0x68, "1600", 0x68},    {0x70, "3200", 0x70},   {0x78, "6400", 0x78},   {0, "Auto", 0},
+    {0x28, "6", 0x28},    {0x30, "12", 0x30},   {0x38, "25", 0x38},   {0x40, "50", 0x40},
+    {0x48, "100", 0x48},  {0x4B, "125", 0x4B},  {0x4D, "160", 0x4D},  {0x50, "200", 0x50},
+    {0x53, "250", 0x53},  {0x55, "320", 0x55},  {0x58, "400", 0x58},  {0x5B, "500", 0x5B},
+    {0x5D, "640", 0x5D},  {0x60, "800", 0x60},  {0x63, "1000", 0x63}, {0x65, "1250", 0x65},
+    {0x68, "1600", 0x68}, {0x70, "3200", 0x70}, {0x78, "6400", 0x78}, {0, "Auto", 0},
 };
 
 constexpr Expectation kImageQuality[] = {
@@ -125,10 +125,11 @@ constexpr Expectation kImageQuality[] = {
 };
 
 constexpr Expectation kAeModes[] = {
-    {0, "P", 0},          {1, "TV", 1},         {2, "AV", 2},         {3, "Manual", 3},
-    {4, "Bulb", 4},       {5, "A_DEP", 5},      {6, "DEP", 6},        {9, "Green", 9},
-    {10, "Night Portrait", 10}, {11, "Sports", 11}, {12, "Portrait", 12}, {13, "Landscape", 13},
-    {14, "Closeup", 14},  {15, "Flash Off", 15},
+    {0, "P", 0},         {1, "TV", 1},          {2, "AV", 2},
+    {3, "Manual", 3},    {4, "Bulb", 4},        {5, "A_DEP", 5},
+    {6, "DEP", 6},       {9, "Green", 9},       {10, "Night Portrait", 10},
+    {11, "Sports", 11},  {12, "Portrait", 12},  {13, "Landscape", 13},
+    {14, "Closeup", 14}, {15, "Flash Off", 15},
 };
 
 constexpr Expectation kDriveModes[] = {
@@ -173,15 +174,22 @@ TEST(Gphoto2PropertyMappingTest, OtherDriverSpellingsReadByMeaning) {
     const char* text;
     EdsUInt32 code;
   } cases[] = {
-      {kEdsPropID_Tv, "15\"", 0x18},   {kEdsPropID_Tv, "3\"2", 0x2B},
-      {kEdsPropID_Tv, "0\"3", 0x45},   {kEdsPropID_Tv, "1\"", 0x38},
-      {kEdsPropID_Tv, "20.3", 0x15},   {kEdsPropID_Tv, "10.3", 0x1D},
-      {kEdsPropID_Tv, "6.3", 0x23},    {kEdsPropID_Tv, "auto", 0},
-      {kEdsPropID_Tv, "Bulb", 0x0C},   {kEdsPropID_Av, "f/2.8", 0x20},
-      {kEdsPropID_Av, "f/5", 0x2D},    {kEdsPropID_ISOSpeed, "Auto ISO", 0},
+      {kEdsPropID_Tv, "15\"", 0x18},
+      {kEdsPropID_Tv, "3\"2", 0x2B},
+      {kEdsPropID_Tv, "0\"3", 0x45},
+      {kEdsPropID_Tv, "1\"", 0x38},
+      {kEdsPropID_Tv, "20.3", 0x15},
+      {kEdsPropID_Tv, "10.3", 0x1D},
+      {kEdsPropID_Tv, "6.3", 0x23},
+      {kEdsPropID_Tv, "auto", 0},
+      {kEdsPropID_Tv, "Bulb", 0x0C},
+      {kEdsPropID_Av, "f/2.8", 0x20},
+      {kEdsPropID_Av, "f/5", 0x2D},
+      {kEdsPropID_ISOSpeed, "Auto ISO", 0},
       {kEdsPropID_ImageQuality, "mRAW + Large Fine JPEG", 0x01640013},
       {kEdsPropID_ImageQuality, "sRAW2", 0x02640000},
-      {kEdsPropID_AEMode, "Tv", 1},    {kEdsPropID_AEMode, "A-DEP", 5},
+      {kEdsPropID_AEMode, "Tv", 1},
+      {kEdsPropID_AEMode, "A-DEP", 5},
       {kEdsPropID_MeteringMode, "center weighted average", 5},
   };
   for (const Case& c : cases) {
@@ -196,12 +204,18 @@ TEST(Gphoto2PropertyMappingTest, TextsWithoutAnSdkCodeAreNotGuessed) {
     EdsPropertyID property;
     const char* text;
   } cases[] = {
-      {kEdsPropID_Tv, "Unknown value df00"}, {kEdsPropID_Tv, "1/0"},
-      {kEdsPropID_Tv, "45"},                 {kEdsPropID_Av, "implicit auto"},
-      {kEdsPropID_ISOSpeed, "2000"},         {kEdsPropID_ISOSpeed, "100.5"},
-      {kEdsPropID_ImageQuality, "cRAW"},     {kEdsPropID_ImageQuality, "Tiny JPEG"},
-      {kEdsPropID_ImageQuality, "RAW + RAW"}, {kEdsPropID_DriveMode, "Single: Silent"},
-      {kEdsPropID_DriveMode, "Timer 10 sec"}, {kEdsPropID_AEMode, "Custom"},
+      {kEdsPropID_Tv, "Unknown value df00"},
+      {kEdsPropID_Tv, "1/0"},
+      {kEdsPropID_Tv, "45"},
+      {kEdsPropID_Av, "implicit auto"},
+      {kEdsPropID_ISOSpeed, "2000"},
+      {kEdsPropID_ISOSpeed, "100.5"},
+      {kEdsPropID_ImageQuality, "cRAW"},
+      {kEdsPropID_ImageQuality, "Tiny JPEG"},
+      {kEdsPropID_ImageQuality, "RAW + RAW"},
+      {kEdsPropID_DriveMode, "Single: Silent"},
+      {kEdsPropID_DriveMode, "Timer 10 sec"},
+      {kEdsPropID_AEMode, "Custom"},
   };
   for (const Case& c : cases) {
     EdsUInt32 code = 0;

@@ -24,9 +24,9 @@ TEST(RealBackendE2eTest, ListWithoutCamerasFindsNoneAndSucceeds) {
 }
 
 TEST(RealBackendE2eTest, CameraAndInfoWithoutCamerasReportNotFound) {
-  for (auto arguments : {std::vector<std::string>{"-camera", "0"},
-                         std::vector<std::string>{"-info"},
-                         std::vector<std::string>{"-log", "-camera", "3"}}) {
+  for (auto arguments :
+       {std::vector<std::string>{"-camera", "0"}, std::vector<std::string>{"-info"},
+        std::vector<std::string>{"-log", "-camera", "3"}}) {
     RunResult r = runQuorvale(arguments);
     ASSERT_TRUE(r.finished) << arguments.back();
     EXPECT_EQ(2, r.exitCode) << arguments.back();
