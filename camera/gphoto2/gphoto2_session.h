@@ -79,6 +79,14 @@ class Gphoto2Session final : public std::enable_shared_from_this<Gphoto2Session>
     }
   };
 
+  static const char kCaptureTarget[];
+  // The driver's answer for a widget the body does not have.
+  static bool isMissingWidget(int result);
+  // Whether a capture-target choice is the memory card ("Memory card"); the choice for the card
+  // or for the body's RAM ("Internal RAM").
+  static bool isCardTarget(const std::string& choice);
+  static bool targetChoice(const Gp2Widget& widget, bool card, std::string* choice);
+
   // Runs |call| on the open camera under ioMutex_. The libgphoto2 result goes to *result.
   EdsError withCamera(const std::function<int(Gphoto2Camera&)>& call, int* result = nullptr);
   // Reads the first of the property's widgets that the body has.
