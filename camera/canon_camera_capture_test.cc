@@ -141,6 +141,28 @@ TEST_F(CanonCaptureTest, ABufferFreedDuringTheWaitIsTaken) {
   EXPECT_EQ(1u, camera_->buffersInUse());
 }
 
+TEST_F(CanonCaptureTest, ASmallerBufferSizeBlocksNewAllocationsUntilEnoughAreFreed) {
+  open(0);
+  ASSERT_TRUE(camera_->AllocCameraBuffer());
+  ASSERT_TRUE(camera_->AllocCameraBuffer());
+  camera_->setBufferSize(1);
+  camera_->setAllocBufferTimeout(0);
+  EXPECT_FALSE(camera_->AllocCameraBuffer());
+  camera_->FreeCameraBuffer();
+  EXPECT_FALSE(camera_->AllocCameraBuffer());
+  camera_->FreeCameraBuffer();
+  EXPECT_TRUE(camera_->AllocCameraBuffer());
+  EXPECT_EQ(
+      "AllocCameraBuffer successful = 1/5\n"
+      "AllocCameraBuffer successful = 2/5\n"
+      "AllocCameraBuffer timeout = 2/1\n"
+      "FreeCameraBuffer 1/1\n"
+      "AllocCameraBuffer timeout = 1/1\n"
+      "FreeCameraBuffer 0/1\n"
+      "AllocCameraBuffer successful = 1/1\n",
+      traces());
+}
+
 TEST_F(CanonCaptureTest, FreeingWithNoBufferTakenStaysAtZero) {
   open(0);
   camera_->FreeCameraBuffer();
