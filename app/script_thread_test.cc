@@ -8,11 +8,13 @@
 #include <memory>
 #include <streambuf>
 #include <string>
+#include <thread>
 
 #include "camera/canon_interface.h"
 #include "camera/error_text.h"
 #include "camera/sim/sim_backend.h"
 #include "camera/sim/sim_world.h"
+#include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/event.h"
 #include "script/script_parser.h"
@@ -88,13 +90,29 @@ TEST_F(ScriptThreadTest, CameraBeyondTheConnectedOnes) {
   EXPECT_EQ(5u, code_);
 }
 
-TEST_F(ScriptThreadTest, StopEndsTheRunWithCodeZeroAfterFullCleanup) {
-  stop_.set();
-  EXPECT_EQ("Open session with " + kDescription +
-                "\n\nProgram terminated!\nTermination excepltion\nClose session\n",
-            run("#!quorvale\nwait sleep=600\n"));
-  EXPECT_EQ(0u, code_);
-  EXPECT_FALSE(body_->uiLocked());
+TEST_F(ScriptThreadTest, StopDuringSleepOrMomentWaitEndsWithCodeZeroAfterFullCleanup) {
+  const struct {
+    const char* script;
+    const char* announcement;
+  } cases[] = {{"#!quorvale\nlockui\nwait sleep=600\necho never\n", "Sleep: 600 seconds\n"},
+               {"#!quorvale\nlockui\nwait utc=2099-1-1\necho never\n", "Wait for "}};
+  for (const auto& c : cases) {
+    stop_.reset();
+    std::thread stopper([this] {
+      platform::sleepMs(50);
+      stop_.set();
+    });
+    std::string out = run(c.script);
+    stopper.join();
+    EXPECT_EQ(0u, code_);
+    EXPECT_EQ(0u, out.find("Open session with " + kDescription + "\nCamera locked\n" +
+                           c.announcement))
+        << out;
+    const std::string end = "\nProgram terminated!\nTermination excepltion\nClose session\n";
+    EXPECT_EQ(end, out.substr(out.size() - end.size())) << out;
+    EXPECT_FALSE(body_->uiLocked());
+    EXPECT_EQ("CloseSession -> 0x0", body_->commandLog().back());
+  }
 }
 
 TEST_F(ScriptThreadTest, LockHeldAtTheEndIsGivenBackBeforeTheSessionCloses) {
