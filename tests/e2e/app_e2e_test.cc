@@ -59,6 +59,19 @@ TEST(AppE2eTest, LogOpensAtItsPositionAndASecondOneReopens) {
   EXPECT_EQ(log.size() - kCloseBanner.size(), log.find(kCloseBanner)) << log;
 }
 
+TEST(AppE2eTest, LogBeforeListIsOpenedAndAfterListIsNotLookedAt) {
+  RunResult before = runQuorvale({"-sim", "-log", "-list"});
+  EXPECT_EQ(0, before.exitCode) << before.err;
+  const std::string log = normalizeLog(before.log);
+  EXPECT_EQ(0u, log.find(kOpenBanner)) << log;
+  EXPECT_EQ(log.size() - kCloseBanner.size(), log.find(kCloseBanner)) << log;
+
+  RunResult after = runQuorvale({"-sim", "-list", "-log"});
+  EXPECT_EQ(0, after.exitCode) << after.err;
+  EXPECT_EQ(before.out, after.out);
+  EXPECT_EQ("", after.log);
+}
+
 TEST(AppE2eTest, PrecedenceDecidesTheMode) {
   // "-info" after "-script": the script is not even read.
   RunResult info = runQuorvale({"-sim", "-script", "missing.qvs", "-info"});
