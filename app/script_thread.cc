@@ -23,9 +23,10 @@ std::unique_ptr<platform::SerialLine> openComPort(const ProgramOptions& options)
   std::string name = !options.comPortPath.empty()
                          ? options.comPortPath
                          : "COM" + std::to_string(static_cast<uint32_t>(options.comPortNumber));
-  std::string device = !options.comPortPath.empty()
-                           ? options.comPortPath
-                           : platform::comPortDevicePath(static_cast<uint32_t>(options.comPortNumber));
+  std::string device =
+      !options.comPortPath.empty()
+          ? options.comPortPath
+          : platform::comPortDevicePath(static_cast<uint32_t>(options.comPortNumber));
   std::unique_ptr<platform::SerialLine> port = platform::openSerialLine(device);
   if (port == nullptr) {
     std::string text = "Can't open port " + name;

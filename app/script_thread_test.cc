@@ -105,8 +105,8 @@ TEST_F(ScriptThreadTest, StopDuringSleepOrMomentWaitEndsWithCodeZeroAfterFullCle
     std::string out = run(c.script);
     stopper.join();
     EXPECT_EQ(0u, code_);
-    EXPECT_EQ(0u, out.find("Open session with " + kDescription + "\nCamera locked\n" +
-                           c.announcement))
+    EXPECT_EQ(0u,
+              out.find("Open session with " + kDescription + "\nCamera locked\n" + c.announcement))
         << out;
     const std::string end = "\nProgram terminated!\nTermination excepltion\nClose session\n";
     EXPECT_EQ(end, out.substr(out.size() - end.size())) << out;

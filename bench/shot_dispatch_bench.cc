@@ -119,8 +119,8 @@ int main(int argc, char** argv) {
   {
     TimedCamera camera(ref);
     TimedSerialLine line;
-    const uint64_t start = (platform::utcNow() / platform::kFileTimeUnitsPerMs + 200) *
-                           platform::kFileTimeUnitsPerMs;
+    const uint64_t start =
+        (platform::utcNow() / platform::kFileTimeUnitsPerMs + 200) * platform::kFileTimeUnitsPerMs;
     std::vector<uint64_t> shotDues, flashDues;
     std::string script = "#!quorvale\nset shotcomtime=1\n";
     for (int i = 0; i < 2 * runs; ++i) {

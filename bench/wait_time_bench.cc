@@ -87,12 +87,13 @@ int main(int argc, char** argv) {
   baseline(waits / 2, intervalMs, &raw);
 
   // The script: alternately a UTC and a local moment, each followed by the command that marks it.
-  const uint64_t start = (platform::utcNow() / platform::kFileTimeUnitsPerMs + 200) *
-                         platform::kFileTimeUnitsPerMs;
+  const uint64_t start =
+      (platform::utcNow() / platform::kFileTimeUnitsPerMs + 200) * platform::kFileTimeUnitsPerMs;
   std::vector<uint64_t> dues;
   std::string script = "#!quorvale\n";
   for (int i = 0; i < waits; ++i) {
-    const uint64_t due = start + static_cast<uint64_t>(i) * intervalMs * platform::kFileTimeUnitsPerMs;
+    const uint64_t due =
+        start + static_cast<uint64_t>(i) * intervalMs * platform::kFileTimeUnitsPerMs;
     dues.push_back(due);
     if (i % 2 == 0) {
       script += "wait utc=" + momentText(due) + "\n";
@@ -135,7 +136,8 @@ int main(int argc, char** argv) {
   print("wait time= -> next command", summarize(localLate));
   const Summary all = summarize(allLate);
   const Summary base = summarize(raw);
-  const bool ok = all.early == 0 && all.medianUs <= 1.5 * base.medianUs + 100.0 && all.p99Us < 1000.0;
+  const bool ok =
+      all.early == 0 && all.medianUs <= 1.5 * base.medianUs + 100.0 && all.p99Us < 1000.0;
   std::printf("targets (never early, median <= 1.5x baseline + 100 us, p99 < 1 ms): %s\n",
               ok ? "met" : "NOT met");
   return 0;

@@ -84,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   world->camera->setTimeMultiplier(1.0);
   world->camera->setAllocBufferTimeout(50);
   world->camera->setBufferSize(5);
-  CQuorvaleScriptParser parser(world->camera.get(), (control & 2) ? &world->port : nullptr,
-                               nullptr, &stop, &clock);
+  CQuorvaleScriptParser parser(world->camera.get(), (control & 2) ? &world->port : nullptr, nullptr,
+                               &stop, &clock);
   script_testing::runScript(&parser, text);
   return 0;
 }

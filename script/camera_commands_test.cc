@@ -128,7 +128,8 @@ TEST_F(CameraCommandsTest, ShotsAreCountedAcrossAFailedShot) {
   int waits = 0;
   clock_.onWait = [&] { body_->refuseTakePicture(++waits == 1 ? 0x81 : 0); };
   EXPECT_EQ(
-      "Shot #1: ok\nSleep: 0 seconds\nShot error: Device busy! Camera unstable!\nSleep: 0 seconds\nShot #2: ok\n",
+      "Shot #1: ok\nSleep: 0 seconds\nShot error: Device busy! Camera unstable!\nSleep: 0 "
+      "seconds\nShot #2: ok\n",
       run("shot\nwait sleep=0\nshot\nwait sleep=0\nshot\n"));
   EXPECT_EQ(2u, shots_);
   // A shot leaves the script's lock depth as it found it.
@@ -194,12 +195,12 @@ TEST_F(CameraCommandsTest, FlashFailuresStopThePulseAtTheirStep) {
   line.failNext(FakeSerialLine::kReadState, EIO);
   line.failNext(FakeSerialLine::kRtsOn, EBUSY);
   line.failNext(FakeSerialLine::kRtsOff, EPERM);
-  EXPECT_EQ("doComFlash: GetCommState failure: " + platform::errorText(EIO) + "\n" +
-                "doComFlash: GetCommState (RTS_CONTROL_ENABLE) failure: " +
-                platform::errorText(EBUSY) + "\n" +
-                "doComFlash: GetCommState (RTS_CONTROL_DISABLE) failure: " +
-                platform::errorText(EPERM) + "\nnext\n",
-            run("comflash\ncomflash\ncomflash\necho next\n", port.get()));
+  EXPECT_EQ(
+      "doComFlash: GetCommState failure: " + platform::errorText(EIO) + "\n" +
+          "doComFlash: GetCommState (RTS_CONTROL_ENABLE) failure: " + platform::errorText(EBUSY) +
+          "\n" + "doComFlash: GetCommState (RTS_CONTROL_DISABLE) failure: " +
+          platform::errorText(EPERM) + "\nnext\n",
+      run("comflash\ncomflash\ncomflash\necho next\n", port.get()));
   // After a failed de-assertion the line stays up until a pulse succeeds.
   EXPECT_TRUE(line.rts());
 }

@@ -4,8 +4,8 @@
 //
 // Use: construct, switch_streams(&input, &output), yylex() once, destroy. yylex() returns 0 at the
 // end of the text, or throws:
-//   - a uint32_t script-end value: 0 when the stop event ended the script ("\nProgram terminated!\n"
-//     already printed), 1 when the header line found no camera;
+//   - a uint32_t script-end value: 0 when the stop event ended the script (the termination
+//     warning already printed), 1 when the header line found no camera;
 //   - an int32_t -1 when the scanning engine fails (allocation, a read error of the input).
 // After a throw the object is in mid-scan and may only be destroyed.
 //

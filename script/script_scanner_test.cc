@@ -74,8 +74,7 @@ TEST_F(ScriptScannerTest, SetItemsWithSeparators) {
       runBody("set Tv=1/100, Av=8 iso=200\n"));
   EXPECT_EQ(3u, lockCount_);
   // Blanks may follow the equals sign, so "x" becomes the value; "=1" is skipped byte by byte.
-  EXPECT_EQ("set ISO=x -> : Not supported\n\nSkip: =\n\nSkip: 1\n",
-            runBody("set iso= x=1\n"));
+  EXPECT_EQ("set ISO=x -> : Not supported\n\nSkip: =\n\nSkip: 1\n", runBody("set iso= x=1\n"));
   // An item without a value before the line feed is skipped; a set line without items is silent.
   EXPECT_EQ("\nSkip: i\n\nSkip: s\n\nSkip: o\n\nSkip: =\n", runBody("set iso=\nset\nLET  \n"));
 }
@@ -192,8 +191,7 @@ TEST_F(ScriptScannerTest, NulBytesAreSkippedAndReported) {
 
 TEST_F(ScriptScannerTest, StopEndsTheScanMidLine) {
   clock_.onWait = [this] { stop_.set(); };
-  EXPECT_EQ("Sleep: 2 seconds\n\nProgram terminated!\n",
-            runBody("wait sleep=2\necho never\n"));
+  EXPECT_EQ("Sleep: 2 seconds\n\nProgram terminated!\n", runBody("wait sleep=2\necho never\n"));
   EXPECT_EQ("value 0", end_);
 }
 

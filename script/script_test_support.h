@@ -68,7 +68,8 @@ class FakeScriptClock final : public ScriptClock {
     journal_ << "moment +" << (due - now_) / platform::kFileTimeUnitsPerMs << " ms\n";
     if (onWait) onWait();
     if (failWaits) return platform::kWaitFailed;
-    if (stop != nullptr && stop->wait(0) == platform::kWaitObject0) return platform::kWaitObject0 + 1;
+    if (stop != nullptr && stop->wait(0) == platform::kWaitObject0)
+      return platform::kWaitObject0 + 1;
     now_ = due;
     return platform::kWaitObject0;
   }

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "camera/canon_camera.h"
@@ -97,8 +97,7 @@ TEST_F(UserCommandsTest, FailedPlayIsReportedAndTheDeviceClosed) {
   sound_.setPlayResult(playError);
   run("play bad.wav\n");
   ASSERT_TRUE(playersDone());
-  EXPECT_EQ("Can't play 'bad.wav': " + platform::soundErrorText(playError) + "\n",
-            capture_.out());
+  EXPECT_EQ("Can't play 'bad.wav': " + platform::soundErrorText(playError) + "\n", capture_.out());
   EXPECT_EQ("open bad.wav\nplay bad.wav\nclose bad.wav\n", sound_.journal());
 }
 
@@ -148,7 +147,8 @@ TEST_F(WaitUserTest, UserTextIsUnescaped) {
 // A prompt that gets no answer: its input is a named pipe that this process also holds open for
 // writing, so reads block until the stop event ends the prompt.
 TEST_F(WaitUserTest, StopDuringThePromptEndsTheScript) {
-  std::string fifo = testing::TempDir() + "quorvale_prompt_" + std::to_string(std::random_device()());
+  std::string fifo =
+      testing::TempDir() + "quorvale_prompt_" + std::to_string(std::random_device()());
   ASSERT_EQ(0, std::system(("mkfifo '" + fifo + "'").c_str()));
   FILE* silent = std::fopen(fifo.c_str(), "r+");
   ASSERT_NE(nullptr, silent);

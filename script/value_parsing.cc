@@ -33,7 +33,9 @@ uint32_t integerField(const char* text) {
 
 double realField(const char* text) { return text == nullptr ? 0.0 : std::strtod(text, nullptr); }
 
-uint16_t clampToField(uint32_t value) { return value > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(value); }
+uint16_t clampToField(uint32_t value) {
+  return value > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(value);
+}
 
 }  // namespace
 
@@ -152,7 +154,8 @@ platform::CalendarTime parseMomentFrom(char* text, const platform::CalendarTime&
   trimBlanks(text);
   if (text == nullptr || *text == '\0') return t;
   char* cut = text;
-  while (*cut != '\0' && !(static_cast<unsigned char>(*cut) <= 0x20 || *cut == 'T' || *cut == 't')) {
+  while (*cut != '\0' &&
+         !(static_cast<unsigned char>(*cut) <= 0x20 || *cut == 'T' || *cut == 't')) {
     ++cut;
   }
   if (*cut != '\0') {

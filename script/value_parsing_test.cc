@@ -86,7 +86,7 @@ TEST(ValueParsingTest, Durations) {
   EXPECT_DOUBLE_EQ(90.0, parseDuration("1:30"));
   EXPECT_DOUBLE_EQ(3723.5, parseDuration("1:02:03.5"));
   EXPECT_DOUBLE_EQ(0.0, parseDuration("0:0"));
-  EXPECT_DOUBLE_EQ(90.0, parseDuration("1::30"));  // empty fields do not count
+  EXPECT_DOUBLE_EQ(90.0, parseDuration("1::30"));      // empty fields do not count
   EXPECT_DOUBLE_EQ(3723.0, parseDuration("1:2:3:4"));  // a fourth field is ignored
   EXPECT_DOUBLE_EQ(0.0, parseDuration(""));
   EXPECT_DOUBLE_EQ(0.0, parseDuration(nullptr));

@@ -123,9 +123,9 @@ TEST(ScriptE2eTest, DemoRunsInSeconds) {
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(0, r.exitCode);
   EXPECT_EQ("COM port not open\n", r.err);
-  for (const char* line : {"set Tv=1/250 -> 1/250\n", "Shot #4: ok\n", "Camera locked\n",
-                           "Camera unlocked\n", "three seconds after the checkpoint\n",
-                           "Done.\nClose session\n"}) {
+  for (const char* line :
+       {"set Tv=1/250 -> 1/250\n", "Shot #4: ok\n", "Camera locked\n", "Camera unlocked\n",
+        "three seconds after the checkpoint\n", "Done.\nClose session\n"}) {
     EXPECT_NE(std::string::npos, r.out.find(line)) << line << r.out;
   }
 }
@@ -153,7 +153,8 @@ TEST(ScriptE2eTest, InterruptAtAnyMomentEndsCleanly) {
     ASSERT_TRUE(r.finished) << "trial " << trial << " delay " << delay << "\n" << r.out << r.err;
     EXPECT_EQ(0, r.exitCode) << "trial " << trial << "\n" << r.err;
     EXPECT_NE(std::string::npos, r.err.find("\nProgram terminated!\nTermination excepltion\n"))
-        << "trial " << trial << "\n" << r.err;
+        << "trial " << trial << "\n"
+        << r.err;
     const std::string log = normalizeLog(r.log);
     size_t lastLock = log.rfind("T TRC: Lock camera\n");
     size_t lastUnlock = log.rfind("T TRC: Unlock camera\n");
