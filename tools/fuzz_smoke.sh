@@ -29,4 +29,4 @@ printf '\x03#!quorvale\nwait utc=2030-1-1\nwait point=1:30\ncomflash\n' >"$corpu
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
 "$build/fuzz/script_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=20 \
-  -rss_limit_mb=4096 -print_final_stats=1 "$corpus"
+  -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$build/" "$corpus"
