@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <iterator>
 #include <string>
 
 #include "camera/camera_test_support.h"
@@ -20,48 +22,39 @@ class CameraInfoTest : public camera_test::SimCameraTest {
   }
 };
 
-const char kDefaults[] =
-    "Def. after shot timeout: 450 ms\n"
-    "Def. timeout multiplier: 1.0 x \n"
-    "Def. buffer size       : 5\n"
-    "Def. buffer allocation timeout: 5000 ms\n";
+// The listing of a camera with |values| after the labels, then the default capture settings.
+std::string listing(std::initializer_list<std::string> values) {
+  static const char* const kLabels[] = {
+      "Camera      : ", "Protocol    : ", "Port        : ", "Volume      : ", "Free        : ",
+      "Available   : ", "Battery     : ", "Image format: ", "AE mode     : ", "Drive mode  : ",
+      "Metering    : ", "ISO         : ", "Av          : ", "Tv          : "};
+  EXPECT_EQ(std::size(kLabels), values.size());
+  std::string out = "\n";
+  const char* const* label = kLabels;
+  for (const std::string& value : values) out += *label++ + value + "\n";
+  return out +
+         "Def. after shot timeout: 450 ms\n"
+         "Def. timeout multiplier: 1.0 x \n"
+         "Def. buffer size       : 5\n"
+         "Def. buffer allocation timeout: 5000 ms\n";
+}
 
 TEST_F(CameraInfoTest, PrintsAPtpCamera) {
   publish();
   camera_test::ConsoleCapture console;
   EXPECT_EQ(0, printCameraInfo(0));
   const std::string available = std::to_string(ptpBody_->propertyValue(kEdsPropID_AvailableShots));
-  EXPECT_EQ(std::string("\nCamera      : Canon EOS 5D Mark IV (simulated)\n"
-                        "Protocol    : PTP\n"
-                        "Port        : sim:0\n"
-                        "Volume      : 96000000000\n"
-                        "Free        : 91000000000 (94.8%)\n"
-                        "Available   : ") +
-                available +
-                " shots\n"
-                "Battery     : 85%\n"
-                "Image format: L\n"
-                "AE mode     : M\n"
-                "Drive mode  : Continuous\n"
-                "Metering    : Evaluative\n"
-                "ISO         : 100\n"
-                "Av          : 5.6\n"
-                "Tv          : 1/125\n" +
-                kDefaults,
+  EXPECT_EQ(listing({"Canon EOS 5D Mark IV (simulated)", "PTP", "sim:0", "96000000000",
+                     "91000000000 (94.8%)", available + " shots", "85%", "L", "M", "Continuous",
+                     "Evaluative", "100", "5.6", "1/125"}),
             console.out());
   EXPECT_EQ("", console.err());
   // The controls were locked for the listing and the session closed afterwards.
   EXPECT_EQ("Session ready\n", camera_test::linesStartingWith(traces(), {"Session"}));
-  std::string calls;
-  for (const std::string& line : ptpBody_->commandLog()) {
-    if (line.rfind("SendStatusCommand", 0) == 0 || line.rfind("CloseSession", 0) == 0) {
-      calls += line + "\n";
-    }
-  }
   EXPECT_EQ(
       "SendStatusCommand 0 -> 0x0\nSendStatusCommand 1 -> 0x0\nSendStatusCommand 1 -> 0x0\n"
       "CloseSession -> 0x0\n",
-      calls);
+      camera_test::callsOf(ptpBody_, {"SendStatusCommand", "CloseSession"}));
   EXPECT_FALSE(ptpBody_->sessionOpen());
 }
 
@@ -72,22 +65,10 @@ TEST_F(CameraInfoTest, PrintsALegacyCameraWithItsOddValues) {
   publish();
   camera_test::ConsoleCapture console;
   EXPECT_EQ(0, printCameraInfo(1));
-  EXPECT_EQ(std::string("\nCamera      : Canon EOS 350D (simulated)\n"
-                        "Protocol    : Legacy\n"
-                        "Port        : sim:1\n"
-                        "Volume      : 2000000000\n"
-                        "Free        : 1500000000 (75.0%)\n"
-                        "Available   : 0 shots\n"
-                        "Battery     : 101%\n"
-                        "Image format: L\n"
-                        "AE mode     : M\n"
-                        "Drive mode  : Continuous\n"
-                        "Metering    : ?\n"
-                        "ISO         : 100\n"
-                        "Av          : 5.6\n"
-                        "Tv          : 1/60\n") +
-                kDefaults,
-            console.out());
+  EXPECT_EQ(
+      listing({"Canon EOS 350D (simulated)", "Legacy", "sim:1", "2000000000", "1500000000 (75.0%)",
+               "0 shots", "101%", "L", "M", "Continuous", "?", "100", "5.6", "1/60"}),
+      console.out());
 }
 
 TEST_F(CameraInfoTest, ACameraWithoutSessionPrintsEmptyIdentityAndFallbacks) {
@@ -95,22 +76,9 @@ TEST_F(CameraInfoTest, ACameraWithoutSessionPrintsEmptyIdentityAndFallbacks) {
   publish();
   camera_test::ConsoleCapture console;
   EXPECT_EQ(0, printCameraInfo(0));
-  EXPECT_EQ(std::string("\nCamera      : \n"
-                        "Protocol    : Legacy\n"
-                        "Port        : \n"
-                        "Volume      : 0\n"
-                        "Free        : 0 ( 0.0%)\n"
-                        "Available   : 0 shots\n"
-                        "Battery     :  0%\n"
-                        "Image format: \n"
-                        "AE mode     : \n"
-                        "Drive mode  : \n"
-                        "Metering    : \n"
-                        "ISO         : \n"
-                        "Av          : \n"
-                        "Tv          : \n") +
-                kDefaults,
-            console.out());
+  EXPECT_EQ(
+      listing({"", "Legacy", "", "0", "0 ( 0.0%)", "0 shots", " 0%", "", "", "", "", "", "", ""}),
+      console.out());
 }
 
 TEST_F(CameraInfoTest, MissingCameraAndUnreadySdk) {

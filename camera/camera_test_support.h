@@ -1,7 +1,5 @@
-// Helpers for the camera tests: a log capture that reads back the messages the code under test
-// wrote, and a fixture that runs the camera code against simulated bodies with no real waiting.
-//
-// Header only, used by *_test.cc files of camera/ and app/. Not thread-safe: one test at a time.
+// Helpers for the camera tests: log and console captures, and a fixture that runs the camera code
+// against simulated bodies with no real waiting. Not thread-safe: one test at a time.
 #ifndef QUORVALE_CAMERA_CAMERA_TEST_SUPPORT_H_
 #define QUORVALE_CAMERA_CAMERA_TEST_SUPPORT_H_
 
@@ -29,9 +27,8 @@
 
 namespace camera_test {
 
-// Sends the log to a private file for its lifetime. take() returns the texts of the messages
-// written since the last take() (time prefixes and log banners removed), each line prefixed with
-// its tag when |withTags|; references printed with "$%p" read "$REF".
+// Sends the log to a private file for its lifetime. take() returns the messages written since the
+// last take() without time prefixes and banners, tagged when |withTags|; "$%p" reads "$REF".
 class LogCapture {
  public:
   LogCapture() {
@@ -92,6 +89,14 @@ inline std::string linesStartingWith(const std::string& text,
   return out;
 }
 
+// The calls |body| logged that start with one of |prefixes|, one a line; clears its log.
+inline std::string callsOf(SimCamera* body, std::initializer_list<const char*> prefixes) {
+  std::string log;
+  for (const std::string& line : body->commandLog()) log += line + "\n";
+  body->clearCommandLog();
+  return linesStartingWith(log, prefixes);
+}
+
 // Directs the console streams to temporary files; out() and err() read what was written.
 class ConsoleCapture {
  public:
@@ -124,8 +129,7 @@ class ConsoleCapture {
   FILE* err_;
 };
 
-// A simulated world with the two default bodies (0 PTP, 1 legacy) whose model never waits,
-// installed as the backend, with the log captured. Tests create the interface with start().
+// Two default bodies (0 PTP, 1 legacy) that never wait, installed, with the log captured.
 class SimCameraTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -152,7 +156,7 @@ class SimCameraTest : public testing::Test {
     traces();
   }
 
-  // Opens camera |index| as camera_; its session traces and the calls it made are dropped.
+  // Opens camera |index| as camera_, dropping its session traces and the calls it made.
   CCanonCamera* open(uint32_t index) {
     if (sdk_ == nullptr) start();
     camera_ = sdk_->NewCamera(index);

@@ -29,25 +29,19 @@ TEST_F(CanonEventsTest, ObjectCallbackReleasesItsReferenceOnEveryPath) {
   open(0);
   const size_t live = sim_->liveObjectCount();
 
-  EdsBaseRef ref = freshRef();
-  EXPECT_EQ(live + 1, sim_->liveObjectCount());
-  EXPECT_EQ(0u, CCanonCamera::OnObject(kEdsObjectEvent_DirItemCreated, ref, nullptr));
-  EXPECT_EQ(live, sim_->liveObjectCount());
-  EXPECT_EQ("", traces());
-
+  EXPECT_EQ(0u, CCanonCamera::OnObject(kEdsObjectEvent_DirItemCreated, freshRef(), nullptr));
   EXPECT_EQ(0u, CCanonCamera::OnObject(0x20B, freshRef(), camera_.get()));
-  EXPECT_EQ(live, sim_->liveObjectCount());
-  EXPECT_EQ("OnObject: event=0x20b ref=$REF\n", traces());
-
   EXPECT_EQ(0u, CCanonCamera::OnObject(kEdsObjectEvent_DirItemRequestTransferDT, freshRef(),
                                        camera_.get()));
-  EXPECT_EQ(live, sim_->liveObjectCount());
-  EXPECT_EQ("OnObjectDirItemRequestTransferDT: arrayRef=$REF\n", traces());
-
   // Events the body raises itself carry references that the handlers give back.
   ptpBody_->fireObjectEvent(kEdsObjectEvent_DirItemRemoved);
   ptpBody_->fireObjectEvent(kEdsObjectEvent_FolderUpdateItems);
-  EXPECT_EQ("OnObjectDirItemRemoved: ref=$REF\nOnObjectFolderUpdateItems: ref=$REF\n", traces());
+  EXPECT_EQ(
+      "OnObject: event=0x20b ref=$REF\n"
+      "OnObjectDirItemRequestTransferDT: arrayRef=$REF\n"
+      "OnObjectDirItemRemoved: ref=$REF\n"
+      "OnObjectFolderUpdateItems: ref=$REF\n",
+      traces());
   EXPECT_EQ(live, sim_->liveObjectCount());
 }
 
@@ -140,8 +134,7 @@ TEST_F(CanonEventsTest, ShutdownClosesTheSessionAndRefreshesTheOwnersList) {
   EXPECT_EQ("Session not open\n", traces());
 }
 
-// An owner whose list refresh takes a while, so that a shutdown handler is still running when
-// the script thread deletes the camera.
+// An owner whose list refresh is slow: its shutdown handler still runs when the camera goes.
 class SlowRemovalInterface final : public CCanonInterface {
  public:
   EdsError OnCameraRemoved() override {
@@ -162,8 +155,7 @@ TEST_F(CanonEventsTest, DeletingACameraWaitsForItsRunningShutdownHandler) {
   camera_ = sdk_->NewCamera(0);
   ptpBody_->shutDownNow();
   ASSERT_EQ(platform::kWaitObject0, slow->removing.waitFor(5000));
-  // The handler closed the session itself, so releasing the camera waits for nothing in the SDK;
-  // the camera must not go before the handler is done with it.
+  // The session is closed already: only the handler can keep the camera waiting.
   camera_.reset();
   EXPECT_TRUE(slow->returned);
   EXPECT_EQ("OnStateShutdown / remove camera\n",

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,19 +12,23 @@
 
 namespace {
 
-using camera_test::SimCameraTest;
+using Strings = std::vector<std::string>;
 
-class CanonCameraTest : public SimCameraTest {};
-
-// The property writes a body received, in order, e.g. "SetPropertyData 0x406 0x4d -> 0x0".
-std::string writesOf(SimCamera* body) {
-  std::string out;
-  for (const std::string& line : body->commandLog()) {
-    if (line.rfind("SetPropertyData", 0) == 0) out += line + "\n";
+class CanonCameraTest : public camera_test::SimCameraTest {
+ protected:
+  static std::string writesOf(SimCamera* body) {
+    return camera_test::callsOf(body, {"SetPropertyData"});
   }
-  body->clearCommandLog();
-  return out;
-}
+  // The text |getter| reads; on failure the code and the untouched buffer.
+  std::string read(EdsError (CCanonCamera::*getter)(char*, size_t)) {
+    char value[64] = "untouched";
+    const EdsError code = (camera_.get()->*getter)(value, sizeof(value));
+    if (code == 0) return value;
+    char failure[96];
+    std::snprintf(failure, sizeof(failure), "0x%x %s", code, value);
+    return failure;
+  }
+};
 
 SimVolume volume(EdsUInt32 access, EdsUInt64 capacity, EdsUInt64 freeSpace) {
   SimVolume v;
@@ -51,57 +56,41 @@ TEST_F(CanonCameraTest, OpeningASessionAppliesTheInitialSettings) {
       "SetPropertyData 0x401 0x1 -> 0x0\n"
       "SetPropertyData 0x40b 0xffffffff -> 0x0\n",
       writesOf(ptpBody_));
-  EdsDeviceInfo record{};
-  EXPECT_EQ(0u, camera_->getDeviceInfo(&record));
-  EXPECT_STREQ("Canon EOS 5D Mark IV (simulated)", record.szDeviceDescription);
-  EXPECT_STREQ("sim:0", record.szPortName);
-  char value[64];
-  EXPECT_EQ(0u, camera_->getDriveMode(value, sizeof(value)));
-  EXPECT_STREQ("Continuous", value);
 }
 
-TEST_F(CanonCameraTest, CodeVariantsFollowTheBodysDescriptions) {
-  open(0);  // second members of the pairs
-  EXPECT_TRUE(camera_->avCodeVariant());
-  EXPECT_TRUE(camera_->tvCodeVariant());
-  EXPECT_EQ(0u, camera_->setTv("6"));
-  EXPECT_EQ(0u, camera_->setTv("6s"));
-  EXPECT_EQ(0u, camera_->setTv("1/10"));
-  EXPECT_EQ(0u, camera_->setTv("20s"));
-  EXPECT_EQ(0u, camera_->setAv("13"));
-  EXPECT_EQ(kSimErrInvalidPropertyValue, camera_->setAv("1.2"));  // the body refuses f/1.2
-  EXPECT_EQ(
-      "SetPropertyData 0x406 0x4d -> 0x0\n"
-      "SetPropertyData 0x406 0x23 -> 0x0\n"
-      "SetPropertyData 0x406 0x53 -> 0x0\n"
-      "SetPropertyData 0x406 0x15 -> 0x0\n"
-      "SetPropertyData 0x405 0x43 -> 0x0\n"
-      "SetPropertyData 0x405 0xd -> 0x86\n",
-      writesOf(ptpBody_));
-  EXPECT_EQ(kSimErrInvalidPropertyValue, camera_->lastError());
-  char value[64];
-  EXPECT_EQ(0u, camera_->getTv(value, sizeof(value)));
-  EXPECT_STREQ("20\"", value);  // 0x15 shares its name with 0x14
-  camera_.reset();
-
-  open(1);  // first members
-  EXPECT_FALSE(camera_->avCodeVariant());
-  EXPECT_FALSE(camera_->tvCodeVariant());
-  legacyBody_->clearCommandLog();
-  EXPECT_EQ(0u, camera_->setTv("6"));
-  EXPECT_EQ(0u, camera_->setTv("6s"));
-  EXPECT_EQ(0u, camera_->setTv("1/10"));
-  EXPECT_EQ(0u, camera_->setAv("13"));
-  EXPECT_EQ(kSimErrInvalidPropertyValue, camera_->setAv("1.2"));
-  EXPECT_EQ(
-      "SetPropertyData 0x406 0x4c -> 0x0\n"
-      "SetPropertyData 0x406 0x24 -> 0x0\n"
-      "SetPropertyData 0x406 0x54 -> 0x0\n"
-      "SetPropertyData 0x405 0x44 -> 0x0\n"
-      "SetPropertyData 0x405 0xc -> 0x86\n",
-      writesOf(legacyBody_));
-  EXPECT_EQ(0u, camera_->getTv(value, sizeof(value)));
-  EXPECT_STREQ("1/10", value);
+// The PTP body lists the second members of the Tv/Av code pairs, the legacy one the first.
+TEST_F(CanonCameraTest, SettingsAreSentInTheBodysFormAndReadBack) {
+  const struct {
+    uint32_t index;
+    bool variant;
+    const char* writes;
+  } cases[] = {
+      {0, true,
+       "SetPropertyData 0x406 0x4d -> 0x0\nSetPropertyData 0x406 0x23 -> 0x0\n"
+       "SetPropertyData 0x406 0x53 -> 0x0\nSetPropertyData 0x406 0x15 -> 0x0\n"
+       "SetPropertyData 0x405 0x43 -> 0x0\nSetPropertyData 0x405 0xd -> 0x86\n"
+       "SetPropertyData 0x100 0x640013 -> 0x0\nSetPropertyData 0x100 0x640f0f -> 0x0\n"},
+      {1, false,
+       "SetPropertyData 0x406 0x4c -> 0x0\nSetPropertyData 0x406 0x24 -> 0x0\n"
+       "SetPropertyData 0x406 0x54 -> 0x0\nSetPropertyData 0x406 0x14 -> 0x0\n"
+       "SetPropertyData 0x405 0x44 -> 0x0\nSetPropertyData 0x405 0xc -> 0x86\n"
+       "SetPropertyData 0x100 0x240013 -> 0x0\nSetPropertyData 0x100 0x24000f -> 0x0\n"},
+  };
+  for (const auto& c : cases) {
+    open(c.index);
+    EXPECT_EQ(c.variant, camera_->avCodeVariant());
+    EXPECT_EQ(c.variant, camera_->tvCodeVariant());
+    for (const char* tv : {"6", "6s", "1/10", "20s"}) EXPECT_EQ(0u, camera_->setTv(tv)) << tv;
+    EXPECT_EQ(0u, camera_->setAv("13"));
+    EXPECT_EQ(kSimErrInvalidPropertyValue, camera_->setAv("1.2"));  // neither body has f/1.2
+    EXPECT_EQ(kSimErrInvalidPropertyValue, camera_->lastError());
+    EXPECT_EQ(0u, camera_->setImageQuality("RAW+L"));
+    EXPECT_EQ(0u, camera_->setImageQuality("RAW"));
+    EXPECT_EQ(c.writes, writesOf(sim_->camera(c.index)));
+    EXPECT_EQ("20\"", read(&CCanonCamera::getTv));           // 0x15 shares its name with 0x14
+    EXPECT_EQ("RAW", read(&CCanonCamera::getImageQuality));  // 0x24000F has no row: decoded
+    camera_.reset();
+  }
 }
 
 TEST_F(CanonCameraTest, OneDecidingDescriptionSetsBothVariantsAndFailuresAreTraced) {
@@ -109,19 +98,14 @@ TEST_F(CanonCameraTest, OneDecidingDescriptionSetsBothVariantsAndFailuresAreTrac
   spec.properties[kEdsPropID_Av].allowed = {0x20, 0x30};              // no pair member
   spec.properties[kEdsPropID_Tv].allowed = {0x10, 0x38, 0x4C, 0x4D};  // 0x4C decides first
   sim_->addCamera(spec);
-  SimCamera* refusing = sim_->addCamera(defaultLegacyBodySpec());
-  refusing->failPropertyDesc(kEdsPropID_Tv, 0x81);
+  sim_->addCamera(defaultLegacyBodySpec())->failPropertyDesc(kEdsPropID_Tv, 0x81);
   start();
-
-  camera_ = sdk_->NewCamera(2);
-  EXPECT_FALSE(camera_->avCodeVariant());
-  EXPECT_FALSE(camera_->tvCodeVariant());
-  camera_.reset();
-  traces();
-
-  camera_ = sdk_->NewCamera(3);  // Av decides "first members"; the Tv description fails
-  EXPECT_FALSE(camera_->avCodeVariant());
-  EXPECT_FALSE(camera_->tvCodeVariant());
+  for (uint32_t index : {2, 3}) {  // 3: Av decides "first members"; the Tv description fails
+    traces();
+    camera_ = sdk_->NewCamera(index);
+    EXPECT_FALSE(camera_->avCodeVariant());
+    EXPECT_FALSE(camera_->tvCodeVariant());
+  }
   EXPECT_EQ("EdsGetProperyDesc error: 00000081 Device busy! Camera unstable!\n",
             camera_test::linesStartingWith(traces(), {"EdsGetProperyDesc"}));
 }
@@ -139,32 +123,9 @@ TEST_F(CanonCameraTest, NamesOutsideTheTablesAreRefusedWithoutSending) {
   EXPECT_EQ(0u, camera_->setAEMode("TV"));
   EXPECT_EQ(0u, camera_->setISO("400"));
   EXPECT_EQ(
-      "SetPropertyData 0x403 0x1 -> 0x0\n"
-      "SetPropertyData 0x401 0x1 -> 0x0\n"
-      "SetPropertyData 0x400 0x1 -> 0x0\n"
-      "SetPropertyData 0x402 0x58 -> 0x0\n",
+      "SetPropertyData 0x403 0x1 -> 0x0\nSetPropertyData 0x401 0x1 -> 0x0\n"
+      "SetPropertyData 0x400 0x1 -> 0x0\nSetPropertyData 0x402 0x58 -> 0x0\n",
       writesOf(ptpBody_));
-}
-
-TEST_F(CanonCameraTest, ImageQualityIsSentInTheBodysFormAndDecodedBack) {
-  open(0);
-  EXPECT_EQ(0u, camera_->setImageQuality("RAW+L"));
-  EXPECT_EQ(0u, camera_->setImageQuality("L"));
-  EXPECT_EQ("SetPropertyData 0x100 0x640013 -> 0x0\nSetPropertyData 0x100 0x130f0f -> 0x0\n",
-            writesOf(ptpBody_));
-  char value[64];
-  EXPECT_EQ(0u, camera_->getImageQuality(value, sizeof(value)));
-  EXPECT_STREQ("L", value);
-  camera_.reset();
-
-  open(1);
-  legacyBody_->clearCommandLog();
-  EXPECT_EQ(0u, camera_->setImageQuality("RAW+L"));
-  EXPECT_EQ(0u, camera_->setImageQuality("RAW"));
-  EXPECT_EQ("SetPropertyData 0x100 0x240013 -> 0x0\nSetPropertyData 0x100 0x24000f -> 0x0\n",
-            writesOf(legacyBody_));
-  EXPECT_EQ(0u, camera_->getImageQuality(value, sizeof(value)));
-  EXPECT_STREQ("RAW", value);  // 0x0024000F has no row: decoded
 }
 
 TEST_F(CanonCameraTest, ValuesWithoutARowReadAsQuestionMarks) {
@@ -174,21 +135,14 @@ TEST_F(CanonCameraTest, ValuesWithoutARowReadAsQuestionMarks) {
   ptpBody_->setPropertyValue(kEdsPropID_DriveMode, 0x10);
   ptpBody_->setPropertyValue(kEdsPropID_Tv, 0x5E);
   traces();
-  char value[64] = "untouched";
-  EXPECT_EQ(0u, camera_->getISO(value, sizeof(value)));
-  EXPECT_STREQ("?", value);
-  EXPECT_EQ(0u, camera_->getMeteringMode(value, sizeof(value)));
-  EXPECT_STREQ("?", value);
-  EXPECT_EQ(0u, camera_->getDriveMode(value, sizeof(value)));
-  EXPECT_STREQ("?", value);
-  EXPECT_EQ(0u, camera_->getTv(value, sizeof(value)));
-  EXPECT_STREQ("?", value);
+  EXPECT_EQ("?", read(&CCanonCamera::getISO));
+  EXPECT_EQ("?", read(&CCanonCamera::getMeteringMode));
+  EXPECT_EQ("?", read(&CCanonCamera::getDriveMode));
+  EXPECT_EQ("?", read(&CCanonCamera::getTv));
   EXPECT_EQ("getMeteringMode unknown value 0x9\ngetDriveMode unknown value 0x10\n", traces());
 
   ptpBody_->failPropertyRead(kEdsPropID_Av, 0x81);
-  std::snprintf(value, sizeof(value), "untouched");
-  EXPECT_EQ(0x81u, camera_->getAv(value, sizeof(value)));
-  EXPECT_STREQ("untouched", value);
+  EXPECT_EQ("0x81 untouched", read(&CCanonCamera::getAv));
   EXPECT_EQ(0x81u, camera_->lastError());
 }
 
@@ -205,8 +159,7 @@ TEST_F(CanonCameraTest, ACameraWhoseSessionDidNotOpenStillExists) {
       "Session not ready: 00000081 Device busy! Camera unstable!\n"
       "EdsGetProperyDesc error: 00002003 Session open error\n"
       "EdsGetProperyDesc error: 00002003 Session open error\n"
-      "Session not open\n"
-      "Session not open\n"
+      "Session not open\nSession not open\n"
       "Session status: 00000081 Device busy! Camera unstable!\n",
       traces());
   EdsDeviceInfo record;
@@ -220,7 +173,7 @@ TEST_F(CanonCameraTest, ACameraWhoseSessionDidNotOpenStillExists) {
 
   ptpBody_->clearCommandLog();
   camera_.reset();  // only releases the reference
-  EXPECT_EQ(std::vector<std::string>{}, ptpBody_->commandLog());
+  EXPECT_EQ(Strings{}, ptpBody_->commandLog());
   EXPECT_EQ(liveBefore, sim_->liveObjectCount());
   EXPECT_EQ("", traces());
 }
@@ -229,7 +182,6 @@ TEST_F(CanonCameraTest, ClosingUnlocksTheBodyAndClosesOnce) {
   open(0);
   camera_->Lock();
   camera_->Lock();
-  EXPECT_TRUE(ptpBody_->uiLocked());
   ptpBody_->clearCommandLog();
   camera_->closeSession();
   EXPECT_FALSE(ptpBody_->uiLocked());
@@ -237,18 +189,13 @@ TEST_F(CanonCameraTest, ClosingUnlocksTheBodyAndClosesOnce) {
   EXPECT_EQ(kSessionNotOpen, camera_->sessionStatus());
   EXPECT_EQ(0u, camera_->uiLockCount());
   EXPECT_EQ(nullptr, camera_->cameraRef());
-  EXPECT_EQ((std::vector<std::string>{"SendStatusCommand 1 -> 0x0", "CloseSession -> 0x0"}),
-            ptpBody_->commandLog());
   EXPECT_EQ(kSessionNotOpen, camera_->setTv("1/250"));
   camera_.reset();  // nothing more to close
-  EXPECT_EQ((std::vector<std::string>{"SendStatusCommand 1 -> 0x0", "CloseSession -> 0x0"}),
-            ptpBody_->commandLog());
+  EXPECT_EQ((Strings{"SendStatusCommand 1 -> 0x0", "CloseSession -> 0x0"}), ptpBody_->commandLog());
 }
 
 TEST_F(CanonCameraTest, VolumesSumAtMostFourAndOnlyWritableFreeSpace) {
-  std::vector<SimVolume> six;
-  for (int i = 0; i < 6; ++i) six.push_back(volume(2, 1000, 100));
-  ptpBody_->setVolumes(six);
+  ptpBody_->setVolumes(std::vector<SimVolume>(6, volume(2, 1000, 100)));
   open(0);
   EXPECT_EQ(4u, camera_->volumeCount());
   EXPECT_EQ(4000u, camera_->getVolumeCapacity());
@@ -289,7 +236,6 @@ TEST_F(CanonCameraTest, BatteryAbove100ReadsAs101AndRefreshesAfterItsEvent) {
 
 TEST_F(CanonCameraTest, NestedLocksSendOneLockAndOneUnlock) {
   open(0);
-  ptpBody_->clearCommandLog();
   {
     CMtLocker outer(camera_.get());
     CMtLocker inner(camera_.get());
@@ -300,13 +246,13 @@ TEST_F(CanonCameraTest, NestedLocksSendOneLockAndOneUnlock) {
   }
   EXPECT_FALSE(ptpBody_->uiLocked());
   EXPECT_EQ("Lock camera\nUnlock camera\n", traces());
-  EXPECT_EQ((std::vector<std::string>{"SendStatusCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0"}),
+  EXPECT_EQ((Strings{"SendStatusCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0"}),
             ptpBody_->commandLog());
 
   ptpBody_->clearCommandLog();
   EXPECT_EQ(0, camera_->Unlock());  // count already 0, not locked: nothing
   EXPECT_EQ(0u, camera_->uiLockCount());
-  EXPECT_EQ(std::vector<std::string>{}, ptpBody_->commandLog());
+  EXPECT_EQ(Strings{}, ptpBody_->commandLog());
 }
 
 TEST_F(CanonCameraTest, AnUnsupportedUiLockStaysUnlockedButCounts) {
@@ -328,17 +274,14 @@ TEST_F(CanonCameraTest, AnUnsupportedUiLockStaysUnlockedButCounts) {
       traces());
 }
 
-TEST_F(CanonCameraTest, CaptureSettingsStartAtDefaultsAndSettersReturnThePrevious) {
+TEST_F(CanonCameraTest, CaptureSettersReturnThePreviousValue) {
   open(1);
-  EXPECT_EQ(450u, camera_->getShotTimeout());
-  EXPECT_EQ(1.0, camera_->getTimeMultiplier());
-  EXPECT_EQ(5000u, camera_->getAllocBufferTimeout());
-  EXPECT_EQ(5u, camera_->getBufferSize());
   EXPECT_EQ(450u, camera_->setShotTimeout(100));
   EXPECT_EQ(100u, camera_->setShotTimeout(0));
   EXPECT_EQ(1.0, camera_->setTimeMultiplier(2.5));
   EXPECT_EQ(2.5, camera_->getTimeMultiplier());
   EXPECT_EQ(5000u, camera_->setAllocBufferTimeout(10));
+  EXPECT_EQ(10u, camera_->getAllocBufferTimeout());
   EXPECT_EQ(5u, camera_->setBufferSize(0));
   EXPECT_EQ(0u, camera_->getBufferSize());
 }

@@ -14,14 +14,12 @@ std::string decode(uint32_t value, size_t size = 64) {
 
 }  // namespace
 
-TEST(PropertyImageQualityTest, LegacyBodiesGetAnEmptySecondaryAndNoBit22) {
+// Legacy bodies (0) get an empty secondary and no bit 22; PTP bodies their own empty secondary.
+TEST(PropertyImageQualityTest, AdjustingForTheBody) {
   EXPECT_EQ(0x0013000Fu, adjustImageQuality(0x00130000, 0));  // "L"
   EXPECT_EQ(0x0024000Fu, adjustImageQuality(0x00640000, 0));  // "RAW"
   EXPECT_EQ(0x00240013u, adjustImageQuality(0x00640013, 0));  // "RAW+L"
   EXPECT_EQ(0x0224000Fu, adjustImageQuality(0x02640000, 0));  // "sRAW"
-}
-
-TEST(PropertyImageQualityTest, PtpBodiesGetTheirOwnEmptySecondaryOtherwiseUnchanged) {
   EXPECT_EQ(0x00130F0Fu, adjustImageQuality(0x00130000, 1));
   EXPECT_EQ(0x00640F0Fu, adjustImageQuality(0x00640000, 1));
   EXPECT_EQ(0x00640013u, adjustImageQuality(0x00640013, 1));
@@ -29,20 +27,15 @@ TEST(PropertyImageQualityTest, PtpBodiesGetTheirOwnEmptySecondaryOtherwiseUnchan
 }
 
 TEST(PropertyImageQualityTest, DecodesValuesOutsideTheTable) {
-  EXPECT_EQ("L", decode(0x0013FF0F));
-  EXPECT_EQ("RAW", decode(0x0024000F));
-  EXPECT_EQ("Mn", decode(0x01120F0F));
-  EXPECT_EQ("M2", decode(0x06130F0F));
-  EXPECT_EQ("L", decode(0x07130F0F));  // an unknown size reads as L
-  EXPECT_EQ("RAW+Sn", decode(0x00240212));
-  EXPECT_EQ("sRAW+M1", decode(0x02240513));
+  std::string names;
+  for (uint32_t value : {0x0013FF0F, 0x0024000F, 0x01120F0F, 0x06130F0F, 0x00240212, 0x02240513,
+                         0x00000000, 0x00830000}) {
+    names += decode(value) + " ";
+  }
+  EXPECT_EQ("L RAW Mn M2 RAW+Sn sRAW+M1 ??? ??? ", names);
+  EXPECT_EQ("L", decode(0x07130F0F));     // an unknown size reads as L
   EXPECT_EQ("sRAW", decode(0x0244000F));  // bit 22 alone also means RAW
   EXPECT_EQ("RAW", decode(0x00640F0F));   // secondary format 0: no "+"
-  EXPECT_EQ("???", decode(0x00000000));
-  EXPECT_EQ("???", decode(0x00830000));
-}
-
-TEST(PropertyImageQualityTest, DecodingRespectsTheBufferSize) {
   EXPECT_EQ("sRA", decode(0x02240513, 4));
   EXPECT_EQ("", decode(0x00130000, 1));
 }

@@ -1,6 +1,7 @@
 #include "camera/sim/sim_event_queue.h"
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -8,89 +9,73 @@
 
 namespace {
 
-// Collects what the steps did, in order.
-struct Trail {
-  std::mutex mutex;
-  std::string text;  // guarded by mutex
+// A queue whose steps write what they did into a trail, in order.
+class SimEventQueueTest : public ::testing::Test {
+ protected:
   void add(const std::string& step) {
-    std::lock_guard<std::mutex> lock(mutex);
-    text += step;
+    std::lock_guard<std::mutex> lock(mutex_);
+    trail_ += step;
   }
-  std::string get() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return text;
+  // Manual time: the trail once |ms| more have passed.
+  std::string after(uint32_t ms) {
+    queue_->advanceTime(ms);
+    queue_->waitIdle();
+    std::lock_guard<std::mutex> lock(mutex_);
+    return trail_;
   }
+
+  std::mutex mutex_;
+  std::string trail_;  // guarded by mutex_
+  std::unique_ptr<SimEventQueue> queue_ = std::make_unique<SimEventQueue>();
 };
 
-TEST(SimEventQueueTest, StepsRunByDueTimeThenByOrderOfScheduling) {
-  Trail trail;
-  SimEventQueue queue;
-  queue.useManualTime();
-  uint64_t start = queue.modelNowMs();  // real time passed before manual time began
-  queue.schedule(20, [&] { trail.add("c"); });
-  queue.schedule(10, [&] { trail.add("a"); });
-  queue.schedule(10, [&] { trail.add("b"); });
-  queue.waitIdle();
-  EXPECT_EQ("", trail.get());
-  queue.advanceTime(10);
-  queue.waitIdle();
-  EXPECT_EQ("ab", trail.get());
-  queue.advanceTime(10);
-  queue.waitIdle();
-  EXPECT_EQ("abc", trail.get());
-  EXPECT_EQ(start + 20, queue.modelNowMs());
+TEST_F(SimEventQueueTest, StepsRunByDueTimeThenByOrderOfScheduling) {
+  queue_->useManualTime();
+  uint64_t start = queue_->modelNowMs();  // real time passed before manual time began
+  queue_->schedule(20, [&] { add("c"); });
+  queue_->schedule(10, [&] { add("a"); });
+  queue_->schedule(10, [&] { add("b"); });
+  EXPECT_EQ("", after(9));
+  EXPECT_EQ("ab", after(1));
+  EXPECT_EQ("abc", after(10));
+  EXPECT_EQ(start + 20, queue_->modelNowMs());
 }
 
-TEST(SimEventQueueTest, ScaleZeroJumpsThroughChainedSteps) {
-  Trail trail;
-  SimEventQueue queue;
-  queue.setTimeScale(0.0);
-  uint64_t start = queue.modelNowMs();
-  queue.schedule(0, [&] { trail.add("0"); });
-  queue.schedule(60000, [&] {
-    trail.add("1");
-    queue.schedule(60000, [&] { trail.add("2"); });
+TEST_F(SimEventQueueTest, ScaleZeroJumpsThroughChainedStepsOnTheQueuesThread) {
+  queue_->setTimeScale(0.0);
+  uint64_t start = queue_->modelNowMs();
+  bool onQueue = false;
+  queue_->schedule(0, [&] { add("0"); });
+  queue_->schedule(60000, [&] {
+    add("1");
+    onQueue = queue_->onEventThread();
+    queue_->schedule(60000, [&] { add("2"); });
   });
-  queue.waitIdle();
-  EXPECT_EQ("012", trail.get());
-  EXPECT_EQ(start + 120000, queue.modelNowMs());
+  queue_->waitIdle();
+  EXPECT_EQ("012", trail_);
+  EXPECT_EQ(start + 120000, queue_->modelNowMs());
+  EXPECT_TRUE(onQueue);
+  EXPECT_FALSE(queue_->onEventThread());
 }
 
-TEST(SimEventQueueTest, ManualTimeRunsEachStepAtItsOwnDueTime) {
-  Trail trail;
-  SimEventQueue queue;
-  queue.useManualTime();
-  uint64_t start = queue.modelNowMs();
+TEST_F(SimEventQueueTest, ManualTimeRunsEachStepAtItsOwnDueTime) {
+  queue_->useManualTime();
+  uint64_t start = queue_->modelNowMs();
   // A step every 100 ms, each scheduled by the one before.
   std::function<void()> tick = [&] {
-    trail.add(std::to_string(queue.modelNowMs() - start) + " ");
-    if (queue.modelNowMs() - start < 300) queue.schedule(100, tick);
+    add(std::to_string(queue_->modelNowMs() - start) + " ");
+    if (queue_->modelNowMs() - start < 300) queue_->schedule(100, tick);
   };
-  queue.schedule(100, tick);
-  queue.advanceTime(1000);
-  queue.waitIdle();
-  EXPECT_EQ("100 200 300 ", trail.get());
-  EXPECT_EQ(start + 1000, queue.modelNowMs());
+  queue_->schedule(100, tick);
+  EXPECT_EQ("100 200 300 ", after(1000));
+  EXPECT_EQ(start + 1000, queue_->modelNowMs());
 }
 
-TEST(SimEventQueueTest, StepsRunOnTheQueuesOwnThread) {
-  SimEventQueue queue;
-  queue.setTimeScale(0.0);
-  bool onQueue = false;
-  queue.schedule(0, [&] { onQueue = queue.onEventThread(); });
-  queue.waitIdle();
-  EXPECT_TRUE(onQueue);
-  EXPECT_FALSE(queue.onEventThread());
-}
-
-TEST(SimEventQueueTest, PendingStepsAreDroppedWithTheQueue) {
-  Trail trail;
-  {
-    SimEventQueue queue;
-    queue.useManualTime();
-    queue.schedule(1, [&] { trail.add("late"); });
-  }
-  EXPECT_EQ("", trail.get());
+TEST_F(SimEventQueueTest, PendingStepsAreDroppedWithTheQueue) {
+  queue_->useManualTime();
+  queue_->schedule(1, [&] { add("late"); });
+  queue_.reset();
+  EXPECT_EQ("", trail_);
 }
 
 }  // namespace

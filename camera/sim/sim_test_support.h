@@ -6,6 +6,7 @@
 #ifndef QUORVALE_CAMERA_SIM_SIM_TEST_SUPPORT_H_
 #define QUORVALE_CAMERA_SIM_SIM_TEST_SUPPORT_H_
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -26,19 +27,19 @@
 class SimEventRecorder final {
  public:
   static EdsError onObject(EdsObjectEvent event, EdsBaseRef ref, void* context) {
-    auto* self = static_cast<SimEventRecorder*>(context);
-    self->add(line("object 0x%x", event, 0, 0, 1));
+    static_cast<SimEventRecorder*>(context)->add("object " + hex(event));
     EdsRelease(ref);
     return EDS_ERR_OK;
   }
   static EdsError onState(EdsStateEvent event, EdsUInt32 data, void* context) {
-    static_cast<SimEventRecorder*>(context)->add(line("state 0x%x %u", event, data, 0, 2));
+    static_cast<SimEventRecorder*>(context)->add("state " + hex(event) + " " +
+                                                 std::to_string(data));
     return EDS_ERR_OK;
   }
   static EdsError onProperty(EdsPropertyEvent event, EdsPropertyID property, EdsUInt32 param,
                              void* context) {
-    static_cast<SimEventRecorder*>(context)->add(
-        line("property 0x%x 0x%x %u", event, property, param, 3));
+    static_cast<SimEventRecorder*>(context)->add("property " + hex(event) + " " + hex(property) +
+                                                 " " + std::to_string(param));
     return EDS_ERR_OK;
   }
 
@@ -49,18 +50,13 @@ class SimEventRecorder final {
   // True when any handler ran on |id|.
   bool ranOn(std::thread::id id) {
     std::lock_guard<std::mutex> lock(mutex_);
-    for (const std::thread::id& seen : threads_) {
-      if (seen == id) return true;
-    }
-    return false;
+    return std::find(threads_.begin(), threads_.end(), id) != threads_.end();
   }
 
  private:
-  static std::string line(const char* fmt, unsigned a, unsigned b, unsigned c, int args) {
-    char text[80];
-    if (args == 1) std::snprintf(text, sizeof(text), fmt, a);
-    if (args == 2) std::snprintf(text, sizeof(text), fmt, a, b);
-    if (args == 3) std::snprintf(text, sizeof(text), fmt, a, b, c);
+  static std::string hex(unsigned value) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%x", value);
     return text;
   }
   void add(std::string text) {
@@ -96,21 +92,32 @@ class SimTest : public ::testing::Test {
     return camera;
   }
 
-  // The camera at |index| with its session open and the recorder's handlers registered.
+  // The camera at |index| with its session open and the recorder's handlers registered. Tests
+  // need not release it: the backend frees what is left.
   EdsCameraRef openCamera(EdsInt32 index) {
     EdsCameraRef camera = cameraAt(index);
     EXPECT_EQ(EDS_ERR_OK, EdsOpenSession(camera));
-    registerHandlers(camera);
-    return camera;
-  }
-
-  void registerHandlers(EdsCameraRef camera) {
     EXPECT_EQ(EDS_ERR_OK, EdsSetObjectEventHandler(camera, kEdsObjectEvent_All,
                                                    &SimEventRecorder::onObject, &recorder_));
     EXPECT_EQ(EDS_ERR_OK, EdsSetCameraStateEventHandler(camera, kEdsStateEvent_All,
                                                         &SimEventRecorder::onState, &recorder_));
     EXPECT_EQ(EDS_ERR_OK, EdsSetPropertyEventHandler(camera, kEdsPropertyEvent_All,
                                                      &SimEventRecorder::onProperty, &recorder_));
+    return camera;
+  }
+  // Adds a body built from |spec| as body_ and opens it.
+  EdsCameraRef openNew(const SimCameraSpec& spec) {
+    body_ = sim_->addCamera(spec);
+    return openCamera(static_cast<EdsInt32>(sim_->cameraCount() - 1));
+  }
+
+  static EdsError shoot(EdsCameraRef camera) {
+    return EdsSendCommand(camera, kEdsCameraCommand_TakePicture, 0);
+  }
+  // Manual time: the events delivered by advancing |ms|.
+  std::vector<std::string> after(uint32_t ms) {
+    sim_->advanceTime(ms);
+    return events();
   }
 
   // Every event delivered once the model has run out of due work.
@@ -126,6 +133,7 @@ class SimTest : public ::testing::Test {
   }
 
   SimBackend* sim_ = nullptr;  // owned by the installed backend slot
+  SimCamera* body_ = nullptr;  // the last body of openNew()
   SimEventRecorder recorder_;
 };
 
