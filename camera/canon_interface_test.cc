@@ -46,7 +46,7 @@ TEST_F(CanonInterfaceTest, IndicesBeyondTheListAreRefusedWithoutAskingTheSdk) {
   EXPECT_TRUE(ptpBody_->commandLog().empty() && legacyBody_->commandLog().empty());
 }
 
-TEST_F(CanonInterfaceTest, ACameraAddedAtRunTimeJoinsTheList) {
+TEST_F(CanonInterfaceTest, TheListFollowsCamerasAddedAndRemovedAtRunTime) {
   start();
   SimCameraSpec spec = defaultLegacyBodySpec();
   spec.description = "Third body";
@@ -57,6 +57,13 @@ TEST_F(CanonInterfaceTest, ACameraAddedAtRunTimeJoinsTheList) {
   EXPECT_EQ(0u, sdk_->getCameraInfo(2, &record));
   EXPECT_STREQ("Third body", record.szDeviceDescription);
   EXPECT_EQ(0u, CCanonInterface::CameraAddedCallback(nullptr));
+
+  ptpBody_->shutDownNow();
+  traces();
+  EXPECT_EQ(0u, sdk_->OnCameraRemoved());
+  EXPECT_EQ(2u, sdk_->getCameraCount());
+  EXPECT_EQ(0u, sdk_->getCameraInfo(0, &record));
+  EXPECT_STREQ("sim:1", record.szPortName);
 }
 
 TEST_F(CanonInterfaceTest, AnSdkThatDidNotInitialiseRefusesEverything) {
@@ -72,17 +79,6 @@ TEST_F(CanonInterfaceTest, AnSdkThatDidNotInitialiseRefusesEverything) {
   EXPECT_EQ(nullptr, sdk_->NewCamera(0));
   EXPECT_EQ(kNoSuchCamera, sdk_->lastError());
   EXPECT_EQ("Camera added\nIF not ready!\nNo cameras found!\n", traces());
-}
-
-TEST_F(CanonInterfaceTest, RemovingACameraRereadsTheList) {
-  start();
-  ptpBody_->shutDownNow();
-  traces();
-  EXPECT_EQ(0u, sdk_->OnCameraRemoved());
-  EXPECT_EQ(1u, sdk_->getCameraCount());
-  EdsDeviceInfo record;
-  EXPECT_EQ(0u, sdk_->getCameraInfo(0, &record));
-  EXPECT_STREQ("sim:1", record.szPortName);
 }
 
 }  // namespace

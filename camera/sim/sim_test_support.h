@@ -1,8 +1,5 @@
-// Test support for the simulated backend's tests: a fixture that installs an empty simulated
-// world without real waiting, and handlers that record every event they receive as a text line.
-//
-// Thread safety: the recorder is filled on the event thread and read by the test thread under its
-// own mutex.
+// Test support for the simulated backend's tests: a fixture with an empty world that never waits,
+// and handlers that record every event as a text line (under the recorder's own mutex).
 #ifndef QUORVALE_CAMERA_SIM_SIM_TEST_SUPPORT_H_
 #define QUORVALE_CAMERA_SIM_SIM_TEST_SUPPORT_H_
 
@@ -82,6 +79,15 @@ class SimTest : public ::testing::Test {
   }
   void TearDown() override { EdsSetBackend(nullptr); }
 
+  // The number of cameras a fresh camera list holds.
+  EdsUInt32 listedCameras() {
+    EdsCameraListRef list = nullptr;
+    EdsUInt32 count = 99;
+    EXPECT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
+    EXPECT_EQ(EDS_ERR_OK, EdsGetChildCount(list, &count));
+    EdsRelease(list);
+    return count;
+  }
   // The camera at |index| of a fresh camera list (the list is released again).
   EdsCameraRef cameraAt(EdsInt32 index) {
     EdsCameraListRef list = nullptr;
@@ -113,6 +119,11 @@ class SimTest : public ::testing::Test {
 
   static EdsError shoot(EdsCameraRef camera) {
     return EdsSendCommand(camera, kEdsCameraCommand_TakePicture, 0);
+  }
+  // Takes a picture that the body accepts and returns the events it brought.
+  std::vector<std::string> shotEvents(EdsCameraRef camera) {
+    EXPECT_EQ(EDS_ERR_OK, shoot(camera));
+    return events();
   }
   // Manual time: the events delivered by advancing |ms|.
   std::vector<std::string> after(uint32_t ms) {
