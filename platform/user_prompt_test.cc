@@ -30,20 +30,14 @@ class PromptTest : public testing::Test {
   void type(const std::string& keys) {
     ASSERT_EQ(static_cast<ssize_t>(keys.size()), write(input_[1], keys.data(), keys.size()));
   }
-  void endInput() {
-    close(input_[1]);
-    input_[1] = -1;
-  }
-  // Everything the prompts wrote so far.
-  std::string shown() {
+  std::string shown() {  // everything the prompts wrote since the last call
     std::string text;
     char buffer[256];
     ssize_t n;
     while ((n = read(output_[0], buffer, sizeof(buffer))) > 0) text.append(buffer, n);
     return text;
   }
-  // Runs a prompt on another thread; a prompt that does not end within a generous limit fails
-  // the test instead of hanging it.
+  // A prompt on another thread, so that one that never ends fails the test instead of hanging it.
   std::future<bool> promptAsync(platform::Event* stop) {
     return std::async(std::launch::async,
                       [stop] { return platform::promptUser("Caption", "Text", stop); });
@@ -54,6 +48,7 @@ class PromptTest : public testing::Test {
 };
 
 constexpr auto kLimit = std::chrono::seconds(10);
+constexpr char kShown[] = "Caption\nText\n[Press Enter to continue]\n";
 
 TEST_F(PromptTest, EnterAnswersOneLineAtATime) {
   platform::Event stop(true, false);
@@ -75,13 +70,11 @@ TEST_F(PromptTest, EnterAnswersOneLineAtATime) {
 
 TEST_F(PromptTest, EndOfInputAnswers) {
   type("partial answer");
-  endInput();
+  close(input_[1]);
+  input_[1] = -1;
   EXPECT_TRUE(platform::promptUser("Caption", "Text", nullptr));
   EXPECT_TRUE(platform::promptUser("Caption", "Text", nullptr));
-  EXPECT_EQ(
-      "Caption\nText\n[Press Enter to continue]\n"
-      "Caption\nText\n[Press Enter to continue]\n",
-      shown());
+  EXPECT_EQ(std::string(kShown) + kShown, shown());
 }
 
 TEST_F(PromptTest, StopEventEndsTheWaitWithoutInput) {
@@ -91,7 +84,7 @@ TEST_F(PromptTest, StopEventEndsTheWaitWithoutInput) {
   stop.set();
   ASSERT_EQ(std::future_status::ready, answer.wait_for(kLimit));
   EXPECT_FALSE(answer.get());
-  EXPECT_EQ("Caption\nText\n[Press Enter to continue]\n", shown());
+  EXPECT_EQ(kShown, shown());
 
   // Already stopped: no prompt at all, and typed keys stay unread.
   type("\n");

@@ -8,42 +8,30 @@
 
 namespace {
 
-TEST(FakeSerialLineTest, RecordsAPulseThroughAnOwnedHandle) {
-  FakeSerialLine line;
-  {
-    std::unique_ptr<platform::SerialLine> port = line.newHandle();
-    EXPECT_TRUE(port->readState());
-    EXPECT_TRUE(port->setRts(true));
-    EXPECT_TRUE(line.rts());
-    EXPECT_TRUE(port->setRts(false));
-  }
-  EXPECT_EQ("readState\nsetRts(1)\nsetRts(0)\nclose\n", line.journal());
-  EXPECT_FALSE(line.rts());
-
-  std::vector<FakeSerialLine::Call> calls = line.calls();
-  ASSERT_EQ(4u, calls.size());
-  EXPECT_EQ(FakeSerialLine::kRtsOn, calls[1].op);
-  for (size_t i = 1; i < calls.size(); ++i) EXPECT_LE(calls[i - 1].at, calls[i].at);
-}
-
-TEST(FakeSerialLineTest, PlannedFailuresHitTheChosenCallOnce) {
+TEST(FakeSerialLineTest, RecordsCallsThroughAnOwnedHandleAndFailsPlannedOnesOnce) {
   FakeSerialLine line;
   line.failNext(FakeSerialLine::kRtsOff, EIO);
   line.failNext(FakeSerialLine::kReadState, EBADF);
-
-  platform::setLastError(0);
-  EXPECT_FALSE(line.readState());
-  EXPECT_EQ(static_cast<uint32_t>(EBADF), platform::lastError());
-  EXPECT_TRUE(line.readState());
-  EXPECT_TRUE(line.setRts(true));
-  EXPECT_FALSE(line.setRts(false));
-  EXPECT_EQ(static_cast<uint32_t>(EIO), platform::lastError());
-  EXPECT_TRUE(line.rts());  // the failed de-assertion left the line on
-  EXPECT_TRUE(line.setRts(false));
-
-  EXPECT_EQ("readState failed 9\nreadState\nsetRts(1)\nsetRts(0) failed 5\nsetRts(0)\n",
+  {
+    std::unique_ptr<platform::SerialLine> port = line.newHandle();
+    platform::setLastError(0);
+    EXPECT_FALSE(port->readState());
+    EXPECT_EQ(static_cast<uint32_t>(EBADF), platform::lastError());
+    EXPECT_TRUE(port->readState());
+    EXPECT_TRUE(port->setRts(true));
+    EXPECT_FALSE(port->setRts(false));
+    EXPECT_EQ(static_cast<uint32_t>(EIO), platform::lastError());
+    EXPECT_TRUE(line.rts());  // the failed de-assertion left the line on
+    EXPECT_TRUE(port->setRts(false));
+    EXPECT_FALSE(line.rts());
+  }
+  EXPECT_EQ("readState failed 9\nreadState\nsetRts(1)\nsetRts(0) failed 5\nsetRts(0)\nclose\n",
             line.journal());
-  EXPECT_EQ(EIO, static_cast<int>(line.calls()[3].error));
+  std::vector<FakeSerialLine::Call> calls = line.calls();
+  ASSERT_EQ(6u, calls.size());
+  EXPECT_EQ(FakeSerialLine::kRtsOn, calls[2].op);
+  EXPECT_EQ(static_cast<uint32_t>(EIO), calls[3].error);
+  for (size_t i = 1; i < calls.size(); ++i) EXPECT_LE(calls[i - 1].at, calls[i].at);
 }
 
 TEST(FakeSerialLineTest, OpenerServesOpenSerialLineUntilTheFakeIsGone) {

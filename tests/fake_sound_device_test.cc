@@ -7,7 +7,6 @@
 
 namespace {
 
-// What a player thread does with a device.
 uint32_t playFile(const std::string& path) {
   std::unique_ptr<platform::SoundDevice> device = platform::createSoundDevice();
   uint32_t result = device->open(path);
@@ -27,10 +26,8 @@ TEST(FakeSoundDeviceTest, AnswersAsToldAndRecordsTheCalls) {
   EXPECT_EQ(platform::kSoundErrorOutput | ENOENT, playFile("c.wav"));
 
   EXPECT_EQ(
-      "open missing.wav failed\n"
-      "open a.wav\nplay a.wav\nclose a.wav\n"
-      "open b.wav\nplay b.wav\nclose b.wav\n"
-      "open c.wav failed\n",
+      "open missing.wav failed\nopen a.wav\nplay a.wav\nclose a.wav\n"
+      "open b.wav\nplay b.wav\nclose b.wav\nopen c.wav failed\n",
       sound.journal());
   EXPECT_EQ((std::vector<std::string>{"missing.wav", "a.wav", "b.wav", "c.wav"}), sound.opened());
   EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav"}), sound.played());
@@ -56,7 +53,6 @@ TEST(FakeSoundDeviceTest, OverlappingPlaysRunTogetherUntilFinished) {
   second.join();
   EXPECT_TRUE(sound.waitForDevicesGone(10000));
   EXPECT_EQ(2u, sound.maxConcurrentPlays());
-  EXPECT_EQ(2u, sound.played().size());
 }
 
 TEST(FakeSoundDeviceTest, PlayersMayOutliveTheSystem) {

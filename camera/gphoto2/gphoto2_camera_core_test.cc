@@ -27,8 +27,7 @@ class Gphoto2CameraCoreTest : public testing::Test {
     auto api = std::make_unique<FakeGphoto2Api>();
     api->plug({"Canon EOS 5D Mark III", "usb:001,007"}, body_);
     PollSettings fast;
-    fast.pollTimeoutMs = 1;
-    fast.idleGapMs = 1;
+    fast.pollTimeoutMs = fast.idleGapMs = 1;
     EdsSetBackend(createGphoto2Backend(std::move(api), fast));
     interface_ = std::make_unique<CCanonInterface>();
   }

@@ -6,31 +6,30 @@
 
 namespace {
 
-// The codes users see for what goes wrong with a body on USB.
-TEST(Gphoto2ErrorsTest, LibraryResultsBecomeTheSdkCodesUsersKnow) {
-  EXPECT_EQ(EDS_ERR_OK, edsErrorFromGphoto2(GP_OK));
-  EXPECT_EQ(EDS_ERR_OK, edsErrorFromGphoto2(3));  // counts returned as results
-  EXPECT_EQ(EDS_ERR_DEVICE_BUSY, edsErrorFromGphoto2(GP_ERROR_CAMERA_BUSY));
-  EXPECT_EQ(EDS_ERR_DEVICE_NOT_FOUND, edsErrorFromGphoto2(GP_ERROR_MODEL_NOT_FOUND));
-  EXPECT_EQ(EDS_ERR_DEVICE_NOT_FOUND, edsErrorFromGphoto2(GP_ERROR_IO_USB_FIND));
-  EXPECT_EQ(0xC0u, edsErrorFromGphoto2(GP_ERROR_IO_USB_CLAIM));
-  EXPECT_EQ(EDS_ERR_COMM_DISCONNECTED, edsErrorFromGphoto2(GP_ERROR_IO_READ));
-  EXPECT_EQ(EDS_ERR_COMM_DISCONNECTED, edsErrorFromGphoto2(GP_ERROR_IO_WRITE));
-  EXPECT_EQ(EDS_ERR_IO_ERROR, edsErrorFromGphoto2(GP_ERROR_IO));
-  EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, edsErrorFromGphoto2(GP_ERROR_NOT_SUPPORTED));
-  EXPECT_EQ(0x82u, edsErrorFromGphoto2(GP_ERROR));
-  EXPECT_EQ(0xF4u, edsErrorFromGphoto2(GP_ERROR_TIMEOUT));
-  EXPECT_EQ(EDS_ERR_INTERNAL_ERROR, edsErrorFromGphoto2(-1000));
-}
-
-TEST(Gphoto2ErrorsTest, OnlyLinkFailuresMeanTheBodyIsGone) {
-  EXPECT_TRUE(isGphoto2Disconnect(GP_ERROR_IO));
-  EXPECT_TRUE(isGphoto2Disconnect(GP_ERROR_IO_USB_FIND));
-  EXPECT_TRUE(isGphoto2Disconnect(GP_ERROR_IO_READ));
-  EXPECT_FALSE(isGphoto2Disconnect(GP_ERROR_CAMERA_BUSY));
-  EXPECT_FALSE(isGphoto2Disconnect(GP_ERROR_TIMEOUT));
-  EXPECT_FALSE(isGphoto2Disconnect(GP_ERROR));
-  EXPECT_FALSE(isGphoto2Disconnect(GP_OK));
+TEST(Gphoto2ErrorsTest, LibraryResultsBecomeSdkCodesAndOnlyLinkFailuresMeanGone) {
+  struct Case {
+    int result;
+    EdsError code;
+    bool disconnect;
+  } cases[] = {
+      {GP_OK, EDS_ERR_OK, false},
+      {3, EDS_ERR_OK, false},  // counts returned as results
+      {GP_ERROR_CAMERA_BUSY, EDS_ERR_DEVICE_BUSY, false},
+      {GP_ERROR_MODEL_NOT_FOUND, EDS_ERR_DEVICE_NOT_FOUND, false},
+      {GP_ERROR_IO_USB_FIND, EDS_ERR_DEVICE_NOT_FOUND, true},
+      {GP_ERROR_IO_USB_CLAIM, 0xC0, false},
+      {GP_ERROR_IO_READ, EDS_ERR_COMM_DISCONNECTED, true},
+      {GP_ERROR_IO_WRITE, EDS_ERR_COMM_DISCONNECTED, true},
+      {GP_ERROR_IO, EDS_ERR_IO_ERROR, true},
+      {GP_ERROR_NOT_SUPPORTED, EDS_ERR_NOT_SUPPORTED, false},
+      {GP_ERROR, 0x82, false},
+      {GP_ERROR_TIMEOUT, 0xF4, false},
+      {-1000, EDS_ERR_INTERNAL_ERROR, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.code, edsErrorFromGphoto2(c.result)) << c.result;
+    EXPECT_EQ(c.disconnect, isGphoto2Disconnect(c.result)) << c.result;
+  }
 }
 
 }  // namespace

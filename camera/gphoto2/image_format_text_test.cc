@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(Gphoto2ImageFormatTextTest, PartsInAnyOrderAndSpelling) {
+TEST(Gphoto2ImageFormatTextTest, PartsInAnyOrderAndSpellingAndCanonicalCodes) {
   struct Case {
     const char* text;
     EdsUInt32 code;
@@ -18,6 +18,7 @@ TEST(Gphoto2ImageFormatTextTest, PartsInAnyOrderAndSpelling) {
       {"sRAW2", 0x02640000},
       {"mRAW", 0x01640000},
       {"  raw  ", 0x00640000},
+      {"Medium2 Fine JPEG", 0x06130000},
   };
   for (const Case& c : cases) {
     EdsUInt32 code = 0;
@@ -29,11 +30,10 @@ TEST(Gphoto2ImageFormatTextTest, PartsInAnyOrderAndSpelling) {
     EdsUInt32 code = 0;
     EXPECT_FALSE(imageQualityFromText(text, &code)) << text;
   }
-}
-
-TEST(Gphoto2ImageFormatTextTest, NoSecondImageMarksAreDropped) {
-  EXPECT_EQ(0x00130000u, canonicalImageQuality(0x00130F0Fu));
-  EXPECT_EQ(0x00130000u, canonicalImageQuality(0x0013000Fu));
+  // "No second image" marks are dropped.
+  for (EdsUInt32 code : {0x00130F0Fu, 0x0013000Fu, 0x0013FFFFu}) {
+    EXPECT_EQ(0x00130000u, canonicalImageQuality(code)) << std::hex << code;
+  }
   EXPECT_EQ(0x00640000u, canonicalImageQuality(0x00640F0Fu));
   EXPECT_EQ(0x00640013u, canonicalImageQuality(0x00640013u));
 }
