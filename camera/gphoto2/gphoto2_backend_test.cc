@@ -111,11 +111,6 @@ class Gphoto2BackendTest : public testing::Test {
   size_t lines_ = 0;    // guarded by mutex_
 };
 
-// What the handlers see of one shot: the shot-count change, two files, stored, then complete.
-constexpr char kShotEvents[] =
-    "property 0x101 0x40a\nobject 0x204 released=1\nstate 0x302 1\n"
-    "object 0x204 released=1\nstate 0x302 0\n";
-
 TEST_F(Gphoto2BackendTest, ListsUsbBodiesAndASessionOpensThemOnceWithCapturesToTheCard) {
   api_->plug({"Mass Storage Camera", "disk:/media/card"}, std::make_shared<FakeBody>());
   EdsCameraListRef list = nullptr;
@@ -247,7 +242,10 @@ TEST_F(Gphoto2BackendTest, BusyBodyShootsNothingThenAShotCompletesByEvents) {
   EXPECT_EQ("1/125", body_->widgetValue("shutterspeed"));
   // The refused trigger left nothing behind: the next shot's events are the only ones.
   ASSERT_EQ(EDS_ERR_OK, backend_->SendCommand(camera, kEdsCameraCommand_TakePicture, 0));
-  EXPECT_EQ(kShotEvents, waitForEvents(5));
+  EXPECT_EQ(  // shot count changed, two files (each reference released), stored, complete
+      "property 0x101 0x40a\nobject 0x204 released=1\nstate 0x302 1\n"
+      "object 0x204 released=1\nstate 0x302 0\n",
+      waitForEvents(5));
   EXPECT_EQ("trigger", body_->log().back());  // no download
 }
 
@@ -281,7 +279,6 @@ TEST_F(Gphoto2BackendTest, UnpluggedBodyShutsDownOnceAndAnswersDisconnectedUntil
 TEST_F(Gphoto2BackendTest, PropertyChangesReachTheHandlerUntilTheSessionIsClosed) {
   EdsCameraRef camera = openCamera();
   body_->queue(Gp2Event::Kind::kUnknown, "PTP Property d102 changed");
-  body_->queue(Gp2Event::Kind::kUnknown, "PTP Property d1d5 changed");
   body_->queue(Gp2Event::Kind::kUnknown, "PTP Property d111 changed");
   EXPECT_EQ("property 0x101 0x406\nproperty 0x101 0x8\n", waitForEvents(2));
   ASSERT_EQ(EDS_ERR_OK, backend_->CloseSession(camera));

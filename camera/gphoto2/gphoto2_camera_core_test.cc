@@ -23,7 +23,6 @@ class Gphoto2CameraCoreTest : public testing::Test {
  protected:
   void SetUp() override {
     setSdkErrorTextSource(&edsErrorText);
-    body_ = std::make_shared<FakeBody>();
     auto api = std::make_unique<FakeGphoto2Api>();
     api->plug({"Canon EOS 5D Mark III", "usb:001,007"}, body_);
     PollSettings fast;
@@ -44,7 +43,7 @@ class Gphoto2CameraCoreTest : public testing::Test {
   }
 
   camera_test::LogCapture log_;
-  std::shared_ptr<FakeBody> body_;
+  std::shared_ptr<FakeBody> body_ = std::make_shared<FakeBody>();
   std::unique_ptr<CCanonInterface> interface_;
 };
 
