@@ -2,26 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "camera/sim/sim_test_support.h"
 
 namespace {
 
 TEST(SimCaptureModelTest, ExposureAndImageSizeFollowTheSettings) {
-  EXPECT_EQ(30000u, SimCaptureModel::exposureMs(0x10));
-  EXPECT_EQ(20000u, SimCaptureModel::exposureMs(0x14));
-  EXPECT_EQ(20000u, SimCaptureModel::exposureMs(0x15));
-  EXPECT_EQ(1000u, SimCaptureModel::exposureMs(0x38));
-  EXPECT_EQ(4u, SimCaptureModel::exposureMs(0x78));
-  EXPECT_EQ(0u, SimCaptureModel::exposureMs(0xA0));
-  EXPECT_EQ(1000u, SimCaptureModel::exposureMs(0x0C));  // bulb: one release
-  EXPECT_EQ(1000u, SimCaptureModel::exposureMs(0x00));  // unknown to the body
-  // L, RAW and RAW+L in the PTP and the legacy form.
-  EXPECT_EQ(8u, SimCaptureModel::imageBytes(0x00130F0F, 8, 30));
-  EXPECT_EQ(8u, SimCaptureModel::imageBytes(0x0013000F, 8, 30));
-  EXPECT_EQ(30u, SimCaptureModel::imageBytes(0x00640F0F, 8, 30));
-  EXPECT_EQ(30u, SimCaptureModel::imageBytes(0x0024000F, 8, 30));
-  EXPECT_EQ(38u, SimCaptureModel::imageBytes(0x00640013, 8, 30));
-  EXPECT_EQ(38u, SimCaptureModel::imageBytes(0x00240013, 8, 30));
+  std::string ms;
+  for (uint32_t tv : {0x10, 0x14, 0x15, 0x38, 0x78, 0xA0, 0x0C, 0x00}) {
+    ms += std::to_string(SimCaptureModel::exposureMs(tv)) + " ";
+  }
+  EXPECT_EQ("30000 20000 20000 1000 4 0 1000 1000 ", ms);  // bulb: one release; unknown: 1000
+  std::string bytes;  // L, RAW and RAW+L in the PTP and the legacy form
+  for (uint32_t quality :
+       {0x00130F0F, 0x0013000F, 0x00640F0F, 0x0024000F, 0x00640013, 0x00240013}) {
+    bytes += std::to_string(SimCaptureModel::imageBytes(quality, 8, 30)) + " ";
+  }
+  EXPECT_EQ("8 8 30 30 38 38 ", bytes);
 }
 
 using SimCaptureTest = SimTest;
