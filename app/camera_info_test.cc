@@ -10,17 +10,7 @@
 
 namespace {
 
-class CameraInfoTest : public camera_test::SimCameraTest {
- protected:
-  void TearDown() override {
-    g_canonInterface = nullptr;
-    SimCameraTest::TearDown();
-  }
-  void publish() {
-    start();
-    g_canonInterface = sdk_.get();
-  }
-};
+using CameraInfoTest = camera_test::SimCameraTest;
 
 // The listing of a camera with |values| after the labels, then the default capture settings.
 std::string listing(std::initializer_list<std::string> values) {

@@ -11,17 +11,7 @@
 
 namespace {
 
-class CameraListTest : public camera_test::SimCameraTest {
- protected:
-  void TearDown() override {
-    g_canonInterface = nullptr;
-    SimCameraTest::TearDown();
-  }
-  void publish() {
-    start();
-    g_canonInterface = sdk_.get();
-  }
-};
+using CameraListTest = camera_test::SimCameraTest;
 
 TEST_F(CameraListTest, ListsEveryCameraWithItsProtocol) {
   SimCameraSpec spec = defaultPtpBodySpec();

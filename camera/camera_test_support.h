@@ -144,6 +144,7 @@ class SimCameraTest : public testing::Test {
   }
 
   void TearDown() override {
+    g_canonInterface = nullptr;
     camera_.reset();
     sdk_.reset();
     EdsSetBackend(nullptr);
@@ -154,6 +155,11 @@ class SimCameraTest : public testing::Test {
   void start() {
     sdk_ = std::make_unique<CCanonInterface>();
     traces();
+  }
+  // start(), with the interface published as the program's g_canonInterface.
+  void publish() {
+    start();
+    g_canonInterface = sdk_.get();
   }
 
   // Opens camera |index| as camera_, dropping its session traces and the calls it made.
