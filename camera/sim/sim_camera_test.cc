@@ -1,7 +1,6 @@
 #include "camera/sim/sim_camera.h"
 
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -179,50 +178,23 @@ TEST_F(SimCommandTest, UnknownCommandsAreRefusedAndClosingFreesALockedUi) {
   EXPECT_FALSE(body_->sessionOpen());
 }
 
-// Answers every will-soon-shut-down warning with the extend-shutdown command, as the program does.
-struct ExtendingContext {
-  EdsCameraRef camera = nullptr;
-  std::atomic<int> warnings{0};
-  std::atomic<EdsError> lastAnswer{0xFFFFFFFF};
-  std::atomic<bool> shutDown{false};
-};
-
-EdsError extendOnWarning(EdsStateEvent event, EdsUInt32 data, void* context) {
-  auto* c = static_cast<ExtendingContext*>(context);
-  if (event == kEdsStateEvent_WillSoonShutDown) {
-    c->warnings += 1;
-    c->lastAnswer = EdsSendCommand(c->camera, kEdsCameraCommand_ExtendShutDownTimer, 0);
-  }
-  if (event == kEdsStateEvent_Shutdown) c->shutDown = true;
-  return EDS_ERR_OK;
-}
-
 TEST_F(SimCommandTest, AutoPowerOffIsPutOffOnlyByAnAcceptedExtension) {
-  SimCamera* body = sim_->addCamera(defaultPtpBodySpec());
   sim_->useManualTime();
-  ExtendingContext context;
-  context.camera = cameraAt(0);
-  ASSERT_EQ(EDS_ERR_OK, EdsSetCameraStateEventHandler(context.camera, kEdsStateEvent_All,
-                                                      extendOnWarning, &context));
+  SimCamera* body = sim_->addCamera(defaultPtpBodySpec());
   body->setAutoPowerOff(1000, 5);
-  ASSERT_EQ(EDS_ERR_OK, EdsOpenSession(context.camera));
-
-  after(999);
-  EXPECT_EQ(0, context.warnings.load());
-  after(1);
-  EXPECT_EQ(1, context.warnings.load());
-  EXPECT_EQ(EDS_ERR_OK, context.lastAnswer.load());
-  after(5000);  // extended each time: a warning every second, no shutdown
-  EXPECT_EQ(6, context.warnings.load());
-  EXPECT_TRUE(body->poweredOn());
-
+  EdsCameraRef camera = openCamera(0);
+  auto extend = [&] { return EdsSendCommand(camera, kEdsCameraCommand_ExtendShutDownTimer, 0); };
+  EXPECT_EQ(Lines(), after(999));
+  for (uint32_t ms : {1, 1000, 1000}) {  // each extension puts the next warning a second off
+    EXPECT_EQ(Lines({"state 0x303 5"}), after(ms));
+    EXPECT_EQ(EDS_ERR_OK, extend());
+  }
   body->refuseExtendShutdown(EDS_ERR_DEVICE_BUSY);
-  after(1000);
-  EXPECT_EQ(EDS_ERR_DEVICE_BUSY, context.lastAnswer.load());
-  after(4999);
+  EXPECT_EQ(Lines({"state 0x303 5"}), after(1000));
+  EXPECT_EQ(EDS_ERR_DEVICE_BUSY, extend());
+  EXPECT_EQ(Lines(), after(4999));
   EXPECT_TRUE(body->poweredOn());
-  after(1);
-  EXPECT_TRUE(context.shutDown.load());
+  EXPECT_EQ(Lines({"state 0x301 0"}), after(1));
   EXPECT_FALSE(body->poweredOn());
 }
 
