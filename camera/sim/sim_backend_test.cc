@@ -142,30 +142,18 @@ TEST_F(SimEventDeliveryTest, EventsOfAReleasedCameraAreDropped) {
   EXPECT_EQ(1u, sim_->liveObjectCount());  // no directory item was made for nobody
 }
 
-struct ReleasingContext {
-  EdsCameraRef camera = nullptr;
-  std::atomic<bool> released{false};
-};
-
 TEST_F(SimEventDeliveryTest, HandlerMayReleaseItsOwnCamera) {
-  sim_->addCamera(defaultPtpBodySpec());
-  EdsCameraRef camera = cameraAt(0);
-  ASSERT_EQ(EDS_ERR_OK, EdsOpenSession(camera));
-  ReleasingContext context;
-  context.camera = camera;
-  auto onShutdown = [](EdsStateEvent event, EdsUInt32, void* ctx) -> EdsError {
-    auto* c = static_cast<ReleasingContext*>(ctx);
-    EdsCloseSession(c->camera);
-    EdsRelease(c->camera);
-    c->released = true;
+  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  auto onShutdown = [](EdsStateEvent, EdsUInt32, void* context) -> EdsError {
+    EdsCloseSession(static_cast<EdsCameraRef>(context));
+    EdsRelease(static_cast<EdsCameraRef>(context));
     return EDS_ERR_OK;
   };
   ASSERT_EQ(EDS_ERR_OK,
-            EdsSetCameraStateEventHandler(camera, kEdsStateEvent_All, onShutdown, &context));
-  sim_->camera(0)->shutDownNow();
+            EdsSetCameraStateEventHandler(camera, kEdsStateEvent_All, onShutdown, camera));
+  body_->shutDownNow();
   sim_->waitIdle();
-  EXPECT_TRUE(context.released.load());
-  EXPECT_EQ(0u, sim_->liveObjectCount());
+  EXPECT_EQ(0u, sim_->liveObjectCount());  // released by the handler
 }
 
 // A handler blocked on the event thread: a release from another thread must wait for it.
