@@ -9,6 +9,7 @@
 #include <streambuf>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "camera/canon_interface.h"
 #include "camera/error_text.h"
@@ -53,7 +54,7 @@ class ScriptThreadTest : public testing::Test {
   // Runs doScript; returns everything printed in order and stores the exit code.
   std::string run(const std::string& script) {
     options_.scriptText = script;
-    OutputCapture capture(true);
+    OutputCapture capture;
     code_ = doScript(&options_);
     return capture.out();
   }
@@ -66,28 +67,32 @@ class ScriptThreadTest : public testing::Test {
   uint32_t code_ = 99;
 };
 
-TEST_F(ScriptThreadTest, ScriptRunsToItsEnd) {
-  EXPECT_EQ("Open session with " + kDescription + "\nhello\nClose session\n",
-            run("#!quorvale\necho hello\n"));
+TEST_F(ScriptThreadTest, ScriptRunsToItsEndAndAHeldLockIsGivenBackBeforeTheSessionCloses) {
+  EXPECT_EQ("Open session with " + kDescription + "\nCamera locked\nCamera locked\nhello\n" +
+                "Close session\n",
+            run("#!quorvale\nlockui\nlockui\necho hello\n"));
   EXPECT_EQ(0u, code_);
-  EXPECT_EQ("CloseSession -> 0x0", body_->commandLog().back());
+  const std::vector<std::string> log = body_->commandLog();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ("SendStatusCommand 1 -> 0x0", log[log.size() - 2]);
+  EXPECT_EQ("CloseSession -> 0x0", log.back());
+  EXPECT_FALSE(body_->uiLocked());
 }
 
-TEST_F(ScriptThreadTest, WrongParametersAndMissingText) {
-  OutputCapture capture(true);
+TEST_F(ScriptThreadTest, WrongParametersMissingTextAndMissingCamera) {
+  OutputCapture capture;
   EXPECT_EQ(1u, doScript(nullptr));
   options_.mode = RunMode::List;
   EXPECT_EQ(1u, doScript(&options_));
   options_.mode = RunMode::Script;
   EXPECT_EQ(10u, doScript(&options_));
-  EXPECT_EQ("doScript: wrong params\ndoScript: wrong params\nScript data not found\n",
-            capture.out());
-}
-
-TEST_F(ScriptThreadTest, CameraBeyondTheConnectedOnes) {
-  options_.cameraIndex = 3;
-  EXPECT_EQ("Camera not found!: Device not found\n", run("#!quorvale\n"));
-  EXPECT_EQ(5u, code_);
+  options_.scriptText = "#!quorvale\n";
+  options_.cameraIndex = 3;  // beyond the connected ones
+  EXPECT_EQ(5u, doScript(&options_));
+  EXPECT_EQ(
+      "doScript: wrong params\ndoScript: wrong params\nScript data not found\n"
+      "Camera not found!: Device not found\n",
+      capture.out());
 }
 
 TEST_F(ScriptThreadTest, StopDuringSleepOrMomentWaitEndsWithCodeZeroAfterFullCleanup) {
@@ -115,16 +120,7 @@ TEST_F(ScriptThreadTest, StopDuringSleepOrMomentWaitEndsWithCodeZeroAfterFullCle
   }
 }
 
-TEST_F(ScriptThreadTest, LockHeldAtTheEndIsGivenBackBeforeTheSessionCloses) {
-  run("#!quorvale\nlockui\nlockui\n");
-  EXPECT_EQ(0u, code_);
-  std::vector<std::string> log = body_->commandLog();
-  ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ("SendStatusCommand 1 -> 0x0", log[log.size() - 2]);
-  EXPECT_FALSE(body_->uiLocked());
-}
-
-TEST_F(ScriptThreadTest, PortIsOpenedWithRtsOffAndClosedLast) {
+TEST_F(ScriptThreadTest, PortIsOpenedWithRtsOffAndClosedLastAndItsFailuresEndTheRun) {
   FakeSerialLine line;
   line.installOpener();
   options_.comPortNumber = 12345;
@@ -134,18 +130,12 @@ TEST_F(ScriptThreadTest, PortIsOpenedWithRtsOffAndClosedLast) {
   EXPECT_EQ("open " + platform::comPortDevicePath(12345) +
                 "\nreadState\nsetRts(0)\nreadState\nsetRts(1)\nsetRts(0)\nclose\n",
             line.journal());
-}
-
-TEST_F(ScriptThreadTest, PortThatCannotBeOpenedIsReportedByItsName) {
-  FakeSerialLine line;
-  line.installOpener();
+  const size_t commands = body_->commandLog().size();
   line.failNext(FakeSerialLine::kOpen, ENOENT);
   options_.comPortNumber = 5;
   EXPECT_EQ("Can't open port COM5: " + platform::errorText(ENOENT) + "\n", run("#!quorvale\n"));
   EXPECT_EQ(3u, code_);
-  // No camera was touched.
-  EXPECT_TRUE(body_->commandLog().empty());
-
+  EXPECT_EQ(commands, body_->commandLog().size());  // no camera was touched
   line.failNext(FakeSerialLine::kRtsOff, EIO);
   options_.comPortNumber = -1;
   options_.comPortPath = "/dev/ttyUSB0";
@@ -167,12 +157,13 @@ TEST(ScriptScannerFailureTest, ReadErrorEndsTheScanWithMinusOne) {
   platform::Event stop(true, false);
   CQuorvaleScriptParser parser(nullptr, nullptr, nullptr, &stop);
   parser.switch_streams(&input, nullptr);
+  int32_t failure = 0;
   try {
     parser.yylex();
-    FAIL() << "the scan ended normally";
-  } catch (int32_t failure) {
-    EXPECT_EQ(-1, failure);
+  } catch (int32_t thrown) {
+    failure = thrown;
   }
+  EXPECT_EQ(-1, failure);
 }
 
 }  // namespace

@@ -19,14 +19,11 @@
 
 namespace {
 
-using script_testing::FakeScriptClock;
 using script_testing::OutputCapture;
-using script_testing::runScript;
+using Lines = std::vector<std::string>;
 
-class CameraCommandsTest : public testing::Test {
+class CameraCommandsTest : public testing::Test, protected script_testing::ScriptRunner {
  protected:
-  CameraCommandsTest() : stop_(true, false), clock_(0) {}
-
   void SetUp() override { setUpBody(defaultPtpBodySpec()); }
 
   void setUpBody(const SimCameraSpec& spec) {
@@ -39,8 +36,8 @@ class CameraCommandsTest : public testing::Test {
     ASSERT_EQ(EDS_ERR_OK, EdsInitializeSDK());
     setSdkErrorTextSource(edsErrorText);
     EdsCameraListRef list = nullptr;
-    ASSERT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
     EdsCameraRef ref = nullptr;
+    ASSERT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
     ASSERT_EQ(EDS_ERR_OK, EdsGetChildAtIndex(list, 0, &ref));
     EdsRelease(list);
     camera_ = std::make_unique<CCanonCamera>(ref, nullptr);
@@ -52,21 +49,14 @@ class CameraCommandsTest : public testing::Test {
     EdsSetBackend(nullptr);
   }
 
-  // Runs |body| after a header line; returns all output in order.
   std::string run(const std::string& body, platform::SerialLine* port = nullptr,
                   ScriptClock* clock = nullptr) {
-    OutputCapture capture(true);
-    CQuorvaleScriptParser parser(camera_.get(), port, nullptr, &stop_,
-                                 clock != nullptr ? clock : &clock_);
-    end_ = runScript(&parser, "#!quorvale\n" + body);
-    lockCount_ = parser.lockCount();
-    shots_ = parser.shots();
-    return capture.out();
+    return runText(camera_.get(), "#!quorvale\n" + body, port, clock);
   }
 
   // The body's log lines that start with |prefix|.
-  std::vector<std::string> bodyLog(const std::string& prefix) {
-    std::vector<std::string> lines;
+  Lines bodyLog(const std::string& prefix) {
+    Lines lines;
     for (const std::string& line : body_->commandLog()) {
       if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line);
     }
@@ -76,133 +66,88 @@ class CameraCommandsTest : public testing::Test {
   SimBackend* sim_ = nullptr;
   SimCamera* body_ = nullptr;
   std::unique_ptr<CCanonCamera> camera_;
-  platform::Event stop_;
-  FakeScriptClock clock_;
-  std::string end_;
-  uint32_t lockCount_ = 0;
-  uint32_t shots_ = 0;
+  FakeSerialLine line_;
 };
 
-TEST_F(CameraCommandsTest, SetAppliesEachItemAndKeepsOneLockLevelPerItem) {
-  EXPECT_EQ("set Tv=1/250 -> 1/250\nset Av=8 -> 8\n", run("set Tv=1/250 Av=8\n"));
-  EXPECT_EQ(2u, lockCount_);
+TEST_F(CameraCommandsTest, LocksAndSetsLockTheBodyOnceEachAndTheParserEndUnlocks) {
+  EXPECT_EQ("Camera locked\nCamera locked\nCamera unlocked\nset Tv=1/250 -> 1/250\nset Av=8 -> 8\n",
+            run("lockui\nlockui on\nunlockui\nset Tv=1/250 Av=8\n"));
+  EXPECT_EQ(2u, lockCount_);  // one level per set item
   EXPECT_EQ(0x78u, body_->propertyValue(0x406));
   EXPECT_EQ(0x38u, body_->propertyValue(0x405));
-  // Each property write is followed by the 100 ms settling pause.
-  EXPECT_EQ("pause 100 ms\npause 100 ms\n", clock_.journal());
-  // The script's lock locked the body's controls once; the parser's end gave it back.
-  EXPECT_EQ((std::vector<std::string>{"SendStatusCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0"}),
+  EXPECT_EQ("pause 100 ms\npause 100 ms\n", clock_.journal());  // settling after each write
+  EXPECT_EQ((Lines{"SendStatusCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0",
+                   "SendStatusCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0"}),
             bodyLog("SendStatusCommand"));
+  EXPECT_FALSE(body_->uiLocked());
 }
 
-TEST_F(CameraCommandsTest, UnknownValueNameIsAnErrorAndTheScriptGoesOn) {
-  EXPECT_EQ("set Tv=1/250 -> 1/250\nset Tv=1/9999 -> 1/250: Not supported\nnext\n",
-            run("set tv=1/250\nset tv=1/9999\necho next\n"));
+TEST_F(CameraCommandsTest, SetReportsTheValuesHeldAndAnUnknownNameDoesNotStopTheScript) {
+  EXPECT_EQ(
+      "set Tv=1/8000 -> 1/8000\nset Tv=30\" -> 30\"\nset Tv=30\" -> 30\"\n"
+      "set Tv=1/250 -> 1/250\nset Tv=1/9999 -> 1/250: Not supported\n"
+      "set TimeMultiplier=1.5x -> 1.5x\nset TimeMultiplier=2x -> 2x\nset BufferSize=3 -> 3\n"
+      "set ShotTimeout=2147483647 ms -> 2147483647 ms\nset AllocBufferTimeout=0 ms -> 0 ms\nnext\n",
+      run("set tv=\"1/8000\"\nset tv=30\"\nset tv=\"30\"\"\nset tv=1/250\nset tv=1/9999\n"
+          "set mul=1.5\nset timemultiplier=\"2\"\nset buffersize=3\nset shottime=99999999999\n"
+          "set buftimeout=0\necho next\n"));
   EXPECT_EQ(0x78u, body_->propertyValue(0x406));
-}
-
-TEST_F(CameraCommandsTest, QuotedValuesAndTheFinalQuoteOfWholeSeconds) {
-  EXPECT_EQ(
-      "set Tv=1/8000 -> 1/8000\n"
-      "set Tv=30\" -> 30\"\n"
-      "set Tv=30\" -> 30\"\n",
-      run("set tv=\"1/8000\"\nset tv=30\"\nset tv=\"30\"\"\n"));
-}
-
-TEST_F(CameraCommandsTest, OptionsShowTheirStoredValues) {
-  EXPECT_EQ(
-      "set TimeMultiplier=1.5x -> 1.5x\n"
-      "set TimeMultiplier=2x -> 2x\n"
-      "set BufferSize=3 -> 3\n"
-      "set ShotTimeout=2147483647 ms -> 2147483647 ms\n"
-      "set AllocBufferTimeout=0 ms -> 0 ms\n",
-      run("set mul=1.5\nset timemultiplier=\"2\"\nset buffersize=3\n"
-          "set shottime=99999999999\nset buftimeout=0\n"));
   EXPECT_DOUBLE_EQ(2.0, camera_->getTimeMultiplier());
   EXPECT_EQ(3u, camera_->getBufferSize());
   EXPECT_EQ(2147483647u, camera_->getShotTimeout());
   EXPECT_EQ(0u, camera_->getAllocBufferTimeout());
 }
 
-TEST_F(CameraCommandsTest, ShotsAreCountedAcrossAFailedShot) {
+TEST_F(CameraCommandsTest, ShotsAreCountedAcrossAFailedShotAndShotItemsComeFirst) {
   int waits = 0;
   clock_.onWait = [&] { body_->refuseTakePicture(++waits == 1 ? 0x81 : 0); };
   EXPECT_EQ(
-      "Shot #1: ok\nSleep: 0 seconds\nShot error: Device busy! Camera unstable!\nSleep: 0 "
-      "seconds\nShot #2: ok\n",
-      run("shot\nwait sleep=0\nshot\nwait sleep=0\nshot\n"));
+      "Shot #1: ok\nSleep: 0 seconds\nShot error: Device busy! Camera unstable!\n"
+      "Sleep: 0 seconds\nset Tv=1/100 -> 1/100\nset ISO=400 -> 400\nShot #2: ok\n",
+      run("shot\nwait sleep=0\nshot\nwait sleep=0\nshot tv=1/100, iso=400\n"));
   EXPECT_EQ(2u, shots_);
-  // A shot leaves the script's lock depth as it found it.
-  EXPECT_EQ(0u, lockCount_);
-}
-
-TEST_F(CameraCommandsTest, ItemsOnAShotLineComeBeforeTheShot) {
-  EXPECT_EQ("set Tv=1/100 -> 1/100\nset ISO=400 -> 400\nShot #1: ok\n",
-            run("shot tv=1/100, iso=400\n"));
-  std::vector<std::string> log = body_->commandLog();
+  EXPECT_EQ(2u, lockCount_);  // the items' levels: a shot leaves the depth as it found it
+  const Lines log = body_->commandLog();
   size_t write = 0, shot = 0;
   for (size_t i = 0; i < log.size(); ++i) {
     if (log[i].rfind("SetPropertyData 0x402", 0) == 0) write = i;
     if (log[i].rfind("SendCommand 0 ", 0) == 0) shot = i;
   }
   EXPECT_LT(write, shot);
-  EXPECT_EQ(2u, lockCount_);
-}
-
-TEST_F(CameraCommandsTest, LegacyBodyShootsAfterItsPropertyChange) {
-  setUpBody(defaultLegacyBodySpec());
+  setUpBody(defaultLegacyBodySpec());  // a legacy body shoots after its property change too
   EXPECT_EQ("set Tv=1/250 -> 1/250\nShot #1: ok\n", run("shot tv=1/250\n"));
 }
 
-TEST_F(CameraCommandsTest, LockLockUnlockLocksTheBodyOnce) {
-  EXPECT_EQ("Camera locked\nCamera locked\nCamera unlocked\n",
-            run("lockui\nlockui on\nunlockui\n"));
-  EXPECT_EQ((std::vector<std::string>{"SendStatusCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0"}),
-            bodyLog("SendStatusCommand"));
-  EXPECT_FALSE(body_->uiLocked());
-}
-
-TEST_F(CameraCommandsTest, FlashReleasesTheLockBeforeThePulse) {
-  FakeSerialLine line;
-  std::unique_ptr<platform::SerialLine> port = line.newHandle();
-  bool lockedAtPulse = true;
-  clock_.onWait = nullptr;
+TEST_F(CameraCommandsTest, FlashReleasesTheLockBeforeThePulseAndFailuresStopItAtTheirStep) {
+  std::unique_ptr<platform::SerialLine> port = line_.newHandle();
   EXPECT_EQ("Camera locked\nset ShotComTime=100 ms -> 100 ms\nComFlash\n",
             run("lockui\ncomflash shotcomtime=100\n", port.get()));
-  lockedAtPulse = body_->uiLocked();
-  EXPECT_FALSE(lockedAtPulse);
+  EXPECT_FALSE(body_->uiLocked());
   EXPECT_EQ(0u, lockCount_);
-  EXPECT_EQ("readState\nsetRts(1)\nsetRts(0)\n", line.journal());
+  EXPECT_EQ("readState\nsetRts(1)\nsetRts(0)\n", line_.journal());
   EXPECT_EQ("pause 100 ms\n", clock_.journal());
-  EXPECT_FALSE(line.rts());
+  EXPECT_FALSE(line_.rts());
+  line_.failNext(FakeSerialLine::kReadState, EIO);
+  line_.failNext(FakeSerialLine::kRtsOn, EBUSY);
+  line_.failNext(FakeSerialLine::kRtsOff, EPERM);
+  EXPECT_EQ(
+      "doComFlash: GetCommState failure: " + platform::errorText(EIO) +
+          "\ndoComFlash: GetCommState (RTS_CONTROL_ENABLE) failure: " + platform::errorText(EBUSY) +
+          "\ndoComFlash: GetCommState (RTS_CONTROL_DISABLE) failure: " +
+          platform::errorText(EPERM) + "\nnext\n",
+      run("comflash\ncomflash\ncomflash\necho next\n", port.get()));
+  EXPECT_TRUE(line_.rts());  // after a failed de-assertion the line stays up
 }
 
-TEST_F(CameraCommandsTest, FlashHoldsRtsForTheSetTime) {
-  FakeSerialLine line;
-  std::unique_ptr<platform::SerialLine> port = line.newHandle();
+TEST_F(CameraCommandsTest, FlashHoldsRtsForTheSetTimeOnTheRealClock) {
+  std::unique_ptr<platform::SerialLine> port = line_.newHandle();
   EXPECT_EQ("set ShotComTime=100 ms -> 100 ms\nComFlash\n",
             run("set shotcomtime=100\nflashcom\n", port.get(), systemScriptClock()));
-  std::vector<FakeSerialLine::Call> calls = line.calls();
+  std::vector<FakeSerialLine::Call> calls = line_.calls();
   ASSERT_EQ(3u, calls.size());
   EXPECT_EQ(FakeSerialLine::kRtsOn, calls[1].op);
   EXPECT_EQ(FakeSerialLine::kRtsOff, calls[2].op);
   EXPECT_GE(calls[2].at - calls[1].at, std::chrono::milliseconds(100));
-}
-
-TEST_F(CameraCommandsTest, FlashFailuresStopThePulseAtTheirStep) {
-  FakeSerialLine line;
-  std::unique_ptr<platform::SerialLine> port = line.newHandle();
-  line.failNext(FakeSerialLine::kReadState, EIO);
-  line.failNext(FakeSerialLine::kRtsOn, EBUSY);
-  line.failNext(FakeSerialLine::kRtsOff, EPERM);
-  EXPECT_EQ(
-      "doComFlash: GetCommState failure: " + platform::errorText(EIO) + "\n" +
-          "doComFlash: GetCommState (RTS_CONTROL_ENABLE) failure: " + platform::errorText(EBUSY) +
-          "\n" + "doComFlash: GetCommState (RTS_CONTROL_DISABLE) failure: " +
-          platform::errorText(EPERM) + "\nnext\n",
-      run("comflash\ncomflash\ncomflash\necho next\n", port.get()));
-  // After a failed de-assertion the line stays up until a pulse succeeds.
-  EXPECT_TRUE(line.rts());
 }
 
 TEST_F(CameraCommandsTest, BodyShutDownMidScriptFailsLaterCommandsButTheScriptEnds) {
@@ -219,21 +164,16 @@ TEST_F(CameraCommandsTest, BodyShutDownMidScriptFailsLaterCommandsButTheScriptEn
   EXPECT_EQ(1u, shots_);
 }
 
-TEST_F(CameraCommandsTest, ShotWithoutCameraIsAnInternalDeviceError) {
-  OutputCapture capture(true);
-  CQuorvaleScriptParser parser(nullptr, nullptr, nullptr, &stop_, &clock_);
-  parser.doShot();
-  EXPECT_EQ("Shot error: Internal device error\n", capture.out());
-  EXPECT_EQ(0u, parser.shots());
-}
-
-TEST_F(CameraCommandsTest, StopDuringAShotEndsAfterTheShot) {
+TEST_F(CameraCommandsTest, DirectShotsWithoutCameraAndAfterAStop) {
+  OutputCapture capture;
+  CQuorvaleScriptParser none(nullptr, nullptr, nullptr, &stop_, &clock_);
+  none.doShot();
+  EXPECT_EQ(0u, none.shots());
   // The shot is taken even though the stop arrived: the check follows it.
-  OutputCapture capture(true);
   CQuorvaleScriptParser parser(camera_.get(), nullptr, nullptr, &stop_, &clock_);
   stop_.set();
   EXPECT_THROW(parser.doShot(), uint32_t);
-  EXPECT_EQ("\nProgram terminated!\n", capture.out());
+  EXPECT_EQ("Shot error: Internal device error\n\nProgram terminated!\n", capture.out());
   EXPECT_EQ(1u, bodyLog("SendCommand 0 ").size());
 }
 

@@ -19,45 +19,36 @@
 
 namespace script_testing {
 
-// Redirects standard output and standard error of the output layer into temporary files, either
-// into one (|combined|: the order of all messages) or into two. Restores the real streams when
-// destroyed.
+// Redirects the output layer's standard output and error, in their order, into one temporary
+// file. Restores the real streams when destroyed.
 class OutputCapture {
  public:
-  explicit OutputCapture(bool combined = false)
-      : out_(std::tmpfile()), err_(combined ? out_ : std::tmpfile()) {
-    setOutputStreamsForTest(out_, err_);
-  }
+  OutputCapture() : file_(std::tmpfile()) { setOutputStreamsForTest(file_, file_); }
   ~OutputCapture() {
     setOutputStreamsForTest(nullptr, nullptr);
-    if (err_ != out_) std::fclose(err_);
-    std::fclose(out_);
+    std::fclose(file_);
   }
   OutputCapture(const OutputCapture&) = delete;
   OutputCapture& operator=(const OutputCapture&) = delete;
 
-  std::string out() const { return contents(out_); }
-  std::string err() const { return contents(err_); }
-
- private:
-  static std::string contents(FILE* file) {
-    std::fflush(file);
-    long end = std::ftell(file);
+  // Everything written so far.
+  std::string out() const {
+    std::fflush(file_);
+    long end = std::ftell(file_);
     std::string text(static_cast<size_t>(end > 0 ? end : 0), '\0');
-    std::rewind(file);
-    size_t got = std::fread(&text[0], 1, text.size(), file);
-    text.resize(got);
-    std::fseek(file, 0, SEEK_END);
+    std::rewind(file_);
+    text.resize(std::fread(&text[0], 1, text.size(), file_));
+    std::fseek(file_, 0, SEEK_END);
     return text;
   }
 
-  FILE* out_;
-  FILE* err_;
+ private:
+  FILE* file_;
 };
 
-// A clock whose waits end at once: a moment wait moves "now" to the moment, a sleep moves it by
-// its length. Every wait is written to journal(). A stop event that is set ends a wait as the real
-// one would; onWait, when given, runs before each wait decides (it may set the stop event).
+// A clock whose waits end at once: a moment wait moves "now" to the moment, a sleep by its length;
+// each wait is written to journal(). A set stop event ends a wait as the real one would; onWait,
+// when given, runs before each wait decides (it may set the stop event).
 class FakeScriptClock final : public ScriptClock {
  public:
   explicit FakeScriptClock(uint64_t now) : now_(now) {}
@@ -87,7 +78,6 @@ class FakeScriptClock final : public ScriptClock {
     now_ += ms * platform::kFileTimeUnitsPerMs;
   }
 
-  void advance(uint64_t ms) { now_ += ms * platform::kFileTimeUnitsPerMs; }
   std::string journal() const { return journal_.str(); }
 
   std::function<void()> onWait;
@@ -113,6 +103,34 @@ inline std::string runScript(CQuorvaleScriptParser* parser, const std::string& t
   }
   return "end";
 }
+
+// The base of a test fixture that runs scripts on fresh parsers sharing one stop event and one
+// fake clock.
+class ScriptRunner {
+ protected:
+  explicit ScriptRunner(uint64_t now = 0) : stop_(true, false), clock_(now) {}
+
+  // Runs |text| for |camera| (on |clock|, else clock_); returns all output in order, and keeps
+  // how the scan ended, the lock depth and the shot count. parser_ is the parser while it runs.
+  std::string runText(CCanonCamera* camera, const std::string& text,
+                      platform::SerialLine* port = nullptr, ScriptClock* clock = nullptr) {
+    OutputCapture capture;
+    CQuorvaleScriptParser parser(camera, port, nullptr, &stop_, clock ? clock : &clock_);
+    parser_ = &parser;
+    end_ = runScript(&parser, text);
+    parser_ = nullptr;
+    lockCount_ = parser.lockCount();
+    shots_ = parser.shots();
+    return capture.out();
+  }
+
+  platform::Event stop_;
+  FakeScriptClock clock_;
+  CQuorvaleScriptParser* parser_ = nullptr;
+  std::string end_;
+  uint32_t lockCount_ = 0;
+  uint32_t shots_ = 0;
+};
 
 }  // namespace script_testing
 

@@ -1,12 +1,10 @@
-// Echo, skip reports, the play command's background players and the user prompt.
+// The play command's background players and the user prompt.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <random>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "camera/canon_camera.h"
 #include "platform/sound_player.h"
@@ -18,55 +16,59 @@
 
 namespace {
 
-using script_testing::FakeScriptClock;
-using script_testing::OutputCapture;
-using script_testing::runScript;
-
-class UserCommandsTest : public testing::Test {
+// The players report on their own threads after a run, so the output is captured throughout.
+class UserCommandsTest : public testing::Test, protected script_testing::ScriptRunner {
  protected:
-  UserCommandsTest() : camera_(nullptr, nullptr), stop_(true, false), clock_(0) {}
-
+  UserCommandsTest() : camera_(nullptr, nullptr) {}
+  // No player may outlive the fake sound system or the output capture.
   ~UserCommandsTest() override {
-    // No player may outlive the fake sound system or the output capture.
     sound_.finishPlays();
-    for (int i = 0; i < 500 && runningAudioPlayers() != 0; ++i) platform::sleepMs(2);
+    playersDone();
   }
 
+  // Runs |body| after a header line; returns all output so far, the players' reports included.
   std::string run(const std::string& body) {
     CQuorvaleScriptParser parser(&camera_, nullptr, nullptr, &stop_, &clock_);
-    parser_ = &parser;
-    end_ = runScript(&parser, "#!quorvale\n" + body);
-    parser_ = nullptr;
+    end_ = script_testing::runScript(&parser, "#!quorvale\n" + body);
     return capture_.out();
   }
 
   // Waits until no player thread runs any more.
   bool playersDone() {
-    for (int i = 0; i < 2500; ++i) {
-      if (runningAudioPlayers() == 0) return true;
-      platform::sleepMs(2);
-    }
-    return false;
+    for (int i = 0; i < 2500 && runningAudioPlayers() != 0; ++i) platform::sleepMs(2);
+    return runningAudioPlayers() == 0;
   }
 
   FakeSoundSystem sound_;
-  OutputCapture capture_{true};
+  script_testing::OutputCapture capture_;
   CCanonCamera camera_;
-  platform::Event stop_;
-  FakeScriptClock clock_;
-  CQuorvaleScriptParser* parser_ = nullptr;
-  std::string end_;
 };
 
-TEST_F(UserCommandsTest, PlayReportsAfterTheSoundEnds) {
+TEST_F(UserCommandsTest, PlaysReportWhenTheSoundEndsOrFails) {
+  const uint32_t openError = platform::kSoundErrorDecoder | 2;
+  const uint32_t playError = platform::kSoundErrorDecoder | 3;
+  sound_.setOpenResult("missing.wav", openError);
   EXPECT_EQ("", run("play  bell.wav \n"));
   ASSERT_TRUE(sound_.waitForPlaysEnded(1, 5000));
   ASSERT_TRUE(playersDone());
   EXPECT_EQ("PLAY: bell.wav\n", capture_.out());
-  // The name keeps its quotes: they are not removed for the sound device.
-  run("play \"a b.wav\"\n");
-  ASSERT_TRUE(playersDone());
-  EXPECT_EQ((std::vector<std::string>{"bell.wav", "\"a b.wav\""}), sound_.opened());
+  auto played = [this](const char* body) {
+    run(body);
+    return playersDone();
+  };
+  ASSERT_TRUE(played("play \"a b.wav\"\n"));
+  ASSERT_TRUE(played("play missing.wav\n"));
+  sound_.setPlayResult(playError);
+  ASSERT_TRUE(played("play bad.wav\n"));
+  EXPECT_EQ("PLAY: bell.wav\nPLAY: \"a b.wav\"\nCan't open 'missing.wav': " +
+                platform::soundErrorText(openError) +
+                "\nCan't play 'bad.wav': " + platform::soundErrorText(playError) + "\n",
+            capture_.out());
+  // The name keeps its quotes; a failed play closes the device.
+  EXPECT_EQ(
+      "open bell.wav\nplay bell.wav\nclose bell.wav\nopen \"a b.wav\"\nplay \"a b.wav\"\n"
+      "close \"a b.wav\"\nopen missing.wav failed\nopen bad.wav\nplay bad.wav\nclose bad.wav\n",
+      sound_.journal());
 }
 
 TEST_F(UserCommandsTest, OverlappingPlaysEachPlayWithoutDelayingTheScript) {
@@ -82,37 +84,17 @@ TEST_F(UserCommandsTest, OverlappingPlaysEachPlayWithoutDelayingTheScript) {
   EXPECT_EQ(2u, sound_.maxConcurrentPlays());
 }
 
-TEST_F(UserCommandsTest, MissingAndUnplayableFilesAreReported) {
-  const uint32_t openError = platform::kSoundErrorDecoder | 2;
-  sound_.setOpenResult("missing.wav", openError);
-  run("play missing.wav\n");
-  ASSERT_TRUE(playersDone());
-  EXPECT_EQ("Can't open 'missing.wav': " + platform::soundErrorText(openError) + "\n",
-            capture_.out());
-  EXPECT_EQ("open missing.wav failed\n", sound_.journal());
-}
-
-TEST_F(UserCommandsTest, FailedPlayIsReportedAndTheDeviceClosed) {
-  const uint32_t playError = platform::kSoundErrorDecoder | 3;
-  sound_.setPlayResult(playError);
-  run("play bad.wav\n");
-  ASSERT_TRUE(playersDone());
-  EXPECT_EQ("Can't play 'bad.wav': " + platform::soundErrorText(playError) + "\n", capture_.out());
-  EXPECT_EQ("open bad.wav\nplay bad.wav\nclose bad.wav\n", sound_.journal());
-}
-
-// The prompt reads its answer from a file and writes what it shows into another.
+// The prompt reads its answers from a file and writes what it shows into another.
 class WaitUserTest : public UserCommandsTest {
  protected:
-  WaitUserTest() : input_(std::tmpfile()), shown_(std::tmpfile()) {
-    std::fputs("\n\n\n", input_);
-    std::fflush(input_);
-    std::rewind(input_);
-    platform::setPromptDescriptorsForTest(fileno(input_), fileno(shown_));
+  WaitUserTest() : answers_(std::tmpfile()), shown_(std::tmpfile()) {
+    std::fputs("\n\n\n", answers_);
+    std::rewind(answers_);
+    platform::setPromptDescriptorsForTest(fileno(answers_), fileno(shown_));
   }
   ~WaitUserTest() override {
     platform::setPromptDescriptorsForTest(-1, -1);
-    std::fclose(input_);
+    std::fclose(answers_);
     std::fclose(shown_);
   }
 
@@ -124,35 +106,27 @@ class WaitUserTest : public UserCommandsTest {
     return text;
   }
 
-  FILE* input_;
+  FILE* answers_;
   FILE* shown_;
 };
 
-TEST_F(WaitUserTest, BareWaitShowsTheDefaultTextAfterReleasingTheLock) {
-  EXPECT_EQ("Camera locked\nWait for user input\nafter\n", run("lockui\nwait\necho after\n"));
+TEST_F(WaitUserTest, PromptsShowTheirUnescapedTextAfterReleasingTheLock) {
+  EXPECT_EQ("Camera locked\nWait for user input\nWait for user input\nWait for user input\nafter\n",
+            run("lockui\nwait\nwait user=\"Two\\nlines \\\\ok\"\nwait input=Word\necho after\n"));
   EXPECT_EQ(0u, camera_.uiLockCount());
-  std::string text = shown();
-  EXPECT_NE(std::string::npos, text.find("Quorvale: Wait for user input")) << text;
-  EXPECT_NE(std::string::npos, text.find("Press OK to continue...")) << text;
+  const std::string text = shown();
+  for (const char* part :
+       {"Quorvale: Wait for user input", "Press OK to continue...", "Two\nlines \\ok", "Word"}) {
+    EXPECT_NE(std::string::npos, text.find(part)) << part << " in " << text;
+  }
 }
 
-TEST_F(WaitUserTest, UserTextIsUnescaped) {
-  EXPECT_EQ("Wait for user input\nWait for user input\n",
-            run("wait user=\"Two\\nlines \\\\ok\"\nwait input=Word\n"));
-  std::string text = shown();
-  EXPECT_NE(std::string::npos, text.find("Two\nlines \\ok")) << text;
-  EXPECT_NE(std::string::npos, text.find("Word")) << text;
-}
-
-// A prompt that gets no answer: its input is a named pipe that this process also holds open for
-// writing, so reads block until the stop event ends the prompt.
+// A prompt that gets no answer: its input is a pipe whose writing end stays open, so reads block
+// until the stop event ends the prompt.
 TEST_F(WaitUserTest, StopDuringThePromptEndsTheScript) {
-  std::string fifo =
-      testing::TempDir() + "quorvale_prompt_" + std::to_string(std::random_device()());
-  ASSERT_EQ(0, std::system(("mkfifo '" + fifo + "'").c_str()));
-  FILE* silent = std::fopen(fifo.c_str(), "r+");
-  ASSERT_NE(nullptr, silent);
-  platform::setPromptDescriptorsForTest(fileno(silent), fileno(shown_));
+  int pipeEnds[2];
+  ASSERT_EQ(0, pipe(pipeEnds));
+  platform::setPromptDescriptorsForTest(pipeEnds[0], fileno(shown_));
   std::thread stopper([this] {
     for (int i = 0; i < 2500 && shown().empty(); ++i) platform::sleepMs(2);
     platform::sleepMs(20);
@@ -162,12 +136,8 @@ TEST_F(WaitUserTest, StopDuringThePromptEndsTheScript) {
   stopper.join();
   EXPECT_EQ("value 0", end_);
   platform::setPromptDescriptorsForTest(-1, -1);
-  std::fclose(silent);
-  std::remove(fifo.c_str());
-}
-
-TEST_F(UserCommandsTest, SkipReportsEachUnmatchedByteAndWholeWaitLines) {
-  EXPECT_EQ("\nSkip: %\n\nSkip: sleep 5\n\n", run("%\nwait sleep 5\n"));
+  close(pipeEnds[0]);
+  close(pipeEnds[1]);
 }
 
 }  // namespace

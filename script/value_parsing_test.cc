@@ -6,130 +6,111 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
-// Runs a pointer-moving routine on a private copy and returns the result ("<null>" for none).
-std::string extracted(const char* text) {
+using Cases = std::vector<std::pair<std::string, const char*>>;
+
+// Runs a routine that takes a text (and may move the pointer) on a private copy of |text|.
+template <typename Routine>
+std::string applied(Routine routine, const std::string& text) {
   std::string copy(text);
   char* p = &copy[0];
-  extractValue(p);
-  return p == nullptr ? "<null>" : std::string(p);
+  routine(p);
+  return p == nullptr ? "<null>" : p;
 }
 
-std::string trimmed(const char* text) {
-  std::string copy(text);
-  char* p = &copy[0];
-  trimBlanks(p);
-  return p;
-}
-
-std::string unescaped(const char* text) {
-  std::string copy(text);
-  unescapeText(&copy[0]);
-  return copy.c_str();
-}
-
-// 15 June 2025, 14:20:30.250, a Sunday: the fixed "today" of the moment examples.
-platform::CalendarTime today() {
-  platform::CalendarTime t{2025, 6, 0, 15, 14, 20, 30, 250};
-  return t;
-}
-
-std::string moment(const char* text) {
-  std::string copy(text);
-  platform::CalendarTime t = parseMomentFrom(&copy[0], today());
-  char out[64];
-  std::snprintf(out, sizeof(out), "%04u-%02u-%02u %02u:%02u:%02u.%03u dow%u", t.year, t.month,
-                t.day, t.hour, t.minute, t.second, t.millisecond, t.dayOfWeek);
-  return out;
-}
-
-TEST(ValueParsingTest, TrimBlanks) {
-  EXPECT_EQ("1.5", trimmed(" \t1.5 \r\n"));
-  EXPECT_EQ("a b", trimmed("a b"));
-  EXPECT_EQ("", trimmed(" \n\v\f"));
+TEST(ValueParsingTest, TrimExtractAndUnescape) {
   // Bytes of 0x80 and above are never white space.
-  EXPECT_EQ("\xa0x\xa0", trimmed("\xa0x\xa0 "));
+  for (const auto& c : Cases{
+           {" \t1.5 \r\n", "1.5"}, {"a b", "a b"}, {" \n\v\f", ""}, {"\xa0x\xa0 ", "\xa0x\xa0"}}) {
+    EXPECT_EQ(c.second, applied(trimBlanks, c.first)) << c.first;
+  }
   char* none = nullptr;
   trimBlanks(none);
   EXPECT_EQ(nullptr, none);
-}
-
-TEST(ValueParsingTest, ExtractValue) {
-  EXPECT_EQ("1.5", extracted("sleep = 1.5  \n"));
-  EXPECT_EQ("Press  OK", extracted("user=\"Press  OK\"\n"));
-  EXPECT_EQ("a\"\"b", extracted("user=\"a\"\"b\"\n"));
-  EXPECT_EQ("<null>", extracted("user\n"));
-  EXPECT_EQ("", extracted("user=\""));
-  // Only the first "=" separates; a closing quote goes only with an opening one.
-  EXPECT_EQ("a=b", extracted("k=a=b"));
-  EXPECT_EQ("30\"", extracted("tv=30\""));
-  EXPECT_EQ("30\"", extracted("tv=\"30\"\""));
-  // Blanks inside the quotes stay: the trimming happened before the quotes came off.
-  EXPECT_EQ(" x ", extracted("k= \" x \" "));
-}
-
-TEST(ValueParsingTest, UnescapeText) {
-  EXPECT_EQ("two\nlines", unescaped("two\\nlines"));
-  EXPECT_EQ("a\tb", unescaped("a\\tb"));
-  EXPECT_EQ("a\\b", unescaped("a\\\\b"));
-  EXPECT_EQ("x\"", unescaped("\\x\\\""));
-  EXPECT_EQ("end", unescaped("end\\"));
-  EXPECT_EQ("N", unescaped("\\N"));  // only lower-case n and t are escapes
-  EXPECT_EQ("", unescaped(""));
+  // Only the first "=" separates; a closing quote goes only with an opening one; blanks inside
+  // the quotes stay, as the trimming happened before the quotes came off.
+  for (const auto& c : Cases{{"sleep = 1.5  \n", "1.5"},
+                             {"user=\"Press  OK\"\n", "Press  OK"},
+                             {"user=\"a\"\"b\"\n", "a\"\"b"},
+                             {"user\n", "<null>"},
+                             {"user=\"", ""},
+                             {"k=a=b", "a=b"},
+                             {"tv=30\"", "30\""},
+                             {"tv=\"30\"\"", "30\""},
+                             {"k= \" x \" ", " x "}}) {
+    EXPECT_EQ(c.second, applied(extractValue, c.first)) << c.first;
+  }
+  // Only lower-case n and t are escapes.
+  for (const auto& c : Cases{{"two\\nlines", "two\nlines"},
+                             {"a\\tb", "a\tb"},
+                             {"a\\\\b", "a\\b"},
+                             {"\\x\\\"", "x\""},
+                             {"end\\", "end"},
+                             {"\\N", "N"},
+                             {"", ""}}) {
+    EXPECT_EQ(c.second, applied(unescapeText, c.first)) << c.first;
+  }
 }
 
 TEST(ValueParsingTest, Durations) {
-  EXPECT_DOUBLE_EQ(90.0, parseDuration("90"));
-  EXPECT_DOUBLE_EQ(1.5, parseDuration("1.5"));
-  EXPECT_DOUBLE_EQ(90.0, parseDuration("1:30"));
-  EXPECT_DOUBLE_EQ(3723.5, parseDuration("1:02:03.5"));
-  EXPECT_DOUBLE_EQ(0.0, parseDuration("0:0"));
-  EXPECT_DOUBLE_EQ(90.0, parseDuration("1::30"));      // empty fields do not count
-  EXPECT_DOUBLE_EQ(3723.0, parseDuration("1:2:3:4"));  // a fourth field is ignored
-  EXPECT_DOUBLE_EQ(0.0, parseDuration(""));
-  EXPECT_DOUBLE_EQ(0.0, parseDuration(nullptr));
-  // A long value is read whole, not cut to some buffer.
-  EXPECT_DOUBLE_EQ(7.0, parseDuration((std::string(300, '0') + "7").c_str()));
+  // Empty fields do not count; a fourth field is ignored; a long value is read whole.
+  const std::string longValue = std::string(300, '0') + "7";
+  for (const auto& c : std::vector<std::pair<const char*, double>>{{"90", 90},
+                                                                   {"1.5", 1.5},
+                                                                   {"1:30", 90},
+                                                                   {"0:0", 0},
+                                                                   {"1:02:03.5", 3723.5},
+                                                                   {"", 0},
+                                                                   {nullptr, 0},
+                                                                   {"1::30", 90},
+                                                                   {"1:2:3:4", 3723},
+                                                                   {longValue.c_str(), 7}}) {
+    EXPECT_DOUBLE_EQ(c.second, parseDuration(c.first)) << (c.first ? c.first : "<null>");
+  }
 }
 
 TEST(ValueParsingTest, MomentsFromAFixedToday) {
-  EXPECT_EQ("2025-12-31 00:00:00.000 dow0", moment("31.12"));
-  EXPECT_EQ("2025-12-31 00:00:00.000 dow0", moment("12-31"));
-  EXPECT_EQ("2024-12-31 00:00:00.000 dow0", moment("24-12-31"));
-  EXPECT_EQ("2024-12-31 00:00:00.000 dow0", moment("31.12.24"));
-  EXPECT_EQ("2025-06-05 00:00:00.000 dow0", moment("5"));
-  EXPECT_EQ("2025-06-15 10:00:00.000 dow0", moment("10:00"));
-  EXPECT_EQ("2024-12-31 23:59:00.000 dow0", moment("2024-12-31T23:59"));
-  EXPECT_EQ("2024-12-31 23:59:00.000 dow0", moment("2024-12-31t23:59"));
-  EXPECT_EQ("2024-12-31 23:59:59.500 dow0", moment("31.12.2024 23:59:59.5"));
-  EXPECT_EQ("2024-12-31 23:59:59.500 dow0", moment(" 31.12.2024 \t 23:59:59.5 "));
-  EXPECT_EQ("2025-06-15 23:59:59.1000 dow0", moment("23:59:59.9996"));
-  // No range check here: the conversion meets impossible dates.
-  EXPECT_EQ("2025-02-31 00:00:00.000 dow0", moment("31.02"));
-  EXPECT_EQ("2025-13-01 00:00:00.000 dow0", moment("13-1"));
-  // An empty text is now.
-  EXPECT_EQ("2025-06-15 14:20:30.250 dow0", moment(""));
+  const platform::CalendarTime today{2025, 6, 0, 15, 14, 20, 30, 250};  // a Sunday
+  // There is no range check here: the conversion meets impossible dates. An empty text is now.
+  for (const auto& c : Cases{{"31.12", "2025-12-31 00:00:00.000"},
+                             {"12-31", "2025-12-31 00:00:00.000"},
+                             {"24-12-31", "2024-12-31 00:00:00.000"},
+                             {"31.12.24", "2024-12-31 00:00:00.000"},
+                             {"5", "2025-06-05 00:00:00.000"},
+                             {"10:00", "2025-06-15 10:00:00.000"},
+                             {"2024-12-31T23:59", "2024-12-31 23:59:00.000"},
+                             {"2024-12-31t23:59", "2024-12-31 23:59:00.000"},
+                             {"31.12.2024 23:59:59.5", "2024-12-31 23:59:59.500"},
+                             {" 31.12.2024 \t 23:59:59.5 ", "2024-12-31 23:59:59.500"},
+                             {"23:59:59.9996", "2025-06-15 23:59:59.1000"},
+                             {"31.02", "2025-02-31 00:00:00.000"},
+                             {"13-1", "2025-13-01 00:00:00.000"},
+                             {"", "2025-06-15 14:20:30.250"}}) {
+    std::string copy = c.first;
+    platform::CalendarTime t = parseMomentFrom(&copy[0], today);
+    char out[64];
+    std::snprintf(out, sizeof(out), "%04u-%02u-%02u %02u:%02u:%02u.%03u dow%u", t.year, t.month,
+                  t.day, t.hour, t.minute, t.second, t.millisecond, t.dayOfWeek);
+    EXPECT_EQ(c.second + std::string(" dow0"), out) << c.first;
+  }
 }
 
-// Selects a German LC_TIME; when the machine has none installed, compiles one from the system's
-// locale sources into a private directory and points LOCPATH there. Returns false when neither
-// works.
+// Selects a German LC_TIME; when none is installed, compiles one from the system's locale
+// sources into a private directory named by LOCPATH. Returns false when neither works.
 bool selectGermanTimeLocale() {
   for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"}) {
     if (std::setlocale(LC_TIME, name) != nullptr) return true;
   }
   const std::string dir = testing::TempDir() + "quorvale_locales";
+  const std::string make = "mkdir -p '" + dir + "' && localedef -i de_DE -f UTF-8 '" + dir +
+                           "/de_DE.UTF-8' >/dev/null 2>&1";
   setenv("LOCPATH", dir.c_str(), 1);  // made by an earlier run?
-  bool selected = std::setlocale(LC_TIME, "de_DE.UTF-8") != nullptr;
-  unsetenv("LOCPATH");
-  if (selected) return true;
-  const std::string command = "mkdir -p '" + dir + "' && localedef -i de_DE -f UTF-8 '" + dir +
-                              "/de_DE.UTF-8' >/dev/null 2>&1";
-  if (std::system(command.c_str()) != 0) return false;
-  setenv("LOCPATH", dir.c_str(), 1);
-  selected = std::setlocale(LC_TIME, "de_DE.UTF-8") != nullptr;
+  bool selected = std::setlocale(LC_TIME, "de_DE.UTF-8") != nullptr ||
+                  (std::system(make.c_str()) == 0 && std::setlocale(LC_TIME, "de_DE.UTF-8"));
   unsetenv("LOCPATH");
   return selected;
 }
@@ -142,7 +123,6 @@ TEST(ValueParsingTest, FormatMomentUsesTheTimeLocale) {
   std::setlocale(LC_TIME, "C");
   formatMoment(t, out);
   EXPECT_STREQ("12/31/24 23:59:59", out);  // never milliseconds
-
   bool haveGerman = selectGermanTimeLocale();
   if (haveGerman) {
     formatMoment(t, out);
