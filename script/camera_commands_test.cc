@@ -2,11 +2,11 @@
 // never waits in real time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "camera/canon_camera.h"
 #include "camera/error_text.h"
@@ -20,7 +20,6 @@
 namespace {
 
 using script_testing::OutputCapture;
-using Lines = std::vector<std::string>;
 
 class CameraCommandsTest : public testing::Test, protected script_testing::ScriptRunner {
  protected:
@@ -33,15 +32,15 @@ class CameraCommandsTest : public testing::Test, protected script_testing::Scrip
     sim_->setTimeScale(0.0);
     body_ = sim_->addCamera(spec);
     EdsSetBackend(std::move(backend));
-    ASSERT_EQ(EDS_ERR_OK, EdsInitializeSDK());
     setSdkErrorTextSource(edsErrorText);
     EdsCameraListRef list = nullptr;
     EdsCameraRef ref = nullptr;
-    ASSERT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
-    ASSERT_EQ(EDS_ERR_OK, EdsGetChildAtIndex(list, 0, &ref));
+    EdsInitializeSDK();
+    EdsGetCameraList(&list);
+    EdsGetChildAtIndex(list, 0, &ref);
     EdsRelease(list);
     camera_ = std::make_unique<CCanonCamera>(ref, nullptr);
-    ASSERT_EQ(0u, camera_->sessionStatus());
+    ASSERT_EQ(0u, camera_->sessionStatus());  // a session is open
   }
 
   void TearDown() override {
@@ -54,11 +53,11 @@ class CameraCommandsTest : public testing::Test, protected script_testing::Scrip
     return runText(camera_.get(), "#!quorvale\n" + body, port, clock);
   }
 
-  // The body's log lines that start with |prefix|.
-  Lines bodyLog(const std::string& prefix) {
-    Lines lines;
+  // The body's log lines that start with |prefix|, each ended by a line feed.
+  std::string bodyLog(const std::string& prefix = "") {
+    std::string lines;
     for (const std::string& line : body_->commandLog()) {
-      if (line.compare(0, prefix.size(), prefix) == 0) lines.push_back(line);
+      if (line.rfind(prefix, 0) == 0) lines += line + "\n";
     }
     return lines;
   }
@@ -76,9 +75,10 @@ TEST_F(CameraCommandsTest, LocksAndSetsLockTheBodyOnceEachAndTheParserEndUnlocks
   EXPECT_EQ(0x78u, body_->propertyValue(0x406));
   EXPECT_EQ(0x38u, body_->propertyValue(0x405));
   EXPECT_EQ("pause 100 ms\npause 100 ms\n", clock_.journal());  // settling after each write
-  EXPECT_EQ((Lines{"SendStatusCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0",
-                   "SendStatusCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0"}),
-            bodyLog("SendStatusCommand"));
+  EXPECT_EQ(
+      "SendStatusCommand 0 -> 0x0\nSendStatusCommand 1 -> 0x0\n"
+      "SendStatusCommand 0 -> 0x0\nSendStatusCommand 1 -> 0x0\n",
+      bodyLog("SendStatusCommand"));
   EXPECT_FALSE(body_->uiLocked());
 }
 
@@ -107,13 +107,8 @@ TEST_F(CameraCommandsTest, ShotsAreCountedAcrossAFailedShotAndShotItemsComeFirst
       run("shot\nwait sleep=0\nshot\nwait sleep=0\nshot tv=1/100, iso=400\n"));
   EXPECT_EQ(2u, shots_);
   EXPECT_EQ(2u, lockCount_);  // the items' levels: a shot leaves the depth as it found it
-  const Lines log = body_->commandLog();
-  size_t write = 0, shot = 0;
-  for (size_t i = 0; i < log.size(); ++i) {
-    if (log[i].rfind("SetPropertyData 0x402", 0) == 0) write = i;
-    if (log[i].rfind("SendCommand 0 ", 0) == 0) shot = i;
-  }
-  EXPECT_LT(write, shot);
+  const std::string log = bodyLog();
+  EXPECT_LT(log.rfind("SetPropertyData 0x402"), log.rfind("SendCommand 0 "));
   setUpBody(defaultLegacyBodySpec());  // a legacy body shoots after its property change too
   EXPECT_EQ("set Tv=1/250 -> 1/250\nShot #1: ok\n", run("shot tv=1/250\n"));
 }
@@ -143,7 +138,7 @@ TEST_F(CameraCommandsTest, FlashHoldsRtsForTheSetTimeOnTheRealClock) {
   std::unique_ptr<platform::SerialLine> port = line_.newHandle();
   EXPECT_EQ("set ShotComTime=100 ms -> 100 ms\nComFlash\n",
             run("set shotcomtime=100\nflashcom\n", port.get(), systemScriptClock()));
-  std::vector<FakeSerialLine::Call> calls = line_.calls();
+  const auto calls = line_.calls();
   ASSERT_EQ(3u, calls.size());
   EXPECT_EQ(FakeSerialLine::kRtsOn, calls[1].op);
   EXPECT_EQ(FakeSerialLine::kRtsOff, calls[2].op);
@@ -174,7 +169,8 @@ TEST_F(CameraCommandsTest, DirectShotsWithoutCameraAndAfterAStop) {
   stop_.set();
   EXPECT_THROW(parser.doShot(), uint32_t);
   EXPECT_EQ("Shot error: Internal device error\n\nProgram terminated!\n", capture.out());
-  EXPECT_EQ(1u, bodyLog("SendCommand 0 ").size());
+  const std::string shots = bodyLog("SendCommand 0 ");
+  EXPECT_EQ(1, std::count(shots.begin(), shots.end(), '\n'));
 }
 
 }  // namespace

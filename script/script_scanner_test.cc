@@ -34,8 +34,7 @@ TEST_F(ScriptScannerTest, WorkedExamples) {
   const std::string longLine = "a" + std::string(39998, 'x') + "z";
   const struct {
     std::string text, out;
-    const char* waits = nullptr;  // the clock's journal of the run, when checked
-    int locks = -1;               // the lock depth at the end, when checked
+    int locks = -1;  // the lock depth at the end, when checked
   } cases[] = {
       // Text before the header, comments and blank lines; without a header nothing runs.
       {"some notes\n#!quorvale, then any text\n\n  // comment\n; semi\n# hash\n"
@@ -49,7 +48,7 @@ TEST_F(ScriptScannerTest, WorkedExamples) {
       {kH + "set Tv=1/100, Av=8 iso=200\n",
        "set Tv=1/100 -> : Session open error\nset Av=8 -> : Session open error\n"
        "set ISO=200 -> : Session open error\n",
-       nullptr, 3},
+       3},
       // Blanks may follow "=", so "x" is the value; "=1" is skipped byte by byte.
       {kH + "set iso= x=1\n", "set ISO=x -> : Not supported\n" + skips("=1")},
       // An item without a value is skipped; a set line without items is silent.
@@ -67,9 +66,9 @@ TEST_F(ScriptScannerTest, WorkedExamples) {
       {kH + "shotcom\nFlashCom \n", "COM port not open\nCOM port not open\n"},
       // Lock forms; "lockui" with blanks is recognised only with true, on, off or false.
       {kH + "lockui\nlockUI on\nLOCKUI  true \n", "Camera locked\nCamera locked\nCamera locked\n",
-       nullptr, 3},
+       3},
       {kH + "lockui\nlockUI  off\nlockui\nunlockui\n",
-       "Camera locked\nCamera unlocked\nCamera locked\nCamera unlocked\n", nullptr, 0},
+       "Camera locked\nCamera unlocked\nCamera locked\nCamera unlocked\n", 0},
       {kH + "lockui yes\n", skips("lockui yes")},
       {kH + "foo\nshotx\n", skips("foo") + skips("shotx")},
       // Echo forms, a line longer than any buffer and a last line without line feed.
@@ -82,8 +81,7 @@ TEST_F(ScriptScannerTest, WorkedExamples) {
       {kH + "play\nplay  \n", ""},
       {kH + std::string("echo a\0b\n\0echo c\n", 17), "a\nSkip: \nb\n\nSkip: \nc\n"},
       // Wait forms.
-      {kH + "wait sleep=1.5\nwait sleep = \"1:30\"\n", "Sleep: 1.5 seconds\nSleep: 90 seconds\n",
-       "sleep 1500 ms\nsleep 90000 ms\n"},
+      {kH + "wait sleep=1.5\nwait sleep = \"1:30\"\n", "Sleep: 1.5 seconds\nSleep: 90 seconds\n"},
       {kH + "wait local=\"31.12.2024 23:59:59.5\"\n",
        "Wait for 12/31/24 23:59:59\nMoment in the past. Continue\n"},
       {kH + "wait utc=2024-12-31T23:59\nwait gmt=\"2024-12-31 23:59\"\n",
@@ -94,11 +92,11 @@ TEST_F(ScriptScannerTest, WorkedExamples) {
       {kH + "wait 5\nwait utc=2024-12-31 23:59\n", "\nSkip: 5\n\n\nSkip: utc=2024-12-31 23:59\n\n"},
   };
   for (const auto& c : cases) {
-    const size_t waited = clock_.journal().size();
     EXPECT_EQ(c.out, runText(&camera_, c.text)) << c.text;
     EXPECT_EQ("end", end_) << c.text;
-    if (c.waits != nullptr) EXPECT_EQ(c.waits, clock_.journal().substr(waited)) << c.text;
-    if (c.locks >= 0) EXPECT_EQ(static_cast<uint32_t>(c.locks), lockCount_) << c.text;
+    if (c.locks >= 0) {
+      EXPECT_EQ(static_cast<uint32_t>(c.locks), lockCount_) << c.text;
+    }
   }
 }
 

@@ -1,4 +1,4 @@
-// Timing commands: checkpoints, moment waits, sleeps, the stop event and the camera lock.
+// Timing commands: checkpoints, moment waits, sleeps, failed waits and the camera lock.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -7,11 +7,8 @@
 #include <cstring>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace {
-
-using Cases = std::vector<std::pair<std::string, const char*>>;
 
 // Runs a routine that takes a text (and may move the pointer) on a private copy of |text|.
 template <typename Routine>
@@ -24,8 +21,9 @@ std::string applied(Routine routine, const std::string& text) {
 
 TEST(ValueParsingTest, TrimExtractAndUnescape) {
   // Bytes of 0x80 and above are never white space.
-  for (const auto& c : Cases{
-           {" \t1.5 \r\n", "1.5"}, {"a b", "a b"}, {" \n\v\f", ""}, {"\xa0x\xa0 ", "\xa0x\xa0"}}) {
+  const std::pair<std::string, const char*> trims[] = {
+      {" \t1.5 \r\n", "1.5"}, {"a b", "a b"}, {" \n\v\f", ""}, {"\xa0x\xa0 ", "\xa0x\xa0"}};
+  for (const auto& c : trims) {
     EXPECT_EQ(c.second, applied(trimBlanks, c.first)) << c.first;
   }
   char* none = nullptr;
@@ -33,25 +31,27 @@ TEST(ValueParsingTest, TrimExtractAndUnescape) {
   EXPECT_EQ(nullptr, none);
   // Only the first "=" separates; a closing quote goes only with an opening one; blanks inside
   // the quotes stay, as the trimming happened before the quotes came off.
-  for (const auto& c : Cases{{"sleep = 1.5  \n", "1.5"},
-                             {"user=\"Press  OK\"\n", "Press  OK"},
-                             {"user=\"a\"\"b\"\n", "a\"\"b"},
-                             {"user\n", "<null>"},
-                             {"user=\"", ""},
-                             {"k=a=b", "a=b"},
-                             {"tv=30\"", "30\""},
-                             {"tv=\"30\"\"", "30\""},
-                             {"k= \" x \" ", " x "}}) {
+  const std::pair<std::string, const char*> extracts[] = {{"sleep = 1.5  \n", "1.5"},
+                                                          {"user=\"Press  OK\"\n", "Press  OK"},
+                                                          {"user=\"a\"\"b\"\n", "a\"\"b"},
+                                                          {"user\n", "<null>"},
+                                                          {"user=\"", ""},
+                                                          {"k=a=b", "a=b"},
+                                                          {"tv=30\"", "30\""},
+                                                          {"tv=\"30\"\"", "30\""},
+                                                          {"k= \" x \" ", " x "}};
+  for (const auto& c : extracts) {
     EXPECT_EQ(c.second, applied(extractValue, c.first)) << c.first;
   }
   // Only lower-case n and t are escapes.
-  for (const auto& c : Cases{{"two\\nlines", "two\nlines"},
-                             {"a\\tb", "a\tb"},
-                             {"a\\\\b", "a\\b"},
-                             {"\\x\\\"", "x\""},
-                             {"end\\", "end"},
-                             {"\\N", "N"},
-                             {"", ""}}) {
+  const std::pair<std::string, const char*> unescapes[] = {{"two\\nlines", "two\nlines"},
+                                                           {"a\\tb", "a\tb"},
+                                                           {"a\\\\b", "a\\b"},
+                                                           {"\\x\\\"", "x\""},
+                                                           {"end\\", "end"},
+                                                           {"\\N", "N"},
+                                                           {"", ""}};
+  for (const auto& c : unescapes) {
     EXPECT_EQ(c.second, applied(unescapeText, c.first)) << c.first;
   }
 }
@@ -59,16 +59,10 @@ TEST(ValueParsingTest, TrimExtractAndUnescape) {
 TEST(ValueParsingTest, Durations) {
   // Empty fields do not count; a fourth field is ignored; a long value is read whole.
   const std::string longValue = std::string(300, '0') + "7";
-  for (const auto& c : std::vector<std::pair<const char*, double>>{{"90", 90},
-                                                                   {"1.5", 1.5},
-                                                                   {"1:30", 90},
-                                                                   {"0:0", 0},
-                                                                   {"1:02:03.5", 3723.5},
-                                                                   {"", 0},
-                                                                   {nullptr, 0},
-                                                                   {"1::30", 90},
-                                                                   {"1:2:3:4", 3723},
-                                                                   {longValue.c_str(), 7}}) {
+  const std::pair<const char*, double> cases[] = {
+      {"90", 90}, {"1.5", 1.5}, {"1:30", 90},  {"0:0", 0},        {"1:02:03.5", 3723.5},
+      {"", 0},    {nullptr, 0}, {"1::30", 90}, {"1:2:3:4", 3723}, {longValue.c_str(), 7}};
+  for (const auto& c : cases) {
     EXPECT_DOUBLE_EQ(c.second, parseDuration(c.first)) << (c.first ? c.first : "<null>");
   }
 }
@@ -76,20 +70,22 @@ TEST(ValueParsingTest, Durations) {
 TEST(ValueParsingTest, MomentsFromAFixedToday) {
   const platform::CalendarTime today{2025, 6, 0, 15, 14, 20, 30, 250};  // a Sunday
   // There is no range check here: the conversion meets impossible dates. An empty text is now.
-  for (const auto& c : Cases{{"31.12", "2025-12-31 00:00:00.000"},
-                             {"12-31", "2025-12-31 00:00:00.000"},
-                             {"24-12-31", "2024-12-31 00:00:00.000"},
-                             {"31.12.24", "2024-12-31 00:00:00.000"},
-                             {"5", "2025-06-05 00:00:00.000"},
-                             {"10:00", "2025-06-15 10:00:00.000"},
-                             {"2024-12-31T23:59", "2024-12-31 23:59:00.000"},
-                             {"2024-12-31t23:59", "2024-12-31 23:59:00.000"},
-                             {"31.12.2024 23:59:59.5", "2024-12-31 23:59:59.500"},
-                             {" 31.12.2024 \t 23:59:59.5 ", "2024-12-31 23:59:59.500"},
-                             {"23:59:59.9996", "2025-06-15 23:59:59.1000"},
-                             {"31.02", "2025-02-31 00:00:00.000"},
-                             {"13-1", "2025-13-01 00:00:00.000"},
-                             {"", "2025-06-15 14:20:30.250"}}) {
+  const std::pair<std::string, const char*> moments[] = {
+      {"31.12", "2025-12-31 00:00:00.000"},
+      {"12-31", "2025-12-31 00:00:00.000"},
+      {"24-12-31", "2024-12-31 00:00:00.000"},
+      {"31.12.24", "2024-12-31 00:00:00.000"},
+      {"5", "2025-06-05 00:00:00.000"},
+      {"10:00", "2025-06-15 10:00:00.000"},
+      {"2024-12-31T23:59", "2024-12-31 23:59:00.000"},
+      {"2024-12-31t23:59", "2024-12-31 23:59:00.000"},
+      {"31.12.2024 23:59:59.5", "2024-12-31 23:59:59.500"},
+      {" 31.12.2024 \t 23:59:59.5 ", "2024-12-31 23:59:59.500"},
+      {"23:59:59.9996", "2025-06-15 23:59:59.1000"},
+      {"31.02", "2025-02-31 00:00:00.000"},
+      {"13-1", "2025-13-01 00:00:00.000"},
+      {"", "2025-06-15 14:20:30.250"}};
+  for (const auto& c : moments) {
     std::string copy = c.first;
     platform::CalendarTime t = parseMomentFrom(&copy[0], today);
     char out[64];
