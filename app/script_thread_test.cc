@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <istream>
 #include <memory>
 #include <streambuf>
@@ -125,11 +126,13 @@ TEST_F(ScriptThreadTest, PortIsOpenedWithRtsOffAndClosedLastAndItsFailuresEndThe
   line.installOpener();
   options_.comPortNumber = 12345;
   EXPECT_EQ("Open port COM12345\nOpen session with " + kDescription +
-                "\nset ShotComTime=0 ms -> 0 ms\nComFlash\nClose session\n",
-            run("#!quorvale\ncomflash shotcomtime=0\n"));
+                "\nset ShotComTime=100 ms -> 100 ms\nComFlash\nClose session\n",
+            run("#!quorvale\ncomflash shotcomtime=100\n"));
   EXPECT_EQ("open " + platform::comPortDevicePath(12345) +
                 "\nreadState\nsetRts(0)\nreadState\nsetRts(1)\nsetRts(0)\nclose\n",
             line.journal());
+  const auto calls = line.calls();  // the pulse lasts the set time on the real clock
+  EXPECT_GE(calls.at(5).at - calls.at(4).at, std::chrono::milliseconds(100));
   const size_t commands = body_->commandLog().size();
   line.failNext(FakeSerialLine::kOpen, ENOENT);
   options_.comPortNumber = 5;

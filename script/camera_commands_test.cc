@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -116,7 +115,7 @@ TEST_F(CameraCommandsTest, ShotsAreCountedAcrossAFailedShotAndShotItemsComeFirst
 TEST_F(CameraCommandsTest, FlashReleasesTheLockBeforeThePulseAndFailuresStopItAtTheirStep) {
   std::unique_ptr<platform::SerialLine> port = line_.newHandle();
   EXPECT_EQ("Camera locked\nset ShotComTime=100 ms -> 100 ms\nComFlash\n",
-            run("lockui\ncomflash shotcomtime=100\n", port.get()));
+            run("lockui\nset shotcomtime=100\ncomflash\n", port.get()));
   EXPECT_FALSE(body_->uiLocked());
   EXPECT_EQ(0u, lockCount_);
   EXPECT_EQ("readState\nsetRts(1)\nsetRts(0)\n", line_.journal());
@@ -132,17 +131,6 @@ TEST_F(CameraCommandsTest, FlashReleasesTheLockBeforeThePulseAndFailuresStopItAt
           platform::errorText(EPERM) + "\nnext\n",
       run("comflash\ncomflash\ncomflash\necho next\n", port.get()));
   EXPECT_TRUE(line_.rts());  // after a failed de-assertion the line stays up
-}
-
-TEST_F(CameraCommandsTest, FlashHoldsRtsForTheSetTimeOnTheRealClock) {
-  std::unique_ptr<platform::SerialLine> port = line_.newHandle();
-  EXPECT_EQ("set ShotComTime=100 ms -> 100 ms\nComFlash\n",
-            run("set shotcomtime=100\nflashcom\n", port.get(), systemScriptClock()));
-  const auto calls = line_.calls();
-  ASSERT_EQ(3u, calls.size());
-  EXPECT_EQ(FakeSerialLine::kRtsOn, calls[1].op);
-  EXPECT_EQ(FakeSerialLine::kRtsOff, calls[2].op);
-  EXPECT_GE(calls[2].at - calls[1].at, std::chrono::milliseconds(100));
 }
 
 TEST_F(CameraCommandsTest, BodyShutDownMidScriptFailsLaterCommandsButTheScriptEnds) {

@@ -1,8 +1,9 @@
 // Helpers for the script interpreter's tests, the fuzz target and the benchmarks: an output
-// capture, a script clock that never waits in real time, and a runner that scans a text.
+// capture, a script clock that never waits in real time, a runner that scans a text and a fixture
+// base that runs scripts.
 //
 // Thread safety: OutputCapture redirects the process-wide output streams; use one at a time.
-// FakeScriptClock is used by one script thread at a time.
+// FakeScriptClock and ScriptRunner are used by one thread at a time.
 #ifndef QUORVALE_SCRIPT_SCRIPT_TEST_SUPPORT_H_
 #define QUORVALE_SCRIPT_SCRIPT_TEST_SUPPORT_H_
 
