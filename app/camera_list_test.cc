@@ -14,11 +14,11 @@ namespace {
 using CameraListTest = camera_test::SimCameraTest;
 
 TEST_F(CameraListTest, ListsEveryCameraWithItsProtocol) {
-  SimCameraSpec spec = defaultPtpBodySpec();
-  spec.description = "Canon EOS R5";
-  spec.portName = "usb:001,004";
-  spec.deviceSubType = 7;
-  for (int i = 0; i < 9; ++i) sim_->addCamera(spec);  // eleven: two-digit indices
+  SimBodyConfig config = defaultPtpBodyConfig();
+  config.description = "Canon EOS R5";
+  config.portName = "usb:001,004";
+  config.deviceSubType = 7;
+  for (int i = 0; i < 9; ++i) sim_->addCamera(config);  // eleven: two-digit indices
   publish();
   camera_test::ConsoleCapture console;
   EXPECT_EQ(0, listCameras());

@@ -27,7 +27,7 @@ namespace {
 
 using script_testing::OutputCapture;
 
-const std::string kDescription = defaultPtpBodySpec().description;
+const std::string kDescription = defaultPtpBodyConfig().description;
 
 class ScriptThreadTest : public testing::Test {
  protected:
@@ -37,7 +37,7 @@ class ScriptThreadTest : public testing::Test {
     auto backend = std::make_unique<SimBackend>();
     sim_ = backend.get();
     sim_->setTimeScale(0.0);
-    body_ = sim_->addCamera(defaultPtpBodySpec());
+    body_ = sim_->addCamera(defaultPtpBodyConfig());
     EdsSetBackend(std::move(backend));
     interface_ = std::make_unique<CCanonInterface>();
     g_canonInterface = interface_.get();

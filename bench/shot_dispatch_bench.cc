@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
 
   auto backend = std::make_unique<SimBackend>();
   backend->setTimeScale(0.0);  // the body answers at once: only the dispatch is measured
-  backend->addCamera(defaultPtpBodySpec());
+  backend->addCamera(defaultPtpBodyConfig());
   EdsSetBackend(std::move(backend));
   EdsInitializeSDK();
   EdsCameraListRef list = nullptr;

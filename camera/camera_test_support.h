@@ -137,8 +137,8 @@ class SimCameraTest : public testing::Test {
     auto owned = std::make_unique<SimBackend>();
     sim_ = owned.get();
     sim_->setTimeScale(0.0);
-    ptpBody_ = sim_->addCamera(defaultPtpBodySpec());
-    legacyBody_ = sim_->addCamera(defaultLegacyBodySpec());
+    ptpBody_ = sim_->addCamera(defaultPtpBodyConfig());
+    legacyBody_ = sim_->addCamera(defaultLegacyBodyConfig());
     EdsSetBackend(std::move(owned));
     log_ = std::make_unique<LogCapture>();
   }

@@ -94,11 +94,11 @@ TEST_F(CanonCameraTest, SettingsAreSentInTheBodysFormAndReadBack) {
 }
 
 TEST_F(CanonCameraTest, OneDecidingDescriptionSetsBothVariantsAndFailuresAreTraced) {
-  SimCameraSpec spec = defaultPtpBodySpec();
-  spec.properties[kEdsPropID_Av].allowed = {0x20, 0x30};              // no pair member
-  spec.properties[kEdsPropID_Tv].allowed = {0x10, 0x38, 0x4C, 0x4D};  // 0x4C decides first
-  sim_->addCamera(spec);
-  sim_->addCamera(defaultLegacyBodySpec())->failPropertyDesc(kEdsPropID_Tv, 0x81);
+  SimBodyConfig config = defaultPtpBodyConfig();
+  config.properties[kEdsPropID_Av].allowed = {0x20, 0x30};              // no pair member
+  config.properties[kEdsPropID_Tv].allowed = {0x10, 0x38, 0x4C, 0x4D};  // 0x4C decides first
+  sim_->addCamera(config);
+  sim_->addCamera(defaultLegacyBodyConfig())->failPropertyDesc(kEdsPropID_Tv, 0x81);
   start();
   for (uint32_t index : {2, 3}) {  // 3: Av decides "first members"; the Tv description fails
     traces();

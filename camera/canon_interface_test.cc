@@ -48,9 +48,9 @@ TEST_F(CanonInterfaceTest, IndicesBeyondTheListAreRefusedWithoutAskingTheSdk) {
 
 TEST_F(CanonInterfaceTest, TheListFollowsCamerasAddedAndRemovedAtRunTime) {
   start();
-  SimCameraSpec spec = defaultLegacyBodySpec();
-  spec.description = "Third body";
-  sim_->addCamera(spec);
+  SimBodyConfig config = defaultLegacyBodyConfig();
+  config.description = "Third body";
+  sim_->addCamera(config);
   EXPECT_EQ("Camera added\n", traces());
   EXPECT_EQ(3u, sdk_->getCameraCount());
   EdsDeviceInfo record;

@@ -42,7 +42,7 @@ struct World {
   World() {
     auto backend = std::make_unique<SimBackend>();
     backend->setTimeScale(0.0);
-    backend->addCamera(defaultPtpBodySpec());
+    backend->addCamera(defaultPtpBodyConfig());
     EdsSetBackend(std::move(backend));
     EdsInitializeSDK();
     EdsCameraListRef list = nullptr;

@@ -22,14 +22,14 @@ using script_testing::OutputCapture;
 
 class CameraCommandsTest : public testing::Test, protected script_testing::ScriptRunner {
  protected:
-  void SetUp() override { setUpBody(defaultPtpBodySpec()); }
+  void SetUp() override { setUpBody(defaultPtpBodyConfig()); }
 
-  void setUpBody(const SimCameraSpec& spec) {
+  void setUpBody(const SimBodyConfig& config) {
     camera_.reset();
     auto backend = std::make_unique<SimBackend>();
     sim_ = backend.get();
     sim_->setTimeScale(0.0);
-    body_ = sim_->addCamera(spec);
+    body_ = sim_->addCamera(config);
     EdsSetBackend(std::move(backend));
     setSdkErrorTextSource(edsErrorText);
     EdsCameraListRef list = nullptr;
@@ -108,7 +108,7 @@ TEST_F(CameraCommandsTest, ShotsAreCountedAcrossAFailedShotAndShotItemsComeFirst
   EXPECT_EQ(2u, lockCount_);  // the items' levels: a shot leaves the depth as it found it
   const std::string log = bodyLog();
   EXPECT_LT(log.rfind("SetPropertyData 0x402"), log.rfind("SendCommand 0 "));
-  setUpBody(defaultLegacyBodySpec());  // a legacy body shoots after its property change too
+  setUpBody(defaultLegacyBodyConfig());  // a legacy body shoots after its property change too
   EXPECT_EQ("set Tv=1/250 -> 1/250\nShot #1: ok\n", run("shot tv=1/250\n"));
 }
 

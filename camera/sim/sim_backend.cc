@@ -7,8 +7,8 @@
 
 std::unique_ptr<EdsBackend> createSimBackend() {
   auto backend = std::make_unique<SimBackend>();
-  backend->addCamera(defaultPtpBodySpec());
-  backend->addCamera(defaultLegacyBodySpec());
+  backend->addCamera(defaultPtpBodyConfig());
+  backend->addCamera(defaultLegacyBodyConfig());
   return backend;
 }
 
@@ -16,9 +16,9 @@ SimBackend::SimBackend() : impl_(new Impl) {}
 
 SimBackend::~SimBackend() = default;
 
-SimCamera* SimBackend::addCamera(const SimCameraSpec& spec) {
+SimCamera* SimBackend::addCamera(const SimBodyConfig& config) {
   std::lock_guard<std::mutex> lock(impl_->world);
-  impl_->cameras.emplace_back(new SimCamera(impl_.get(), &impl_->world, spec));
+  impl_->cameras.emplace_back(new SimCamera(impl_.get(), &impl_->world, config));
   impl_->postCameraAddedLocked();
   return impl_->cameras.back().get();
 }

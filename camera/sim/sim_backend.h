@@ -6,7 +6,7 @@
 //   auto owned = std::make_unique<SimBackend>();  // tests: an empty world ...
 //   SimBackend* sim = owned.get();
 //   sim->setTimeScale(0.0);                       // ... whose model never waits for real
-//   SimCamera* body = sim->addCamera(defaultPtpBodySpec());
+//   SimCamera* body = sim->addCamera(defaultPtpBodyConfig());
 //   EdsSetBackend(std::move(owned));
 //   ... Eds* calls ...
 //   sim->waitIdle();                              // every due event has been delivered
@@ -48,7 +48,7 @@
 #include "camera/eds.h"
 #include "camera/eds_backend.h"
 #include "camera/sim/sim_camera.h"
-#include "camera/sim/sim_camera_spec.h"
+#include "camera/sim/sim_body_config.h"
 
 // The default world: camera 0 "Canon EOS 5D Mark IV (simulated)" on "sim:0" speaking PTP (sub
 // type 1), camera 1 "Canon EOS 350D (simulated)" on "sim:1" speaking the legacy protocol (sub type
@@ -66,10 +66,10 @@ class SimBackend final : public EdsBackend {
   SimBackend& operator=(const SimBackend&) = delete;
 
   // --- world control (tests) ---
-  // Adds a body built from |spec| at the end of the world and returns it (owned by the backend).
+  // Adds a body built from |config| at the end of the world and returns it (owned by the backend).
   // Camera lists taken afterwards include it. If a camera-added handler is registered, it is called
   // once on the event thread.
-  SimCamera* addCamera(const SimCameraSpec& spec);
+  SimCamera* addCamera(const SimBodyConfig& config);
   size_t cameraCount() const;
   SimCamera* camera(size_t index) const;  // null when out of range
 

@@ -42,7 +42,7 @@ TEST(SimWorldTest, DefaultWorldListsAPtpAndALegacyBody) {
 TEST(SimWorldTest, InitialisationGatesTheSdk) {
   auto owned = std::make_unique<SimBackend>();
   SimBackend* sim = owned.get();
-  sim->addCamera(defaultPtpBodySpec());
+  sim->addCamera(defaultPtpBodyConfig());
   EdsSetBackend(std::move(owned));
 
   EdsCameraListRef list = nullptr;
@@ -63,7 +63,7 @@ TEST(SimWorldTest, InitialisationGatesTheSdk) {
 using SimReferenceTest = SimTest;
 
 TEST_F(SimReferenceTest, EveryReferenceIsCountedFreedOnceAndOfItsKind) {
-  sim_->addCamera(defaultPtpBodySpec());
+  sim_->addCamera(defaultPtpBodyConfig());
   EdsCameraListRef list = nullptr;
   ASSERT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
   EdsCameraRef first = nullptr;
@@ -100,7 +100,7 @@ TEST_F(SimReferenceTest, EveryReferenceIsCountedFreedOnceAndOfItsKind) {
 using SimEventDeliveryTest = SimTest;
 
 TEST_F(SimEventDeliveryTest, SpecificHandlerWinsAndHandlersRunOnTheBackendsThread) {
-  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
   SimEventRecorder specific;
   ASSERT_EQ(EDS_ERR_OK, EdsSetCameraStateEventHandler(camera, kEdsStateEvent_WillSoonShutDown,
                                                       &SimEventRecorder::onState, &specific));
@@ -118,11 +118,11 @@ TEST_F(SimEventDeliveryTest, CameraAddedAtRunTimeCallsTheHandler) {
     calls += 1;
     return EDS_ERR_OK;
   };
-  sim_->addCamera(defaultPtpBodySpec());  // before registration: no call
+  sim_->addCamera(defaultPtpBodyConfig());  // before registration: no call
   ASSERT_EQ(EDS_ERR_OK, EdsSetCameraAddedHandler(handler, nullptr));
   sim_->waitIdle();
   EXPECT_EQ(0, calls.load());
-  sim_->addCamera(defaultLegacyBodySpec());
+  sim_->addCamera(defaultLegacyBodyConfig());
   sim_->waitIdle();
   EXPECT_EQ(1, calls.load());
   EXPECT_EQ(2u, listedCameras());
@@ -130,7 +130,7 @@ TEST_F(SimEventDeliveryTest, CameraAddedAtRunTimeCallsTheHandler) {
 
 TEST_F(SimEventDeliveryTest, EventsOfAReleasedCameraAreDropped) {
   sim_->useManualTime();
-  EdsCameraRef camera = openNew(defaultLegacyBodySpec());
+  EdsCameraRef camera = openNew(defaultLegacyBodyConfig());
   body_->delayEvents(5000);
   ASSERT_EQ(EDS_ERR_OK, shoot(camera));
   after(17 + 300 + 200);  // stored; its events wait for their delay
@@ -143,7 +143,7 @@ TEST_F(SimEventDeliveryTest, EventsOfAReleasedCameraAreDropped) {
 }
 
 TEST_F(SimEventDeliveryTest, HandlerMayReleaseItsOwnCamera) {
-  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
   auto onShutdown = [](EdsStateEvent, EdsUInt32, void* context) -> EdsError {
     EdsCloseSession(static_cast<EdsCameraRef>(context));
     EdsRelease(static_cast<EdsCameraRef>(context));
@@ -164,7 +164,7 @@ struct BlockingContext {
 };
 
 TEST_F(SimEventDeliveryTest, ReleaseWaitsForARunningHandler) {
-  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
   BlockingContext context;
   auto blocking = [](EdsStateEvent, EdsUInt32, void* ctx) -> EdsError {
     auto* c = static_cast<BlockingContext*>(ctx);

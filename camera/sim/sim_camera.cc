@@ -6,8 +6,8 @@
 #include "camera/sim/sim_capture_model.h"
 #include "camera/sim/sim_host.h"
 
-SimCamera::SimCamera(SimHost* host, std::mutex* worldMutex, const SimCameraSpec& spec)
-    : host_(host), mutex_(worldMutex), state_(new State(spec)) {}
+SimCamera::SimCamera(SimHost* host, std::mutex* worldMutex, const SimBodyConfig& config)
+    : host_(host), mutex_(worldMutex), state_(new State(config)) {}
 
 SimCamera::~SimCamera() = default;
 
@@ -19,16 +19,16 @@ EdsDeviceInfo SimCamera::deviceInfo() const {
 EdsDeviceInfo SimCamera::deviceInfoLocked() const {
   EdsDeviceInfo info;
   std::memset(&info, 0, sizeof(info));
-  std::strncpy(info.szPortName, state_->spec.portName.c_str(), sizeof(info.szPortName) - 1);
-  std::strncpy(info.szDeviceDescription, state_->spec.description.c_str(),
+  std::strncpy(info.szPortName, state_->config.portName.c_str(), sizeof(info.szPortName) - 1);
+  std::strncpy(info.szDeviceDescription, state_->config.description.c_str(),
                sizeof(info.szDeviceDescription) - 1);
-  info.deviceSubType = state_->spec.deviceSubType;
+  info.deviceSubType = state_->config.deviceSubType;
   return info;
 }
 
 bool SimCamera::isPtp() const {
   std::lock_guard<std::mutex> lock(*mutex_);
-  return state_->spec.deviceSubType != 0;
+  return state_->config.deviceSubType != 0;
 }
 
 void SimCamera::failOpenSession(EdsError code) {
@@ -80,12 +80,12 @@ void SimCamera::refuseExtendShutdown(EdsError code) {
 
 void SimCamera::setVolumes(const std::vector<SimVolume>& volumes) {
   std::lock_guard<std::mutex> lock(*mutex_);
-  state_->spec.volumes = volumes;
+  state_->config.volumes = volumes;
 }
 
 void SimCamera::setBattery(EdsUInt32 raw) {
   std::lock_guard<std::mutex> lock(*mutex_);
-  state_->spec.battery = raw;
+  state_->config.battery = raw;
   host_->postPropertyEvent(this, kEdsPropertyEvent_PropertyChanged, kEdsPropID_BatteryLevel, 0,
                            state_->eventDelayMs);
 }
@@ -94,9 +94,9 @@ void SimCamera::setPropertyValue(EdsPropertyID property, EdsUInt32 value) {
   std::lock_guard<std::mutex> lock(*mutex_);
   if (property == kEdsPropID_AvailableShots) return;  // follows the cards
   if (property == kEdsPropID_BatteryLevel) {
-    state_->spec.battery = value;
+    state_->config.battery = value;
   } else {
-    state_->spec.properties[property].value = value;
+    state_->config.properties[property].value = value;
   }
   host_->postPropertyEvent(this, kEdsPropertyEvent_PropertyChanged, property, 0,
                            state_->eventDelayMs);
@@ -104,17 +104,17 @@ void SimCamera::setPropertyValue(EdsPropertyID property, EdsUInt32 value) {
 
 void SimCamera::setBufferLimit(uint32_t shots) {
   std::lock_guard<std::mutex> lock(*mutex_);
-  state_->spec.bufferLimit = shots;
+  state_->config.bufferLimit = shots;
 }
 
 void SimCamera::setProcessingMs(uint32_t ms) {
   std::lock_guard<std::mutex> lock(*mutex_);
-  state_->spec.processingMs = ms;
+  state_->config.processingMs = ms;
 }
 
 void SimCamera::setStoreMs(uint32_t ms) {
   std::lock_guard<std::mutex> lock(*mutex_);
-  state_->spec.storeMs = ms;
+  state_->config.storeMs = ms;
 }
 
 void SimCamera::setAutoPowerOff(uint32_t idleMs, uint32_t warnSeconds) {
@@ -228,7 +228,7 @@ uint32_t SimCamera::shotsInBuffer() const {
 
 std::vector<SimVolume> SimCamera::volumes() const {
   std::lock_guard<std::mutex> lock(*mutex_);
-  return state_->spec.volumes;
+  return state_->config.volumes;
 }
 
 std::vector<std::string> SimCamera::commandLog() const {
@@ -244,20 +244,20 @@ void SimCamera::clearCommandLog() {
 void SimCamera::logLocked(const std::string& line) { state_->log.push_back(line); }
 
 EdsUInt32 SimCamera::propertyValueLocked(EdsPropertyID property) const {
-  if (property == kEdsPropID_BatteryLevel) return state_->spec.battery;
+  if (property == kEdsPropID_BatteryLevel) return state_->config.battery;
   if (property == kEdsPropID_AvailableShots) return availableShotsLocked();
-  auto found = state_->spec.properties.find(property);
-  return found == state_->spec.properties.end() ? 0 : found->second.value;
+  auto found = state_->config.properties.find(property);
+  return found == state_->config.properties.end() ? 0 : found->second.value;
 }
 
 EdsUInt32 SimCamera::availableShotsLocked() const {
-  const SimCameraSpec& spec = state_->spec;
-  auto quality = spec.properties.find(kEdsPropID_ImageQuality);
+  const SimBodyConfig& config = state_->config;
+  auto quality = config.properties.find(kEdsPropID_ImageQuality);
   EdsUInt64 bytes = SimCaptureModel::imageBytes(
-      quality == spec.properties.end() ? 0 : quality->second.value, spec.jpegBytes, spec.rawBytes);
+      quality == config.properties.end() ? 0 : quality->second.value, config.jpegBytes, config.rawBytes);
   if (bytes == 0) return 0;
   EdsUInt64 shots = 0;
-  for (const SimVolume& volume : spec.volumes) {
+  for (const SimVolume& volume : config.volumes) {
     if (volume.access == 1 || volume.access == 2) shots += volume.freeSpace / bytes;
   }
   return shots > 0xFFFFFFFFULL ? 0xFFFFFFFFU : static_cast<EdsUInt32>(shots);

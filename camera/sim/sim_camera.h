@@ -40,7 +40,7 @@
 #include <vector>
 
 #include "camera/eds.h"
-#include "camera/sim/sim_camera_spec.h"
+#include "camera/sim/sim_body_config.h"
 
 class SimBackend;
 class SimHost;
@@ -129,7 +129,7 @@ class SimCamera final {
   struct State;
 
   // |host| and |worldMutex| belong to the owning backend and outlive the body.
-  SimCamera(SimHost* host, std::mutex* worldMutex, const SimCameraSpec& spec);
+  SimCamera(SimHost* host, std::mutex* worldMutex, const SimBodyConfig& config);
 
   // The body's answers to the Eds* operations, each logged. REQUIRES: *mutex_ held.
   EdsError openSessionLocked();

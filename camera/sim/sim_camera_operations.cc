@@ -66,7 +66,7 @@ EdsError SimCamera::getPropertyLocked(EdsPropertyID property, EdsUInt32 size, vo
   State& s = *state_;
   EdsError code = EDS_ERR_OK;
   bool known = property == kEdsPropID_BatteryLevel || property == kEdsPropID_AvailableShots ||
-               s.spec.properties.count(property) != 0;
+               s.config.properties.count(property) != 0;
   if (!s.powered) {
     code = EDS_ERR_COMM_DISCONNECTED;
   } else if (!s.session) {
@@ -90,7 +90,7 @@ EdsError SimCamera::setPropertyLocked(EdsPropertyID property, EdsUInt32 size, co
   EdsUInt32 value = 0;
   if (data != nullptr && size >= sizeof(value)) std::memcpy(&value, data, sizeof(value));
   EdsError code = EDS_ERR_OK;
-  auto found = s.spec.properties.find(property);
+  auto found = s.config.properties.find(property);
   if (!s.powered) {
     code = EDS_ERR_COMM_DISCONNECTED;
   } else if (!s.session) {
@@ -99,7 +99,7 @@ EdsError SimCamera::setPropertyLocked(EdsPropertyID property, EdsUInt32 size, co
     code = EDS_ERR_INVALID_PARAMETER;
   } else if (s.writeFaults.count(property) != 0) {
     code = s.writeFaults[property];
-  } else if (found == s.spec.properties.end() || found->second.readOnly) {
+  } else if (found == s.config.properties.end() || found->second.readOnly) {
     code = EDS_ERR_NOT_SUPPORTED;
   } else {
     const std::vector<EdsInt32>& allowed = found->second.allowed;
@@ -125,7 +125,7 @@ EdsError SimCamera::setPropertyLocked(EdsPropertyID property, EdsUInt32 size, co
 EdsError SimCamera::getPropertyDescLocked(EdsPropertyID property, EdsPropertyDesc* out) {
   State& s = *state_;
   EdsError code = EDS_ERR_OK;
-  auto found = s.spec.properties.find(property);
+  auto found = s.config.properties.find(property);
   bool derived = property == kEdsPropID_BatteryLevel || property == kEdsPropID_AvailableShots;
   if (!s.powered) {
     code = EDS_ERR_COMM_DISCONNECTED;
@@ -135,7 +135,7 @@ EdsError SimCamera::getPropertyDescLocked(EdsPropertyID property, EdsPropertyDes
     code = EDS_ERR_INVALID_PARAMETER;
   } else if (s.descFaults.count(property) != 0) {
     code = s.descFaults[property];
-  } else if (found == s.spec.properties.end() && !derived) {
+  } else if (found == s.config.properties.end() && !derived) {
     code = EDS_ERR_NOT_SUPPORTED;
   } else {
     std::memset(out, 0, sizeof(*out));
@@ -161,7 +161,7 @@ EdsError SimCamera::volumeCountLocked(EdsUInt32* out) {
   } else if (!s.session) {
     code = EDS_ERR_SESSION_NOT_OPEN;
   } else {
-    *out = static_cast<EdsUInt32>(s.spec.volumes.size());
+    *out = static_cast<EdsUInt32>(s.config.volumes.size());
   }
   logLocked(withResult("GetChildCount", code));
   return code;
@@ -172,10 +172,10 @@ EdsError SimCamera::volumeInfoLocked(size_t index, EdsVolumeInfo* out) {
   EdsError code = EDS_ERR_OK;
   if (!s.powered) {
     code = EDS_ERR_COMM_DISCONNECTED;
-  } else if (index >= s.spec.volumes.size()) {
+  } else if (index >= s.config.volumes.size()) {
     code = EDS_ERR_INVALID_HANDLE;  // the card was taken out since
   } else {
-    const SimVolume& volume = s.spec.volumes[index];
+    const SimVolume& volume = s.config.volumes[index];
     std::memset(out, 0, sizeof(*out));
     out->storageType = volume.storageType;
     out->access = volume.access;

@@ -13,7 +13,7 @@
 
 #include "camera/eds.h"
 #include "camera/sim/sim_camera.h"
-#include "camera/sim/sim_camera_spec.h"
+#include "camera/sim/sim_body_config.h"
 
 struct SimObject;
 
@@ -26,9 +26,9 @@ struct SimHandlers {
 };
 
 struct SimCamera::State {
-  explicit State(const SimCameraSpec& s) : spec(s) {}
+  explicit State(const SimBodyConfig& s) : config(s) {}
 
-  SimCameraSpec spec;  // identity, volumes, battery, properties, sizes and timing as they now are
+  SimBodyConfig config;  // identity, volumes, battery, properties, sizes and timing as they now are
 
   bool powered = true;
   bool session = false;

@@ -14,7 +14,7 @@ namespace {
 using SimSessionTest = SimTest;
 
 TEST_F(SimSessionTest, WithoutASessionTheBodyAnswersSessionNotOpen) {
-  SimCamera* body = sim_->addCamera(defaultPtpBodySpec());
+  SimCamera* body = sim_->addCamera(defaultPtpBodyConfig());
   body->failOpenSession(EDS_ERR_DEVICE_BUSY);
   EdsCameraRef camera = cameraAt(0);
   EXPECT_EQ(EDS_ERR_DEVICE_BUSY, EdsOpenSession(camera));
@@ -49,7 +49,7 @@ TEST_F(SimSessionTest, WithoutASessionTheBodyAnswersSessionNotOpen) {
 
 // The sums over at most four volumes and the battery readings are checked through the camera.
 TEST_F(SimSessionTest, VolumeRecordsAndDerivedProperties) {
-  SimCamera* body = sim_->addCamera(defaultLegacyBodySpec());
+  SimCamera* body = sim_->addCamera(defaultLegacyBodyConfig());
   std::vector<SimVolume> six(6);
   for (size_t i = 0; i < six.size(); ++i) six[i].freeSpace = 100 * (i + 1);
   six[5].access = 0;
@@ -80,8 +80,8 @@ using SimPropertyTest = SimTest;
 
 // The PTP body lists the second member of each code pair, the legacy body the first.
 TEST_F(SimPropertyTest, DescriptionsUseOneMemberOfEachCodePairPerBody) {
-  sim_->addCamera(defaultPtpBodySpec());
-  sim_->addCamera(defaultLegacyBodySpec());
+  sim_->addCamera(defaultPtpBodyConfig());
+  sim_->addCamera(defaultLegacyBodyConfig());
   EdsCameraRef ptp = openCamera(0);
   EdsCameraRef legacy = openCamera(1);
   using Codes = std::vector<EdsInt32>;
@@ -110,7 +110,7 @@ TEST_F(SimPropertyTest, DescriptionsUseOneMemberOfEachCodePairPerBody) {
 }
 
 TEST_F(SimPropertyTest, WritesAreCheckedAgainstTheDescriptionAndAnnounced) {
-  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
   EdsUInt32 otherMember = 0x54;  // the other member of the 1/10 pair
   EXPECT_EQ(kSimErrInvalidPropertyValue,
             EdsSetPropertyData(camera, kEdsPropID_Tv, 0, 4, &otherMember));
@@ -130,10 +130,10 @@ TEST_F(SimPropertyTest, WritesAreCheckedAgainstTheDescriptionAndAnnounced) {
 }
 
 TEST_F(SimPropertyTest, ImageQualityDecidesTheAvailableShots) {
-  SimCameraSpec spec = defaultPtpBodySpec();
-  spec.volumes = {spec.volumes[0]};
-  spec.volumes[0].freeSpace = 80000000;  // ten JPEGs of 8 MB, two RAW+L of 38 MB
-  EdsCameraRef camera = openNew(spec);
+  SimBodyConfig config = defaultPtpBodyConfig();
+  config.volumes = {config.volumes[0]};
+  config.volumes[0].freeSpace = 80000000;  // ten JPEGs of 8 MB, two RAW+L of 38 MB
+  EdsCameraRef camera = openNew(config);
   EXPECT_EQ(10u, property(camera, kEdsPropID_AvailableShots));
   EdsUInt32 rawPlusL = 0x00640013;
   ASSERT_EQ(EDS_ERR_OK, EdsSetPropertyData(camera, kEdsPropID_ImageQuality, 0, 4, &rawPlusL));
@@ -143,7 +143,7 @@ TEST_F(SimPropertyTest, ImageQualityDecidesTheAvailableShots) {
 }
 
 TEST_F(SimPropertyTest, PropertyFaultsHitOnlyTheirPropertyUntilCleared) {
-  EdsCameraRef camera = openNew(defaultLegacyBodySpec());
+  EdsCameraRef camera = openNew(defaultLegacyBodyConfig());
   body_->failPropertyRead(kEdsPropID_Tv, EDS_ERR_INTERNAL_DEVICE_ERROR);
   body_->failPropertyWrite(kEdsPropID_DriveMode, EDS_ERR_DEVICE_BUSY);
   body_->failPropertyDesc(kEdsPropID_Av, EDS_ERR_IO_ERROR);
@@ -168,7 +168,7 @@ using SimCommandTest = SimTest;
 
 // The configured answers themselves are checked through the camera.
 TEST_F(SimCommandTest, UnknownCommandsAreRefusedAndClosingFreesALockedUi) {
-  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, EdsSendStatusCommand(camera, 7, 0));
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, EdsSendCommand(camera, 0x99, 0));
   EXPECT_EQ(EDS_ERR_OK, EdsSendStatusCommand(camera, kEdsCameraStatusCommand_UILock, 0));
@@ -180,7 +180,7 @@ TEST_F(SimCommandTest, UnknownCommandsAreRefusedAndClosingFreesALockedUi) {
 
 TEST_F(SimCommandTest, AutoPowerOffIsPutOffOnlyByAnAcceptedExtension) {
   sim_->useManualTime();
-  SimCamera* body = sim_->addCamera(defaultPtpBodySpec());
+  SimCamera* body = sim_->addCamera(defaultPtpBodyConfig());
   body->setAutoPowerOff(1000, 5);
   EdsCameraRef camera = openCamera(0);
   auto extend = [&] { return EdsSendCommand(camera, kEdsCameraCommand_ExtendShutDownTimer, 0); };

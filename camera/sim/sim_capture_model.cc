@@ -71,14 +71,14 @@ EdsUInt64 SimCaptureModel::imageBytes(EdsUInt32 quality, EdsUInt64 jpegBytes, Ed
 EdsError SimCaptureModel::takePicture(SimCamera* body) {
   SimCamera::State& s = *body->state_;
   if (s.takeRefusal != EDS_ERR_OK) return s.takeRefusal;
-  if (s.inBuffer >= s.spec.bufferLimit) return EDS_ERR_DEVICE_BUSY;
+  if (s.inBuffer >= s.config.bufferLimit) return EDS_ERR_DEVICE_BUSY;
   s.inBuffer += 1;
 
   Shot shot;
   shot.body = body;
-  shot.ptp = s.spec.deviceSubType != 0;
-  shot.bytes = imageBytes(body->propertyValueLocked(kEdsPropID_ImageQuality), s.spec.jpegBytes,
-                          s.spec.rawBytes);
+  shot.ptp = s.config.deviceSubType != 0;
+  shot.bytes = imageBytes(body->propertyValueLocked(kEdsPropID_ImageQuality), s.config.jpegBytes,
+                          s.config.rawBytes);
   shot.fail = s.failNext;
   shot.failError = s.failError;
   s.failNext = false;
@@ -92,9 +92,9 @@ EdsError SimCaptureModel::takePicture(SimCamera* body) {
   uint64_t now = host->modelNowMs();
   uint64_t exposureEnd = std::max(now, s.sensorFreeAtMs) + exposureMs(tv);
   s.sensorFreeAtMs = exposureEnd;
-  uint64_t handedOn = std::max(exposureEnd, s.processorFreeAtMs) + s.spec.processingMs;
+  uint64_t handedOn = std::max(exposureEnd, s.processorFreeAtMs) + s.config.processingMs;
   s.processorFreeAtMs = handedOn;
-  uint64_t stored = handedOn + s.spec.storeMs;
+  uint64_t stored = handedOn + s.config.storeMs;
   std::mutex* world = body->mutex_;
 
   if (tv == kBulb) {
@@ -123,7 +123,7 @@ EdsError SimCaptureModel::takePicture(SimCamera* body) {
     if (!st.powered) return;
     SimHost* events = camera->host_;
     SimVolume* card = nullptr;
-    for (SimVolume& volume : st.spec.volumes) {
+    for (SimVolume& volume : st.config.volumes) {
       if ((volume.access == 1 || volume.access == 2) && volume.freeSpace >= shot.bytes) {
         card = &volume;
         break;

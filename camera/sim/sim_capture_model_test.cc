@@ -27,7 +27,7 @@ using SimCaptureTest = SimTest;
 const Lines kPtpShot = {"state 0x302 1", "state 0x302 0", "property 0x101 0x40a 0"};
 
 TEST_F(SimCaptureTest, PtpShotHandsOnThenCompletesAndFillsTheCard) {
-  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
   EdsUInt32 shotsBefore = property(camera, kEdsPropID_AvailableShots);
   EdsUInt64 freeBefore = body_->volumes()[0].freeSpace;
   EXPECT_EQ(kPtpShot, shotEvents(camera));
@@ -40,7 +40,7 @@ TEST_F(SimCaptureTest, PtpShotHandsOnThenCompletesAndFillsTheCard) {
 
 TEST_F(SimCaptureTest, ModelStepsFollowExposureProcessingAndStorage) {
   sim_->useManualTime();
-  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
   EdsUInt32 oneSecond = 0x38;
   ASSERT_EQ(EDS_ERR_OK, EdsSetPropertyData(camera, kEdsPropID_Tv, 0, 4, &oneSecond));
   EXPECT_EQ(Lines({"property 0x101 0x406 0"}), events());
@@ -57,7 +57,7 @@ TEST_F(SimCaptureTest, ModelStepsFollowExposureProcessingAndStorage) {
 
 TEST_F(SimCaptureTest, BulbExposesOneSecondAndReportsIt) {
   sim_->useManualTime();
-  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
   EdsUInt32 bulb = 0x0C;
   ASSERT_EQ(EDS_ERR_OK, EdsSetPropertyData(camera, kEdsPropID_Tv, 0, 4, &bulb));
   ASSERT_EQ(EDS_ERR_OK, shoot(camera));
@@ -67,7 +67,7 @@ TEST_F(SimCaptureTest, BulbExposesOneSecondAndReportsIt) {
 
 TEST_F(SimCaptureTest, FullBufferOrARefusalAnswersBusy) {
   sim_->useManualTime();
-  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
   body_->setBufferLimit(2);
   EXPECT_EQ(EDS_ERR_OK, shoot(camera));
   EXPECT_EQ(EDS_ERR_OK, shoot(camera));
@@ -87,10 +87,10 @@ TEST_F(SimCaptureTest, FullBufferOrARefusalAnswersBusy) {
 }
 
 TEST_F(SimCaptureTest, FullCardAndInjectedErrorsGiveCaptureErrors) {
-  SimCameraSpec spec = defaultPtpBodySpec();
-  spec.volumes = {spec.volumes[0]};
-  spec.volumes[0].freeSpace = 8000000;  // room for one JPEG
-  EdsCameraRef camera = openNew(spec);
+  SimBodyConfig config = defaultPtpBodyConfig();
+  config.volumes = {config.volumes[0]};
+  config.volumes[0].freeSpace = 8000000;  // room for one JPEG
+  EdsCameraRef camera = openNew(config);
   body_->failNextShot(9);
   EXPECT_EQ(Lines({"state 0x302 1", "state 0x305 9"}), shotEvents(camera));
   EXPECT_EQ(kPtpShot, shotEvents(camera));
@@ -102,14 +102,14 @@ TEST_F(SimCaptureTest, FullCardAndInjectedErrorsGiveCaptureErrors) {
 
 // Lost events for a number of shots; the camera's tests lose the PTP completion.
 TEST_F(SimCaptureTest, LostEventsLeaveTheImageStored) {
-  EdsCameraRef ptp = openNew(defaultPtpBodySpec());
+  EdsCameraRef ptp = openNew(defaultPtpBodyConfig());
   body_->loseShotEvents(1, SimLostEvents::kAll);
   EXPECT_EQ(Lines(), shotEvents(ptp));
   EXPECT_EQ(kPtpShot, shotEvents(ptp));
   EXPECT_EQ(2u, body_->picturesStored());
   EdsRelease(ptp);
 
-  EdsCameraRef legacy = openNew(defaultLegacyBodySpec());
+  EdsCameraRef legacy = openNew(defaultLegacyBodyConfig());
   body_->loseShotEvents(1, SimLostEvents::kCompletion);
   EXPECT_EQ(Lines({"property 0x101 0x40a 0"}), shotEvents(legacy));
   EXPECT_EQ(1u, body_->picturesStored());
@@ -118,7 +118,7 @@ TEST_F(SimCaptureTest, LostEventsLeaveTheImageStored) {
 
 TEST_F(SimCaptureTest, LegacyShotEventsDelayedArriveLate) {
   sim_->useManualTime();
-  EdsCameraRef camera = openNew(defaultLegacyBodySpec());
+  EdsCameraRef camera = openNew(defaultLegacyBodyConfig());
   body_->delayEvents(5000);
   ASSERT_EQ(EDS_ERR_OK, shoot(camera));
   EXPECT_EQ(Lines(), after(17 + 300 + 200));  // Tv 1/60, processing, storage
@@ -128,7 +128,7 @@ TEST_F(SimCaptureTest, LegacyShotEventsDelayedArriveLate) {
 }
 
 TEST_F(SimCaptureTest, ShutdownAfterShotsEndsTheSessionAndLeavesTheList) {
-  EdsCameraRef camera = openNew(defaultPtpBodySpec());
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
   body_->shutDownAfterShots(2);
   EXPECT_EQ(kPtpShot, shotEvents(camera));
   EXPECT_TRUE(body_->poweredOn());
@@ -144,7 +144,7 @@ TEST_F(SimCaptureTest, ShutdownAfterShotsEndsTheSessionAndLeavesTheList) {
 
 TEST_F(SimCaptureTest, ShutdownDuringAShotDropsTheShot) {
   sim_->useManualTime();
-  EdsCameraRef camera = openNew(defaultLegacyBodySpec());
+  EdsCameraRef camera = openNew(defaultLegacyBodyConfig());
   ASSERT_EQ(EDS_ERR_OK, shoot(camera));
   body_->shutDownNow();
   EXPECT_EQ(Lines({"state 0x301 0"}), after(10000));

@@ -111,9 +111,9 @@ class SimTest : public ::testing::Test {
                                                      &SimEventRecorder::onProperty, &recorder_));
     return camera;
   }
-  // Adds a body built from |spec| as body_ and opens it.
-  EdsCameraRef openNew(const SimCameraSpec& spec) {
-    body_ = sim_->addCamera(spec);
+  // Adds a body built from |config| as body_ and opens it.
+  EdsCameraRef openNew(const SimBodyConfig& config) {
+    body_ = sim_->addCamera(config);
     return openCamera(static_cast<EdsInt32>(sim_->cameraCount() - 1));
   }
 

@@ -11,9 +11,9 @@
 #ifndef QUORVALE_CAMERA_SIM_SIM_WORLD_H_
 #define QUORVALE_CAMERA_SIM_SIM_WORLD_H_
 
-#include "camera/sim/sim_camera_spec.h"
+#include "camera/sim/sim_body_config.h"
 
-SimCameraSpec defaultPtpBodySpec();
-SimCameraSpec defaultLegacyBodySpec();
+SimBodyConfig defaultPtpBodyConfig();
+SimBodyConfig defaultLegacyBodyConfig();
 
 #endif  // QUORVALE_CAMERA_SIM_SIM_WORLD_H_

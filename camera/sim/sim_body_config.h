@@ -2,8 +2,8 @@
 // values and the codes each property allows, and the timing of its capture model.
 //
 // Plain data; copy freely. The default bodies of the simulated world come from sim_world.h.
-#ifndef QUORVALE_CAMERA_SIM_SIM_CAMERA_SPEC_H_
-#define QUORVALE_CAMERA_SIM_SIM_CAMERA_SPEC_H_
+#ifndef QUORVALE_CAMERA_SIM_SIM_BODY_CONFIG_H_
+#define QUORVALE_CAMERA_SIM_SIM_BODY_CONFIG_H_
 
 #include <cstdint>
 #include <map>
@@ -30,7 +30,7 @@ struct SimProperty {
   bool readOnly = false;
 };
 
-struct SimCameraSpec {
+struct SimBodyConfig {
   std::string portName;         // e.g. "sim:0"
   std::string description;      // e.g. "Canon EOS 5D Mark IV (simulated)"
   EdsUInt32 deviceSubType = 1;  // 0 = legacy protocol, otherwise PTP
@@ -52,4 +52,4 @@ struct SimCameraSpec {
   uint32_t storeMs = 100;       // from leaving the buffer to being stored on the card
 };
 
-#endif  // QUORVALE_CAMERA_SIM_SIM_CAMERA_SPEC_H_
+#endif  // QUORVALE_CAMERA_SIM_SIM_BODY_CONFIG_H_
