@@ -69,7 +69,8 @@ void parseArguments(int argc, const char* const* argv, ProgramOptions* options) 
         options->comPortNumber = -1;
       } else {
         const int64_t n = decimalValue(value);
-        options->comPortNumber = static_cast<int32_t>(n < 0 ? (n == INT32_MIN ? INT32_MAX : -n) : n);
+        options->comPortNumber =
+            static_cast<int32_t>(n < 0 ? (n == INT32_MIN ? INT32_MAX : -n) : n);
         options->comPortPath.clear();
       }
     } else {

@@ -34,8 +34,8 @@ enum class RunMode : uint32_t {
 };
 
 struct ProgramOptions {
-  int32_t cameraIndex = 0;                 // 0-based camera number ("-camera")
-  std::optional<std::string> scriptPath;   // none: standard input ("-script -")
+  int32_t cameraIndex = 0;                // 0-based camera number ("-camera")
+  std::optional<std::string> scriptPath;  // none: standard input ("-script -")
   RunMode mode = RunMode::List;
   std::optional<std::string> badArgument;  // the argument that made the mode BadArgument
   std::optional<std::string> scriptText;   // the script, ending with a line feed; owned by main

@@ -44,8 +44,7 @@ TEST(ParseArgumentsTest, DefaultsAndEveryOptionForm) {
     EXPECT_EQ("Info camera=2 com=-1", describe(parse({camera, "2"}))) << camera;
   }
   for (const char* script : {"-s", "-script", "--script"}) {
-    EXPECT_EQ("Script camera=0 com=-1 script=a.qvs", describe(parse({script, "a.qvs"})))
-        << script;
+    EXPECT_EQ("Script camera=0 com=-1 script=a.qvs", describe(parse({script, "a.qvs"}))) << script;
   }
   for (const char* com : {"-com", "--com"}) {
     EXPECT_EQ("List camera=0 com=4", describe(parse({com, "4"}))) << com;
@@ -77,8 +76,7 @@ TEST(ParseArgumentsTest, PrecedenceFollowsTheOrder) {
   EXPECT_EQ("Script camera=1 com=-1 script=s.qvs",
             describe(parse({"-script", "s.qvs", "-camera", "1"})));
   EXPECT_EQ("Info camera=0 com=-1 script=s.qvs", describe(parse({"-script", "s.qvs", "-info"})));
-  EXPECT_EQ("Script camera=0 com=-1 script=s.qvs",
-            describe(parse({"-info", "-script", "s.qvs"})));
+  EXPECT_EQ("Script camera=0 com=-1 script=s.qvs", describe(parse({"-info", "-script", "s.qvs"})));
   // Help and list end parsing, even before a bad argument.
   EXPECT_EQ("Help camera=0 com=-1", describe(parse({"-help", "-nonsense"})));
   EXPECT_EQ("List camera=3 com=-1", describe(parse({"-camera", "3", "-list", "-x"})));

@@ -68,9 +68,7 @@ TEST(MtLockerTest, DestructorDropsExactlyOneLevel) {
   }
   EXPECT_EQ(1, target.depth);  // still held after the locker at depth 3 went
   EXPECT_EQ(0, target.unlocks);
-  {
-    CMtLocker scoped(&target);
-  }
+  { CMtLocker scoped(&target); }
   EXPECT_EQ(1, target.depth);  // a depth-1 locker gives back what it took
   EXPECT_EQ(1, target.unlocks);
 }

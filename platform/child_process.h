@@ -19,10 +19,10 @@ namespace platform {
 class ChildProcess {
  public:
   struct Options {
-    std::string program;                // path of the executable
+    std::string program;                 // path of the executable
     std::vector<std::string> arguments;  // after the program name
-    std::string workingDirectory;       // empty: ours
-    std::optional<std::string> input;   // standard input; none: /dev/null
+    std::string workingDirectory;        // empty: ours
+    std::optional<std::string> input;    // standard input; none: /dev/null
   };
 
   // Starts the program with default signal handling and an empty signal mask. Returns null, with

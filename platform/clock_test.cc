@@ -78,11 +78,13 @@ TEST(CalendarTest, ConvertsKnownMomentsBothWays) {
 
 TEST(CalendarTest, RefusesDatesAndTimesTheCalendarDoesNotHave) {
   const CalendarTime refused[] = {
-      makeTime(2026, 2, 31),         makeTime(2023, 2, 29),       makeTime(1900 + 200, 2, 29),
-      makeTime(2026, 13, 1),         makeTime(2026, 0, 1),        makeTime(2026, 4, 31),
-      makeTime(2026, 1, 0),          makeTime(2026, 1, 1, 25),    makeTime(2026, 1, 1, 24),
-      makeTime(2026, 1, 1, 0, 60),   makeTime(2026, 1, 1, 0, 0, 60),
-      makeTime(2026, 1, 1, 0, 0, 0, 1000), makeTime(1600, 12, 31),
+      makeTime(2026, 2, 31),          makeTime(2023, 2, 29),
+      makeTime(1900 + 200, 2, 29),    makeTime(2026, 13, 1),
+      makeTime(2026, 0, 1),           makeTime(2026, 4, 31),
+      makeTime(2026, 1, 0),           makeTime(2026, 1, 1, 25),
+      makeTime(2026, 1, 1, 24),       makeTime(2026, 1, 1, 0, 60),
+      makeTime(2026, 1, 1, 0, 0, 60), makeTime(2026, 1, 1, 0, 0, 0, 1000),
+      makeTime(1600, 12, 31),
   };
   for (const CalendarTime& t : refused) {
     uint64_t ft = 42;

@@ -1,7 +1,7 @@
 #include "platform/console_control.h"
 
-#include <gtest/gtest.h>
 #include <errno.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 

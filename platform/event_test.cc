@@ -78,8 +78,12 @@ TEST(EventTest, PulseWithNobodyWaitingIsLost) {
 TEST(EventTest, ManualPulseReleasesAllCurrentWaitersOnly) {
   Event event(/*manualReset=*/true, false);
   std::atomic<int> released{0};
-  std::thread a([&] { if (event.wait(kInfinite) == kWaitObject0) ++released; });
-  std::thread b([&] { if (event.wait(kInfinite) == kWaitObject0) ++released; });
+  std::thread a([&] {
+    if (event.wait(kInfinite) == kWaitObject0) ++released;
+  });
+  std::thread b([&] {
+    if (event.wait(kInfinite) == kWaitObject0) ++released;
+  });
   awaitWaiters(event, 2);
   event.pulse();
   a.join();

@@ -123,8 +123,7 @@ bool fileTimeToCalendar(uint64_t fileTime, CalendarTime* out) {
   c.hour = static_cast<uint16_t>(secondOfDay / 3600);
   c.minute = static_cast<uint16_t>(secondOfDay / 60 % 60);
   c.second = static_cast<uint16_t>(secondOfDay % 60);
-  c.millisecond =
-      static_cast<uint16_t>(fileTime % kFileTimeUnitsPerSecond / kFileTimeUnitsPerMs);
+  c.millisecond = static_cast<uint16_t>(fileTime % kFileTimeUnitsPerSecond / kFileTimeUnitsPerMs);
   *out = c;
   return true;
 }
@@ -135,10 +134,9 @@ bool calendarToFileTime(const CalendarTime& t, uint64_t* out) {
       t.millisecond > 999) {
     return false;
   }
-  const int64_t days =
-      daysFromCivil(t.year, t.month, t.day) + kEpochDeltaSeconds / kSecondsPerDay;
-  const uint64_t seconds = static_cast<uint64_t>(days) * kSecondsPerDay + t.hour * 3600u +
-                           t.minute * 60u + t.second;
+  const int64_t days = daysFromCivil(t.year, t.month, t.day) + kEpochDeltaSeconds / kSecondsPerDay;
+  const uint64_t seconds =
+      static_cast<uint64_t>(days) * kSecondsPerDay + t.hour * 3600u + t.minute * 60u + t.second;
   *out = seconds * kFileTimeUnitsPerSecond + t.millisecond * kFileTimeUnitsPerMs;
   return true;
 }
@@ -191,8 +189,8 @@ bool formatLocaleTime(const CalendarTime& t, char* out, size_t size) {
 uint32_t tickCount() {
   timespec ts;
   clock_gettime(CLOCK_MONOTONIC, &ts);
-  const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u +
-                      static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+  const uint64_t ms =
+      static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
   return static_cast<uint32_t>(ms);
 }
 

@@ -45,8 +45,8 @@ fs::path makeRunDirectory() {
   std::random_device random;
   const fs::path base = fs::path(testing::TempDir());
   for (;;) {
-    fs::path dir = base / ("quorvale_e2e_" + std::to_string(random()) + "_" +
-                           std::to_string(counter++));
+    fs::path dir =
+        base / ("quorvale_e2e_" + std::to_string(random()) + "_" + std::to_string(counter++));
     if (fs::create_directory(dir)) return dir;
   }
 }

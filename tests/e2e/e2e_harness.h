@@ -29,7 +29,7 @@ struct ConsoleStep {
 
 struct RunOptions {
   std::vector<std::string> arguments;
-  std::optional<std::string> input;                         // standard input; none: /dev/null
+  std::optional<std::string> input;                        // standard input; none: /dev/null
   std::vector<std::pair<std::string, std::string>> files;  // name (in the run's directory), bytes
   std::vector<ConsoleStep> steps;
   uint32_t timeoutMs = 60000;  // the program is killed after this
