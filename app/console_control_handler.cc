@@ -58,5 +58,5 @@ void consoleCtrlHandler(uint32_t code) {
   }
   // Nothing to stop in order, or the user insists: end now.
   if (stop == nullptr) outputText(Warn, consoleEventText(code));
-  endProcess(kExitCodeStillRunning);
+  endProcess(kExitCodeInterrupted);
 }

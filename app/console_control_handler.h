@@ -2,7 +2,7 @@
 //
 // While a script runs (a stop event is registered) the first event writes its text as a Warn
 // message and sets the stop event; the script thread then ends in order. Any further event, or an
-// event while no script runs, ends the process at once with exit code 259 after flushing the log
+// event while no script runs, ends the process at once with exit code 130 after flushing the log
 // when that is safe.
 //
 // Thread safety: consoleCtrlHandler runs on the platform's signal thread; setConsoleStopEvent may
@@ -16,8 +16,10 @@ namespace platform {
 class Event;
 }
 
-// The exit code of a process ended at once by a console event.
-constexpr int kExitCodeStillRunning = 259;
+// The exit code of a process ended at once by a console event: 128 + SIGINT, as shells report an
+// interrupted program. (The "thread still running" code 259 of other systems cannot be an exit
+// status here: it would arrive as 3, the code of a script thread that could not start.)
+constexpr int kExitCodeInterrupted = 130;
 
 // The text of an event code: "\nCtrl+C\n", "\nCtrl+Break\n", "\nClose application\n",
 // "\nLogoff user\n", "\nShutdown system\n", or "unknown".

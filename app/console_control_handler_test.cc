@@ -60,14 +60,14 @@ TEST_F(ConsoleHandlerTest, FirstEventStopsTheScriptSecondEndsAtOnce) {
   EXPECT_EQ("\nCtrl+C\n", readAll(err_));
 
   consoleCtrlHandler(6);
-  EXPECT_EQ(kExitCodeStillRunning, g_endedWith);
+  EXPECT_EQ(kExitCodeInterrupted, g_endedWith);
   EXPECT_EQ("\nCtrl+C\n", readAll(err_));  // the insisting event writes nothing
 }
 
 TEST_F(ConsoleHandlerTest, WithoutScriptAnEventEndsAtOnce) {
   setConsoleStopEvent(nullptr);
   consoleCtrlHandler(2);
-  EXPECT_EQ(kExitCodeStillRunning, g_endedWith);
+  EXPECT_EQ(kExitCodeInterrupted, g_endedWith);
   EXPECT_EQ("\nClose application\n", readAll(err_));
 }
 

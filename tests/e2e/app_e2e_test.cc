@@ -142,6 +142,20 @@ TEST(AppE2eTest, CtrlCStopsAScriptInOrderAndIsLogged) {
   EXPECT_EQ(log.size() - kCloseBanner.size(), log.rfind(kCloseBanner)) << log;
 }
 
+TEST(AppE2eTest, ASecondConsoleEventEndsTheProgramAtOnce) {
+  RunOptions options;
+  options.arguments = {"-sim", "-log", "-script", "sleep.qvs"};
+  options.files = {{"sleep.qvs", "#!quorvale\necho sleeping\nwait sleep=600\n"}};
+  // Two different signals back to back: the second arrives while the script is still stopping.
+  options.steps = {{"sleeping\n", 50, 0}, {"", 0, 6}};
+  RunResult r = runQuorvale(options);
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(130, r.exitCode) << r.out << r.err;
+  EXPECT_EQ(0u, r.err.find("\nCtrl+C\n")) << r.err;
+  EXPECT_EQ(std::string::npos, r.err.find("Shutdown system")) << r.err;
+  EXPECT_NE(std::string::npos, normalizeLog(r.log).find("T WRN: Ctrl+C\n"));  // flushed first
+}
+
 TEST(AppE2eTest, EveryConsoleEventHasItsText) {
   const struct {
     uint32_t event;
