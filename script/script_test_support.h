@@ -1,9 +1,5 @@
-// Helpers for the script interpreter's tests, the fuzz target and the benchmarks: an output
-// capture, a script clock that never waits in real time, a runner that scans a text and a fixture
-// base that runs scripts.
-//
-// Thread safety: OutputCapture redirects the process-wide output streams; use one at a time.
-// FakeScriptClock and ScriptRunner are used by one thread at a time.
+// Helpers for the script interpreter's tests, the fuzz target and the benchmarks. Each is used by
+// one thread at a time; OutputCapture redirects process-wide streams, so only one may live.
 #ifndef QUORVALE_SCRIPT_SCRIPT_TEST_SUPPORT_H_
 #define QUORVALE_SCRIPT_SCRIPT_TEST_SUPPORT_H_
 
@@ -20,8 +16,16 @@
 
 namespace script_testing {
 
-// Redirects the output layer's standard output and error, in their order, into one temporary
-// file. Restores the real streams when destroyed.
+// All of |file|'s text; leaves the position at its end.
+inline std::string fileText(FILE* file) {
+  std::fflush(file);
+  std::rewind(file);
+  std::string text;
+  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+  return text;
+}
+
+// Redirects the output layer's standard output and error, in their order, into one file.
 class OutputCapture {
  public:
   OutputCapture() : file_(std::tmpfile()) { setOutputStreamsForTest(file_, file_); }
@@ -32,24 +36,14 @@ class OutputCapture {
   OutputCapture(const OutputCapture&) = delete;
   OutputCapture& operator=(const OutputCapture&) = delete;
 
-  // Everything written so far.
-  std::string out() const {
-    std::fflush(file_);
-    long end = std::ftell(file_);
-    std::string text(static_cast<size_t>(end > 0 ? end : 0), '\0');
-    std::rewind(file_);
-    text.resize(std::fread(&text[0], 1, text.size(), file_));
-    std::fseek(file_, 0, SEEK_END);
-    return text;
-  }
+  std::string out() const { return fileText(file_); }
 
  private:
   FILE* file_;
 };
 
-// A clock whose waits end at once: a moment wait moves "now" to the moment, a sleep by its length;
-// each wait is written to journal(). A set stop event ends a wait as the real one would; onWait,
-// when given, runs before each wait decides (it may set the stop event).
+// A clock whose waits end at once, moving "now" on and writing each wait to journal(). A set stop
+// event ends a wait as on the real clock; onWait runs before each wait decides (it may stop).
 class FakeScriptClock final : public ScriptClock {
  public:
   explicit FakeScriptClock(uint64_t now) : now_(now) {}
@@ -105,14 +99,12 @@ inline std::string runScript(CQuorvaleScriptParser* parser, const std::string& t
   return "end";
 }
 
-// The base of a test fixture that runs scripts on fresh parsers sharing one stop event and one
-// fake clock.
+// A fixture base that runs scripts on fresh parsers sharing one stop event and one fake clock.
 class ScriptRunner {
  protected:
   explicit ScriptRunner(uint64_t now = 0) : stop_(true, false), clock_(now) {}
 
-  // Runs |text| for |camera| (on |clock|, else clock_); returns all output in order, and keeps
-  // how the scan ended, the lock depth and the shot count. parser_ is the parser while it runs.
+  // Runs |text| (on |clock|, else clock_); returns all output, keeps the end, locks and shots.
   std::string runText(CCanonCamera* camera, const std::string& text,
                       platform::SerialLine* port = nullptr, ScriptClock* clock = nullptr) {
     OutputCapture capture;

@@ -1,8 +1,6 @@
 // Timing commands: checkpoints, moment waits, sleeps, failed waits and the camera lock.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "camera/canon_camera.h"
@@ -18,7 +16,6 @@ using script_testing::FakeScriptClock;
 constexpr uint64_t kNow = 133944624000000000ULL;  // 2025-06-15 12:00:00 UTC
 constexpr uint64_t kSecond = 10000000ULL;         // in file time units
 
-// The local date-time text of a UTC file time, as the announcements show it.
 std::string localText(uint64_t utc) {
   uint64_t local = 0;
   platform::CalendarTime t{};
@@ -79,21 +76,6 @@ TEST_F(TimingCommandsTest, AnnouncementsAndWaits) {
   }
 }
 
-TEST_F(TimingCommandsTest, LocalMomentUsesTheZoneRulesOfItsOwnDate) {
-  if (!std::ifstream("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP() << "no tzdata";
-  const char* saved = std::getenv("TZ");
-  const std::string savedTz = saved != nullptr ? saved : "";
-  setenv("TZ", "Europe/Berlin", 1);
-  tzset();
-  // Now is winter (UTC+1); the target in summer is UTC+2: 12:00 local is 10:00 UTC.
-  FakeScriptClock winter(133814160000000000ULL);  // 2025-01-15 12:00:00 UTC
-  std::string out = run("wait local=2025-07-01T12:00\n", &winter);
-  saved != nullptr ? setenv("TZ", savedTz.c_str(), 1) : unsetenv("TZ");
-  tzset();
-  EXPECT_EQ("Wait for 07/01/25 12:00:00\nContinue\n", out);
-  EXPECT_EQ("moment +14421600000 ms\n", winter.journal());
-}
-
 TEST_F(TimingCommandsTest, CameraLockIsReleasedBeforeEveryWait) {
   std::string locks;
   clock_.onWait = [&] { locks += std::to_string(parser_->lockCount()); };
@@ -109,13 +91,6 @@ TEST_F(TimingCommandsTest, FailedWaitIsReportedAndTheScriptGoesOn) {
   EXPECT_EQ("Wait checkpoint for " + localText(kNow + kSecond) +
                 "\nWaitForMultipleObjects fault: " + platform::errorText(22) + "\nnext\n",
             run("wait point=1\necho next\n"));
-}
-
-// The real clock's timer ends a moment wait 30 ms ahead.
-TEST_F(TimingCommandsTest, RealTimerEndsAMomentWait) {
-  std::string out = run("wait point=0.03\necho next\n", systemScriptClock());
-  EXPECT_EQ("Continue\nnext\n", out.substr(out.find('\n') + 1));
-  EXPECT_EQ("end", end_);
 }
 
 }  // namespace

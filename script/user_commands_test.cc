@@ -16,46 +16,54 @@
 
 namespace {
 
-// The players report on their own threads after a run, so the output is captured throughout.
+// The players report on their own threads after a run, so the output is captured throughout. The
+// prompt reads its answers from a pipe that stays open and writes what it shows into a file.
 class UserCommandsTest : public testing::Test, protected script_testing::ScriptRunner {
  protected:
-  UserCommandsTest() : camera_(nullptr, nullptr) {}
+  UserCommandsTest() : camera_(nullptr, nullptr), shown_(std::tmpfile()) {
+    EXPECT_EQ(0, pipe(answers_));
+    platform::setPromptDescriptorsForTest(answers_[0], fileno(shown_));
+  }
   // No player may outlive the fake sound system or the output capture.
   ~UserCommandsTest() override {
     sound_.finishPlays();
     playersDone();
+    platform::setPromptDescriptorsForTest(-1, -1);
+    close(answers_[0]);
+    close(answers_[1]);
+    std::fclose(shown_);
   }
 
-  // Runs |body| after a header line; returns all output so far, the players' reports included.
+  // Runs |body| after a header; returns all output so far, the players' reports included.
   std::string run(const std::string& body) {
     CQuorvaleScriptParser parser(&camera_, nullptr, nullptr, &stop_, &clock_);
     end_ = script_testing::runScript(&parser, "#!quorvale\n" + body);
     return capture_.out();
   }
 
-  // Waits until no player thread runs any more.
   bool playersDone() {
     for (int i = 0; i < 2500 && runningAudioPlayers() != 0; ++i) platform::sleepMs(2);
     return runningAudioPlayers() == 0;
   }
 
+  std::string shown() { return script_testing::fileText(shown_); }
+
   FakeSoundSystem sound_;
   script_testing::OutputCapture capture_;
   CCanonCamera camera_;
+  int answers_[2] = {-1, -1};
+  FILE* shown_;
 };
 
 TEST_F(UserCommandsTest, PlaysReportWhenTheSoundEndsOrFails) {
   const uint32_t openError = platform::kSoundErrorDecoder | 2;
   const uint32_t playError = platform::kSoundErrorDecoder | 3;
   sound_.setOpenResult("missing.wav", openError);
-  EXPECT_EQ("", run("play  bell.wav \n"));
-  ASSERT_TRUE(sound_.waitForPlaysEnded(1, 5000));
-  ASSERT_TRUE(playersDone());
-  EXPECT_EQ("PLAY: bell.wav\n", capture_.out());
   auto played = [this](const char* body) {
     run(body);
     return playersDone();
   };
+  ASSERT_TRUE(played("play  bell.wav \n"));
   ASSERT_TRUE(played("play \"a b.wav\"\n"));
   ASSERT_TRUE(played("play missing.wav\n"));
   sound_.setPlayResult(playError);
@@ -72,7 +80,7 @@ TEST_F(UserCommandsTest, PlaysReportWhenTheSoundEndsOrFails) {
 }
 
 TEST_F(UserCommandsTest, OverlappingPlaysEachPlayWithoutDelayingTheScript) {
-  sound_.setPlayDurationMs(FakeSoundSystem::kUntilFinished);
+  sound_.holdPlays();
   EXPECT_EQ("next\n", run("play one.wav\nplay two.wav\necho next\n"));
   ASSERT_TRUE(sound_.waitForPlaysInProgress(2, 5000));
   sound_.finishPlays();
@@ -84,49 +92,19 @@ TEST_F(UserCommandsTest, OverlappingPlaysEachPlayWithoutDelayingTheScript) {
   EXPECT_EQ(2u, sound_.maxConcurrentPlays());
 }
 
-// The prompt reads its answers from a file and writes what it shows into another.
-class WaitUserTest : public UserCommandsTest {
- protected:
-  WaitUserTest() : answers_(std::tmpfile()), shown_(std::tmpfile()) {
-    std::fputs("\n\n\n", answers_);
-    std::rewind(answers_);
-    platform::setPromptDescriptorsForTest(fileno(answers_), fileno(shown_));
-  }
-  ~WaitUserTest() override {
-    platform::setPromptDescriptorsForTest(-1, -1);
-    std::fclose(answers_);
-    std::fclose(shown_);
-  }
-
-  std::string shown() {
-    std::fflush(shown_);
-    std::rewind(shown_);
-    std::string text;
-    for (int c; (c = std::fgetc(shown_)) != EOF;) text += static_cast<char>(c);
-    return text;
-  }
-
-  FILE* answers_;
-  FILE* shown_;
-};
-
-TEST_F(WaitUserTest, PromptsShowTheirUnescapedTextAfterReleasingTheLock) {
+TEST_F(UserCommandsTest, PromptsShowTheirUnescapedTextAfterReleasingTheLock) {
+  ASSERT_EQ(3, write(answers_[1], "\n\n\n", 3));
   EXPECT_EQ("Camera locked\nWait for user input\nWait for user input\nWait for user input\nafter\n",
             run("lockui\nwait\nwait user=\"Two\\nlines \\\\ok\"\nwait input=Word\necho after\n"));
   EXPECT_EQ(0u, camera_.uiLockCount());
-  const std::string text = shown();
-  for (const char* part :
-       {"Quorvale: Wait for user input", "Press OK to continue...", "Two\nlines \\ok", "Word"}) {
-    EXPECT_NE(std::string::npos, text.find(part)) << part << " in " << text;
-  }
+  const std::string title = "Quorvale: Wait for user input\n",
+                    enter = "[Press Enter to continue]\n";
+  EXPECT_EQ(title + "Press OK to continue...\n" + enter + title + "Two\nlines \\ok\n" + enter +
+                title + "Word\n" + enter,
+            shown());
 }
 
-// A prompt that gets no answer: its input is a pipe whose writing end stays open, so reads block
-// until the stop event ends the prompt.
-TEST_F(WaitUserTest, StopDuringThePromptEndsTheScript) {
-  int pipeEnds[2];
-  ASSERT_EQ(0, pipe(pipeEnds));
-  platform::setPromptDescriptorsForTest(pipeEnds[0], fileno(shown_));
+TEST_F(UserCommandsTest, StopDuringThePromptEndsTheScript) {
   std::thread stopper([this] {
     for (int i = 0; i < 2500 && shown().empty(); ++i) platform::sleepMs(2);
     platform::sleepMs(20);
@@ -135,9 +113,6 @@ TEST_F(WaitUserTest, StopDuringThePromptEndsTheScript) {
   EXPECT_EQ("Wait for user input\n\nProgram terminated!\n", run("wait\necho never\n"));
   stopper.join();
   EXPECT_EQ("value 0", end_);
-  platform::setPromptDescriptorsForTest(-1, -1);
-  close(pipeEnds[0]);
-  close(pipeEnds[1]);
 }
 
 }  // namespace

@@ -6,8 +6,6 @@ class FakeSerialLine::Handle final : public platform::SerialLine {
  public:
   explicit Handle(FakeSerialLine* line) : line_(line) {}
   ~Handle() override { line_->record(kClose, ""); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
 
   bool readState() override { return line_->readState(); }
   bool setRts(bool asserted) override { return line_->setRts(asserted); }
@@ -17,12 +15,7 @@ class FakeSerialLine::Handle final : public platform::SerialLine {
 };
 
 FakeSerialLine::~FakeSerialLine() {
-  bool installed;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    installed = openerInstalled_;
-  }
-  if (installed) platform::setSerialLineOpenerForTest(nullptr);
+  if (openerInstalled_) platform::setSerialLineOpenerForTest(nullptr);
 }
 
 void FakeSerialLine::failNext(Op op, uint32_t code) {
@@ -35,10 +28,7 @@ std::unique_ptr<platform::SerialLine> FakeSerialLine::newHandle() {
 }
 
 void FakeSerialLine::installOpener() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    openerInstalled_ = true;
-  }
+  openerInstalled_ = true;  // set and read by the owning thread only
   platform::setSerialLineOpenerForTest(
       [this](const std::string& path) -> std::unique_ptr<platform::SerialLine> {
         if (!record(kOpen, " " + path)) return nullptr;
@@ -46,29 +36,9 @@ void FakeSerialLine::installOpener() {
       });
 }
 
-std::string FakeSerialLine::journal() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return journal_;
-}
-
-std::vector<FakeSerialLine::Call> FakeSerialLine::calls() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return calls_;
-}
-
-bool FakeSerialLine::rts() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return rts_;
-}
-
 bool FakeSerialLine::readState() { return record(kReadState, ""); }
 
-bool FakeSerialLine::setRts(bool asserted) {
-  if (!record(asserted ? kRtsOn : kRtsOff, "")) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
-  rts_ = asserted;
-  return true;
-}
+bool FakeSerialLine::setRts(bool asserted) { return record(asserted ? kRtsOn : kRtsOff, ""); }
 
 bool FakeSerialLine::record(Op op, const std::string& detail) {
   static const char* const kNames[] = {"open", "readState", "setRts(1)", "setRts(0)", "close"};
@@ -79,7 +49,7 @@ bool FakeSerialLine::record(Op op, const std::string& detail) {
     error = planned.front();
     planned.erase(planned.begin());
   }
-  calls_.push_back(Call{op, error, std::chrono::steady_clock::now()});
+  calls_.push_back(Call{op, std::chrono::steady_clock::now()});
   journal_ += kNames[op] + detail;
   if (error != 0) journal_ += " failed " + std::to_string(error);
   journal_ += "\n";
