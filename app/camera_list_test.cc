@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 
 #include "camera/camera_test_support.h"
 #include "camera/unavailable_backend.h"
@@ -33,16 +32,6 @@ TEST_F(CameraListTest, ListsEveryCameraWithItsProtocol) {
   expected += "\n";
   EXPECT_EQ(expected, console.out());
   EXPECT_EQ("", console.err());
-}
-
-TEST_F(CameraListTest, NoCameraPrintsACountOfZeroWithoutClosingLine) {
-  auto empty = std::make_unique<SimBackend>();  // an empty world
-  sim_ = empty.get();
-  EdsSetBackend(std::move(empty));
-  publish();
-  camera_test::ConsoleCapture console;
-  EXPECT_EQ(0, listCameras());
-  EXPECT_EQ("\nCameras found: 0\n\n", console.out());
 }
 
 // A failed initialisation, and a build without a real backend.

@@ -14,22 +14,6 @@ using camera_test::SimCameraTest;
 
 class CanonInterfaceTest : public SimCameraTest {};
 
-// The records themselves are checked through the camera listing.
-TEST_F(CanonInterfaceTest, EnumeratesTheCamerasAndOpenedCamerasOwnTheirReference) {
-  sdk_ = std::make_unique<CCanonInterface>();
-  EXPECT_EQ("", traces());
-  EXPECT_EQ(0u, sdk_->initStatus());
-  EXPECT_EQ(2u, sdk_->getCameraCount());
-  const size_t live = sim_->liveObjectCount();
-  camera_ = sdk_->NewCamera(0);
-  ASSERT_NE(nullptr, camera_);
-  EXPECT_EQ(0u, sdk_->lastError());
-  EXPECT_TRUE(ptpBody_->sessionOpen());
-  camera_.reset();
-  EXPECT_FALSE(ptpBody_->sessionOpen());
-  EXPECT_EQ(live, sim_->liveObjectCount());
-}
-
 TEST_F(CanonInterfaceTest, IndicesBeyondTheListAreRefusedWithoutAskingTheSdk) {
   start();
   const size_t live = sim_->liveObjectCount();

@@ -82,19 +82,6 @@ TEST(PropertyTablesTest, NamesAreExact) {
   EXPECT_EQ(42u, untouched);
 }
 
-TEST(PropertyTablesTest, CodePairsMapBothWaysAndOtherCodesToThemselves) {
-  EXPECT_EQ(0x0Du, avCodePairs().toSecond(0x0C));
-  EXPECT_EQ(0x0Cu, avCodePairs().toFirst(0x0D));
-  EXPECT_EQ(0x43u, avCodePairs().toSecond(0x44));
-  EXPECT_EQ(0x44u, avCodePairs().toFirst(0x43));
-  EXPECT_EQ(0x20u, avCodePairs().toSecond(0x20));
-  EXPECT_EQ(0x20u, avCodePairs().toFirst(0x20));
-  EXPECT_EQ(0x23u, tvCodePairs().toSecond(0x24));
-  EXPECT_EQ(0x24u, tvCodePairs().toFirst(0x23));
-  EXPECT_EQ(0x5Bu, tvCodePairs().toSecond(0x5B));  // a second member stays
-  EXPECT_EQ(0x78u, tvCodePairs().toFirst(0x78));
-}
-
 TEST(PropertyTablesTest, ExposureOfEveryTvCodeAndUnknownCodes) {
   std::set<uint32_t> codes;
   for (size_t i = 0; i < tvTable().size(); ++i) codes.insert(tvTable().row(i).code);

@@ -19,7 +19,6 @@ TEST(Gphoto2ErrorsTest, LibraryResultsBecomeSdkCodesAndOnlyLinkFailuresMeanGone)
       {GP_ERROR_IO_USB_FIND, EDS_ERR_DEVICE_NOT_FOUND, true},
       {GP_ERROR_IO_USB_CLAIM, 0xC0, false},
       {GP_ERROR_IO_READ, EDS_ERR_COMM_DISCONNECTED, true},
-      {GP_ERROR_IO_WRITE, EDS_ERR_COMM_DISCONNECTED, true},
       {GP_ERROR_IO, EDS_ERR_IO_ERROR, true},
       {GP_ERROR_NOT_SUPPORTED, EDS_ERR_NOT_SUPPORTED, false},
       {GP_ERROR, 0x82, false},

@@ -154,10 +154,6 @@ TEST(Gphoto2PropertyMappingTest, OtherSpellingsReadByMeaningAndOthersAreNotGuess
   expectReads(kEdsPropID_Tv, {{"Unknown value df00", kNone}, {"1/0", kNone}, {"45", kNone}});
   expectReads(kEdsPropID_Av, {{"f/2.8", 0x20}, {"f/5", 0x2D}, {"implicit auto", kNone}});
   expectReads(kEdsPropID_ISOSpeed, {{"Auto ISO", 0}, {"2000", kNone}, {"100.5", kNone}});
-  expectReads(kEdsPropID_ImageQuality,
-              {{"mRAW + Large Fine JPEG", 0x01640013}, {"sRAW2", 0x02640000}});
-  expectReads(kEdsPropID_ImageQuality,
-              {{"cRAW", kNone}, {"Tiny JPEG", kNone}, {"RAW + RAW", kNone}});
   expectReads(kEdsPropID_AEMode, {{"Tv", 1}, {"A-DEP", 5}, {"Custom", kNone}});
   expectReads(kEdsPropID_DriveMode, {{"Single: Silent", kNone}, {"Timer 10 sec", kNone}});
   expectReads(kEdsPropID_MeteringMode, {{"center weighted average", 5}});
@@ -178,7 +174,7 @@ TEST(Gphoto2PropertyMappingTest, WritesMatchTheValueAndDescriptionsListEachCodeO
             codesOfChoices(kEdsPropID_Tv, {"bulb", "20", "1/4"}, 2));
 }
 
-TEST(Gphoto2PropertyMappingTest, StatusTextsAndEventCodes) {
+TEST(Gphoto2PropertyMappingTest, StatusTexts) {
   const std::map<std::string, EdsUInt32> battery = {{"75%", 75},  {"Full", 100}, {"Half", 50},
                                                     {"Empty", 0}, {"", kNone},   {"-5%", kNone}};
   for (const auto& c : battery) {
@@ -190,16 +186,6 @@ TEST(Gphoto2PropertyMappingTest, StatusTextsAndEventCodes) {
   EXPECT_TRUE(countFromText("512", &value));
   EXPECT_EQ(512u, value);
   EXPECT_FALSE(countFromText("99999999999", &value));
-
-  const uint32_t ptp[] = {0xD102, 0xD101, 0xD103, 0xD105, 0xD106,
-                          0xD107, 0xD111, 0xD11B, 0xD120, 0x5007};
-  const EdsPropertyID property[] = {kEdsPropID_Tv,           kEdsPropID_Av,
-                                    kEdsPropID_ISOSpeed,     kEdsPropID_AEMode,
-                                    kEdsPropID_DriveMode,    kEdsPropID_MeteringMode,
-                                    kEdsPropID_BatteryLevel, kEdsPropID_AvailableShots,
-                                    kEdsPropID_ImageQuality, kEdsPropID_Av};
-  for (size_t i = 0; i < 10; ++i) EXPECT_EQ(property[i], propertyForPtpCode(ptp[i])) << ptp[i];
-  EXPECT_EQ(0u, propertyForPtpCode(0xD11C));
 }
 
 }  // namespace

@@ -3,12 +3,10 @@
 #ifndef QUORVALE_CAMERA_SIM_SIM_TEST_SUPPORT_H_
 #define QUORVALE_CAMERA_SIM_SIM_TEST_SUPPORT_H_
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -44,11 +42,6 @@ class SimEventRecorder final {
     std::lock_guard<std::mutex> lock(mutex_);
     return std::move(lines_);
   }
-  // True when any handler ran on |id|.
-  bool ranOn(std::thread::id id) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::find(threads_.begin(), threads_.end(), id) != threads_.end();
-  }
 
  private:
   static std::string hex(unsigned value) {
@@ -59,12 +52,10 @@ class SimEventRecorder final {
   void add(std::string text) {
     std::lock_guard<std::mutex> lock(mutex_);
     lines_.push_back(std::move(text));
-    threads_.push_back(std::this_thread::get_id());
   }
 
   std::mutex mutex_;
-  std::vector<std::string> lines_;        // guarded by mutex_
-  std::vector<std::thread::id> threads_;  // guarded by mutex_
+  std::vector<std::string> lines_;  // guarded by mutex_
 };
 
 // Installs an empty simulated world with time scale 0 and an initialised SDK.
@@ -79,15 +70,6 @@ class SimTest : public ::testing::Test {
   }
   void TearDown() override { EdsSetBackend(nullptr); }
 
-  // The number of cameras a fresh camera list holds.
-  EdsUInt32 listedCameras() {
-    EdsCameraListRef list = nullptr;
-    EdsUInt32 count = 99;
-    EXPECT_EQ(EDS_ERR_OK, EdsGetCameraList(&list));
-    EXPECT_EQ(EDS_ERR_OK, EdsGetChildCount(list, &count));
-    EdsRelease(list);
-    return count;
-  }
   // The camera at |index| of a fresh camera list (the list is released again).
   EdsCameraRef cameraAt(EdsInt32 index) {
     EdsCameraListRef list = nullptr;

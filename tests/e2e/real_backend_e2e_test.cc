@@ -1,6 +1,4 @@
-// The program on real cameras through libgphoto2, on a machine with no camera attached: the list
-// is empty and asking for a camera fails cleanly. (Run with a body plugged in, these tests fail by
-// design: they then see it.)
+// The real backend on a machine with no camera attached (with a body plugged in, these fail).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -33,13 +31,6 @@ TEST(RealBackendE2eTest, CameraAndInfoWithoutCamerasReportNotFound) {
     EXPECT_EQ("", r.out) << arguments.back();
     EXPECT_EQ("Camera not found: Device not found\n", r.err) << arguments.back();
   }
-  RunResult r = runQuorvale({"-log", "-camera", "0"});
-  EXPECT_EQ(
-      "T TRC: Open log file at DATE\n"
-      "T TRC: No cameras found!\n"
-      "T ERR: Camera not found: Device not found\n"
-      "T TRC: Close log file at DATE\n",
-      normalizeLog(r.log));
 }
 
 }  // namespace
