@@ -48,9 +48,8 @@ uint32_t optionNumber(const char* text) {
 void CQuorvaleScriptParser::doSet(const char* text, SetItem item) {
   checkStop();
   if (text == nullptr || *text == '\0' || camera == nullptr) return;
-  std::string copy(text);
-  char* value = &copy[0];
-  extractValue(value);
+  std::string copy;
+  char* value = copyValue(text, &copy);
   if (value == nullptr) return;
   cameraLock.Lock();
 

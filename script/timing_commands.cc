@@ -92,9 +92,8 @@ void CQuorvaleScriptParser::doCheckpoint(bool verbose) {
 void CQuorvaleScriptParser::doWaitCheckpoint(const char* text) {
   checkStop();
   if (text == nullptr || *text == '\0') return;
-  std::string copy(text);
-  char* value = &copy[0];
-  extractValue(value);
+  std::string copy;
+  char* value = copyValue(text, &copy);
   if (value == nullptr) return;
   uint64_t offset = secondsToUnits(parseDuration(value), 1e7, 0.0);
   uint64_t target = addSaturated(checkpointTime, offset);
@@ -110,9 +109,8 @@ void CQuorvaleScriptParser::doWaitCheckpoint(const char* text) {
 void CQuorvaleScriptParser::doWaitTime(const char* text, bool gmt) {
   checkStop();
   if (text == nullptr || *text == '\0') return;
-  std::string copy(text);
-  char* value = &copy[0];
-  extractValue(value);
+  std::string copy;
+  char* value = copyValue(text, &copy);
   if (value == nullptr) return;
   const std::string shown(value);
   platform::CalendarTime t =
@@ -148,9 +146,8 @@ void CQuorvaleScriptParser::doWaitTime(const char* text, bool gmt) {
 void CQuorvaleScriptParser::doSleep(const char* text) {
   checkStop();
   if (text == nullptr || *text == '\0') return;
-  std::string copy(text);
-  char* value = &copy[0];
-  extractValue(value);
+  std::string copy;
+  char* value = copyValue(text, &copy);
   if (value == nullptr) return;
   double seconds = parseDuration(value);
   uint64_t ms = secondsToUnits(seconds, 1000.0, 0.5);

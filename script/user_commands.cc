@@ -31,9 +31,8 @@ void CQuorvaleScriptParser::doPlay(const char* text) {
 void CQuorvaleScriptParser::doWaitUser(const char* text) {
   checkStop();
   if (text == nullptr || *text == '\0') return;
-  std::string copy(text);
-  char* value = &copy[0];
-  extractValue(value);
+  std::string copy;
+  char* value = copyValue(text, &copy);
   std::string prompt = kDefaultPrompt;
   if (value != nullptr) {
     unescapeText(value);

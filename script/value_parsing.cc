@@ -63,6 +63,13 @@ void extractValue(char*& p) {
   }
 }
 
+char* copyValue(const char* text, std::string* copy) {
+  copy->assign(text);
+  char* value = &(*copy)[0];
+  extractValue(value);
+  return value;
+}
+
 void unescapeText(char* text) {
   if (text == nullptr || *text == '\0') return;
   char* out = text;

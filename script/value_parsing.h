@@ -12,6 +12,8 @@
 
 #include <cstddef>
 
+#include <string>
+
 #include "platform/clock.h"
 
 // Size of the output array of formatMoment.
@@ -25,6 +27,11 @@ void trimBlanks(char*& p);
 // a double quote, that quote and one double quote at its end are removed. Sets |p| to null when the
 // text has no "=".
 void extractValue(char*& p);
+
+// Copies a rule's |text| into |copy| (the caller's storage, which must outlive the result) and
+// returns the value extractValue finds in the copy, or null when the text has no "=". The text
+// itself is not changed.
+char* copyValue(const char* text, std::string* copy);
 
 // Rewrites |text| in place: a backslash is dropped and makes the byte after it literal, except that
 // "\n" becomes a line feed and "\t" a tab. A backslash as the last byte is dropped.
