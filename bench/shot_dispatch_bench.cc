@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/lateness.h"
 #include "camera/canon_camera.h"
 #include "camera/sim/sim_backend.h"
 #include "camera/sim/sim_world.h"
@@ -48,49 +49,11 @@ class TimedSerialLine final : public platform::SerialLine {
   std::vector<uint64_t> raised;
 };
 
-struct Summary {
-  double medianUs, p99Us, maxUs;
-  long early;
-};
-
-Summary summarize(std::vector<int64_t> units) {
-  std::sort(units.begin(), units.end());
-  Summary s{};
-  s.medianUs = units[units.size() / 2] / 10.0;
-  s.p99Us = units[std::min(units.size() - 1, units.size() * 99 / 100)] / 10.0;
-  s.maxUs = units.back() / 10.0;
-  s.early = std::count_if(units.begin(), units.end(), [](int64_t v) { return v < 0; });
-  return s;
-}
-
 bool print(const char* name, const std::vector<int64_t>& late) {
-  const Summary s = summarize(late);
+  const bench::Summary s = bench::summarize(late);
   std::printf("%-30s median %8.1f us  p99 %8.1f us  max %8.1f us  early %ld\n", name, s.medianUs,
               s.p99Us, s.maxUs, s.early);
   return s.early == 0 && s.medianUs <= 300.0 && s.p99Us < 1000.0;
-}
-
-std::string momentText(uint64_t fileTime) {
-  platform::CalendarTime t{};
-  platform::fileTimeToCalendar(fileTime, &t);
-  char text[64];
-  std::snprintf(text, sizeof(text), "%04u-%02u-%02uT%02u:%02u:%02u.%03u", t.year, t.month, t.day,
-                t.hour, t.minute, t.second, t.millisecond);
-  return text;
-}
-
-std::vector<int64_t> baseline(int waits, uint32_t intervalMs) {
-  std::vector<int64_t> late;
-  platform::WaitableTimer timer;
-  for (int i = 0; i < waits; ++i) {
-    const uint64_t due = (platform::utcNow() / platform::kFileTimeUnitsPerMs + intervalMs) *
-                         platform::kFileTimeUnitsPerMs;
-    timer.setAbsolute(due);
-    platform::Waitable* objects[] = {&timer};
-    platform::waitAny(objects, 1, platform::kInfinite);
-    late.push_back(static_cast<int64_t>(platform::utcNow() - due));
-  }
-  return late;
 }
 
 }  // namespace
@@ -114,7 +77,8 @@ int main(int argc, char** argv) {
   FILE* sink = std::fopen("/dev/null", "w");
   setOutputStreamsForTest(sink, sink);
 
-  std::vector<int64_t> raw = baseline(runs, intervalMs);
+  std::vector<int64_t> raw;
+  bench::timerBaseline(runs, intervalMs, &raw);
   std::vector<int64_t> shotLate, flashLate;
   {
     TimedCamera camera(ref);
@@ -126,7 +90,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 2 * runs; ++i) {
       const uint64_t due =
           start + static_cast<uint64_t>(i) * intervalMs * platform::kFileTimeUnitsPerMs;
-      script += "wait utc=" + momentText(due) + "\n";
+      script += "wait utc=" + bench::momentText(due) + "\n";
       if (i % 2 == 0) {
         shotDues.push_back(due);
         script += "shot\n";

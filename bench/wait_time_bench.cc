@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/lateness.h"
 #include "camera/canon_camera.h"
 #include "output/output.h"
 #include "platform/clock.h"
@@ -31,47 +32,9 @@ ssize_t recordMarks(void*, const char* buffer, size_t size) {
   return static_cast<ssize_t>(size);
 }
 
-struct Summary {
-  double medianUs, p99Us, maxUs;
-  long early;
-};
-
-Summary summarize(std::vector<int64_t> units) {
-  std::sort(units.begin(), units.end());
-  Summary s{};
-  s.medianUs = units[units.size() / 2] / 10.0;
-  s.p99Us = units[std::min(units.size() - 1, units.size() * 99 / 100)] / 10.0;
-  s.maxUs = units.back() / 10.0;
-  s.early = std::count_if(units.begin(), units.end(), [](int64_t v) { return v < 0; });
-  return s;
-}
-
-void print(const char* name, const Summary& s) {
+void print(const char* name, const bench::Summary& s) {
   std::printf("%-26s median %8.1f us  p99 %8.1f us  max %8.1f us  early %ld\n", name, s.medianUs,
               s.p99Us, s.maxUs, s.early);
-}
-
-// Lateness in 100-ns units of raw absolute timer waits.
-void baseline(int waits, uint32_t intervalMs, std::vector<int64_t>* out) {
-  platform::WaitableTimer timer;
-  for (int i = 0; i < waits; ++i) {
-    const uint64_t due = (platform::utcNow() / platform::kFileTimeUnitsPerMs + intervalMs) *
-                         platform::kFileTimeUnitsPerMs;
-    timer.setAbsolute(due);
-    platform::Waitable* objects[] = {&timer};
-    platform::waitAny(objects, 1, platform::kInfinite);
-    out->push_back(static_cast<int64_t>(platform::utcNow() - due));
-  }
-}
-
-// "YYYY-MM-DDTHH:MM:SS.mmm" of a file time.
-std::string momentText(uint64_t fileTime) {
-  platform::CalendarTime t{};
-  platform::fileTimeToCalendar(fileTime, &t);
-  char text[64];
-  std::snprintf(text, sizeof(text), "%04u-%02u-%02uT%02u:%02u:%02u.%03u", t.year, t.month, t.day,
-                t.hour, t.minute, t.second, t.millisecond);
-  return text;
 }
 
 }  // namespace
@@ -84,7 +47,7 @@ int main(int argc, char** argv) {
   // As the program's script thread does; refused without the privilege, which is fine here.
   platform::raiseCurrentThreadToTimeCritical();
   std::vector<int64_t> raw;
-  baseline(waits / 2, intervalMs, &raw);
+  bench::timerBaseline(waits / 2, intervalMs, &raw);
 
   // The script: alternately a UTC and a local moment, each followed by the command that marks it.
   const uint64_t start =
@@ -96,11 +59,11 @@ int main(int argc, char** argv) {
         start + static_cast<uint64_t>(i) * intervalMs * platform::kFileTimeUnitsPerMs;
     dues.push_back(due);
     if (i % 2 == 0) {
-      script += "wait utc=" + momentText(due) + "\n";
+      script += "wait utc=" + bench::momentText(due) + "\n";
     } else {
       uint64_t local = 0;
       platform::utcToLocalFileTime(due, &local);
-      script += "wait time=" + momentText(local) + "\n";
+      script += "wait time=" + bench::momentText(local) + "\n";
     }
     script += "echo mark\n";
   }
@@ -118,7 +81,7 @@ int main(int argc, char** argv) {
   }
   setOutputStreamsForTest(nullptr, nullptr);
 
-  baseline(waits - waits / 2, intervalMs, &raw);
+  bench::timerBaseline(waits - waits / 2, intervalMs, &raw);
 
   if (g_marks.size() != dues.size()) {
     std::printf("expected %zu marks, saw %zu\n", dues.size(), g_marks.size());
@@ -131,11 +94,11 @@ int main(int argc, char** argv) {
     allLate.push_back(late);
   }
   std::printf("%d waits, %u ms apart\n", waits, intervalMs);
-  print("raw timer (baseline)", summarize(raw));
-  print("wait utc= -> next command", summarize(utcLate));
-  print("wait time= -> next command", summarize(localLate));
-  const Summary all = summarize(allLate);
-  const Summary base = summarize(raw);
+  print("raw timer (baseline)", bench::summarize(raw));
+  print("wait utc= -> next command", bench::summarize(utcLate));
+  print("wait time= -> next command", bench::summarize(localLate));
+  const bench::Summary all = bench::summarize(allLate);
+  const bench::Summary base = bench::summarize(raw);
   const bool ok =
       all.early == 0 && all.medianUs <= 1.5 * base.medianUs + 100.0 && all.p99Us < 1000.0;
   std::printf("targets (never early, median <= 1.5x baseline + 100 us, p99 < 1 ms): %s\n",
