@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -23,6 +24,9 @@ class ChildProcess {
     std::vector<std::string> arguments;  // after the program name
     std::string workingDirectory;        // empty: ours
     std::optional<std::string> input;    // standard input; none: /dev/null
+    // Changes to our environment for the child: a name with a value sets it, without one removes
+    // it. The rest of our environment is passed on.
+    std::vector<std::pair<std::string, std::optional<std::string>>> environment;
   };
 
   // Starts the program with default signal handling and an empty signal mask. Returns null, with

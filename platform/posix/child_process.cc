@@ -149,6 +149,20 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Options& options) {
   for (const std::string& arg : options.arguments) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   const char* dir = options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    const std::string name = text.substr(0, text.find('='));
+    bool changed = false;
+    for (const auto& change : options.environment) changed = changed || change.first == name;
+    if (!changed) environment.push_back(text);
+  }
+  for (const auto& [name, value] : options.environment) {
+    if (value) environment.push_back(name + "=" + *value);
+  }
+  std::vector<char*> envp;
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
 
   const pid_t pid = fork();
   if (pid < 0) {
@@ -165,7 +179,7 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Options& options) {
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
     if (dir != nullptr && chdir(dir) != 0) _exit(127);
-    execv(argv[0], argv.data());
+    execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   close(outPipe[1]);

@@ -66,6 +66,7 @@ RunResult runQuorvale(const RunOptions& options) {
   childOptions.arguments = options.arguments;
   childOptions.workingDirectory = dir.string();
   childOptions.input = options.input;
+  childOptions.environment = options.environment;
 
   RunResult result;
   {

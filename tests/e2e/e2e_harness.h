@@ -32,6 +32,8 @@ struct RunOptions {
   std::optional<std::string> input;                        // standard input; none: /dev/null
   std::vector<std::pair<std::string, std::string>> files;  // name (in the run's directory), bytes
   std::vector<ConsoleStep> steps;
+  // Environment changes for the program: a value sets the variable, none removes it.
+  std::vector<std::pair<std::string, std::optional<std::string>>> environment;
   uint32_t timeoutMs = 60000;  // the program is killed after this
 };
 
