@@ -60,8 +60,9 @@ TEST(ScriptE2eTest, NulBytesAMissingSoundAndTheEndOfText) {
 }
 
 TEST(ScriptE2eTest, DemoRunsInSeconds) {
-  std::string path = __FILE__;  // the source tree, found from this file's own path
-  std::ifstream in(path.substr(0, path.rfind("tests/e2e/")) + "examples/demo.qvs");
+  // The source tree by its absolute path: __FILE__ is relative when the compiler cache rewrites
+  // paths, and the tests run in the build tree.
+  std::ifstream in(std::string(QUORVALE_SOURCE_DIR) + "/examples/demo.qvs");
   std::ostringstream demo;
   demo << in.rdbuf();
   RunResult r = runScriptText(demo.str());
