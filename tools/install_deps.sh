@@ -11,6 +11,7 @@ packages=(
   libgphoto2-dev libsndfile1-dev libasound2-dev
   clang libclang-rt-14-dev
   locales
+  dpkg-dev man-db file
 )
 
 missing=()
