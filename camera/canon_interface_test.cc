@@ -50,8 +50,9 @@ TEST_F(CanonInterfaceTest, TheListFollowsCamerasAddedAndRemovedAtRunTime) {
   EXPECT_STREQ("sim:1", record.szPortName);
 }
 
+// Here the system refuses the simulated backend its event thread (a low process limit).
 TEST_F(CanonInterfaceTest, AnSdkThatDidNotInitialiseRefusesEverything) {
-  sim_->failInitialize(EDS_ERR_INTERNAL_ERROR);
+  sim_->refuseEventThread();
   sdk_ = std::make_unique<CCanonInterface>();
   EXPECT_EQ(EDS_ERR_INTERNAL_ERROR, sdk_->initStatus());
   EXPECT_EQ(EDS_ERR_INTERNAL_ERROR, sdk_->lastError());

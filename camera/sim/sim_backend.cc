@@ -38,6 +38,8 @@ void SimBackend::failInitialize(EdsError code) {
   impl_->initFault = code;
 }
 
+void SimBackend::refuseEventThread() { impl_->queue.refuseNextStart(); }
+
 void SimBackend::setTimeScale(double scale) { impl_->queue.setTimeScale(scale); }
 void SimBackend::useManualTime() { impl_->queue.useManualTime(); }
 void SimBackend::advanceTime(uint32_t ms) { impl_->queue.advanceTime(ms); }
@@ -56,6 +58,7 @@ EdsError SimBackend::InitializeSDK() {
     impl_->initFault = EDS_ERR_OK;
     return code;
   }
+  if (!impl_->queue.start()) return EDS_ERR_INTERNAL_ERROR;
   impl_->initialized = true;
   return EDS_ERR_OK;
 }

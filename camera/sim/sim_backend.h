@@ -20,7 +20,9 @@
 // alive when the backend is destroyed are freed with it.
 //
 // Operations before EdsInitializeSDK (or after EdsTerminateSDK) answer EDS_ERR_NOT_INITIALIZED,
-// except EdsRelease. Terminating drops pending events and forgets every handler.
+// except EdsRelease. Terminating drops pending events and forgets every handler. The first
+// initialisation starts the event thread; when the system refuses a thread it answers
+// EDS_ERR_INTERNAL_ERROR and the SDK stays uninitialised.
 //
 // Events: delivered on the backend's own event thread (one per backend), never on the caller's
 // thread, with no backend lock held while a handler runs, and only while the program holds the
@@ -47,8 +49,8 @@
 
 #include "camera/eds.h"
 #include "camera/eds_backend.h"
-#include "camera/sim/sim_camera.h"
 #include "camera/sim/sim_body_config.h"
+#include "camera/sim/sim_camera.h"
 
 // The default world: camera 0 "Canon EOS 5D Mark IV (simulated)" on "sim:0" speaking PTP (sub
 // type 1), camera 1 "Canon EOS 350D (simulated)" on "sim:1" speaking the legacy protocol (sub type
@@ -75,6 +77,9 @@ class SimBackend final : public EdsBackend {
 
   // The next EdsInitializeSDK answers |code| (0: succeeds).
   void failInitialize(EdsError code);
+  // The system refuses the backend's event thread, as with a low process limit: the next
+  // EdsInitializeSDK then answers EDS_ERR_INTERNAL_ERROR.
+  void refuseEventThread();
 
   // Time scale: real ms per model ms (0 = no waiting at all). Leaves manual time.
   void setTimeScale(double scale);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,19 @@ TEST_F(SimReferenceTest, EveryReferenceIsCountedAndFreedOnce) {
   EXPECT_EQ(0u, sim_->liveObjectCount());
   EdsDeviceInfo info;
   EXPECT_EQ(EDS_ERR_INVALID_HANDLE, EdsGetDeviceInfo(first, &info));
+}
+
+TEST_F(SimReferenceTest, TheCommandLogKeepsOnlyTheLatestCalls) {
+  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
+  for (EdsUInt32 i = 0; i < kSimCommandLogLines; ++i) {
+    EXPECT_EQ(EDS_ERR_OK, EdsSetPropertyData(camera, kEdsPropID_Capacity, 0, 4, &i));
+  }
+  EdsUInt32 last = 0xFFFFFFFF;
+  EXPECT_EQ(EDS_ERR_OK, EdsSetPropertyData(camera, kEdsPropID_Capacity, 0, 4, &last));
+  const std::vector<std::string> log = body_->commandLog();
+  ASSERT_EQ(kSimCommandLogLines, log.size());
+  EXPECT_EQ("SetPropertyData 0x40b 0x1 -> 0x0", log.front());
+  EXPECT_EQ("SetPropertyData 0x40b 0xffffffff -> 0x0", log.back());
 }
 
 using SimEventDeliveryTest = SimTest;

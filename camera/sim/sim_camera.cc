@@ -233,7 +233,7 @@ std::vector<SimVolume> SimCamera::volumes() const {
 
 std::vector<std::string> SimCamera::commandLog() const {
   std::lock_guard<std::mutex> lock(*mutex_);
-  return state_->log;
+  return std::vector<std::string>(state_->log.begin(), state_->log.end());
 }
 
 void SimCamera::clearCommandLog() {
@@ -241,7 +241,10 @@ void SimCamera::clearCommandLog() {
   state_->log.clear();
 }
 
-void SimCamera::logLocked(const std::string& line) { state_->log.push_back(line); }
+void SimCamera::logLocked(const std::string& line) {
+  if (state_->log.size() == kSimCommandLogLines) state_->log.pop_front();
+  state_->log.push_back(line);
+}
 
 EdsUInt32 SimCamera::propertyValueLocked(EdsPropertyID property) const {
   if (property == kEdsPropID_BatteryLevel) return state_->config.battery;
@@ -253,8 +256,9 @@ EdsUInt32 SimCamera::propertyValueLocked(EdsPropertyID property) const {
 EdsUInt32 SimCamera::availableShotsLocked() const {
   const SimBodyConfig& config = state_->config;
   auto quality = config.properties.find(kEdsPropID_ImageQuality);
-  EdsUInt64 bytes = SimCaptureModel::imageBytes(
-      quality == config.properties.end() ? 0 : quality->second.value, config.jpegBytes, config.rawBytes);
+  EdsUInt64 bytes =
+      SimCaptureModel::imageBytes(quality == config.properties.end() ? 0 : quality->second.value,
+                                  config.jpegBytes, config.rawBytes);
   if (bytes == 0) return 0;
   EdsUInt64 shots = 0;
   for (const SimVolume& volume : config.volumes) {

@@ -33,6 +33,7 @@
 #ifndef QUORVALE_CAMERA_SIM_SIM_CAMERA_H_
 #define QUORVALE_CAMERA_SIM_SIM_CAMERA_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -47,6 +48,9 @@ class SimHost;
 
 // The code a body answers for a property value its description does not list.
 constexpr EdsError kSimErrInvalidPropertyValue = 0x86;
+
+// How many calls a body's command log keeps.
+constexpr size_t kSimCommandLogLines = 512;
 
 // Which events of a shot a fault removes (see SimCamera::loseShotEvents).
 enum class SimLostEvents {
@@ -116,7 +120,8 @@ class SimCamera final {
   uint32_t picturesStored() const;
   uint32_t shotsInBuffer() const;  // accepted shots whose image has not left the body's buffer
   std::vector<SimVolume> volumes() const;
-  // Every Eds* call the body received, one line each, in order, e.g.
+  // The last kSimCommandLogLines Eds* calls the body received (older ones are dropped, so a long
+  // run does not grow the log), one line each, in order, e.g.
   //   "OpenSession -> 0x0", "SetPropertyData 0x406 0x78 -> 0x0", "GetPropertyData 0x8 -> 0x0",
   //   "GetPropertyDesc 0x405 -> 0x0", "SendCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0",
   //   "GetVolumeInfo 0 -> 0x0", "CloseSession -> 0x0".

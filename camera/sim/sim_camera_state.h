@@ -6,14 +6,15 @@
 #define QUORVALE_CAMERA_SIM_SIM_CAMERA_STATE_H_
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "camera/eds.h"
-#include "camera/sim/sim_camera.h"
 #include "camera/sim/sim_body_config.h"
+#include "camera/sim/sim_camera.h"
 
 struct SimObject;
 
@@ -60,7 +61,7 @@ struct SimCamera::State {
   uint32_t autoOffWarnSeconds = 0;
   uint64_t idleGeneration = 0;
 
-  std::vector<std::string> log;
+  std::deque<std::string> log;  // at most kSimCommandLogLines, oldest first
 
   // The program's side: its camera reference (null when it holds none), a number that changes
   // with every new reference, the handlers registered on it, and handler calls now running.

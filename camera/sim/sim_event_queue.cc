@@ -1,8 +1,9 @@
 #include "camera/sim/sim_event_queue.h"
 
 #include <algorithm>
+#include <system_error>
 
-SimEventQueue::SimEventQueue() : realBase_(Clock::now()), thread_([this] { run(); }) {}
+SimEventQueue::SimEventQueue() : realBase_(Clock::now()) {}
 
 SimEventQueue::~SimEventQueue() {
   {
@@ -10,9 +11,31 @@ SimEventQueue::~SimEventQueue() {
     stop_ = true;
   }
   wake_.notify_all();
-  thread_.join();
+  if (thread_.joinable()) thread_.join();
   // Steps left behind may hold resources; they are destroyed here, outside the thread.
   steps_.clear();
+}
+
+bool SimEventQueue::start() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (thread_.joinable()) return true;
+  try {
+    if (refuseStart_) {
+      refuseStart_ = false;
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    }
+    // The thread waits for mutex_ before it looks at anything.
+    thread_ = std::thread([this] { run(); });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  threadId_ = thread_.get_id();
+  return true;
+}
+
+void SimEventQueue::refuseNextStart() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  refuseStart_ = true;
 }
 
 double SimEventQueue::nowLocked() const {
@@ -63,7 +86,7 @@ void SimEventQueue::advanceTime(uint64_t ms) {
 }
 
 bool SimEventQueue::idleLocked() const {
-  if (stop_) return true;
+  if (stop_ || !thread_.joinable()) return true;
   if (running_) return false;
   if (steps_.empty()) return !manual_ || modelBase_ >= manualTarget_;
   if (manual_) {
@@ -79,7 +102,10 @@ void SimEventQueue::waitIdle() {
   idle_.wait(lock, [this] { return idleLocked(); });
 }
 
-bool SimEventQueue::onEventThread() const { return std::this_thread::get_id() == thread_.get_id(); }
+bool SimEventQueue::onEventThread() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::this_thread::get_id() == threadId_;
+}
 
 void SimEventQueue::run() {
   std::unique_lock<std::mutex> lock(mutex_);

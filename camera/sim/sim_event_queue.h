@@ -8,8 +8,9 @@
 // due on the way one by one, each at its own due time (a step scheduling another counts from its
 // due time), and then stands at the new time.
 //
-// Steps run with no lock of the queue held; they may schedule further steps. Destroying the queue
-// stops the thread after the running step (if any) and drops the rest.
+// The thread starts with start(); steps scheduled before wait for it. Steps run with no lock of the
+// queue held; they may schedule further steps. Destroying the queue stops the thread after the
+// running step (if any) and drops the rest.
 //
 // Thread safety: every operation may be called from any thread; waitIdle() and the destructor not
 // from a step.
@@ -31,6 +32,12 @@ class SimEventQueue final {
 
   SimEventQueue();
   ~SimEventQueue();
+
+  // Starts the event thread unless it runs already. Returns false, with no thread, when the system
+  // refuses one (a low process limit).
+  bool start();
+  // The next start() is refused as a system out of threads refuses it (tests).
+  void refuseNextStart();
   SimEventQueue(const SimEventQueue&) = delete;
   SimEventQueue& operator=(const SimEventQueue&) = delete;
 
@@ -44,7 +51,7 @@ class SimEventQueue final {
   uint64_t modelNowMs() const;
 
   // Blocks until no step is running and none is due at the current model time (scale 0: none is
-  // pending at all).
+  // pending at all). Returns at once while the thread has not started.
   void waitIdle();
 
   // True on the event thread.
@@ -71,8 +78,10 @@ class SimEventQueue final {
   double modelBase_ = 0.0;     // model ms at realBase_ (manual and scale 0: the model time)
   double manualTarget_ = 0.0;  // manual time: where advanceTime() has moved the model to
   Clock::time_point realBase_;
+  bool refuseStart_ = false;
+  std::thread::id threadId_;  // the event thread's; none before start()
 
-  std::thread thread_;  // last: starts after the fields above are ready
+  std::thread thread_;  // set once by start(), joined by the destructor
 };
 
 #endif  // QUORVALE_CAMERA_SIM_SIM_EVENT_QUEUE_H_
