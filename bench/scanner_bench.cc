@@ -1,8 +1,10 @@
-// Scanner throughput on large generated scripts: comment and blank lines (the rules alone), echo
-// lines (rules plus the output layer, written to /dev/null), and a mix with skipped bytes and
-// option items. Prints MB/s per kind.
+// Scanner throughput: the time per MB of script for short lines and for single long lines, in the
+// same run, so that a scan whose time grows faster than the text shows at once (the long-line
+// figures then run away from the short-line ones). Short lines: comment and blank lines (the
+// rules alone), echo lines (rules plus the output layer, written to /dev/null) and a mix with
+// skipped bytes and option items. Long lines: one comment line and one echo line of the given size.
 //
-// Usage: scanner_bench [megabytes=32]
+// Usage: scanner_bench [short-line megabytes=32] [long-line megabytes=16]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,10 @@ std::string generate(const std::string& lines, size_t bytes) {
   return text;
 }
 
+std::string longLine(const std::string& head, size_t bytes) {
+  return "#!quorvale\n" + head + std::string(bytes, 'x') + "\necho done\n";
+}
+
 void measure(const char* name, const std::string& text, CCanonCamera* camera) {
   platform::Event stop(true, false);
   script_testing::FakeScriptClock clock(0);
@@ -31,30 +37,34 @@ void measure(const char* name, const std::string& text, CCanonCamera* camera) {
   const std::string end = script_testing::runScript(&parser, text);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%-28s %7.1f MB in %6.3f s: %8.1f MB/s (%s)\n", name, text.size() / 1e6, seconds,
-              text.size() / 1e6 / seconds, end.c_str());
+  const double mb = text.size() / 1e6;
+  std::printf("%-30s %7.1f MB in %7.3f s: %8.2f ms/MB %8.1f MB/s (%s)\n", name, mb, seconds,
+              seconds * 1e3 / mb, mb / seconds, end.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const size_t bytes = static_cast<size_t>(argc > 1 ? std::atoi(argv[1]) : 32) * 1000000;
+  const size_t longBytes = static_cast<size_t>(argc > 2 ? std::atoi(argv[2]) : 16) * 1000000;
   FILE* sink = std::fopen("/dev/null", "w");
   setOutputStreamsForTest(sink, sink);
   CCanonCamera camera(nullptr, nullptr);  // no session: camera commands are not measured here
 
-  measure("comments and blank lines",
+  measure("short: comments, blank lines",
           generate("// a comment line of a typical length, with some words in it\n"
                    "\n  # another comment\n; and one more\n\n",
                    bytes),
           &camera);
-  measure("echo lines to /dev/null",
+  measure("short: echo lines",
           generate("echo Partial phase, frame taken; next one in five minutes\n", bytes), &camera);
-  measure("mixed (items, skips, waits)",
+  measure("short: mixed (items, skips)",
           generate("set shottime=450 mul=1.5 bufsize=5\n// note\nwait sleep=0\nfoo\n"
                    "echo step\n\n",
                    bytes / 8),
           &camera);
+  measure("long: one comment line", longLine("// ", longBytes), &camera);
+  measure("long: one echo line", longLine("echo ", longBytes), &camera);
   setOutputStreamsForTest(nullptr, nullptr);
   return 0;
 }
