@@ -31,7 +31,7 @@ platform::Event& stopEvent() {
 }
 
 // The script thread's body: highest priority the system grants, then the script.
-void scriptThreadMain(const ProgramOptions* options, std::atomic<uint32_t>* exitCode,
+void scriptThreadMain(ProgramOptions* options, std::atomic<uint32_t>* exitCode,
                       platform::Event* done) {
   if (!platform::raiseCurrentThreadToTimeCritical()) {
     const std::string reason = platform::errorText(platform::lastError());

@@ -38,7 +38,7 @@ struct ProgramOptions {
   std::optional<std::string> scriptPath;  // none: standard input ("-script -")
   RunMode mode = RunMode::List;
   std::optional<std::string> badArgument;  // the argument that made the mode BadArgument
-  std::optional<std::string> scriptText;   // the script, ending with a line feed; owned by main
+  std::optional<std::string> scriptText;   // the script + line feed; main owns it, scanned in place
   void* consoleWindow = nullptr;           // owner of the prompt; none on this platform
   int32_t comPortNumber = -1;              // COM port number ("-com"); negative: no port
   std::string comPortPath;                 // "-com" given as a device path ("/dev/..."), else empty

@@ -26,7 +26,8 @@ bool sizeAccepted(const char* name, uint64_t size) {
   return true;
 }
 
-// Makes room for |size| bytes plus the appended line feed; reports failure.
+// Makes room for |size| bytes plus the appended line feed and the two end bytes that the scan
+// appends in place; reports failure.
 bool reserveText(const char* name, uint64_t size, std::string* buffer) {
   try {
     buffer->reserve(static_cast<size_t>(size) + 1024);
@@ -103,6 +104,7 @@ bool readScriptStream(FILE* stream, std::optional<std::string>* text) {
     return true;
   }
   if (!sizeAccepted(kStdinName, buffer.size())) return false;
+  if (!reserveText(kStdinName, buffer.size(), &buffer)) return false;
   buffer.push_back('\n');
   *text = std::move(buffer);
   return true;

@@ -1,6 +1,7 @@
 // Reading a script into memory, from a file or from standard input.
 //
-// The text keeps its bytes as they are (no line-end conversion) and gets a line feed appended.
+// The text keeps its bytes as they are (no line-end conversion) and gets a line feed appended; its
+// string has room for a few bytes more (the scan appends its end bytes in place).
 // Every refusal is reported once through the output layer as an Error naming the source.
 //
 // Thread safety: call from the main thread, before the script thread starts.

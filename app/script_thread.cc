@@ -2,9 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <memory>
-#include <sstream>
+#include <new>
 #include <string>
 
 #include "camera/canon_camera.h"
@@ -47,7 +46,7 @@ std::unique_ptr<platform::SerialLine> openComPort(const ProgramOptions& options)
 
 }  // namespace
 
-uint32_t doScript(const ProgramOptions* options) {
+uint32_t doScript(ProgramOptions* options) {
   if (options == nullptr || options->mode != RunMode::Script) {
     printErr("doScript: wrong params\n");
     return 1;
@@ -76,19 +75,24 @@ uint32_t doScript(const ProgramOptions* options) {
   camera->getDeviceInfo(&device);
   outputPrintf(Msg, "Open session with %s\n", device.szDeviceDescription);
 
+  // The scan reads the text in place: it drops NUL bytes and needs two NUL end bytes, for which
+  // the readers left room. Whatever memory is still wanted (the parser, a command's copy of its
+  // rule text) may be refused: that is reported and ends the script in order.
   uint32_t result = 0;
-  auto stream = std::make_unique<std::istringstream>(*options->scriptText);
-  auto parser = std::make_unique<CQuorvaleScriptParser>(camera.get(), port.get(),
-                                                        options->consoleWindow, options->stopEvent);
-  if (stream->bad() || stream->eof()) {
-    printErr("Can't init script stream\n");
-    parser.reset();
-    stream.reset();
-    camera.reset();
-    return 2;
-  }
-  parser->switch_streams(stream.get(), &std::cout);
+  std::unique_ptr<CQuorvaleScriptParser> parser;
   try {
+    parser = std::make_unique<CQuorvaleScriptParser>(camera.get(), port.get(),
+                                                     options->consoleWindow, options->stopEvent);
+    std::string& text = *options->scriptText;
+    if (text.empty()) {
+      printErr("Can't init script stream\n");
+      parser.reset();
+      camera.reset();
+      return 2;
+    }
+    const size_t size = text.size();
+    text.append(2, '\0');
+    parser->switchToText(&text[0], size);
     parser->yylex();
   } catch (uint32_t value) {
     if (value == 0) {
@@ -100,10 +104,12 @@ uint32_t doScript(const ProgramOptions* options) {
   } catch (int32_t failure) {
     printErr("Script scanner failure (%d)\n", static_cast<int>(failure));
     result = 2;
+  } catch (const std::bad_alloc&) {
+    printErr("Not enough memory to run the script\n");
+    result = 2;
   }
 
   parser.reset();
-  stream.reset();
   outputText(Msg, "Close session\n");
   camera.reset();
   port.reset();

@@ -2,12 +2,14 @@
 // same run, so that a scan whose time grows faster than the text shows at once (the long-line
 // figures then run away from the short-line ones). Short lines: comment and blank lines (the
 // rules alone), echo lines (rules plus the output layer, written to /dev/null) and a mix with
-// skipped bytes and option items. Long lines: one comment line and one echo line of the given size.
+// skipped bytes and option items. Long lines: one comment line and one echo line of the given size,
+// the echo line also through a stream (switch_streams) instead of in place.
 //
 // Usage: scanner_bench [short-line megabytes=32] [long-line megabytes=16]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 #include "camera/canon_camera.h"
@@ -29,12 +31,20 @@ std::string longLine(const std::string& head, size_t bytes) {
   return "#!quorvale\n" + head + std::string(bytes, 'x') + "\necho done\n";
 }
 
-void measure(const char* name, const std::string& text, CCanonCamera* camera) {
+void measure(const char* name, const std::string& text, CCanonCamera* camera,
+             bool fromStream = false) {
   platform::Event stop(true, false);
   script_testing::FakeScriptClock clock(0);
   CQuorvaleScriptParser parser(camera, nullptr, nullptr, &stop, &clock);
+  std::istringstream input(text);
   const auto start = std::chrono::steady_clock::now();
-  const std::string end = script_testing::runScript(&parser, text);
+  std::string end = "end";
+  if (fromStream) {
+    parser.switch_streams(&input, nullptr);
+    parser.yylex();
+  } else {
+    end = script_testing::runScript(&parser, text);
+  }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double mb = text.size() / 1e6;
@@ -65,6 +75,7 @@ int main(int argc, char** argv) {
           &camera);
   measure("long: one comment line", longLine("// ", longBytes), &camera);
   measure("long: one echo line", longLine("echo ", longBytes), &camera);
+  measure("long: one echo line, stream", longLine("echo ", longBytes), &camera, true);
   setOutputStreamsForTest(nullptr, nullptr);
   return 0;
 }

@@ -27,6 +27,7 @@ class ChildProcess {
     // Changes to our environment for the child: a name with a value sets it, without one removes
     // it. The rest of our environment is passed on.
     std::vector<std::pair<std::string, std::optional<std::string>>> environment;
+    uint64_t dataLimitBytes = 0;  // the child's data size limit (heap and mappings); 0: ours
   };
 
   // Starts the program with default signal handling and an empty signal mask. Returns null, with

@@ -2,15 +2,20 @@
 // (CQuorvaleScriptParser_FlexLexer, from script_scanner.l) whose rule actions each call one
 // command of this class at once; the class holds the state that all commands share.
 //
-// Use: construct, switch_streams(&input, &output), yylex() once, destroy. yylex() returns 0 at the
-// end of the text, or throws:
+// Use: construct, switchToText(text, size) (or switch_streams(&input, &output)), yylex() once,
+// destroy. yylex() returns 0 at the end of the text, or throws:
 //   - a uint32_t script-end value: 0 when the stop event ended the script (the termination
 //     warning already printed), 1 when the header line found no camera;
-//   - an int32_t -1 when the scanning engine fails (allocation, a read error of the input).
+//   - an int32_t -1 when the scanning engine fails (allocation, a read error of the input);
+//   - std::bad_alloc when a command cannot get the memory for its copy of a rule text.
 // After a throw the object is in mid-scan and may only be destroyed.
 //
+// A NUL byte is out of place in a script: both inputs drop it, so the line it stands in reads as
+// if it were not there.
+//
 // Ownership: |camera|, |comPort| and |stopEvent| are not owned and must outlive the parser; the
-// streams given to switch_streams are not owned either. The parser owns its wait timer.
+// text given to switchToText and the streams given to switch_streams are not owned either. The
+// parser owns its wait timer.
 // The destructor gives back every level of the camera lock the script still holds.
 //
 // Thread safety: the parser is used by the script thread alone. The stop event is set by other
@@ -19,6 +24,7 @@
 #ifndef QUORVALE_SCRIPT_SCRIPT_PARSER_H_
 #define QUORVALE_SCRIPT_SCRIPT_PARSER_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -49,6 +55,15 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
 
   CQuorvaleScriptParser(const CQuorvaleScriptParser&) = delete;
   CQuorvaleScriptParser& operator=(const CQuorvaleScriptParser&) = delete;
+
+  // Points the scan at the script |text| of |size| bytes, in place: nothing is copied, so the
+  // scan takes no memory of its own beyond a few bytes, and its time is linear in the text. The
+  // bytes are not owned; they must stay alive, and be left alone by others, until the scan is
+  // over. The scan writes into them: NUL bytes are dropped first (the rest moves up), the two
+  // bytes after what is left become the scanner's NUL end bytes (so |text| needs room for
+  // size + 2 bytes), and while a rule action runs a NUL ends its match. Replaces any input given
+  // before. Throws -1 when the buffer record cannot be allocated or the text has 2 GiB or more.
+  void switchToText(char* text, size_t size);
 
   // The scan; generated from script_scanner.l.
   int yylex() override;
@@ -93,8 +108,14 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
  protected:
   // Every byte that no rule matches arrives here (rule 48 echoes it); reported through doSkip.
   void LexerOutput(const char* buf, int size) override;
+  // Reads the stream given to switch_streams, dropping NUL bytes.
+  int LexerInput(char* buf, int maxSize) override;
 
  private:
+  // Makes the scanner's current buffer one over bytes[0, length) and the two NUL end bytes after
+  // them, which it never refills nor frees (script_scanner.l, beside the engine it feeds).
+  void switchToBuffer(char* bytes, int length);
+
   CCanonCamera* const camera;
   CMtLocker cameraLock;
   platform::Event* const stopEvent;

@@ -83,13 +83,13 @@ class FakeScriptClock final : public ScriptClock {
   std::ostringstream journal_;
 };
 
-// Scans |text| with |parser| and tells how the scan ended: "end" (yylex returned), "value N" (a
-// script-end value) or "failure N" (the engine's signed failure value).
+// Scans a copy of |text| in place with |parser|, as the script thread does, and tells how the scan
+// ended: "end" (yylex returned), "value N" (a script-end value) or "failure N" (the engine's
+// signed failure value).
 inline std::string runScript(CQuorvaleScriptParser* parser, const std::string& text) {
-  std::istringstream input(text);
-  std::ostringstream echo;
-  parser->switch_streams(&input, &echo);
+  std::string buffer = text + std::string(2, '\0');
   try {
+    parser->switchToText(&buffer[0], text.size());
     parser->yylex();
   } catch (uint32_t value) {
     return "value " + std::to_string(value);

@@ -62,6 +62,11 @@ TEST_F(TimingCommandsTest, AnnouncementsAndWaits) {
        "Wait for: no such date or time '2030-13-01T10:00'\n"
        "Wait for: no such date or time '25:00'\nnext\n",
        ""},
+      // Hours and minutes of durations pass 32 bits.
+      {"wait sleep=1200000:00:00\nwait point=99999999:00\n",
+       "Sleep: 4.32e+09 seconds\nWait checkpoint for " + localText(kNow + 5999999940 * kSecond) +
+           "\nContinue\n",
+       "sleep 4320000000000 ms\nmoment +1679999940000 ms\n"},
       // Sleeps round to milliseconds, print three digits and may exceed 2^32 ms.
       {"wait sleep=0.0004\nwait sleep=1:30\nwait sleep=0.25\nwait sleep=4294968\n",
        "Sleep: 0.0004 seconds\nSleep: 90 seconds\nSleep: 0.25 seconds\n"

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -24,16 +25,22 @@ int splitFields(char* text, char sep, char* fields[3]) {
   return count;
 }
 
-// The value of the leading decimal digits, in 32-bit unsigned arithmetic; 0 without digits.
-uint32_t integerField(const char* text) {
-  uint32_t value = 0;
-  for (const char* p = text; *p >= '0' && *p <= '9'; ++p) value = value * 10u + (*p - '0');
+// Integer fields saturate here; the value also fits the signed fields of a date.
+constexpr uint64_t kLargestField = std::numeric_limits<int64_t>::max();
+
+// The value of the leading decimal digits, in 64 bits and saturated; 0 without digits.
+uint64_t integerField(const char* text) {
+  uint64_t value = 0;
+  for (const char* p = text; *p >= '0' && *p <= '9'; ++p) {
+    const uint64_t digit = static_cast<uint64_t>(*p - '0');
+    value = value > (kLargestField - digit) / 10 ? kLargestField : value * 10 + digit;
+  }
   return value;
 }
 
 double realField(const char* text) { return text == nullptr ? 0.0 : std::strtod(text, nullptr); }
 
-uint16_t clampToField(uint32_t value) {
+uint16_t clampToField(uint64_t value) {
   return value > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(value);
 }
 
@@ -96,7 +103,7 @@ double parseDuration(const char* text) {
     if (end == nullptr) break;
     p = end + 1;
   }
-  uint32_t hours = 0, minutes = 0;
+  uint64_t hours = 0, minutes = 0;
   const char* seconds = nullptr;
   if (count == 1) {
     seconds = fields[0];
@@ -108,14 +115,16 @@ double parseDuration(const char* text) {
     minutes = integerField(fields[1]);
     seconds = fields[2];
   }
-  return static_cast<double>(hours * 3600u + minutes * 60u) + realField(seconds);
+  // Hours of a long sleep pass 32 bits (1200000 h is 4.32e9 s): counted as real numbers.
+  return static_cast<double>(hours) * 3600.0 + static_cast<double>(minutes) * 60.0 +
+         realField(seconds);
 }
 
 void parseDate(char* text, platform::CalendarTime* t) {
   trimBlanks(text);
   if (text == nullptr || *text == '\0') return;
   char* fields[3] = {nullptr, nullptr, nullptr};
-  int64_t day = -1, month = -1, year = -1;
+  int64_t day = -1, month = -1, year = -1;  // -1: absent
   if (std::strchr(text, '-') != nullptr) {
     int count = splitFields(text, '-', fields);
     if (count == 1) {
@@ -135,9 +144,9 @@ void parseDate(char* text, platform::CalendarTime* t) {
     if (count >= 3) year = integerField(fields[2]);
   }
   if (year >= 0 && year < 100) year += 2000;
-  if (day > 0) t->day = clampToField(static_cast<uint32_t>(day));
-  if (month > 0) t->month = clampToField(static_cast<uint32_t>(month));
-  if (year > 0) t->year = clampToField(static_cast<uint32_t>(year));
+  if (day > 0) t->day = clampToField(static_cast<uint64_t>(day));
+  if (month > 0) t->month = clampToField(static_cast<uint64_t>(month));
+  if (year > 0) t->year = clampToField(static_cast<uint64_t>(year));
 }
 
 void parseClock(char* text, platform::CalendarTime* t) {
@@ -145,8 +154,8 @@ void parseClock(char* text, platform::CalendarTime* t) {
   if (text == nullptr || *text == '\0') return;
   char* fields[3] = {nullptr, nullptr, nullptr};
   int count = splitFields(text, ':', fields);
-  uint32_t hour = count >= 1 ? integerField(fields[0]) : 0;
-  uint32_t minute = count >= 2 ? integerField(fields[1]) : 0;
+  uint64_t hour = count >= 1 ? integerField(fields[0]) : 0;
+  uint64_t minute = count >= 2 ? integerField(fields[1]) : 0;
   double seconds = count >= 3 ? realField(fields[2]) : 0.0;
   if (!(seconds >= 0.0 && seconds < 65536.0)) seconds = 0.0;
   uint32_t second = static_cast<uint32_t>(seconds);

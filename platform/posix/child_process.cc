@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -179,6 +180,10 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Options& options) {
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
     if (dir != nullptr && chdir(dir) != 0) _exit(127);
+    if (options.dataLimitBytes != 0) {
+      const rlimit limit{options.dataLimitBytes, options.dataLimitBytes};
+      if (setrlimit(RLIMIT_DATA, &limit) != 0) _exit(127);
+    }
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }

@@ -67,6 +67,7 @@ RunResult runQuorvale(const RunOptions& options) {
   childOptions.workingDirectory = dir.string();
   childOptions.input = options.input;
   childOptions.environment = options.environment;
+  childOptions.dataLimitBytes = options.dataLimitBytes;
 
   RunResult result;
   {

@@ -34,7 +34,8 @@ struct RunOptions {
   std::vector<ConsoleStep> steps;
   // Environment changes for the program: a value sets the variable, none removes it.
   std::vector<std::pair<std::string, std::optional<std::string>>> environment;
-  uint32_t timeoutMs = 60000;  // the program is killed after this
+  uint64_t dataLimitBytes = 0;  // the program's data size limit; 0: none of its own
+  uint32_t timeoutMs = 60000;   // the program is killed after this
 };
 
 struct RunResult {

@@ -48,15 +48,56 @@ TEST(ScriptE2eTest, CameraCommandsOfTheWorkedExamples) {
       r.err);
 }
 
-// The file's text may hold NUL bytes and lack its last line feed, which the program adds.
+// A NUL byte is the only byte out of place in its line, wherever it stands (before the header, in
+// the header, in a comment or echo line); the file may lack its last line feed.
 TEST(ScriptE2eTest, NulBytesAMissingSoundAndTheEndOfText) {
-  const char text[] = "#!quorvale\nfoo\necho a\0b\nplay no_such_sound.wav\nwait sleep=0.3\necho Hi";
+  const char text[] =
+      "no\0tes\n#!quorvale\0\n// com\0ment\nfoo\necho a\0b\nplay no_such_sound.wav\n"
+      "wait sleep=0.\0003\necho Hi";
   RunResult r = runScriptText(std::string(text, sizeof(text) - 1));
   EXPECT_EQ(0, r.exitCode);
   EXPECT_EQ(kBanner + kSession + "ab\nSleep: 0.3 seconds\nHi\n" + kClosed, r.out);
-  EXPECT_EQ(0u, r.err.find("\nSkip: f\n\nSkip: o\n\nSkip: o\n\nSkip: \n"
+  EXPECT_EQ(0u, r.err.find("\nSkip: f\n\nSkip: o\n\nSkip: o\n"
                            "Can't open 'no_such_sound.wav': "))
       << r.err;
+}
+
+// Lines of many megabytes scan in a time linear in their length (a scan that rescanned the line
+// at each read would take minutes here), and hours of durations are counted in 64 bits.
+TEST(ScriptE2eTest, LongLinesAndLongDurations) {
+  const std::string echoed(4000000, 'x');
+  RunResult r = runScriptText("#!quorvale\necho " + echoed + "\n// " + std::string(32000000, 'c') +
+                                  "\nwait sleep=1200000:00:00\necho never\n",
+                              {{"Sleep: 4.32e+09 seconds\n", 0, 0}});
+  ASSERT_TRUE(r.finished) << r.failedStep << r.out.substr(0, 200) << r.err;
+  EXPECT_EQ(0, r.exitCode);
+  EXPECT_EQ(kBanner + kSession + echoed + "\nSleep: 4.32e+09 seconds\n" + kClosed, r.out);
+}
+
+// The text is scanned where it was read: a script of 64 MB runs within 120 MB of data, and memory
+// that is refused later (a command's copy of a 64 MB line) is reported and ends the script in
+// order.
+TEST(ScriptE2eTest, LargeScriptRunsInLittleMoreThanItsSize) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer's own memory does not fit a data limit";
+#endif
+  const std::string big(64 << 20, 'x');
+  RunOptions options;
+  options.arguments = {"-sim", "-script", "test.qvs", "-log"};
+  options.dataLimitBytes = 120 << 20;
+  options.files = {{"test.qvs", "#!quorvale\necho start\n// " + big + "\necho end\n"}};
+  RunResult r = runQuorvale(options);
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_EQ(kBanner + kSession + "start\nend\n" + kClosed, r.out);
+
+  options.files = {{"test.qvs", "#!quorvale\necho start\nplay " + big + "\necho never\n"}};
+  r = runQuorvale(options);
+  EXPECT_EQ(2, r.exitCode);
+  EXPECT_EQ(kBanner + kSession + "start\n" + kClosed, r.out);
+  EXPECT_EQ("Not enough memory to run the script\n", r.err);
+  EXPECT_TRUE(
+      endsWith(normalizeLog(r.log), "T MSG: Close session\nT TRC: Close log file at DATE\n"))
+      << r.log;
 }
 
 TEST(ScriptE2eTest, DemoRunsInSeconds) {
