@@ -41,18 +41,20 @@ int printCameraInfo(int32_t cameraIndex) {
     // The camera's own controls stay locked while it is being read.
     CMtLocker locker(static_cast<CMtObject*>(camera.get()));
 
-    // A camera whose session did not open prints empty identity lines.
+    // A camera whose session did not open prints empty identity lines, its protocol too.
     EdsDeviceInfo record;
     std::memset(&record, 0, sizeof(record));
+    const char* protocol = "";
     EdsUInt32 available = 0;
     if (camera->sessionStatus() == 0) {
       camera->getDeviceInfo(&record);
+      protocol = record.deviceSubType != 0 ? "PTP" : "Legacy";
       EdsUInt32 shots = 0;
       if (camera->readProperty(kEdsPropID_AvailableShots, &shots) == 0) available = shots;
     }
 
     outputPrintf(Msg, "\nCamera      : %s\n", record.szDeviceDescription);
-    outputPrintf(Msg, "Protocol    : %s\n", record.deviceSubType != 0 ? "PTP" : "Legacy");
+    outputPrintf(Msg, "Protocol    : %s\n", protocol);
     outputPrintf(Msg, "Port        : %s\n", record.szPortName);
     outputPrintf(Msg, "Volume      : %" PRIu64 "\n", camera->getVolumeCapacity());
     const double percent = camera->getFreePercent();

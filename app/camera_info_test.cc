@@ -47,9 +47,8 @@ TEST_F(CameraInfoTest, ACameraWithoutSessionPrintsEmptyIdentityAndFallbacks) {
   publish();
   camera_test::ConsoleCapture console;
   EXPECT_EQ(0, printCameraInfo(0));
-  EXPECT_EQ(
-      listing({"", "Legacy", "", "0", "0 ( 0.0%)", "0 shots", " 0%", "", "", "", "", "", "", ""}),
-      console.out());
+  EXPECT_EQ(listing({"", "", "", "0", "0 ( 0.0%)", "0 shots", " 0%", "", "", "", "", "", "", ""}),
+            console.out());
 }
 
 TEST_F(CameraInfoTest, MissingCameraAndUnreadySdk) {

@@ -20,6 +20,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 
 #include "camera/canon_obj.h"
 #include "camera/eds.h"
@@ -138,8 +139,15 @@ class CCanonCamera : public CCanonObj, public CMtObject {
 
   // --- Capture (canon_camera_capture.cc) ---
 
-  // Releases the shutter once and waits, bounded, for the shot to complete. Returns lastError()
-  // at the end (0 = shot taken). Runs on the script thread; does not watch the stop event.
+  // Releases the shutter once and waits, bounded, for the shot to complete. Returns the shot's own
+  // result, also kept as lastError(): 0 when the body stored it; captureErrorResult(n) when the
+  // body ended it with capture error n; the refusal's code when the body did not take it; after
+  // a wait that ran out, the code of the Tv read (0 when it succeeded). Runs on the script thread
+  // (one shot at a time); does not watch the stop event.
+  //
+  // The body completes shots in the order they were taken, so each completion belongs to the
+  // oldest shot still open. A shot whose wait ran out stays open: its late completion is consumed
+  // as its own and never ends the wait of a later shot.
   virtual EdsError takePicture();
 
   // --- SDK event handlers (canon_camera_events.cc), run on the backend's event thread ---
@@ -163,9 +171,14 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   virtual EdsError OnPropertyDescChanged(EdsPropertyID property, EdsUInt32 param);
   virtual EdsError OnPropertyChanged(EdsPropertyID property, EdsUInt32 param);
 
-  // A shot finished (error false) or failed (true): signals the waiting takePicture; a failed
-  // shot gives its buffer back.
-  virtual void onTakePictureCompletion(bool error);
+  // The oldest open shot finished (error false) or failed with capture error |captureError|
+  // (error true): it is closed, gives back its buffer if it still holds one, and ends the wait of
+  // takePicture when that is the shot it waits for. Without an open shot only the trace is written.
+  virtual void onTakePictureCompletion(bool error, EdsUInt32 captureError);
+  // The image of the oldest shot that has not yet left the body's buffer did so (PTP job status
+  // with data, legacy new file): the shot gives back its buffer if it holds one. One shot gives
+  // back at most one buffer, none when it took none.
+  void onShotLeftBuffer();
   // Takes one in-camera buffer, waiting up to the AllocBufferTimeout for one to be freed.
   // Returns true when a buffer was taken.
   virtual bool AllocCameraBuffer();
@@ -216,6 +229,23 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   uint32_t allocBufferTimeout_ = kDefaultAllocBufferTimeoutMs;  // guarded by lock_
   uint32_t buffersInUse_ = 0;                                   // guarded by lock_
   uint32_t bufferSize_ = kDefaultBufferSize;                    // guarded by lock_
+
+  // A shot sent to the body and not yet completed; takePicture numbers them from 1.
+  struct OpenShot {
+    uint64_t number;
+    bool holdsBuffer;  // took a buffer that it has not given back yet
+    bool leftBuffer;   // its image has left the body's buffer
+  };
+  // What became of the shot takePicture waits for.
+  struct ShotOutcome {
+    bool done = false;
+    bool failed = false;
+    EdsUInt32 captureError = 0;
+  };
+  std::deque<OpenShot> openShots_;  // guarded by lock_; oldest first
+  uint64_t shotsTaken_ = 0;         // guarded by lock_
+  uint64_t waitingShot_ = 0;        // guarded by lock_; 0 while no takePicture waits
+  ShotOutcome waitingOutcome_;      // guarded by lock_
 
   // Event handlers running on this camera. A handler may close the session itself (shutdown), so
   // nobody else's release waits for it: the destructor waits until the count is 0.

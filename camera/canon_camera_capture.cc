@@ -34,7 +34,7 @@ uint32_t boundedWait(uint32_t ms) { return ms == platform::kInfinite ? ms - 1 : 
 
 EdsError CCanonCamera::takePicture() {
   CMtLocker uiLock(static_cast<CMtObject*>(this));
-  AllocCameraBuffer();
+  const bool tookBuffer = AllocCameraBuffer();
 
   const bool legacy = protocol() == 0;
   if (legacy) {
@@ -48,23 +48,48 @@ EdsError CCanonCamera::takePicture() {
     }
   }
 
-  shotDoneEvent_.reset();
-  EdsError sent = SendCommand(kEdsCameraCommand_TakePicture);
+  // The shot is open before the command goes out: its events may come before the command returns.
+  uint64_t number = 0;
+  {
+    CMtLocker locker(&lock_);
+    number = ++shotsTaken_;
+    openShots_.push_back(OpenShot{number, tookBuffer, false});
+    waitingShot_ = number;
+    waitingOutcome_ = ShotOutcome();
+    shotDoneEvent_.reset();
+  }
+  const EdsError sent = SendCommand(kEdsCameraCommand_TakePicture);
   if (sent != 0) {
     printTrace("takePicture error: %08x %s\n", sent, edsErrorText(sent));
-    FreeCameraBuffer();
-    return lastError();
+    bool holdsBuffer = false;
+    {
+      CMtLocker locker(&lock_);
+      for (auto shot = openShots_.begin(); shot != openShots_.end(); ++shot) {
+        if (shot->number == number) {
+          holdsBuffer = shot->holdsBuffer;
+          openShots_.erase(shot);
+          break;
+        }
+      }
+      waitingShot_ = 0;
+      lastError_ = sent;
+    }
+    if (holdsBuffer) FreeCameraBuffer();
+    return sent;
   }
 
   EdsUInt32 tv = kUnreadTv;
+  EdsError tvRead = 0;
   uint32_t shotTimeout = 0;
   double multiplier = 0.0;
   {
     CMtLocker locker(&lock_);
     if (isOpenLocked()) {
       EdsUInt32 value = 0;
-      lastError_ = EdsGetPropertyData(ref(), kEdsPropID_Tv, 0, sizeof(value), &value);
-      if (lastError_ == 0) tv = value;
+      tvRead = EdsGetPropertyData(ref(), kEdsPropID_Tv, 0, sizeof(value), &value);
+      if (tvRead == 0) tv = value;
+    } else {
+      tvRead = kSessionNotOpen;  // closed since the command went out
     }
     shotTimeout = shotTimeout_;
     multiplier = timeMultiplier_;
@@ -74,6 +99,7 @@ EdsError CCanonCamera::takePicture() {
   printTrace("takePicture: Tv=0x%x timeout=%lu (%lu)\n", tv, static_cast<unsigned long>(timeout),
              static_cast<unsigned long>(ms));
 
+  // Only this shot's own completion sets the event after the reset above.
   uint32_t waited;
   if (legacy) {
     platform::sleepMs(ms);
@@ -89,13 +115,53 @@ EdsError CCanonCamera::takePicture() {
   } else {
     printTrace("takePicture: continue by unknown reason\n");
   }
-  return lastError();
+
+  // The shot's result is its own, whatever another thread left in lastError_ meanwhile.
+  CMtLocker locker(&lock_);
+  const ShotOutcome outcome = waitingOutcome_;
+  waitingShot_ = 0;
+  EdsError result = tvRead;
+  if (outcome.done) result = outcome.failed ? captureErrorResult(outcome.captureError) : 0;
+  lastError_ = result;
+  return result;
 }
 
-void CCanonCamera::onTakePictureCompletion(bool error) {
+void CCanonCamera::onTakePictureCompletion(bool error, EdsUInt32 captureError) {
   printTrace(error ? "onTakePictureCompletion: error\n" : "onTakePictureCompletion: ok\n");
-  shotDoneEvent_.set();
-  if (error) FreeCameraBuffer();
+  bool giveBack = false;
+  bool waited = false;
+  {
+    CMtLocker locker(&lock_);
+    if (openShots_.empty()) return;
+    const OpenShot shot = openShots_.front();
+    openShots_.pop_front();
+    giveBack = shot.holdsBuffer;
+    if (shot.number == waitingShot_) {
+      waitingOutcome_.done = true;
+      waitingOutcome_.failed = error;
+      waitingOutcome_.captureError = captureError;
+      waited = true;
+    }
+  }
+  // Its buffer first, so that the shot's buffer is settled when takePicture goes on.
+  if (giveBack) FreeCameraBuffer();
+  if (waited) shotDoneEvent_.set();
+}
+
+void CCanonCamera::onShotLeftBuffer() {
+  bool giveBack = false;
+  {
+    CMtLocker locker(&lock_);
+    for (OpenShot& shot : openShots_) {
+      if (!shot.leftBuffer) {
+        shot.leftBuffer = true;
+        giveBack = shot.holdsBuffer;
+        shot.holdsBuffer = false;
+        break;
+      }
+    }
+  }
+  if (giveBack) FreeCameraBuffer();
 }
 
 bool CCanonCamera::AllocCameraBuffer() {

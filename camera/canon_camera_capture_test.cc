@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -76,8 +77,8 @@ TEST_F(CanonCaptureTest, TimeoutArithmetic) {
   } cases[] = {
       {"30\"", 2.0, 450, 0, "takePicture: Tv=0x10 timeout=66560 (66110)\n"},
       {"1", 0.5, 450, 0, "takePicture: Tv=0x38 timeout=1028 (578)\n"},  // 1155 x 0.5 + 0.9
-      // A Tv that cannot be read counts as code 0, outside the exposure table; the read's code
-      // is the result although the shutter was released.
+      // A Tv that cannot be read counts as code 0, outside the exposure table; the shot that the
+      // body stored is still ok.
       {"1", 1.0, 0, 0x81, "takePicture: Tv=0x0 timeout=1000 (1000)\n"},
   };
   open(0);
@@ -87,7 +88,7 @@ TEST_F(CanonCaptureTest, TimeoutArithmetic) {
     camera_->setShotTimeout(c.shotTimeout);
     if (c.tvReadFault != 0) ptpBody_->failPropertyRead(kEdsPropID_Tv, c.tvReadFault);
     traces();
-    EXPECT_EQ(c.tvReadFault, camera_->takePicture());
+    EXPECT_EQ(0u, camera_->takePicture());
     EXPECT_EQ(c.line, linesStartingWith(traces(), {"takePicture: Tv"}));
   }
   EXPECT_EQ(3u, ptpBody_->picturesStored());
@@ -158,20 +159,35 @@ TEST_F(CanonCaptureTest, ASmallerBufferSizeBlocksNewAllocationsUntilEnoughAreFre
   EXPECT_EQ(0u, camera_->buffersInUse());
 }
 
-TEST_F(CanonCaptureTest, ACompletionAfterATimedOutWaitIsConsumedByTheNextReset) {
+// The first shot's wait runs out; its completion comes while the second shot waits. It is the
+// first shot's own: the second shot waits on for its own completion.
+TEST_F(CanonCaptureTest, ALateCompletionNeverEndsTheNextShotsWait) {
   open(0);
   camera_->setTv("1/8000");
   camera_->setShotTimeout(0);
-  ptpBody_->loseShotEvents(2, SimLostEvents::kCompletion);
-  camera_->takePicture();
-  EXPECT_EQ("takePicture: continue by timeout\n",
-            linesStartingWith(traces(), {"takePicture: continue"}));
-  // The late completion of the first shot arrives between the shots.
-  ptpBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 0);
-  EXPECT_EQ("OnStateJobStatusChanged: need transfer=0\nonTakePictureCompletion: ok\n", traces());
-  camera_->takePicture();
-  EXPECT_EQ("takePicture: continue by timeout\n",
-            linesStartingWith(traces(), {"takePicture: continue"}));
+  ptpBody_->loseShotEvents(2, SimLostEvents::kCompletion);  // both completions come by hand
+  EXPECT_EQ(0u, camera_->takePicture());
+  camera_->setShotTimeout(60000);
+  std::atomic<bool> returned{false};
+  std::atomic<bool> returnedEarly{false};
+  std::thread late([&] {
+    while (ptpBody_->picturesStored() < 2) platform::sleepMs(1);  // the second shot is out
+    ptpBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 0);
+    for (int i = 0; i < 100 && !returned; ++i) platform::sleepMs(2);
+    returnedEarly = returned.load();
+    ptpBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 0);
+  });
+  EXPECT_EQ(0u, camera_->takePicture());
+  returned = true;
+  late.join();
+  EXPECT_FALSE(returnedEarly);
+  EXPECT_EQ(
+      "takePicture: continue by timeout\n"
+      "onTakePictureCompletion: ok\n"
+      "onTakePictureCompletion: ok\n"
+      "takePicture: continue by completion event\n",
+      linesStartingWith(traces(), {"takePicture: continue", "onTakePictureCompletion"}));
+  EXPECT_EQ(0u, camera_->buffersInUse());
 }
 
 TEST_F(CanonCaptureTest, ARefusedCommandFreesTheBufferOnceAndReturnsItsCode) {
@@ -190,32 +206,50 @@ TEST_F(CanonCaptureTest, ARefusedCommandFreesTheBufferOnceAndReturnsItsCode) {
   EXPECT_EQ(0u, camera_->uiLockCount());
 }
 
-TEST_F(CanonCaptureTest, CaptureErrorCompletesTheShotAsFailedOnTheConsole) {
+// A capture error fails the shot, also on the console; the shot gives back its one buffer (the
+// PTP body's job status has done so before the error), and another shot's buffer stays taken.
+TEST_F(CanonCaptureTest, ACaptureErrorFailsTheShotWhichGivesBackOneBuffer) {
   camera_test::ConsoleCapture console;
-  open(1);
-  camera_->setTv("1/4000");
-  legacyBody_->failNextShot(9);
-  traces();
-  EXPECT_EQ(0u, camera_->takePicture());
-  const std::string log = traces(true);
+  const struct {
+    uint32_t index;
+    EdsUInt32 error;
+    const char* events;
+  } cases[] = {
+      {0, 7,
+       "OnStateJobStatusChanged: need transfer=1\n"
+       "FreeCameraBuffer 1/5\n"
+       "OnStateCaptureError: error=7\n"
+       "onTakePictureCompletion: error\n"},
+      {1, 9,
+       "OnStateCaptureError: error=9\n"
+       "onTakePictureCompletion: error\n"
+       "FreeCameraBuffer 1/5\n"},
+  };
+  for (const auto& c : cases) {
+    open(c.index);
+    SimCamera* body = sim_->camera(c.index);
+    ASSERT_TRUE(camera_->AllocCameraBuffer());
+    camera_->setTv("1/4000");
+    body->failNextShot(c.error);
+    traces();
+    EXPECT_EQ(captureErrorResult(c.error), camera_->takePicture());
+    EXPECT_EQ(c.events, linesStartingWith(traces(), {"OnState", "FreeCamera", "onTakePicture"}));
+    EXPECT_EQ(1u, camera_->buffersInUse());
+    EXPECT_EQ(0u, body->picturesStored());
+    camera_.reset();
+  }
   EXPECT_EQ(
-      "TRC OnStateCaptureError: error=9\n"
-      "ERR Capture error: Unknown error\n"
-      "TRC onTakePictureCompletion: error\n"
-      "TRC FreeCameraBuffer 0/5\n",
-      linesStartingWith(log, {"TRC OnState", "ERR", "TRC onTake", "TRC FreeCamera"}));
-  EXPECT_EQ("TRC takePicture: continue by completion event\n",
-            linesStartingWith(log, {"TRC takePicture: continue"}));
-  EXPECT_EQ("Capture error: Unknown error\n", console.err());
-  EXPECT_EQ("", console.out());
-  EXPECT_EQ(0u, legacyBody_->picturesStored());
+      "Capture error: Card error (including CARD-FULL/No.-FULL)\n"
+      "Capture error: Unknown error\n",
+      console.err());
 }
 
-TEST_F(CanonCaptureTest, ShutdownMidScriptLeavesAClosedCamera) {
+// The shutdown's close code must not become the result of the shot stored just before.
+TEST_F(CanonCaptureTest, AShotStoredRightBeforeAShutdownIsOkAndLaterShotsFail) {
   open(0);
   ptpBody_->shutDownAfterShots(1);
   camera_->setTv("1/8000");
-  camera_->takePicture();  // its Tv read may already meet the powered-off body
+  EXPECT_EQ(0u, camera_->takePicture());
   EXPECT_EQ("OnStateShutdown / remove camera\n", linesStartingWith(traces(), {"OnStateShutdown"}));
   EXPECT_EQ(kSessionNotOpen, camera_->sessionStatus());
   EXPECT_EQ(nullptr, camera_->cameraRef());

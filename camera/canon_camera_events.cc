@@ -115,9 +115,9 @@ EdsError CCanonCamera::OnStateJobStatusChanged(EdsUInt32 data) {
   printTrace("OnStateJobStatusChanged: need transfer=%u\n", data);
   if (protocol() != 0) {
     if (data != 0) {
-      FreeCameraBuffer();
+      onShotLeftBuffer();
     } else {
-      onTakePictureCompletion(false);
+      onTakePictureCompletion(false, 0);
     }
   }
   return 0;
@@ -135,7 +135,7 @@ EdsError CCanonCamera::OnStateShutDownTimerUpdate() { return 0; }
 EdsError CCanonCamera::OnStateCaptureError(EdsUInt32 error) {
   printTrace("OnStateCaptureError: error=%u\n", error);
   outputPrintf(Error, "Capture error: %s\n", captureErrorText(error));
-  onTakePictureCompletion(true);
+  onTakePictureCompletion(true, error);
   return 0;
 }
 
@@ -157,8 +157,8 @@ EdsError CCanonCamera::invalidateVolumes() {
 EdsError CCanonCamera::OnObjectDirItemCreated(EdsBaseRef ref) {
   printTrace("OnObjectDirItemCreated: ref=$%p\n", static_cast<void*>(ref));
   if (protocol() == 0) {
-    FreeCameraBuffer();
-    onTakePictureCompletion(false);
+    onShotLeftBuffer();
+    onTakePictureCompletion(false, 0);
   }
   return invalidateVolumes();
 }

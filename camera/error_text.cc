@@ -152,6 +152,11 @@ const char* captureErrorText(uint32_t number) {
   return kUnknownError;
 }
 
+const char* shotResultText(uint32_t result) {
+  if ((result & 0xFFFF0000u) == kCaptureErrorResult) return captureErrorText(result & 0xFFFFu);
+  return edsErrorText(result);
+}
+
 const EdsErrorRow* edsErrorRows(size_t* count) {
   *count = sizeof(kEdsErrors) / sizeof(kEdsErrors[0]);
   return kEdsErrors;

@@ -16,6 +16,18 @@ const char* edsErrorText(uint32_t code);
 // "Unknown error".
 const char* captureErrorText(uint32_t number);
 
+// A shot that the body ended with a capture error results in captureErrorResult(number): a code
+// outside the SDK's codes (their high byte is 0x00-0x03 or 0x80-0x83) that keeps the number (one
+// above 0xFFFF is kept as 0xFFFF, which has no text either).
+constexpr uint32_t kCaptureErrorResult = 0xCE000000u;
+constexpr uint32_t captureErrorResult(uint32_t number) {
+  return kCaptureErrorResult | (number > 0xFFFFu ? 0xFFFFu : number);
+}
+
+// The text of a shot's result: the capture error's text for a captureErrorResult(), else the SDK
+// code's text.
+const char* shotResultText(uint32_t result);
+
 // The rows of the SDK error table, in search order (for tests and diagnostics).
 struct EdsErrorRow {
   uint32_t code;

@@ -89,19 +89,30 @@ TEST_F(CameraCommandsTest, SetReportsTheValuesHeldAndAnUnknownNameDoesNotStopThe
   EXPECT_EQ(0x78u, body_->propertyValue(0x406));  // the refused value left the last one held
 }
 
-TEST_F(CameraCommandsTest, ShotsAreCountedAcrossAFailedShotAndShotItemsComeFirst) {
+// A refused shot and one that a capture error ended are failed shots: not counted.
+TEST_F(CameraCommandsTest, ShotsAreCountedAcrossFailedShotsAndShotItemsComeFirst) {
   int waits = 0;
-  clock_.onWait = [&] { body_->refuseTakePicture(++waits == 1 ? 0x81 : 0); };
+  clock_.onWait = [&] {
+    ++waits;
+    body_->refuseTakePicture(waits == 1 ? 0x81 : 0);
+    if (waits == 2) body_->failNextShot(7);
+  };
   EXPECT_EQ(
       "Shot #1: ok\nSleep: 0 seconds\nShot error: Device busy! Camera unstable!\n"
+      "Sleep: 0 seconds\nCapture error: Card error (including CARD-FULL/No.-FULL)\n"
+      "Shot error: Card error (including CARD-FULL/No.-FULL)\n"
       "Sleep: 0 seconds\nset Tv=1/100 -> 1/100\nset ISO=400 -> 400\nShot #2: ok\n",
-      run("shot\nwait sleep=0\nshot\nwait sleep=0\nshot tv=1/100, iso=400\n"));
+      run("shot\nwait sleep=0\nshot\nwait sleep=0\nshot\nwait sleep=0\nshot tv=1/100, iso=400\n"));
   EXPECT_EQ(2u, shots_);
   EXPECT_EQ(2u, lockCount_);  // the items' levels: a shot leaves the depth as it found it
   const std::string log = bodyLog();
   EXPECT_LT(log.rfind("SetPropertyData 0x402"), log.rfind("SendCommand 0 "));
   setUpBody(defaultLegacyBodyConfig());  // a legacy body shoots after its property change too
-  EXPECT_EQ("set Tv=1/250 -> 1/250\nShot #1: ok\n", run("shot tv=1/250\n"));
+  body_->failNextShot(9);
+  EXPECT_EQ(
+      "set Tv=1/250 -> 1/250\nCapture error: Unknown error\nShot error: Unknown error\n"
+      "set Tv=1/250 -> 1/250\nShot #1: ok\n",
+      run("shot tv=1/250\nshot tv=1/250\n"));
 }
 
 TEST_F(CameraCommandsTest, FlashReleasesTheLockBeforeThePulseAndFailuresStopItAtTheirStep) {

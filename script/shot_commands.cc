@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "camera/canon_camera.h"
+#include "camera/error_text.h"
 #include "output/output.h"
 #include "platform/error.h"
 #include "platform/serial_port.h"
@@ -29,7 +30,7 @@ void CQuorvaleScriptParser::doShot() {
     doPrint(line);
     return;
   }
-  printSdkError("Shot error", result);
+  printErr("Shot error: %s\n", shotResultText(result));
   checkStop();
 }
 
