@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 namespace {
@@ -210,12 +211,19 @@ class LibApi final : public Gphoto2Api {
     if (ports_ != nullptr) gp_port_info_list_free(ports_);
   }
 
+  // As gp_camera_autodetect, but over the lists kept for newCamera: loading the camera drivers
+  // is the costly part of a session's start, and it is done once. The port list is read afresh,
+  // since it names the bodies plugged in now.
   int autodetect(std::vector<Gp2CameraEntry>* out) override {
     out->clear();
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (ports_ != nullptr) gp_port_info_list_free(ports_);
+    ports_ = nullptr;
     GPContext* context = gp_context_new();
     CameraList* list = nullptr;
-    int rc = gp_list_new(&list);
-    if (rc == GP_OK) rc = gp_camera_autodetect(list, context);
+    int rc = loadLists(context);
+    if (rc == GP_OK) rc = gp_list_new(&list);
+    if (rc == GP_OK) rc = gp_abilities_list_detect(abilities_, ports_, list, context);
     if (rc >= GP_OK) {
       int count = gp_list_count(list);
       for (int i = 0; i < count; ++i) {
@@ -223,7 +231,10 @@ class LibApi final : public Gphoto2Api {
         const char* port = nullptr;
         gp_list_get_name(list, i, &model);
         gp_list_get_value(list, i, &port);
-        if (model != nullptr && port != nullptr) out->push_back({model, port});
+        // "usb:" alone is the generic USB entry, not a body.
+        if (model != nullptr && port != nullptr && std::strcmp(port, "usb:") != 0) {
+          out->push_back({model, port});
+        }
       }
       rc = GP_OK;
     }

@@ -2,6 +2,7 @@
 
 #include <gphoto2/gphoto2-port-result.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <utility>
@@ -70,6 +71,8 @@ EdsError Gphoto2Session::open(Gphoto2Api* api) {
     std::lock_guard<std::mutex> io(ioMutex_);
     camera_ = std::move(camera);
   }
+  // The session's first settings and readings follow at once: the poller starts after them.
+  lastIo_ = std::chrono::steady_clock::now().time_since_epoch().count();
   uint64_t generation = 0;
   {
     std::lock_guard<std::mutex> state(stateMutex_);
@@ -127,6 +130,7 @@ EdsError Gphoto2Session::withCamera(const std::function<int(Gphoto2Camera&)>& ca
     if (disconnected_) return EDS_ERR_COMM_DISCONNECTED;
   }
   int rc = call(*camera_);
+  lastIo_ = std::chrono::steady_clock::now().time_since_epoch().count();
   if (result != nullptr) *result = rc;
   return edsErrorFromGphoto2(rc);
 }
@@ -190,16 +194,22 @@ void Gphoto2Session::setPropertyHandler(EdsPropertyEvent event, EdsPropertyEvent
 }
 
 void Gphoto2Session::pollLoop(uint64_t generation) {
+  using Clock = std::chrono::steady_clock;
+  const auto gap = std::chrono::milliseconds(settings_.idleGapMs);
   int failures = 0;
   for (;;) {
-    {
-      std::lock_guard<std::mutex> state(stateMutex_);
-      if (stopped(generation)) return;
+    // Quiet while another thread waits for the camera or has just used it.
+    const auto quietUntil = Clock::time_point(Clock::duration(lastIo_.load())) + gap;
+    if (ioWaiters_.load() > 0 || Clock::now() < quietUntil) {
+      std::unique_lock<std::mutex> state(stateMutex_);
+      const auto until = std::max(quietUntil, Clock::now() + std::chrono::milliseconds(1));
+      if (wake_.wait_until(state, until, [&] { return stopped(generation); })) return;
+      continue;
     }
     std::vector<SdkEvent> events;
-    bool reported = false;
+    bool waited = false;
     bool gone = false;
-    if (ioWaiters_.load() == 0) {
+    {
       std::unique_lock<std::mutex> io(ioMutex_);
       if (camera_ == nullptr) return;
       {
@@ -207,27 +217,30 @@ void Gphoto2Session::pollLoop(uint64_t generation) {
         if (stopped(generation)) return;  // camera_ may already be a later session's
       }
       Gp2Event event;
+      const auto start = Clock::now();
       int rc = camera_->waitForEvent(settings_.pollTimeoutMs, &event);
+      waited = Clock::now() - start >= std::chrono::milliseconds(settings_.pollTimeoutMs) / 2;
       io.unlock();
       std::lock_guard<std::mutex> state(stateMutex_);
       if (stopped(generation)) return;
       if (rc == GP_OK) {
         failures = 0;
-        reported = event.kind != Gp2Event::Kind::kTimeout;
+        waited = waited || event.kind != Gp2Event::Kind::kTimeout;
         events = translator_.translate(event);
       } else if (isGphoto2Disconnect(rc) && ++failures >= settings_.disconnectErrors) {
         disconnected_ = true;
         gone = true;
         SdkEvent shutdown{SdkEvent::Kind::kState, kEdsStateEvent_Shutdown};
         events.push_back(shutdown);
+      } else {
+        waited = false;  // a failing call is not retried at once
       }
     }
     for (const SdkEvent& event : events) deliver(event, generation);
     if (gone) return;
-    if (!reported) {
+    if (!waited) {
       std::unique_lock<std::mutex> state(stateMutex_);
-      wake_.wait_for(state, std::chrono::milliseconds(settings_.idleGapMs),
-                     [&] { return stopped(generation); });
+      if (wake_.wait_for(state, gap, [&] { return stopped(generation); })) return;
     }
   }
 }

@@ -7,9 +7,8 @@
 //
 // Thread safety: every operation may be called from any thread.
 //  - ioMutex_ guards camera_: libgphoto2 sees one thread at a time. The poller takes it only for
-//  one
-//    short poll and skips polling while another thread waits for it (ioWaiters_), so a shot or a
-//    property write waits at most one poll.
+//    one short poll and skips polling while another thread waits for it (ioWaiters_) or has just
+//    used it (lastIo_), so a shot or a property write waits at most one poll.
 //  - stateMutex_ guards the handlers, the translator, the stop flag and the disconnected flag.
 //    Lock order: ioMutex_ before stateMutex_.
 //  - lifecycleMutex_ serialises open() and close() and guards poller_.
@@ -31,9 +30,14 @@
 #include "camera/gphoto2/event_translator.h"
 #include "camera/gphoto2/gphoto2_api.h"
 
+// The poller listens in short windows, back to back while the library waits in them (a body's
+// event is delivered when it comes, and another thread's call waits at most one window). A poll
+// that comes back at once with nothing (the library did not wait) is followed by a pause, and the
+// poller keeps quiet for a pause after every call of another thread, so that a burst of reads and
+// writes never waits behind it.
 struct PollSettings {
-  int pollTimeoutMs = 20;    // one gp_camera_wait_for_event call
-  int idleGapMs = 30;        // pause after a poll that reported nothing
+  int pollTimeoutMs = 5;     // one gp_camera_wait_for_event call
+  int idleGapMs = 30;        // the pause after an empty early poll or another thread's call
   int disconnectErrors = 3;  // consecutive I/O failures that mean the body is gone
 };
 
@@ -110,6 +114,8 @@ class Gphoto2Session final : public std::enable_shared_from_this<Gphoto2Session>
   std::mutex ioMutex_;
   std::unique_ptr<Gphoto2Camera> camera_;  // guarded by ioMutex_
   std::atomic<int> ioWaiters_{0};
+  // When another thread's call on the camera ended, in steady-clock nanoseconds.
+  std::atomic<int64_t> lastIo_{0};
 
   std::mutex stateMutex_;
   std::condition_variable wake_;                           // with stateMutex_

@@ -77,6 +77,9 @@ EdsError Gphoto2Session::setSaveTo(EdsUInt32 value) {
   }
   std::string choice;
   if (!targetChoice(widget, value == 1, &choice)) return kEdsErrInvalidPropertyValue;
+  // A write the body does not need still costs: libgphoto2 then drains the body's events when
+  // the session closes, which can take a few hundred milliseconds.
+  if (widget.value == choice) return EDS_ERR_OK;
   return withCamera(
       [&](Gphoto2Camera& camera) { return camera.setWidget(kCaptureTarget, choice); });
 }
