@@ -1,7 +1,5 @@
 #include "tests/e2e/virtual_camera.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -43,7 +41,7 @@ VirtualCamera::VirtualCamera() {
   }
   static std::atomic<unsigned> counter{0};
   std::random_device random;
-  fs::path card = fs::path(testing::TempDir()) /
+  fs::path card = fs::temp_directory_path() /
                   ("quorvale_vcam_" + std::to_string(random()) + "_" + std::to_string(counter++));
   fs::create_directories(card);
   for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG"}) {

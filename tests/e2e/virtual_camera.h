@@ -6,7 +6,8 @@
 // run's library path, port and camera driver folders point it at the build. The body's card is
 // a fresh folder of small JPEG files, removed with the object.
 //
-// Thread safety: one object per test; not shared.
+// Used by the end-to-end tests and the session benchmark. Thread safety: one object per user;
+// not shared.
 #ifndef QUORVALE_TESTS_E2E_VIRTUAL_CAMERA_H_
 #define QUORVALE_TESTS_E2E_VIRTUAL_CAMERA_H_
 
