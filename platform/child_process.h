@@ -23,7 +23,15 @@ class ChildProcess {
     std::string program;                 // path of the executable
     std::vector<std::string> arguments;  // after the program name
     std::string workingDirectory;        // empty: ours
-    std::optional<std::string> input;    // standard input; none: /dev/null
+    std::optional<std::string> input;    // standard input; none: the null device
+    // Standard input stays open after |input| until the child ends (a terminal nobody types at).
+    bool inputStaysOpen = false;
+    // Standard output is not read until the child ends (a reader that stopped reading); see
+    // waitUntilOutputBlocks().
+    bool outputUnread = false;
+    // The child starts without standard output or standard error.
+    bool withoutOutput = false;
+    bool withoutError = false;
     // Changes to our environment for the child: a name with a value sets it, without one removes
     // it. The rest of our environment is passed on.
     std::vector<std::pair<std::string, std::optional<std::string>>> environment;
@@ -43,6 +51,10 @@ class ChildProcess {
   // Waits until |text| has appeared on the child's standard output or standard error, up to
   // |timeoutMs|. Returns whether it did.
   virtual bool waitForText(const std::string& text, uint32_t timeoutMs) = 0;
+
+  // With Options::outputUnread: waits up to |timeoutMs| until the child's standard output is full,
+  // so that its next write there waits for a reader. Returns whether it did.
+  virtual bool waitUntilOutputBlocks(uint32_t timeoutMs) = 0;
 
   // Waits up to |timeoutMs| for the child's end and for the end of its output. Returns true with
   // the exit code (128 + the signal number for a child ended by a signal), false when it still

@@ -4,6 +4,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -20,13 +21,27 @@ namespace platform {
 
 namespace {
 
+constexpr auto kPollInterval = std::chrono::milliseconds(5);
+
 class PosixChildProcess final : public ChildProcess {
  public:
-  PosixChildProcess(pid_t pid, int outFd, int errFd, int inFd, std::optional<std::string> input)
-      : pid_(pid) {
-    outReader_ = std::thread(&PosixChildProcess::readPipe, this, outFd, &out_);
-    errReader_ = std::thread(&PosixChildProcess::readPipe, this, errFd, &err_);
-    if (inFd >= 0) writer_ = std::thread(&PosixChildProcess::writeInput, inFd, std::move(input));
+  // Takes the parent's ends of the pipes: |outFd|, |errFd| to read (-1: none), |inFd| to write
+  // (-1: none), and |outWriteFd|, a copy of the child's output end kept to see the pipe fill (-1:
+  // none).
+  PosixChildProcess(pid_t pid, int outFd, int errFd, int inFd, int outWriteFd,
+                    const ChildProcess::Options& options)
+      : pid_(pid), outWriteFd_(outWriteFd), inFd_(inFd) {
+    openPipes_ = (outFd >= 0 ? 1 : 0) + (errFd >= 0 ? 1 : 0);
+    if (outFd >= 0) {
+      outReader_ =
+          std::thread(&PosixChildProcess::readPipe, this, outFd, &out_, options.outputUnread);
+    }
+    if (errFd >= 0)
+      errReader_ = std::thread(&PosixChildProcess::readPipe, this, errFd, &err_, false);
+    if (inFd >= 0) {
+      writer_ = std::thread(&PosixChildProcess::writeInput, this, inFd, options.input,
+                            options.inputStaysOpen);
+    }
   }
 
   ~PosixChildProcess() override {
@@ -57,6 +72,21 @@ class PosixChildProcess final : public ChildProcess {
     });
   }
 
+  bool waitUntilOutputBlocks(uint32_t timeoutMs) override {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (outWriteFd_ < 0) return false;
+        // Writable means a free slot: a write of the child could still go in.
+        pollfd fd = {outWriteFd_, POLLOUT, 0};
+        if (poll(&fd, 1, 0) == 0) return true;
+      }
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      std::this_thread::sleep_for(kPollInterval);
+    }
+  }
+
   bool wait(uint32_t timeoutMs, int* exitCode) override {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -67,6 +97,7 @@ class PosixChildProcess final : public ChildProcess {
           if (waitpid(pid_, &status, WNOHANG) == pid_) {
             reaped_ = true;
             status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            endOfChild();
           }
         }
         if (reaped_ && openPipes_ == 0) {
@@ -77,7 +108,7 @@ class PosixChildProcess final : public ChildProcess {
       if (std::chrono::steady_clock::now() >= deadline) return false;
       // The child's end is not a waitable object here; look again shortly.
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait_for(lock, std::chrono::milliseconds(5));
+      changed_.wait_for(lock, kPollInterval);
     }
   }
 
@@ -91,7 +122,21 @@ class PosixChildProcess final : public ChildProcess {
   }
 
  private:
-  void readPipe(int fd, std::string* sink) {
+  // The child is gone: what we kept open for it closes, and an unread output may be read.
+  // REQUIRES: mutex_ held.
+  void endOfChild() {
+    if (outWriteFd_ >= 0) close(outWriteFd_);
+    outWriteFd_ = -1;
+    if (inputDone_ && inFd_ >= 0) close(inFd_);
+    inFd_ = -1;
+    changed_.notify_all();
+  }
+
+  void readPipe(int fd, std::string* sink, bool unreadUntilEnd) {
+    if (unreadUntilEnd) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [&] { return reaped_; });
+    }
     char buffer[4096];
     for (;;) {
       const ssize_t n = read(fd, buffer, sizeof(buffer));
@@ -107,7 +152,7 @@ class PosixChildProcess final : public ChildProcess {
     changed_.notify_all();
   }
 
-  static void writeInput(int fd, std::optional<std::string> input) {
+  void writeInput(int fd, std::optional<std::string> input, bool staysOpen) {
     size_t done = 0;
     while (input && done < input->size()) {
       const ssize_t n = write(fd, input->data() + done, input->size() - done);
@@ -115,7 +160,11 @@ class PosixChildProcess final : public ChildProcess {
       if (n <= 0) break;  // the child closed its input
       done += static_cast<size_t>(n);
     }
+    std::lock_guard<std::mutex> lock(mutex_);
+    inputDone_ = true;
+    if (staysOpen && !reaped_) return;  // closed at the child's end
     close(fd);
+    inFd_ = -1;
   }
 
   const pid_t pid_;
@@ -124,9 +173,13 @@ class PosixChildProcess final : public ChildProcess {
   // Guarded by mutex_.
   std::string out_;
   std::string err_;
-  int openPipes_ = 2;
+  int openPipes_ = 0;
   bool reaped_ = false;
   int status_ = -1;
+  int outWriteFd_;
+  int inFd_;
+  bool inputDone_ = false;
+  // Started in the constructor, joined in the destructor.
   std::thread outReader_;
   std::thread errReader_;
   std::thread writer_;
@@ -140,7 +193,8 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Options& options) {
   int inPipe[2] = {-1, -1};
   if (pipe2(outPipe, O_CLOEXEC) != 0) return setLastError(errno), nullptr;
   if (pipe2(errPipe, O_CLOEXEC) != 0) return setLastError(errno), nullptr;
-  if (options.input && pipe2(inPipe, O_CLOEXEC) != 0) return setLastError(errno), nullptr;
+  const bool hasInput = options.input.has_value() || options.inputStaysOpen;
+  if (hasInput && pipe2(inPipe, O_CLOEXEC) != 0) return setLastError(errno), nullptr;
   // A child that stops reading its input must not end us with SIGPIPE.
   signal(SIGPIPE, SIG_IGN);
 
@@ -177,8 +231,16 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Options& options) {
     signal(SIGPIPE, SIG_DFL);
     const int in = inPipe[0] >= 0 ? inPipe[0] : open("/dev/null", O_RDONLY);
     dup2(in, 0);
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
+    if (options.withoutOutput) {
+      close(1);
+    } else {
+      dup2(outPipe[1], 1);
+    }
+    if (options.withoutError) {
+      close(2);
+    } else {
+      dup2(errPipe[1], 2);
+    }
     if (dir != nullptr && chdir(dir) != 0) _exit(127);
     if (options.dataLimitBytes != 0) {
       const rlimit limit{options.dataLimitBytes, options.dataLimitBytes};
@@ -187,11 +249,16 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Options& options) {
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
-  close(outPipe[1]);
+  int outWriteFd = -1;
+  if (options.outputUnread) {
+    outWriteFd = outPipe[1];
+  } else {
+    close(outPipe[1]);
+  }
   close(errPipe[1]);
   if (inPipe[0] >= 0) close(inPipe[0]);
   return std::unique_ptr<ChildProcess>(
-      new PosixChildProcess(pid, outPipe[0], errPipe[0], inPipe[1], options.input));
+      new PosixChildProcess(pid, outPipe[0], errPipe[0], inPipe[1], outWriteFd, options));
 }
 
 }  // namespace platform

@@ -68,6 +68,10 @@ RunResult runQuorvale(const RunOptions& options) {
   childOptions.input = options.input;
   childOptions.environment = options.environment;
   childOptions.dataLimitBytes = options.dataLimitBytes;
+  childOptions.inputStaysOpen = options.inputStaysOpen;
+  childOptions.outputUnread = options.outputUnread;
+  childOptions.withoutOutput = options.withoutOutput;
+  childOptions.withoutError = options.withoutError;
 
   RunResult result;
   {
@@ -87,6 +91,11 @@ RunResult runQuorvale(const RunOptions& options) {
     for (const ConsoleStep& step : options.steps) {
       if (!step.waitForText.empty() && !child->waitForText(step.waitForText, remainingMs())) {
         result.failedStep = step.waitForText;
+        stepsDone = false;
+        break;
+      }
+      if (step.afterOutputBlocks && !child->waitUntilOutputBlocks(remainingMs())) {
+        result.failedStep = "(standard output full)";
         stepsDone = false;
         break;
       }

@@ -20,11 +20,13 @@
 namespace e2e {
 
 // One console event sent during a run: after |waitForText| has appeared on standard output or
-// standard error (empty: at once), then |delayMs| later.
+// standard error (empty: at once), then |delayMs| later. With |afterOutputBlocks| (and
+// RunOptions::outputUnread) it is sent once the program's standard output is full.
 struct ConsoleStep {
   std::string waitForText;
   uint32_t delayMs = 0;
   uint32_t event = 0;  // 0 Ctrl+C, 1 Ctrl+Break, 2 close, 6 shutdown
+  bool afterOutputBlocks = false;
 };
 
 struct RunOptions {
@@ -35,6 +37,10 @@ struct RunOptions {
   // Environment changes for the program: a value sets the variable, none removes it.
   std::vector<std::pair<std::string, std::optional<std::string>>> environment;
   uint64_t dataLimitBytes = 0;  // the program's data size limit; 0: none of its own
+  bool inputStaysOpen = false;  // standard input stays open after |input| until the end
+  bool outputUnread = false;    // standard output is read only after the program ended
+  bool withoutOutput = false;   // started without standard output
+  bool withoutError = false;    // started without standard error
   uint32_t timeoutMs = 60000;   // the program is killed after this
 };
 
