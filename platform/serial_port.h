@@ -22,11 +22,12 @@ class SerialLine {
   virtual ~SerialLine() = default;
 
   // Reads the port's current settings and control-line state. Returns false, with lastError()
-  // set, on failure.
+  // set, on failure (a device without terminal settings fails here, not at the open).
   virtual bool readState() = 0;
 
-  // Asserts (true) or de-asserts (false) the RTS line at once, keeping every other setting as
-  // last read. Returns false, with lastError() set, on failure.
+  // Asserts (true) or de-asserts (false) the RTS line at once. The first call turns off whatever
+  // would make the system drive RTS itself (the RTS/CTS handshake) and changes nothing else.
+  // Returns false, with lastError() set, on failure.
   virtual bool setRts(bool asserted) = 0;
 };
 
@@ -34,14 +35,13 @@ class SerialLine {
 // "/dev/ttyS-1", a name no driver creates, so opening it fails like any missing device.
 std::string comPortDevicePath(uint32_t comNumber);
 
-// Opens |devicePath| for reading and writing, exclusively: a line that another program (or another
-// SerialLine) holds exclusively is refused with EBUSY, and while this object lives other opens are
-// refused the same way. Keeps the line's speed and framing, switches it to binary (raw) mode with
-// no hardware handshake (so RTS follows setRts alone) and ignores the modem's carrier line.
-// Does not touch RTS itself: the system may raise it on open, so the caller de-asserts it with
-// readState() and setRts(false). Returns null, with lastError() set, when the device cannot be
-// opened or is not a terminal (ENOTTY). When the object is destroyed RTS is de-asserted (where the
-// line has it) and the line is closed.
+// Opens |devicePath| for reading and writing, exclusively: a line that another SerialLine (of any
+// process) or another program holds exclusively is refused with EBUSY. The hold ends with the
+// object, or with the process however it ends. The line's settings are not touched here; the
+// system may raise RTS on open, so the caller de-asserts it with readState() and setRts(false).
+// Returns null, with lastError() set, when the device cannot be opened or is held. When the object
+// is destroyed RTS is de-asserted (where the line has it), the settings changed by setRts() are
+// put back as they were found, and the line is closed.
 // A test opener, when installed, answers instead.
 std::unique_ptr<SerialLine> openSerialLine(const std::string& devicePath);
 

@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -52,37 +54,70 @@ class SerialPortTest : public testing::Test {
   std::string slave_;
 };
 
-TEST_F(SerialPortTest, RefusesWhatIsNotAnOpenableTerminalAndClosesIt) {
+// The settings a line keeps, as one comparable text.
+std::string settingsText(const termios& t) {
+  return std::to_string(t.c_iflag) + " " + std::to_string(t.c_oflag) + " " +
+         std::to_string(t.c_cflag) + " " + std::to_string(t.c_lflag) + " " +
+         std::to_string(cfgetospeed(&t)) + " " + std::string(t.c_cc, t.c_cc + NCCS);
+}
+
+std::string settingsOf(int fd) {
+  termios t;
+  return tcgetattr(fd, &t) == 0 ? settingsText(t) : "none";
+}
+
+TEST_F(SerialPortTest, OpensAnyDeviceAndClosesItButReadsOnlyTerminals) {
   EXPECT_EQ("/dev/ttyS0", platform::comPortDevicePath(1));
   EXPECT_EQ("/dev/ttyS-1", platform::comPortDevicePath(0));
   int before = openDescriptorCount();
   EXPECT_EQ(ENOENT, openError("/dev/quorvale-no-such-port"));
-  char path[] = "/tmp/quorvale_serial_XXXXXX";
-  int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  close(fd);
-  EXPECT_EQ(ENOTTY, openError(path));
-  unlink(path);
+  std::unique_ptr<platform::SerialLine> line = platform::openSerialLine("/dev/null");
+  ASSERT_NE(nullptr, line);
+  EXPECT_EQ(ENOTTY, errorOf([&] { EXPECT_FALSE(line->readState()); }));
+  line.reset();
   EXPECT_EQ(before, openDescriptorCount());
 }
 
-TEST_F(SerialPortTest, PseudoTerminalOpensExclusivelyInBinaryModeWithoutControlLines) {
-  termios before;
-  ASSERT_EQ(0, tcgetattr(master_, &before));
+TEST_F(SerialPortTest, PseudoTerminalIsHeldExclusivelyAndGetsItsSettingsBack) {
+  termios handshake;
+  ASSERT_EQ(0, tcgetattr(master_, &handshake));
+  handshake.c_cflag |= CRTSCTS;
+  ASSERT_EQ(0, tcsetattr(master_, TCSANOW, &handshake));
+  const std::string found = settingsOf(master_);
   std::unique_ptr<platform::SerialLine> line = platform::openSerialLine(slave_);
   ASSERT_NE(nullptr, line) << platform::errorText(platform::lastError());
-  termios after;  // raw, no handshake, carrier ignored, speed kept
-  ASSERT_EQ(0, tcgetattr(master_, &after));
-  EXPECT_EQ(0u, (after.c_lflag & (ICANON | ECHO | ISIG)) | (after.c_cflag & CRTSCTS));
-  EXPECT_NE(0u, after.c_cflag & CLOCAL);
-  EXPECT_EQ(cfgetospeed(&before), cfgetospeed(&after));
+  EXPECT_EQ(found, settingsOf(master_));  // opening changes nothing
   // A second open is refused (even for a privileged user) until the first is released.
   EXPECT_EQ(EBUSY, openError(slave_));
-  // A pseudo-terminal has no modem-control lines: the failure carries the system's code.
+  // A pseudo-terminal has no modem-control lines: the failure carries the system's code. Only
+  // the handshake that would drive RTS was turned off on the way.
   EXPECT_EQ(ENOTTY, errorOf([&] { EXPECT_FALSE(line->readState()); }));
   EXPECT_EQ(ENOTTY, errorOf([&] { EXPECT_FALSE(line->setRts(true)); }));
+  handshake.c_cflag &= ~CRTSCTS;
+  EXPECT_EQ(settingsText(handshake), settingsOf(master_));
   line.reset();
+  EXPECT_EQ(found, settingsOf(master_));
   EXPECT_NE(nullptr, platform::openSerialLine(slave_));
+}
+
+// A killed process cannot release anything itself: the hold must end with it all the same, also
+// while another program keeps the line open (as socat keeps both ends of its pseudo-terminals).
+TEST_F(SerialPortTest, HoldEndsWithAKilledProcess) {
+  const int keeper = open(slave_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(keeper, 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::unique_ptr<platform::SerialLine> held = platform::openSerialLine(slave_);
+    if (held == nullptr) _exit(1);
+    raise(SIGKILL);
+  }
+  int status = 0;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_NE(nullptr, platform::openSerialLine(slave_))
+      << platform::errorText(platform::lastError());
+  close(keeper);
 }
 
 }  // namespace

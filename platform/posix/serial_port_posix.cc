@@ -1,6 +1,7 @@
 // The serial line on POSIX terminals: termios for the settings, modem-control ioctls for RTS.
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -31,29 +32,16 @@ int retryOnInterrupt(F call) {
   return result;
 }
 
-// Binary mode in place: no input or output translation, no echo, no signals from the line, reads
-// byte by byte; speed, character size, parity and stop bits are kept. RTS is left to the program
-// (no RTS/CTS handshake) and the carrier line is ignored.
-void makeBinary(termios* t) {
-  t->c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF);
-  t->c_oflag &= ~OPOST;
-  t->c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-  t->c_cflag &= ~CRTSCTS;
-  t->c_cflag |= CLOCAL | CREAD;
-  t->c_cc[VMIN] = 1;
-  t->c_cc[VTIME] = 0;
-}
-
 class PosixSerialLine final : public SerialLine {
  public:
-  // Takes ownership of |fd|, an open terminal held exclusively.
+  // Takes ownership of |fd|, an open device locked exclusively.
   explicit PosixSerialLine(int fd) : fd_(fd) {}
   ~PosixSerialLine() override {
     // A pulse cut short must not leave the flash or shutter line held after the port is gone.
     int rts = TIOCM_RTS;
     ioctl(fd_, TIOCMBIC, &rts);
-    ioctl(fd_, TIOCNXCL);
-    close(fd_);
+    if (changed_) retryOnInterrupt([&] { return tcsetattr(fd_, TCSANOW, &original_); });
+    close(fd_);  // the lock goes with the descriptor
   }
   PosixSerialLine(const PosixSerialLine&) = delete;
   PosixSerialLine& operator=(const PosixSerialLine&) = delete;
@@ -70,6 +58,21 @@ class PosixSerialLine final : public SerialLine {
   }
 
   bool setRts(bool asserted) override {
+    // RTS follows the program only without the RTS/CTS handshake, the one setting changed.
+    termios settings;
+    if (retryOnInterrupt([&] { return tcgetattr(fd_, &settings); }) != 0) {
+      failWithErrno();
+      return false;
+    }
+    if ((settings.c_cflag & CRTSCTS) != 0) {
+      if (!changed_) original_ = settings;
+      settings.c_cflag &= ~CRTSCTS;
+      if (retryOnInterrupt([&] { return tcsetattr(fd_, TCSANOW, &settings); }) != 0) {
+        failWithErrno();
+        return false;
+      }
+      changed_ = true;
+    }
     int rts = TIOCM_RTS;
     if (retryOnInterrupt([&] { return ioctl(fd_, asserted ? TIOCMBIS : TIOCMBIC, &rts); }) != 0) {
       failWithErrno();
@@ -80,48 +83,35 @@ class PosixSerialLine final : public SerialLine {
 
  private:
   const int fd_;
+  bool changed_ = false;  // the settings were changed; original_ holds them as found
+  termios original_{};
 };
 
 std::unique_ptr<SerialLine> openDevice(const std::string& devicePath) {
-  // Non-blocking, so that a line without carrier does not hold the open; blocking again below.
+  // Non-blocking, so that a line without carrier does not hold the open; no data is read or
+  // written, so it stays so.
   int fd = retryOnInterrupt(
       [&] { return open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
   if (fd < 0) {
     failWithErrno();
     return nullptr;
   }
-  int savedErrno = 0;
-  termios settings;
-  if (tcgetattr(fd, &settings) != 0) {
-    savedErrno = errno;
+  // An advisory lock, not the terminal's exclusive flag: the system drops it with the process
+  // however the process ends, where the flag would outlive a killed process and keep the line
+  // busy for every later run.
+  int error = 0;
+  if (retryOnInterrupt([&] { return flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
+    error = errno == EWOULDBLOCK ? EBUSY : errno;
   }
 #ifdef TIOCGEXCL
-  // A privileged process may open a line that another one holds exclusively; refuse it anyway.
+  // Another program that holds the line by the exclusive flag is respected, even by a privileged
+  // user whom the system would let in.
   int held = 0;
-  if (savedErrno == 0 && ioctl(fd, TIOCGEXCL, &held) == 0 && held != 0) {
-    savedErrno = EBUSY;
-  }
+  if (error == 0 && ioctl(fd, TIOCGEXCL, &held) == 0 && held != 0) error = EBUSY;
 #endif
-  if (savedErrno == 0 && ioctl(fd, TIOCEXCL) != 0) {
-    savedErrno = errno;
-  }
-  if (savedErrno == 0) {
-    makeBinary(&settings);
-    if (retryOnInterrupt([&] { return tcsetattr(fd, TCSANOW, &settings); }) != 0) {
-      savedErrno = errno;
-      ioctl(fd, TIOCNXCL);
-    }
-  }
-  if (savedErrno == 0) {
-    int flags = fcntl(fd, F_GETFL);
-    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
-      savedErrno = errno;
-      ioctl(fd, TIOCNXCL);
-    }
-  }
-  if (savedErrno != 0) {
+  if (error != 0) {
     close(fd);
-    setLastError(static_cast<uint32_t>(savedErrno));
+    setLastError(static_cast<uint32_t>(error));
     return nullptr;
   }
   return std::make_unique<PosixSerialLine>(fd);
