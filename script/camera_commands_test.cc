@@ -122,7 +122,7 @@ TEST_F(CameraCommandsTest, FlashReleasesTheLockBeforeThePulseAndFailuresStopItAt
   EXPECT_FALSE(body_->uiLocked());
   EXPECT_EQ(0u, lockCount_);
   EXPECT_EQ("readState\nsetRts(1)\nsetRts(0)\n", line_.journal());
-  EXPECT_EQ("pause 100 ms\n", clock_.journal());
+  EXPECT_EQ("sleep 100 ms\n", clock_.journal());
   line_.failNext(FakeSerialLine::kReadState, EIO);
   line_.failNext(FakeSerialLine::kRtsOn, EBUSY);
   line_.failNext(FakeSerialLine::kRtsOff, EPERM);
@@ -132,6 +132,14 @@ TEST_F(CameraCommandsTest, FlashReleasesTheLockBeforeThePulseAndFailuresStopItAt
           "\ndoComFlash: GetCommState (RTS_CONTROL_DISABLE) failure: " +
           platform::errorText(EPERM) + "\nnext\n",
       run("comflash\ncomflash\ncomflash\necho next\n", port.get()));
+
+  // A stop ends the pulse at once: the line is lowered, then the script ends in order.
+  FakeSerialLine stopped;
+  std::unique_ptr<platform::SerialLine> stoppedPort = stopped.newHandle();
+  clock_.onWait = [this] { stop_.set(); };
+  EXPECT_EQ("\nProgram terminated!\n", run("comflash\necho after\n", stoppedPort.get()));
+  EXPECT_EQ("value 0", end_);
+  EXPECT_EQ("readState\nsetRts(1)\nsetRts(0)\n", stopped.journal());
 }
 
 TEST_F(CameraCommandsTest, BodyShutDownMidScriptFailsLaterCommandsButTheScriptEnds) {

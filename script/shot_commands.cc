@@ -49,12 +49,19 @@ void CQuorvaleScriptParser::doComFlash() {
     printSysError("doComFlash: GetCommState (RTS_CONTROL_ENABLE) failure", platform::lastError());
     return;
   }
-  clock_->sleep(shotComTime);
+  // The pulse may last days: a stop ends it like any other wait, with the line lowered first.
+  bool stopped = false;
+  if (stopEvent != nullptr) {
+    stopped = clock_->waitForStop(stopEvent, shotComTime) != platform::kWaitTimeout;
+  } else {
+    clock_->sleep(shotComTime);
+  }
   if (!comPort->setRts(false)) {
     printSysError("doComFlash: GetCommState (RTS_CONTROL_DISABLE) failure", platform::lastError());
+    if (stopped) checkStop();
     return;
   }
-  doPrint("ComFlash\n");
+  doPrint("ComFlash\n");  // after a stop its check ends the script instead
 }
 
 void CQuorvaleScriptParser::doLockUI() {
