@@ -6,6 +6,8 @@
 //   kSoundErrorDecoder | system error << 16 | decoder error number   (the file could not be read;
 //                                 the system error is there when the decoder reported one)
 //   kSoundErrorOutput | audio system error number                     (the device refused)
+//   kSoundErrorOutputOpen | audio system error number                 (no output could be opened;
+//                                 its text says so before the audio system's own)
 //
 // Thread safety: each SoundDevice is used by one thread; several devices may play at once.
 // setSoundDeviceFactoryForTest() must not race with createSoundDevice().
@@ -20,6 +22,7 @@ namespace platform {
 
 constexpr uint32_t kSoundErrorDecoder = 0x10000000;
 constexpr uint32_t kSoundErrorOutput = 0x20000000;
+constexpr uint32_t kSoundErrorOutputOpen = 0x30000000;
 constexpr uint32_t kSoundErrorSourceMask = 0xF0000000;
 
 class SoundDevice {

@@ -83,8 +83,9 @@ TEST_F(SoundPlayerTest, PlaysASoundOrReportsTheDevicesRefusal) {
   if (code == 0) {
     EXPECT_EQ(0u, device->playToEnd());
   } else {
-    EXPECT_EQ(platform::kSoundErrorOutput, code & platform::kSoundErrorSourceMask);
-    EXPECT_EQ(snd_strerror(-static_cast<int>(code & ~platform::kSoundErrorSourceMask)),
+    EXPECT_EQ(platform::kSoundErrorOutputOpen, code & platform::kSoundErrorSourceMask);
+    EXPECT_EQ(std::string("Sound output could not be opened: ") +
+                  snd_strerror(-static_cast<int>(code & ~platform::kSoundErrorSourceMask)),
               platform::soundErrorText(code));
     EXPECT_EQ(kNothingOpen, device->playToEnd());
   }

@@ -44,8 +44,8 @@ uint32_t decoderError(int number, int systemError, const char* text) {
   return code;
 }
 
-uint32_t outputError(int alsaError) {
-  return kSoundErrorOutput | (static_cast<uint32_t>(-alsaError) & kOutputNumberMask);
+uint32_t outputError(int alsaError, uint32_t source = kSoundErrorOutput) {
+  return source | (static_cast<uint32_t>(-alsaError) & kOutputNumberMask);
 }
 
 // ALSA prints its own diagnostics to standard error; the player reports errors itself.
@@ -80,7 +80,7 @@ class AlsaSoundDevice final : public SoundDevice {
     }
     if (err < 0) {
       close();
-      return outputError(err);
+      return outputError(err, kSoundErrorOutputOpen);
     }
     return 0;
   }
@@ -152,9 +152,12 @@ std::string soundErrorText(uint32_t code) {
       const char* text = sf_error_number(static_cast<int>(code & kNumberMask));
       return text != nullptr ? text : "";
     }
-    case kSoundErrorOutput: {
+    case kSoundErrorOutput:
+    case kSoundErrorOutputOpen: {
       const char* text = snd_strerror(-static_cast<int>(code & kOutputNumberMask));
-      return text != nullptr ? text : "";
+      const std::string alsaText = text != nullptr ? text : "";
+      if ((code & kSoundErrorSourceMask) == kSoundErrorOutput) return alsaText;
+      return "Sound output could not be opened: " + alsaText;
     }
     default:
       return "";
