@@ -92,6 +92,7 @@ int runScriptMode(ProgramOptions* options) {
 }
 
 int runProgram(int argc, const char* const* argv) {
+  platform::ensureStandardStreams();
   platform::blockConsoleSignals();
   platform::ignoreBrokenPipes();
   platform::initTimeLocale();

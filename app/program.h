@@ -1,8 +1,8 @@
 // The life of the program: command line, camera SDK, one mode, teardown.
 //
-// Order: console signals blocked and handled, LC_TIME adopted, arguments parsed (the log may
-// open), then help or usage (no camera SDK), or the camera SDK started and one of list, info or
-// script run, the SDK stopped, the log closed last.
+// Order: missing standard streams given the null device, console signals blocked and handled,
+// LC_TIME adopted, arguments parsed (the log may open), then help or usage (no camera SDK), or the
+// camera SDK started and one of list, info or script run, the SDK stopped, the log closed last.
 //
 // Thread safety: runs on the main thread.
 #ifndef QUORVALE_APP_PROGRAM_H_

@@ -16,6 +16,11 @@ std::string executablePath();
 // keeps its priority.
 bool raiseCurrentThreadToTimeCritical();
 
+// Gives each of the standard input, output and error that the process was started without the
+// null device, so that nothing the program opens later takes its place (a log file or a serial
+// line must never receive console text). Call first thing in main, before anything is opened.
+void ensureStandardStreams();
+
 // Ends the process at once with |code|: no destructors, no exit handlers, no stream flushing.
 [[noreturn]] void exitProcessNow(int code);
 

@@ -2,6 +2,7 @@
 #include "platform/process.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <pthread.h>
 #include <sched.h>
 #include <unistd.h>
@@ -30,6 +31,18 @@ bool raiseCurrentThreadToTimeCritical() {
     return false;
   }
   return true;
+}
+
+void ensureStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor is |fd| itself: the ones below it are valid by now.
+    const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      dup2(opened, fd);
+      close(opened);
+    }
+  }
 }
 
 void exitProcessNow(int code) { _exit(code); }
