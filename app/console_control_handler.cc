@@ -1,6 +1,8 @@
 #include "app/console_control_handler.h"
 
 #include <atomic>
+#include <system_error>
+#include <thread>
 
 #include "output/output.h"
 #include "platform/event.h"
@@ -14,13 +16,21 @@ std::atomic<ProcessEnder> g_ender{nullptr};
 std::atomic<bool> g_stopRequested{false};
 
 void endProcess(int code) {
-  flushLogIfIdle();
+  flushLogFile();
   const ProcessEnder ender = g_ender.load();
   if (ender != nullptr) {
     ender(code);
     return;
   }
   platform::exitProcessNow(code);
+}
+
+// Writes the event's notice, then stops the script. Runs on a thread of its own: the output lock
+// may be held for ever by a writer blocked on a console nobody reads, and the signal thread must
+// stay free to take the next event.
+void announceStop(const char* text, platform::Event* stop) {
+  outputText(Warn, text);
+  stop->set();
 }
 
 }  // namespace
@@ -51,12 +61,14 @@ void setProcessEnderForTest(ProcessEnder ender) { g_ender.store(ender); }
 
 void consoleCtrlHandler(uint32_t code) {
   platform::Event* stop = g_stopEvent.load();
-  if (stop != nullptr && !g_stopRequested.exchange(true)) {
-    outputText(Warn, consoleEventText(code));
-    stop->set();
+  if (stop == nullptr || g_stopRequested.exchange(true)) {
+    // Nothing to stop in order, or the user insists: end now, as the system would.
+    endProcess(kExitCodeInterrupted);
     return;
   }
-  // Nothing to stop in order, or the user insists: end now.
-  if (stop == nullptr) outputText(Warn, consoleEventText(code));
-  endProcess(kExitCodeInterrupted);
+  try {
+    std::thread(&announceStop, consoleEventText(code), stop).detach();
+  } catch (const std::system_error&) {
+    stop->set();  // no thread for the notice: the stop matters more than its text
+  }
 }

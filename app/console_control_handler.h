@@ -1,12 +1,15 @@
 // The program's answer to console control events (Ctrl+C, Ctrl+Break, close, logoff, shutdown).
 //
 // While a script runs (a stop event is registered) the first event writes its text as a Warn
-// message and sets the stop event; the script thread then ends in order. Any further event, or an
-// event while no script runs, ends the process at once with exit code 130 after flushing the log
-// when that is safe.
+// message and then sets the stop event; the script thread then ends in order. Any further event,
+// or an event while no script runs (list, info, help, reading the script from standard input),
+// ends the process at once with exit code 130, as the system ends an interrupted program: no
+// notice, the log's buffer flushed.
 //
-// Thread safety: consoleCtrlHandler runs on the platform's signal thread; setConsoleStopEvent may
-// be called from any thread.
+// Thread safety: consoleCtrlHandler runs on the platform's signal thread and never waits on the
+// output lock (a writer blocked on a console nobody reads may hold it for ever): the first event's
+// notice is written, and the stop event set, by a short-lived thread of its own.
+// setConsoleStopEvent may be called from any thread.
 #ifndef QUORVALE_APP_CONSOLE_CONTROL_HANDLER_H_
 #define QUORVALE_APP_CONSOLE_CONTROL_HANDLER_H_
 

@@ -40,22 +40,12 @@ class ConsoleHandlerTest : public testing::Test {
   FILE* err_ = nullptr;
 };
 
-TEST_F(ConsoleHandlerTest, EventTexts) {
-  EXPECT_STREQ("\nCtrl+C\n", consoleEventText(0));
-  EXPECT_STREQ("\nCtrl+Break\n", consoleEventText(1));
-  EXPECT_STREQ("\nClose application\n", consoleEventText(2));
-  EXPECT_STREQ("unknown", consoleEventText(3));
-  EXPECT_STREQ("unknown", consoleEventText(4));
-  EXPECT_STREQ("\nLogoff user\n", consoleEventText(5));
-  EXPECT_STREQ("\nShutdown system\n", consoleEventText(6));
-  EXPECT_STREQ("unknown", consoleEventText(7));
-}
-
 TEST_F(ConsoleHandlerTest, FirstEventStopsTheScriptSecondEndsAtOnce) {
   platform::Event stop(/*manualReset=*/true, false);
   setConsoleStopEvent(&stop);
   consoleCtrlHandler(0);
-  EXPECT_EQ(platform::kWaitObject0, stop.wait(0));
+  // The notice is written on a thread of its own, before the stop.
+  ASSERT_EQ(platform::kWaitObject0, stop.wait(10000));
   EXPECT_EQ(-1, g_endedWith);
   EXPECT_EQ("\nCtrl+C\n", readAll(err_));
 
@@ -64,11 +54,11 @@ TEST_F(ConsoleHandlerTest, FirstEventStopsTheScriptSecondEndsAtOnce) {
   EXPECT_EQ("\nCtrl+C\n", readAll(err_));  // the insisting event writes nothing
 }
 
-TEST_F(ConsoleHandlerTest, WithoutScriptAnEventEndsAtOnce) {
+TEST_F(ConsoleHandlerTest, WithoutScriptAnEventEndsAtOnceWithoutNotice) {
   setConsoleStopEvent(nullptr);
   consoleCtrlHandler(2);
   EXPECT_EQ(kExitCodeInterrupted, g_endedWith);
-  EXPECT_EQ("\nClose application\n", readAll(err_));
+  EXPECT_EQ("", readAll(err_));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "mt/mt_critical_section.h"
@@ -22,8 +23,13 @@ constexpr char kLogFileName[] = "quorvale.log";
 // operation) and deliberately never destroyed, so threads that outlive main can still write.
 struct OutputState {
   CMtCriticalSection outputLock;
-  // Guarded by outputLock.
+  // Guards the log stream's writes and its life, nothing else: it is never held across a console
+  // write, so flushLogFile() cannot be kept waiting by a console nobody reads. Taken after
+  // outputLock.
+  std::mutex logLock;
+  // Changed only with outputLock and logLock held; read with either.
   FILE* logFile = nullptr;
+  // Guarded by outputLock.
   FILE* out = stdout;
   FILE* err = stderr;
   std::string logPathOverride;
@@ -60,7 +66,14 @@ void writeBanner(const char* format) {
 void outputVPrintf(uint32_t kind, const char* format, va_list args) {
   char buffer[kFormatBufferSize];
   // vsnprintf cuts a longer result at 1023 bytes and terminates it.
-  if (vsnprintf(buffer, sizeof(buffer), format, args) < 0) buffer[0] = '\0';
+  const int length = vsnprintf(buffer, sizeof(buffer), format, args);
+  if (length < 0) buffer[0] = '\0';
+  // A cut message keeps its line end, so the next message starts on a line of its own.
+  const size_t formatLength = strlen(format);
+  if (length >= static_cast<int>(sizeof(buffer)) && formatLength > 0 &&
+      format[formatLength - 1] == '\n') {
+    buffer[sizeof(buffer) - 2] = '\n';
+  }
   outputText(kind, buffer);
 }
 
@@ -83,6 +96,7 @@ void outputText(uint32_t kind, const char* text) {
   }
 
   if (s.logFile != nullptr) {
+    std::lock_guard<std::mutex> logLock(s.logLock);
     const char* start = (n > 1 && text[0] == '\n') ? text + 1 : text;
     fprintf(s.logFile, "%02u:%02u:%02u.%03u %3s: ", now.hour, now.minute, now.second,
             now.millisecond, tagOf(kind));
@@ -138,8 +152,12 @@ void openLogFile() {
   CMtLocker lock(&s.outputLock);
   if (s.logFile != nullptr) closeLogFile();
   const std::string path = logPath();
-  s.logFile = fopen(path.c_str(), "a+");
-  if (s.logFile == nullptr) {
+  FILE* file = fopen(path.c_str(), "a+");
+  {
+    std::lock_guard<std::mutex> logLock(s.logLock);
+    s.logFile = file;
+  }
+  if (file == nullptr) {
     const std::string reason = platform::errorText(static_cast<uint32_t>(errno));
     outputPrintf(Error, "Log file '%s' not open: %s\n", path.c_str(), reason.c_str());
     return;
@@ -152,15 +170,15 @@ void closeLogFile() {
   CMtLocker lock(&s.outputLock);
   if (s.logFile == nullptr) return;
   writeBanner("\nClose log file at %04u-%02u-%02u %02u:%02u:%02u\n");
+  std::lock_guard<std::mutex> logLock(s.logLock);
   fclose(s.logFile);
   s.logFile = nullptr;
 }
 
-void flushLogIfIdle() {
+void flushLogFile() {
   OutputState& s = state();
-  if (!s.outputLock.TryLock()) return;
+  std::lock_guard<std::mutex> logLock(s.logLock);
   if (s.logFile != nullptr) fflush(s.logFile);
-  s.outputLock.Unlock();
 }
 
 bool isLogFileOpen() {

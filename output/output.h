@@ -9,7 +9,8 @@
 //
 // Thread safety: every operation may be called from any thread. One recursive lock is held across
 // the console write and the log write of a message, so messages never interleave. The lock is
-// taken last: callers may hold other locks, but nothing else is locked while it is held.
+// taken last: callers may hold other locks, but nothing else is locked while it is held (except
+// the log stream's own lock around the log write, which flushLogFile() takes alone).
 #ifndef QUORVALE_OUTPUT_OUTPUT_H_
 #define QUORVALE_OUTPUT_OUTPUT_H_
 
@@ -29,8 +30,8 @@ enum OutputKind : uint32_t {
 // nothing anywhere.
 void outputText(uint32_t kind, const char* text);
 
-// Formats with printf rules into a 1024-byte buffer (longer results are cut at 1023 bytes), then
-// outputText().
+// Formats with printf rules into a 1024-byte buffer, then outputText(). A longer result is cut at
+// 1023 bytes; when |format| ends with a line end, so does the cut text.
 void outputPrintf(uint32_t kind, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void printMsg(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void printErr(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -58,9 +59,10 @@ void openLogFile();
 // Writes the close banner and closes the log; does nothing when no log is open.
 void closeLogFile();
 
-// Writes what the log holds in its buffer to the disk, only when no other thread is writing
-// output at that moment (never blocks). For ending the process at once.
-void flushLogIfIdle();
+// Writes what the log holds in its buffer to the disk, whole messages only. Waits at most for a
+// log write in progress, never for a console write (a console nobody reads may block one for
+// ever). For ending the process at once.
+void flushLogFile();
 
 // True while a log file is open.
 bool isLogFileOpen();

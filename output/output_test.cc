@@ -115,12 +115,13 @@ TEST_F(OutputTest, LogDropsOneLeadingNewlineAndEndsEveryMessage) {
       log());
 }
 
-TEST_F(OutputTest, FormattedTextIsCutAt1023Bytes) {
+// A cut text keeps the line end of its format, so the next message starts on its own line.
+TEST_F(OutputTest, FormattedTextIsCutAt1023BytesKeepingItsLineEnd) {
   const std::string longText(2000, 'x');
   printMsg("%s|", longText.c_str());
-  EXPECT_EQ(std::string(1023, 'x'), out());
+  printMsg("%s\n", longText.c_str());
   printMsg("%s", std::string(1023, 'y').c_str());
-  EXPECT_EQ(std::string(1023, 'x') + std::string(1023, 'y'), out());
+  EXPECT_EQ(std::string(1023, 'x') + std::string(1022, 'x') + "\n" + std::string(1023, 'y'), out());
 }
 
 const char* fakeSdkText(uint32_t code) {

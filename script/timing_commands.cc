@@ -130,8 +130,7 @@ void CQuorvaleScriptParser::doWaitTime(const char* text, bool gmt) {
             (gmt ? (target = moment, true) : platform::localToUtcFileTime(moment, &target));
   }
   if (!valid) {
-    std::string line = "Wait for: no such date or time '" + shown + "'\n";
-    printErr("%s", line.c_str());
+    printErr("Wait for: no such date or time '%s'\n", shown.c_str());
     return;
   }
   char momentText[kMomentTextSize];

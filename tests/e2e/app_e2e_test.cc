@@ -21,7 +21,8 @@ TEST(AppE2eTest, HelpAndBadArgumentsPrintUsageWithTheirExitCode) {
       {{"-?", "-log"}, 0, ""},  // parsing stops before "-log": no log
       {{"-camera"}, 1, "Unknown command: -camera             \n\n"},
       {{"-info", "notAnOption", "-help"}, 1, "Unknown command: notAnOption         \n\n"},
-      {{"a-very-long-argument-beyond-twenty"}, 1,
+      {{"a-very-long-argument-beyond-twenty"},
+       1,
        "Unknown command: a-very-long-argument-beyond-twenty\n\n"},
   };
   for (const auto& c : cases) {
@@ -79,18 +80,51 @@ TEST(AppE2eTest, CtrlCStopsAScriptInOrderAndIsLogged) {
   EXPECT_EQ(log.size() - kCloseBanner.size(), log.rfind(kCloseBanner)) << log;
 }
 
-TEST(AppE2eTest, ASecondConsoleEventEndsTheProgramAtOnce) {
+// Outside a script an event ends the program as the system would: no notice, exit code 130.
+TEST(AppE2eTest, AnEventWhileTheScriptIsReadEndsTheProgramWithoutNotice) {
   RunOptions options;
-  options.arguments = {"-sim", "-log", "-script", "sleep.qvs"};
-  options.files = {{"sleep.qvs", "#!quorvale\necho sleeping\nwait sleep=600\n"}};
-  // Two different signals back to back: the second arrives while the script is still stopping.
-  options.steps = {{"sleeping\n", 50, 0}, {"", 0, 6}};
+  options.arguments = {"-sim", "-log", "-script", "-"};
+  options.input = "#!quorvale\n";
+  options.inputStaysOpen = true;
+  options.steps = {{"\nRead script from stdin\n", 0, 0}};
   RunResult r = runQuorvale(options);
-  ASSERT_TRUE(r.finished);
-  EXPECT_EQ(130, r.exitCode) << r.out << r.err;
-  EXPECT_EQ(0u, r.err.find("\nCtrl+C\n")) << r.err;
-  EXPECT_EQ(std::string::npos, r.err.find("Shutdown system")) << r.err;
-  EXPECT_NE(std::string::npos, normalizeLog(r.log).find("T WRN: Ctrl+C\n"));  // flushed first
+  ASSERT_TRUE(r.finished) << r.failedStep;
+  EXPECT_EQ(130, r.exitCode);
+  EXPECT_EQ(kBanner, r.out);
+  EXPECT_EQ("\nRead script from stdin\n", r.err);
+  EXPECT_EQ(kOpenBanner + "T WRN: Read script from stdin\n", normalizeLog(r.log));
+}
+
+// Started without standard output or error, the program must not give their descriptor to the
+// log: console text would land there raw.
+TEST(AppE2eTest, WithoutAStandardStreamTheLogHoldsOnlyItsOwnLines) {
+  for (bool withoutOutput : {true, false}) {
+    RunOptions options;
+    options.arguments = {"-sim", "-log", "-script", "test.qvs"};
+    options.files = {{"test.qvs", "#!quorvale\necho hello\n@\n"}};
+    options.withoutOutput = withoutOutput;
+    options.withoutError = !withoutOutput;
+    RunResult r = runQuorvale(options);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(0, r.exitCode) << withoutOutput;
+    const std::string log = normalizeLog(r.log);
+    EXPECT_NE(std::string::npos, log.find("T MSG: hello\n")) << log;
+    EXPECT_NE(std::string::npos, log.find("T WRN: Skip: @\n")) << log;
+    for (size_t line = 0; line < log.size(); line = log.find('\n', line) + 1) {
+      EXPECT_EQ(0, log.compare(line, 2, "T ")) << withoutOutput << " at " << line << "\n" << log;
+    }
+  }
+}
+
+// A device without terminal settings opens, then fails where a port's settings are read.
+TEST(AppE2eTest, ComDeviceWithoutTerminalSettings) {
+  RunOptions options;
+  options.arguments = {"-sim", "-com", "/dev/null", "-script", "test.qvs"};
+  options.files = {{"test.qvs", "#!quorvale\ncomflash\n"}};
+  RunResult r = runQuorvale(options);
+  EXPECT_EQ(3, r.exitCode);
+  EXPECT_EQ(std::string(kBanner) + "Open port /dev/null\n", r.out);
+  EXPECT_EQ("GetCommState failure: Inappropriate ioctl for device\n", r.err);
 }
 
 }  // namespace

@@ -48,18 +48,42 @@ TEST(ScriptE2eTest, CameraCommandsOfTheWorkedExamples) {
       r.err);
 }
 
+// A sound file of |ms| milliseconds of silence: 8 kHz, mono, 16 bits.
+std::string silentWave(uint32_t ms) {
+  auto number = [](uint32_t value, int bytes) {
+    std::string text;
+    for (int i = 0; i < bytes; ++i) text += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return text;
+  };
+  const uint32_t dataSize = 16 * ms;
+  return "RIFF" + number(36 + dataSize, 4) + "WAVEfmt " + number(16, 4) + number(1, 2) +
+         number(1, 2) + number(8000, 4) + number(16000, 4) + number(2, 2) + number(16, 2) + "data" +
+         number(dataSize, 4) + std::string(dataSize, '\0');
+}
+
 // A NUL byte is the only byte out of place in its line, wherever it stands (before the header, in
-// the header, in a comment or echo line); the file may lack its last line feed.
-TEST(ScriptE2eTest, NulBytesAMissingSoundAndTheEndOfText) {
+// the header, in a comment or echo line); the file may lack its last line feed. A sound that
+// cannot play says why: a missing file, or (with an audio system whose default output does not
+// exist) no sound output.
+TEST(ScriptE2eTest, NulBytesSoundsThatCannotPlayAndTheEndOfText) {
   const char text[] =
       "no\0tes\n#!quorvale\0\n// com\0ment\nfoo\necho a\0b\nplay no_such_sound.wav\n"
-      "wait sleep=0.\0003\necho Hi";
-  RunResult r = runScriptText(std::string(text, sizeof(text) - 1));
+      "wait sleep=0.\0003\nplay beep.wav\nwait sleep=0.3\necho Hi";
+  RunOptions options;
+  options.arguments = {"-sim", "-script", "test.qvs"};
+  options.files = {{"test.qvs", std::string(text, sizeof(text) - 1)},
+                   {"beep.wav", silentWave(100)},
+                   {"alsa.conf", "pcm.!default { type hw card 31 device 31 }\n"}};
+  options.environment = {{"ALSA_CONFIG_PATH", "alsa.conf"}};
+  RunResult r = runQuorvale(options);
   EXPECT_EQ(0, r.exitCode);
-  EXPECT_EQ(kBanner + kSession + "ab\nSleep: 0.3 seconds\nHi\n" + kClosed, r.out);
-  EXPECT_EQ(0u, r.err.find("\nSkip: f\n\nSkip: o\n\nSkip: o\n"
-                           "Can't open 'no_such_sound.wav': "))
-      << r.err;
+  EXPECT_EQ(kBanner + kSession + "ab\nSleep: 0.3 seconds\nSleep: 0.3 seconds\nHi\n" + kClosed,
+            r.out);
+  EXPECT_EQ(
+      "\nSkip: f\n\nSkip: o\n\nSkip: o\n"
+      "Can't open 'no_such_sound.wav': System error : No such file or directory.\n"
+      "Can't open 'beep.wav': Sound output could not be opened: No such file or directory\n",
+      r.err);
 }
 
 // Lines of many megabytes scan in a time linear in their length (a scan that rescanned the line
@@ -160,6 +184,25 @@ TEST(ScriptE2eTest, InterruptAtAnyMomentEndsCleanly) {
     EXPECT_NE(npos, log.find("T MSG: Close session\n"));
     EXPECT_TRUE(endsWith(log, "T TRC: Close log file at DATE\n"));
   }
+}
+
+// A script blocked in a console write (its output piped into a reader that stopped reading) holds
+// the output lock: the first event cannot stop it in order, and a second must end the program at
+// once all the same, with the log's buffer on the disk.
+TEST(ScriptE2eTest, InterruptWithTheOutputBlocked) {
+  RunOptions options;
+  options.arguments = {"-sim", "-log", "-script", "test.qvs"};
+  options.files = {{"test.qvs", "#!quorvale\necho " + std::string(300000, 'x') + "\n"}};
+  options.outputUnread = true;
+  ConsoleStep first;
+  first.afterOutputBlocks = true;
+  options.steps = {first, {"", 0, 6}};
+  options.timeoutMs = 30000;
+  RunResult r = runQuorvale(options);
+  ASSERT_TRUE(r.finished) << r.failedStep << r.err;
+  EXPECT_EQ(130, r.exitCode);
+  EXPECT_EQ(npos, r.err.find("Shutdown system")) << r.err;
+  EXPECT_NE(npos, normalizeLog(r.log).find("T MSG: " + kSession)) << r.log;
 }
 
 }  // namespace
