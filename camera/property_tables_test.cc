@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <initializer_list>
-#include <set>
 #include <string>
 
 namespace {
@@ -32,23 +31,6 @@ std::string namesOf(const PropertyTable& table, std::initializer_list<uint32_t> 
 }
 
 }  // namespace
-
-TEST(PropertyTablesTest, RowCountsAndTvOrder) {
-  EXPECT_EQ(32u, imageQualityTable().size());
-  EXPECT_EQ(40u, aeModeTable().size());
-  EXPECT_EQ(53u, driveModeTable().size());
-  EXPECT_EQ(19u, isoTable().size());
-  EXPECT_EQ(28u, meteringModeTable().size());
-  EXPECT_EQ(53u, avTable().size());
-  EXPECT_EQ(167u, tvTable().size());
-  const PropertyTable& tv = tvTable();
-  for (size_t i = 1; i < tv.size(); ++i) EXPECT_LE(tv.row(i - 1).code, tv.row(i).code) << i;
-  std::string names;
-  for (size_t i : {0, 3, 4, 5, 6, 7, 165, 166}) names += std::string(tv.row(i).name) + " ";
-  EXPECT_EQ("Bulb B 30\" 30s 30s 25\" 1/8000 8000 ", names);  // 30s is listed twice
-  EXPECT_EQ(0x0Cu, tv.row(0).code);
-  EXPECT_EQ(0xA0u, tv.row(166).code);
-}
 
 // The first row of a code gives its display name, the first row of a name its code.
 TEST(PropertyTablesTest, FirstRowWinsBothWays) {
@@ -82,15 +64,13 @@ TEST(PropertyTablesTest, NamesAreExact) {
   EXPECT_EQ(42u, untouched);
 }
 
+// Every Tv code of the table has an exposure; codes outside it get 1000 ms.
 TEST(PropertyTablesTest, ExposureOfEveryTvCodeAndUnknownCodes) {
-  std::set<uint32_t> codes;
-  for (size_t i = 0; i < tvTable().size(); ++i) codes.insert(tvTable().row(i).code);
-  ASSERT_EQ(74u, codes.size());
-  for (uint32_t code : codes) EXPECT_NE(1000u, tvExposureMs(code)) << std::hex << code;
-  const uint32_t cases[][2] = {
-      {0x0C, 1155}, {0x10, 33055},     {0x15, 22055}, {0x23, 6655}, {0x2B, 3575}, {0x38, 1155},
-      {0x45, 385},  {0x4B, 275},       {0x58, 165},   {0x5B, 110},  {0x88, 110},  {0x8B, 55},
-      {0xA0, 55},   {0, 1000},         {0x5E, 1000},  // inside a range but not a Tv code
-      {0xA3, 1000}, {0xFFFFFFFF, 1000}};
+  const PropertyTable& tv = tvTable();
+  for (size_t i = 0; i < tv.size(); ++i) {
+    EXPECT_NE(1000u, tvExposureMs(tv.row(i).code)) << std::hex << tv.row(i).code;
+  }
+  const uint32_t cases[][2] = {{0x10, 33055}, {0xA0, 55},   {0, 1000},
+                               {0x5E, 1000},  {0xA3, 1000}, {0xFFFFFFFF, 1000}};
   for (const auto& c : cases) EXPECT_EQ(c[1], tvExposureMs(c[0])) << std::hex << c[0];
 }
