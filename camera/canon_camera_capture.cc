@@ -14,6 +14,9 @@ constexpr uint32_t kBufferWaitSliceMs = 1000;
 // The Tv code used when the Tv cannot be read: outside the exposure table.
 constexpr EdsUInt32 kUnreadTv = 0;
 constexpr uint32_t kMaxMs = 0xFFFFFFFFu;
+// Open shots kept for their completions. Only a body that loses completions gets near it; the
+// oldest is then given up, so the list cannot grow without bound.
+constexpr size_t kMaxOpenShots = 256;
 
 // The whole milliseconds of |exposureMs| x |multiplier| + 0.9, truncated toward zero. Results
 // beyond 32 bits saturate instead of wrapping (a wrapped wait would end during the exposure);
@@ -53,6 +56,7 @@ EdsError CCanonCamera::takePicture() {
   {
     CMtLocker locker(&lock_);
     number = ++shotsTaken_;
+    if (openShots_.size() == kMaxOpenShots) openShots_.pop_front();
     openShots_.push_back(OpenShot{number, tookBuffer, false});
     waitingShot_ = number;
     waitingOutcome_ = ShotOutcome();
