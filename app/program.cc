@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/camera_info.h"
+#include "app/check_mode.h"
 #include "app/camera_list.h"
 #include "app/console_control_handler.h"
 #include "app/script_file.h"
@@ -106,6 +107,18 @@ int runProgram(int argc, const char* const* argv) {
     return code;
   }
 
+  if (options.check && options.mode != RunMode::Script) {
+    options.mode = RunMode::BadArgument;
+    options.badArgument = "-check";
+    const int code = printUsage(options, stderr);
+    closeLogFile();
+    return code;
+  }
+  if (options.check) {
+    const int code = runCheckMode(&options);
+    closeLogFile();
+    return code;
+  }
   startCameraSdk(options.simulated);
   const int code = runMode(&options);
   stopCameraSdk();

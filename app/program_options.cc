@@ -51,6 +51,11 @@ void parseArguments(int argc, const char* const* argv, ProgramOptions* options) 
       openLogFile();
     } else if (isOneOf(arg, {"-sim", "--sim"})) {
       options->simulated = true;
+    } else if (isOneOf(arg, {"-check", "--check"})) {
+      options->check = true;
+    } else if (isOneOf(arg, {"-plot", "--plot"}) && hasValue) {
+      options->check = true;
+      options->plotPath = argv[++i];
     } else if (isOneOf(arg, {"-c", "-camera", "--camera"}) && hasValue) {
       options->cameraIndex = static_cast<int32_t>(decimalValue(argv[++i]));
       if (options->mode == RunMode::List) options->mode = RunMode::Info;

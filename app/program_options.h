@@ -10,6 +10,8 @@
 //   -com --com <n|/path>         comPortNumber = |n|, or comPortPath = a path starting with "/"
 //   -log --log                   opens the log file at once; parsing goes on
 //   -sim --sim                   the simulated cameras
+//   -check --check               check the script instead of running it
+//   -plot --plot <file.svg>      check, and draw the plan as an SVG timeline into the file
 // Anything else, or an option missing its value, makes the mode BadArgument and stops parsing.
 //
 // A serial port is wanted when comPortNumber >= 0 or comPortPath is not empty; the later "-com"
@@ -43,6 +45,8 @@ struct ProgramOptions {
   int32_t comPortNumber = -1;              // COM port number ("-com"); negative: no port
   std::string comPortPath;                 // "-com" given as a device path ("/dev/..."), else empty
   bool simulated = false;                  // "-sim": the simulated cameras
+  bool check = false;                      // "-check" or "-plot": plan and findings, no run
+  std::string plotPath;                    // "-plot": the SVG timeline's file, else empty
   platform::Event* stopEvent = nullptr;    // the program-wide stop event (script mode); not owned
 };
 

@@ -9,7 +9,10 @@
 #include "camera/canon_camera.h"
 #include "camera/canon_interface.h"
 #include "output/output.h"
+#include "app/status_line.h"
+#include "platform/clock_discipline.h"
 #include "platform/error.h"
+#include "platform/terminal.h"
 #include "platform/serial_port.h"
 #include "script/script_parser.h"
 
@@ -75,14 +78,25 @@ uint32_t doScript(ProgramOptions* options) {
   camera->getDeviceInfo(&device);
   outputPrintf(Msg, "Open session with %s\n", device.szDeviceDescription);
 
+  // Absolute waits are only as good as the system clock: its state goes to the log.
+  const platform::ClockDiscipline clockState = platform::readClockDiscipline();
+  printTrace("System clock: %s\n", platform::describeClockDiscipline(clockState).c_str());
+
   // The scan reads the text in place: it drops NUL bytes and needs two NUL end bytes, for which
   // the readers left room. Whatever memory is still wanted (the parser, a command's copy of its
   // rule text) may be refused: that is reported and ends the script in order.
   uint32_t result = 0;
+  std::unique_ptr<StatusLineClock> statusClock;  // on a terminal, long waits show a status line
   std::unique_ptr<CQuorvaleScriptParser> parser;
   try {
+    if (platform::standardOutputIsTerminal()) {
+      statusClock = std::make_unique<StatusLineClock>(systemScriptClock(), *options->scriptText,
+                                                      clockState);
+    }
     parser = std::make_unique<CQuorvaleScriptParser>(camera.get(), port.get(),
-                                                     options->consoleWindow, options->stopEvent);
+                                                     options->consoleWindow, options->stopEvent,
+                                                     statusClock.get());
+    if (statusClock) statusClock->setParser(parser.get());
     std::string& text = *options->scriptText;
     if (text.empty()) {
       printErr("Can't init script stream\n");

@@ -1,6 +1,7 @@
 #include "app/sdk_setup.h"
 
 #include <memory>
+#include <utility>
 
 #include "camera/canon_interface.h"
 #include "camera/eds_backend.h"
@@ -26,11 +27,17 @@ std::unique_ptr<EdsBackend> createRealBackend() {
 
 }  // namespace
 
-void startCameraSdk(bool simulated) {
+std::unique_ptr<EdsBackend> createCameraBackend(bool simulated) {
+  return simulated ? createSimBackend() : createRealBackend();
+}
+
+void startCameraSdkWith(std::unique_ptr<EdsBackend> backend) {
   setSdkErrorTextSource(&edsErrorText);
-  EdsSetBackend(simulated ? createSimBackend() : createRealBackend());
+  EdsSetBackend(std::move(backend));
   g_canonInterface = new CCanonInterface();
 }
+
+void startCameraSdk(bool simulated) { startCameraSdkWith(createCameraBackend(simulated)); }
 
 void stopCameraSdk() {
   delete g_canonInterface;

@@ -33,6 +33,9 @@ struct OutputState {
   FILE* out = stdout;
   FILE* err = stderr;
   std::string logPathOverride;
+  OutputInterceptor interceptor = nullptr;
+  void* interceptorContext = nullptr;
+  bool statusLineShown = false;
 };
 
 OutputState& state() {
@@ -63,6 +66,14 @@ void writeBanner(const char* format) {
   outputPrintf(Trace, format, t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
+// Erases the status line when one is shown. REQUIRES: outputLock held.
+void eraseStatusLineLocked(OutputState& s) {
+  if (!s.statusLineShown) return;
+  fputs("\r\x1b[K", s.out);
+  fflush(s.out);
+  s.statusLineShown = false;
+}
+
 void outputVPrintf(uint32_t kind, const char* format, va_list args) {
   char buffer[kFormatBufferSize];
   // vsnprintf cuts a longer result at 1023 bytes and terminates it.
@@ -86,11 +97,16 @@ void outputText(uint32_t kind, const char* text) {
   if (kind > 5) kind = 6;
   const size_t n = text != nullptr ? strlen(text) : 0;
   if (n == 0) return;
+  if (s.interceptor != nullptr) {
+    s.interceptor(s.interceptorContext, kind, text);
+    return;
+  }
 
   FILE* console = nullptr;
   if (kind == Msg) console = s.out;
   if (kind == Warn || kind == Error) console = s.err;
   if (console != nullptr) {
+    eraseStatusLineLocked(s);
     fwrite(text, 1, n, console);
     fflush(console);
   }
@@ -185,6 +201,27 @@ bool isLogFileOpen() {
   OutputState& s = state();
   CMtLocker lock(&s.outputLock);
   return s.logFile != nullptr;
+}
+
+void setOutputInterceptor(OutputInterceptor interceptor, void* context) {
+  OutputState& s = state();
+  CMtLocker lock(&s.outputLock);
+  s.interceptor = interceptor;
+  s.interceptorContext = context;
+}
+
+void drawStatusLine(const char* text) {
+  OutputState& s = state();
+  CMtLocker lock(&s.outputLock);
+  fprintf(s.out, "\r%s\x1b[K", text != nullptr ? text : "");
+  fflush(s.out);
+  s.statusLineShown = true;
+}
+
+void clearStatusLine() {
+  OutputState& s = state();
+  CMtLocker lock(&s.outputLock);
+  eraseStatusLineLocked(s);
 }
 
 void setOutputStreamsForTest(FILE* stdoutFile, FILE* stderrFile) {

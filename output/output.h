@@ -67,6 +67,19 @@ void flushLogFile();
 // True while a log file is open.
 bool isLogFileOpen();
 
+// Takes every message instead of the console and the log while installed (null removes it): a
+// script check runs the script's commands and keeps what they would print. |interceptor| is
+// called with the output lock held, on the thread that printed; it must not print itself.
+using OutputInterceptor = void (*)(void* context, uint32_t kind, const char* text);
+void setOutputInterceptor(OutputInterceptor interceptor, void* context);
+
+// The live status line of a terminal: |text| (one line, no line end) is drawn over the current
+// status line on standard output; the console is not logged. Any other console message first
+// erases the status line, which stays erased until drawn again. clearStatusLine() erases it now.
+// Only for a standard output that is a terminal; callers decide that.
+void drawStatusLine(const char* text);
+void clearStatusLine();
+
 // Test seams: direct the console streams and the log to other files (nullptr restores stdout,
 // stderr and the default log path). Not for production use.
 void setOutputStreamsForTest(FILE* stdoutFile, FILE* stderrFile);

@@ -45,6 +45,12 @@ std::string comPortDevicePath(uint32_t comNumber);
 // A test opener, when installed, answers instead.
 std::unique_ptr<SerialLine> openSerialLine(const std::string& devicePath);
 
+// Tells whether |devicePath| names a terminal device this process may open for reading and writing,
+// without opening it (opening a line may raise its control lines). Returns false, with lastError()
+// set, when it does not exist, is no terminal device (ENOTTY) or access is refused. A line that
+// another program holds exclusively is only found out by opening it.
+bool probeSerialLine(const std::string& devicePath);
+
 // Test seam: openSerialLine() calls |opener| instead of opening a device (an empty function
 // restores the real one).
 using SerialLineOpener = std::function<std::unique_ptr<SerialLine>(const std::string& devicePath)>;

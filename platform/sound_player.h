@@ -46,6 +46,10 @@ std::unique_ptr<SoundDevice> createSoundDevice();
 // known source.
 std::string soundErrorText(uint32_t code);
 
+// Opens |path| with the decoder and closes it again, touching no output device: 0 when the file
+// can be decoded (with its length in *seconds when not null), else a decoder error code.
+uint32_t probeSoundFile(const std::string& path, double* seconds);
+
 // Test seam: replaces the factory behind createSoundDevice() (null restores the real one).
 using SoundDeviceFactory = std::unique_ptr<SoundDevice> (*)();
 void setSoundDeviceFactoryForTest(SoundDeviceFactory factory);

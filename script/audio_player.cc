@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "output/output.h"
 #include "platform/sound_player.h"
@@ -11,6 +12,7 @@
 namespace {
 
 std::atomic<uint32_t> g_runningPlayers{0};
+SoundStarter g_starter;  // set before a script runs, read by its thread only
 
 }  // namespace
 
@@ -51,3 +53,9 @@ bool startAudioPlayer(const std::string& name) {
 }
 
 uint32_t runningAudioPlayers() { return g_runningPlayers.load(); }
+
+bool startSound(const std::string& name) {
+  return g_starter ? g_starter(name) : startAudioPlayer(name);
+}
+
+void setSoundStarter(SoundStarter starter) { g_starter = std::move(starter); }

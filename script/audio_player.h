@@ -9,11 +9,21 @@
 #define QUORVALE_SCRIPT_AUDIO_PLAYER_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Starts a detached player thread for |name| (the thread keeps its own copy). Returns false after
 // reporting "Can't create thread for audio player" when the thread cannot be started.
 bool startAudioPlayer(const std::string& name);
+
+// What the play command calls: startAudioPlayer, or the starter installed with setSoundStarter.
+bool startSound(const std::string& name);
+
+// Replaces what the play command does with a file (an empty function restores startAudioPlayer).
+// A script check installs one that looks at the file without playing it. Not to be changed while
+// a script runs.
+using SoundStarter = std::function<bool(const std::string& name)>;
+void setSoundStarter(SoundStarter starter);
 
 // The player thread's body: open, play to the end, report, close. Errors are reported as
 // "Can't open '%s'" or "Can't play '%s'" with the sound device's text. Returns 0, or 1 when the

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/user_prompt.h"
+
 namespace {
 
 // The longest single wait the platform takes; kInfinite itself means "no limit".
@@ -37,6 +39,11 @@ class SystemScriptClock final : public ScriptClock {
 };
 
 }  // namespace
+
+bool ScriptClock::waitForUser(const std::string& caption, const std::string& text,
+                              platform::Event* stop) {
+  return platform::promptUser(caption, text, stop);
+}
 
 platform::CalendarTime ScriptClock::utcCalendar() {
   platform::CalendarTime t;

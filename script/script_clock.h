@@ -10,6 +10,7 @@
 #define QUORVALE_SCRIPT_SCRIPT_CLOCK_H_
 
 #include <cstdint>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/event.h"
@@ -34,6 +35,15 @@ class ScriptClock {
 
   // Blocks |ms| milliseconds without watching anything.
   virtual void sleep(uint64_t ms) = 0;
+
+  // True when the UTC moment |dueUtc| lies strictly before now: a wait for it would not wait.
+  virtual bool isPast(uint64_t dueUtc) { return utcNow() > dueUtc; }
+
+  // Holds the script until the person answers the prompt |caption| / |text|, or |stop| (may be
+  // null) is set; a wait of unknown length. Returns false when stopped. The system clock shows the
+  // platform's prompt.
+  virtual bool waitForUser(const std::string& caption, const std::string& text,
+                           platform::Event* stop);
 
   // The current time broken down in UTC or in the local zone.
   platform::CalendarTime utcCalendar();

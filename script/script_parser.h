@@ -104,8 +104,16 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   uint32_t shots() const { return shotCount; }
   uint32_t comTimeMs() const { return shotComTime; }
   uint64_t checkpoint() const { return checkpointTime; }
+  // The byte offset in the script text where the match whose action runs now begins.
+  uint64_t matchOffset() const { return matchStart_; }
 
  protected:
+  // Called before every rule action with the match's length; keeps matchOffset().
+  void noteMatch(int length) {
+    matchStart_ = matched_;
+    matched_ += static_cast<uint64_t>(length);
+  }
+
   // Every byte that no rule matches arrives here (rule 48 echoes it); reported through doSkip.
   void LexerOutput(const char* buf, int size) override;
   // Reads the stream given to switch_streams, dropping NUL bytes.
@@ -126,6 +134,8 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   platform::SerialLine* const comPort;
   uint32_t shotComTime = 250;
   ScriptClock* const clock_;
+  uint64_t matched_ = 0;     // bytes matched so far
+  uint64_t matchStart_ = 0;  // where the current match begins
 };
 
 #endif  // QUORVALE_SCRIPT_SCRIPT_PARSER_H_

@@ -59,7 +59,7 @@ void CQuorvaleScriptParser::releaseCameraLock() {
 
 void CQuorvaleScriptParser::waitUntil(uint64_t dueUtc) {
   if (waitTimer == nullptr) return;
-  if (clock_->utcNow() > dueUtc) {
+  if (clock_->isPast(dueUtc)) {
     doPrint("Moment in the past. Continue\n");
     return;
   }

@@ -2,7 +2,6 @@
 #include <string>
 
 #include "output/output.h"
-#include "platform/user_prompt.h"
 #include "script/audio_player.h"
 #include "script/script_parser.h"
 #include "script/value_parsing.h"
@@ -25,7 +24,7 @@ void CQuorvaleScriptParser::doPlay(const char* text) {
   std::string copy(text);
   char* name = &copy[0];
   trimBlanks(name);
-  startAudioPlayer(name);
+  startSound(name);
 }
 
 void CQuorvaleScriptParser::doWaitUser(const char* text) {
@@ -40,7 +39,7 @@ void CQuorvaleScriptParser::doWaitUser(const char* text) {
   }
   releaseCameraLock();
   doPrint("Wait for user input\n");
-  platform::promptUser(kPromptCaption, prompt, stopEvent);
+  clock_->waitForUser(kPromptCaption, prompt, stopEvent);
   // A prompt ended by the stop event ends the script here.
   checkStop();
 }

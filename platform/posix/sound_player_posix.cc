@@ -166,4 +166,19 @@ std::string soundErrorText(uint32_t code) {
 
 void setSoundDeviceFactoryForTest(SoundDeviceFactory factory) { g_factory.store(factory); }
 
+uint32_t probeSoundFile(const std::string& path, double* seconds) {
+  std::lock_guard<std::mutex> lock(g_openMutex);
+  SF_INFO info = SF_INFO();
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  if (file == nullptr) {
+    int systemError = errno;
+    return decoderError(sf_error(nullptr), systemError, sf_strerror(nullptr));
+  }
+  if (seconds != nullptr) {
+    *seconds = info.samplerate > 0 ? static_cast<double>(info.frames) / info.samplerate : 0.0;
+  }
+  sf_close(file);
+  return 0;
+}
+
 }  // namespace platform

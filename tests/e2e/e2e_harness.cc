@@ -26,6 +26,10 @@ const char kUsage[] =
     "\n"
     "    -sim                                  : use the simulated cameras\n"
     "    -com </dev/...>                       : flash line on a serial device given by path\n"
+    "    quorvale -check [-camera <n>] [-sim] -script <path> \n"
+    "             [-com <n>] [-plot <file.svg>]: check the script: plan and findings, no run\n"
+    "    -plot <file.svg>                      : also draw the plan as an SVG timeline\n"
+    "    exit code 4                           : -check found something to look at\n"
     "\n";
 
 namespace {

@@ -1,0 +1,136 @@
+#include "app/check_mode.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/plan_plot.h"
+#include "app/plan_report.h"
+#include "app/script_file.h"
+#include "app/script_planner.h"
+#include "app/sdk_setup.h"
+#include "app/usage.h"
+#include "camera/canon_camera.h"
+#include "camera/canon_interface.h"
+#include "camera/plan_backend.h"
+#include "camera/sim/sim_world.h"
+#include "output/output.h"
+#include "platform/clock.h"
+#include "platform/clock_discipline.h"
+#include "platform/error.h"
+#include "platform/event.h"
+#include "platform/serial_port.h"
+#include "script/script_parser.h"
+
+namespace {
+
+// The body timing of camera |index| of the simulated world (the real bodies are taken alike).
+BodyTiming bodyTiming(int32_t index) {
+  const SimBodyConfig config = index == 1 ? defaultLegacyBodyConfig() : defaultPtpBodyConfig();
+  BodyTiming timing;
+  timing.processingMs = config.processingMs;
+  timing.storeMs = config.storeMs;
+  return timing;
+}
+
+// Opens camera |index| behind the planning layer: the chosen backend, or the simulated one when a
+// real camera does not answer (*simulatedFigures then true). Null when there is none at all.
+std::unique_ptr<CCanonCamera> openPlannedCamera(const ProgramOptions& options,
+                                                ScriptPlanner* planner, bool* simulatedFigures) {
+  *simulatedFigures = options.simulated;
+  startCameraSdkWith(createPlanBackend(createCameraBackend(options.simulated), planner));
+  std::unique_ptr<CCanonCamera> camera = g_canonInterface->NewCamera(options.cameraIndex);
+  if (options.simulated || (camera != nullptr && camera->sessionStatus() == 0)) return camera;
+  camera.reset();
+  stopCameraSdk();
+  *simulatedFigures = true;
+  startCameraSdkWith(createPlanBackend(createCameraBackend(true), planner));
+  return g_canonInterface->NewCamera(options.cameraIndex);
+}
+
+void checkComPort(const ProgramOptions& options, ScriptPlanner* planner) {
+  const std::string name =
+      !options.comPortPath.empty()
+          ? options.comPortPath
+          : "COM" + std::to_string(static_cast<uint32_t>(options.comPortNumber));
+  const std::string device =
+      !options.comPortPath.empty()
+          ? options.comPortPath
+          : platform::comPortDevicePath(static_cast<uint32_t>(options.comPortNumber));
+  if (!platform::probeSerialLine(device)) {
+    planner->addFinding(0, 0,
+                        "-com " + name + ": the port cannot be opened (" + device + ": " +
+                            platform::errorText(platform::lastError()) + ")");
+  }
+}
+
+}  // namespace
+
+int runCheckMode(ProgramOptions* options) {
+  writeBanner(stdout);
+  if (options->scriptPath.has_value()) {
+    if (!readScriptFile(*options->scriptPath, &options->scriptText)) return 2;
+  } else {
+    if (!readScriptStream(stdin, &options->scriptText)) return 2;
+  }
+  if (!options->scriptText) {
+    printErr("Script data not found\n");
+    return 10;
+  }
+  const std::string scriptName = options->scriptPath.value_or("<stdin>");
+  const platform::ClockDiscipline clockState = platform::readClockDiscipline();
+
+  ScriptPlanner planner(*options->scriptText, platform::utcNow(), bodyTiming(options->cameraIndex));
+  bool simulatedFigures = false;
+  std::unique_ptr<CCanonCamera> camera = openPlannedCamera(*options, &planner, &simulatedFigures);
+  if (camera == nullptr) {
+    printSdkError("Camera not found!",
+                  g_canonInterface != nullptr ? g_canonInterface->lastError() : kNoSuchCamera);
+    stopCameraSdk();
+    return 5;
+  }
+  EdsDeviceInfo device;
+  std::memset(&device, 0, sizeof(device));
+  camera->getDeviceInfo(&device);
+  EdsUInt32 available = 0;
+  const int64_t availableShots =
+      camera->readProperty(kEdsPropID_AvailableShots, &available) == 0 ? available : -1;
+
+  const bool withPort = options->comPortNumber >= 0 || !options->comPortPath.empty();
+  if (withPort) checkComPort(*options, &planner);
+
+  platform::Event neverSet(/*manualReset=*/true, false);
+  {
+    // The scan reads the text in place (dropping NUL bytes); the planner has its own copy.
+    std::string& text = *options->scriptText;
+    const size_t size = text.size();
+    text.append(2, '\0');
+    CQuorvaleScriptParser parser(camera.get(), withPort ? planner.serialLine() : nullptr, nullptr,
+                                 &neverSet, planner.clock());
+    planner.setParser(&parser);
+    planner.setCamera(camera.get());
+    parser.switchToText(&text[0], size);
+    planner.install();
+    try {
+      parser.yylex();
+    } catch (uint32_t) {
+      // The header without a camera; cannot happen with a camera at hand.
+    } catch (int32_t failure) {
+      planner.uninstall();
+      printErr("Script scanner failure (%d)\n", static_cast<int>(failure));
+    }
+    planner.uninstall();
+    planner.setParser(nullptr);
+  }
+  camera.reset();
+  stopCameraSdk();
+
+  ScriptPlan plan = planner.finish(clockState, availableShots);
+  plan.camera = device.szDeviceDescription;
+  plan.simulatedFigures = simulatedFigures && !options->simulated;
+  outputText(Msg, checkReportText(plan, scriptName).c_str());
+  if (!options->plotPath.empty() && !writePlanPlot(plan, scriptName, options->plotPath)) {
+    return 2;
+  }
+  return checkExitCode(plan);
+}

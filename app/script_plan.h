@@ -1,0 +1,69 @@
+// ScriptPlan: what a script check found out about a script — when each line that does something
+// would run, the shots with the body's time, the waits and pulses, and the findings.
+//
+// Moments are UTC file times on the planning clock. A moment is "known" when it follows from an
+// absolute wait of the script (time= or utc=) with no prompt since; otherwise it is shown relative
+// to its base: the start, the latest checkpoint set while moments were unknown, or the latest
+// prompt.
+//
+// Plain data; the planner fills it, the report and the timeline read it.
+#ifndef QUORVALE_APP_SCRIPT_PLAN_H_
+#define QUORVALE_APP_SCRIPT_PLAN_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/clock_discipline.h"
+
+struct PlannedShot {
+  uint32_t number = 0;       // 1-based count of the script's shots
+  uint64_t startUtc = 0;     // the release
+  std::string tv;            // the Tv in force, by its display name
+  uint32_t exposureMs = 0;   // how long the shutter is open
+  uint32_t bodyMs = 0;       // exposure, processing and storing: until the image is on the card
+  uint32_t holdMs = 0;       // how long the shot holds the script
+};
+
+enum class WaitKind { None, Moment, Checkpoint, Sleep, User };
+
+struct PlanLine {
+  uint32_t line = 0;     // 1-based line of the script text
+  std::string text;      // the line as written (no line end)
+  uint64_t startUtc = 0;  // when the line begins
+  uint64_t endUtc = 0;    // when the line is done
+  bool known = false;     // startUtc/endUtc are absolute moments
+  uint64_t baseUtc = 0;   // the base of relative moments
+  std::string baseName;   // "start", "checkpoint (line 12)", "prompt (line 40)"
+  WaitKind wait = WaitKind::None;
+  uint64_t dueUtc = 0;    // the moment waited for (Moment and Checkpoint waits)
+  bool checkpoint = false;  // the line sets the checkpoint
+  std::vector<PlannedShot> shots;
+  uint32_t flashMs = 0;        // an RTS pulse of this length (0: none)
+  std::string play;            // the sound file the line plays
+  double playSeconds = 0.0;    // its length
+  bool finding = false;        // a finding names this line
+};
+
+struct Finding {
+  uint32_t line = 0;    // 0: the script or the command line as a whole
+  uint32_t column = 0;  // 1-based; 0 when the whole line is meant
+  std::string text;
+};
+
+struct ScriptPlan {
+  std::string camera;        // the body the plan is made for
+  bool simulatedFigures = false;
+  uint64_t startUtc = 0;     // the moment the check assumes the script starts
+  std::vector<PlanLine> lines;
+  std::vector<Finding> findings;
+  uint32_t shotCount = 0;
+  int64_t availableShots = -1;  // the card's available shots; -1: unknown
+  bool hasAbsoluteMoments = false;
+  platform::ClockDiscipline clock;
+  // The first and the last timed step (a wait, a shot, a pulse); equal when none.
+  uint64_t firstTimedUtc = 0;
+  uint64_t lastTimedUtc = 0;
+};
+
+#endif  // QUORVALE_APP_SCRIPT_PLAN_H_

@@ -1,0 +1,330 @@
+#include "app/script_planner.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/plan_report.h"
+#include "camera/canon_camera.h"
+#include "camera/property_tables.h"
+#include "camera/sim/sim_capture_model.h"
+#include "output/output.h"
+#include "platform/sound_player.h"
+#include "script/audio_player.h"
+#include "script/script_parser.h"
+
+namespace {
+
+constexpr uint32_t kLegacyPropertyWaitMs = 2000;
+constexpr uint64_t kUnitsPerMs = platform::kFileTimeUnitsPerMs;
+
+// The serial line of a check: RTS edges are planned, no device is touched.
+class PlanningSerialLine final : public platform::SerialLine {
+ public:
+  explicit PlanningSerialLine(ScriptPlanner* planner) : planner_(planner) {}
+  bool readState() override { return true; }
+  bool setRts(bool asserted) override {
+    planner_->onRts(asserted);
+    return true;
+  }
+
+ private:
+  ScriptPlanner* const planner_;
+};
+
+void interceptOutput(void* context, uint32_t kind, const char* text) {
+  static_cast<ScriptPlanner*>(context)->onOutput(kind, text);
+}
+
+bool startsWith(const char* text, const char* prefix) {
+  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+std::string withoutLineEnds(const char* text) {
+  std::string s(text);
+  while (!s.empty() && (s.front() == '\n')) s.erase(s.begin());
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+  return s;
+}
+
+// The time the camera allows a shot before it gives up waiting: exposure x multiplier + 0.9 ms.
+uint64_t exposureWaitMs(uint32_t exposureMs, double multiplier) {
+  const double value = static_cast<double>(exposureMs) * multiplier + 0.9;
+  return value > 0.0 ? static_cast<uint64_t>(value) : 0;
+}
+
+}  // namespace
+
+ScriptPlanner::ScriptPlanner(const std::string& scriptText, uint64_t startUtc,
+                             const BodyTiming& timing)
+    : timing_(timing),
+      clock_(startUtc, this),
+      serialLine_(new PlanningSerialLine(this)),
+      baseUtc_(startUtc) {
+  // The scan drops NUL bytes before its rules see the text: offsets count without them.
+  text_.reserve(scriptText.size());
+  for (char c : scriptText) {
+    if (c != '\0') text_ += c;
+  }
+  lineStarts_.push_back(0);
+  for (size_t i = 0; i < text_.size(); ++i) {
+    if (text_[i] == '\n' && i + 1 < text_.size()) lineStarts_.push_back(i + 1);
+  }
+  plan_.startUtc = startUtc;
+  bodyFreeUtc_ = startUtc;
+}
+
+ScriptPlanner::~ScriptPlanner() { uninstall(); }
+
+void ScriptPlanner::install() {
+  setOutputInterceptor(&interceptOutput, this);
+  setSoundStarter([this](const std::string& name) { return onPlay(name); });
+  installed_ = true;
+}
+
+void ScriptPlanner::uninstall() {
+  if (!installed_) return;
+  setOutputInterceptor(nullptr, nullptr);
+  setSoundStarter(nullptr);
+  installed_ = false;
+}
+
+uint32_t ScriptPlanner::currentLineNumber() const {
+  const uint64_t offset = parser_ != nullptr ? parser_->matchOffset() : 0;
+  auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
+  return static_cast<uint32_t>(it - lineStarts_.begin());
+}
+
+uint32_t ScriptPlanner::columnOf(uint64_t offset) const {
+  auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
+  return static_cast<uint32_t>(offset - *(it - 1) + 1);
+}
+
+std::string ScriptPlanner::lineText(uint32_t line) const {
+  if (line == 0 || line > lineStarts_.size()) return "";
+  const size_t start = lineStarts_[line - 1];
+  size_t end = text_.find('\n', start);
+  if (end == std::string::npos) end = text_.size();
+  std::string s = text_.substr(start, end - start);
+  while (!s.empty() && s.back() == '\r') s.pop_back();
+  return s;
+}
+
+PlanLine& ScriptPlanner::current() {
+  const uint32_t line = currentLineNumber();
+  if (plan_.lines.empty() || plan_.lines.back().line != line) {
+    PlanLine entry;
+    entry.line = line;
+    entry.text = lineText(line);
+    entry.startUtc = entry.endUtc = clock_.utcNow();
+    entry.known = known_;
+    entry.baseUtc = baseUtc_;
+    entry.baseName = baseName_;
+    plan_.lines.push_back(entry);
+  }
+  return plan_.lines.back();
+}
+
+void ScriptPlanner::noteTimed(uint64_t utc) {
+  if (plan_.firstTimedUtc == 0 || utc < plan_.firstTimedUtc) plan_.firstTimedUtc = utc;
+  if (utc > plan_.lastTimedUtc) plan_.lastTimedUtc = utc;
+}
+
+std::string ScriptPlanner::momentText(uint64_t utc, bool known, uint64_t baseUtc,
+                                      const std::string& baseName) const {
+  return known ? absoluteMomentText(utc) : relativeMomentText(utc, baseUtc, baseName);
+}
+
+void ScriptPlanner::addFinding(uint32_t line, uint32_t column, const std::string& text) {
+  plan_.findings.push_back(Finding{line, column, text});
+  for (PlanLine& entry : plan_.lines) {
+    if (entry.line == line) entry.finding = true;
+  }
+}
+
+void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
+  PlanLine& line = current();
+  line.dueUtc = dueUtc;
+  line.wait = pendingMomentWait_ ? WaitKind::Moment : WaitKind::Checkpoint;
+  const bool moment = pendingMomentWait_;
+  pendingMomentWait_ = false;
+  if (moment) plan_.hasAbsoluteMoments = true;
+  const std::string due = moment ? absoluteMomentText(dueUtc)
+                                 : momentText(dueUtc, known_, baseUtc_, baseName_);
+  if (moment && dueUtc < plan_.startUtc) {
+    addFinding(line.line, 0, "moment already past: " + due + " is before the start of the check, " +
+                                 absoluteMomentText(plan_.startUtc));
+  } else if (moment && lastMomentLine_ != 0 && dueUtc < lastMomentUtc_) {
+    addFinding(line.line, 0,
+               "moment goes backwards: " + due + " is before the moment of line " +
+                   std::to_string(lastMomentLine_) + ", " + absoluteMomentText(lastMomentUtc_));
+  } else if (nowUtc > dueUtc) {
+    std::string cause = shotsSinceTimedStep_ > 0
+                            ? "the " + std::to_string(shotsSinceTimedStep_) + " shot(s) before it"
+                            : "the steps before it";
+    addFinding(line.line, 0,
+               "not reached in time: " + cause + " end " + durationText(nowUtc - dueUtc) +
+                   " after " + due + "; the wait is skipped (\"Moment in the past\")");
+  }
+  if (moment) {
+    lastMomentLine_ = line.line;
+    lastMomentUtc_ = dueUtc;
+    if (dueUtc >= nowUtc) {
+      known_ = true;
+    }
+  }
+  shotsSinceTimedStep_ = 0;
+  noteTimed(std::max(dueUtc, nowUtc));
+}
+
+void ScriptPlanner::onWaitUntil(uint64_t fromUtc, uint64_t dueUtc) {
+  PlanLine& line = current();
+  line.endUtc = std::max(fromUtc, dueUtc);
+  if (line.wait == WaitKind::Moment) line.known = true;
+}
+
+void ScriptPlanner::onSleep(uint64_t fromUtc, uint64_t ms, bool watched) {
+  PlanLine& line = current();
+  line.endUtc = fromUtc + ms * kUnitsPerMs;
+  if (watched) {
+    line.wait = WaitKind::Sleep;
+    shotsSinceTimedStep_ = 0;
+    noteTimed(line.endUtc);
+  }
+}
+
+void ScriptPlanner::onUserWait(uint64_t atUtc, const std::string&) {
+  PlanLine& line = current();
+  line.wait = WaitKind::User;
+  line.endUtc = atUtc;
+  known_ = false;
+  baseUtc_ = atUtc;
+  baseName_ = "prompt (line " + std::to_string(line.line) + ")";
+  shotsSinceTimedStep_ = 0;
+}
+
+void ScriptPlanner::onPlannedWrite(EdsPropertyID, EdsUInt32) { wroteSinceShot_ = true; }
+
+void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32, bool legacyBody) {
+  PlanLine& line = current();
+  const uint64_t now = clock_.utcNow();
+  PlannedShot shot;
+  shot.number = ++plan_.shotCount;
+  shot.startUtc = now;
+  const char* name = tvTable().displayName(tv);
+  shot.tv = name != nullptr ? name : "?";
+  shot.exposureMs = SimCaptureModel::exposureMs(tv);
+  shot.bodyMs = shot.exposureMs + timing_.processingMs + timing_.storeMs;
+
+  // The body stores the shots in order: a shot released while an earlier one is still being
+  // stored completes after it.
+  const uint64_t busyMs = bodyFreeUtc_ > now ? (bodyFreeUtc_ - now) / kUnitsPerMs : 0;
+  const uint64_t completeMs = busyMs + shot.bodyMs;
+  const uint32_t shotTimeout = camera_ != nullptr ? camera_->getShotTimeout() : 450;
+  const double multiplier = camera_ != nullptr ? camera_->getTimeMultiplier() : 1.0;
+  const uint64_t waitMs = exposureWaitMs(tvExposureMs(tv), multiplier);
+  uint64_t holdMs;
+  if (legacyBody) {
+    // The legacy protocol waits for the settings' echo (up to 2 s without a setting since the last
+    // shot), sleeps through the exposure, then waits for completion.
+    const uint64_t settle = wroteSinceShot_ ? 0 : kLegacyPropertyWaitMs;
+    const uint64_t rest = completeMs > waitMs ? completeMs - waitMs : 0;
+    holdMs = settle + waitMs + std::min<uint64_t>(rest, shotTimeout);
+    shot.startUtc = now + settle * kUnitsPerMs;
+  } else {
+    holdMs = std::min<uint64_t>(completeMs, shotTimeout + waitMs);
+  }
+  shot.holdMs = static_cast<uint32_t>(holdMs);
+  bodyFreeUtc_ = shot.startUtc + completeMs * kUnitsPerMs;
+  wroteSinceShot_ = false;
+  line.shots.push_back(shot);
+  clock_.advanceMs(holdMs);
+  line.endUtc = clock_.utcNow();
+  ++shotsSinceTimedStep_;
+  noteTimed(shot.startUtc);
+  noteTimed(bodyFreeUtc_);
+}
+
+void ScriptPlanner::onRts(bool asserted) {
+  PlanLine& line = current();
+  const uint64_t now = clock_.utcNow();
+  if (asserted) {
+    flashStartUtc_ = now;
+  } else {
+    line.flashMs = static_cast<uint32_t>((now - flashStartUtc_) / kUnitsPerMs);
+    line.endUtc = now;
+    noteTimed(flashStartUtc_);
+    noteTimed(now);
+  }
+}
+
+bool ScriptPlanner::onPlay(const std::string& name) {
+  PlanLine& line = current();
+  line.play = name;
+  double seconds = 0.0;
+  const uint32_t code = platform::probeSoundFile(name, &seconds);
+  if (code != 0) {
+    addFinding(line.line, 0,
+               "play file '" + name + "' cannot be played: " + platform::soundErrorText(code));
+  } else {
+    line.playSeconds = seconds;
+  }
+  return true;
+}
+
+void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
+  if (kind != Msg && kind != Warn && kind != Error) return;
+  if (parser_ == nullptr) return;
+  if (kind == Warn && startsWith(text, "\nSkip: ")) {
+    const uint32_t line = currentLineNumber();
+    if (line != lastSkipLine_) {
+      lastSkipLine_ = line;
+      addFinding(line, columnOf(parser_->matchOffset()),
+                 "text no rule takes (a run prints \"Skip\" for it): \"" + lineText(line) + "\"");
+    }
+    return;
+  }
+  if (kind == Warn) return;
+  PlanLine& line = current();
+  if (kind == Error) {
+    const std::string message = withoutLineEnds(text);
+    if (message == "COM port not open") {
+      addFinding(line.line, 0, "flash without -com: a run prints \"COM port not open\"");
+    } else if (message.size() > 15 && message.compare(message.size() - 15, 15, ": Not supported") == 0) {
+      addFinding(line.line, 0, "no table has this value: a run prints \"" + message + "\"");
+    } else {
+      addFinding(line.line, 0, "a run prints the error \"" + message + "\"");
+    }
+    return;
+  }
+  if (startsWith(text, "Wait for ") && !startsWith(text, "Wait for user")) {
+    pendingMomentWait_ = true;
+  } else if (startsWith(text, "Set checkpoint at ")) {
+    line.checkpoint = true;
+    if (!known_) {
+      baseUtc_ = clock_.utcNow();
+      baseName_ = "checkpoint (line " + std::to_string(line.line) + ")";
+    }
+  }
+}
+
+ScriptPlan ScriptPlanner::finish(const platform::ClockDiscipline& clock, int64_t availableShots) {
+  plan_.clock = clock;
+  plan_.availableShots = availableShots;
+  if (plan_.firstTimedUtc == 0) plan_.firstTimedUtc = plan_.lastTimedUtc = plan_.startUtc;
+  if (plan_.lines.empty() && plan_.findings.empty()) {
+    addFinding(0, 0, "no command would run: no line starts with \"#!quorvale\", or nothing follows it");
+  }
+  if (availableShots >= 0 && plan_.shotCount > static_cast<uint64_t>(availableShots)) {
+    addFinding(0, 0, std::to_string(plan_.shotCount) + " shots planned, the card has room for " +
+                         std::to_string(availableShots));
+  }
+  if (plan_.hasAbsoluteMoments && !platform::clockTrusted(clock)) {
+    addFinding(0, 0, "the script waits for clock times, but the system clock is " +
+                         platform::describeClockDiscipline(clock) +
+                         " (wanted: synchronised, estimated error at most 100 ms)");
+  }
+  std::stable_sort(plan_.findings.begin(), plan_.findings.end(),
+                   [](const Finding& a, const Finding& b) { return a.line < b.line; });
+  return plan_;
+}

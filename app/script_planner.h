@@ -1,0 +1,107 @@
+// ScriptPlanner: listens to a checked script as it runs against the planning clock and the
+// planning camera layer, and builds its ScriptPlan. It is the listener of both, the serial line of
+// the check (pulses are planned, the device is never touched), the sound starter (files are probed,
+// never played) and the output interceptor (what the script would print is judged, not shown).
+//
+// Use: construct with the script text and the start moment; install(); build the parser over
+// clock() and serialLine(); setParser() and setCamera(); run the scan; uninstall(); finish().
+//
+// Ownership: the parser and camera given must outlive the planner's use of them.
+// Thread safety: one thread (the one that runs the scan); output of other threads is ignored
+// unless it is of a console kind, which is taken under the output lock.
+#ifndef QUORVALE_APP_SCRIPT_PLANNER_H_
+#define QUORVALE_APP_SCRIPT_PLANNER_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/script_plan.h"
+#include "camera/plan_backend.h"
+#include "platform/serial_port.h"
+#include "script/planning_clock.h"
+
+class CCanonCamera;
+class CQuorvaleScriptParser;
+
+// The body timing the planner assumes for each shot.
+struct BodyTiming {
+  uint32_t processingMs = 150;  // from the end of the exposure until the image leaves the buffer
+  uint32_t storeMs = 100;       // until the image is on the card
+};
+
+class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendListener {
+ public:
+  ScriptPlanner(const std::string& scriptText, uint64_t startUtc, const BodyTiming& timing);
+  ~ScriptPlanner() override;
+  ScriptPlanner(const ScriptPlanner&) = delete;
+  ScriptPlanner& operator=(const ScriptPlanner&) = delete;
+
+  PlanningClock* clock() { return &clock_; }
+  platform::SerialLine* serialLine() { return serialLine_.get(); }
+  void setParser(const CQuorvaleScriptParser* parser) { parser_ = parser; }
+  void setCamera(CCanonCamera* camera) { camera_ = camera; }
+
+  // Takes the output and the play command's starter over, and gives them back.
+  void install();
+  void uninstall();
+
+  // Adds a finding about the whole script or the command line.
+  void addFinding(uint32_t line, uint32_t column, const std::string& text);
+
+  // Completes the plan: totals and the findings that need the whole script. |clock| is the
+  // system clock's discipline; |availableShots| the card's figure (-1 unknown).
+  ScriptPlan finish(const platform::ClockDiscipline& clock, int64_t availableShots);
+
+  // PlanningClock::Listener
+  void onDue(uint64_t dueUtc, uint64_t nowUtc) override;
+  void onWaitUntil(uint64_t fromUtc, uint64_t dueUtc) override;
+  void onSleep(uint64_t fromUtc, uint64_t ms, bool watched) override;
+  void onUserWait(uint64_t atUtc, const std::string& text) override;
+
+  // PlanBackendListener
+  void onPlannedWrite(EdsPropertyID property, EdsUInt32 value) override;
+  void onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBody) override;
+
+  // The output interceptor's body.
+  void onOutput(uint32_t kind, const char* text);
+  // The sound starter's body.
+  bool onPlay(const std::string& name);
+  // The planning serial line's pulse edges.
+  void onRts(bool asserted);
+
+ private:
+  uint32_t currentLineNumber() const;
+  uint32_t columnOf(uint64_t offset) const;
+  std::string lineText(uint32_t line) const;
+  // The plan line of the line being run, started now when it is new.
+  PlanLine& current();
+  void noteTimed(uint64_t utc);
+  std::string momentText(uint64_t utc, bool known, uint64_t baseUtc,
+                         const std::string& baseName) const;
+
+  std::string text_;                  // the script as the scan sees it: NUL bytes dropped
+  std::vector<uint64_t> lineStarts_;  // offsets of each line's first byte
+  BodyTiming timing_;
+  PlanningClock clock_;
+  std::unique_ptr<platform::SerialLine> serialLine_;
+  const CQuorvaleScriptParser* parser_ = nullptr;
+  CCanonCamera* camera_ = nullptr;
+  ScriptPlan plan_;
+
+  bool known_ = false;  // moments are absolute now
+  uint64_t baseUtc_;
+  std::string baseName_ = "start";
+  bool pendingMomentWait_ = false;  // the next due moment comes from a time= or utc= wait
+  uint32_t lastMomentLine_ = 0;
+  uint64_t lastMomentUtc_ = 0;
+  uint32_t shotsSinceTimedStep_ = 0;
+  bool wroteSinceShot_ = false;
+  uint64_t bodyFreeUtc_ = 0;  // the body has stored every shot so far
+  uint64_t flashStartUtc_ = 0;
+  uint32_t lastSkipLine_ = 0;
+  bool installed_ = false;
+};
+
+#endif  // QUORVALE_APP_SCRIPT_PLANNER_H_

@@ -1,0 +1,156 @@
+#include "app/status_line.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+#include "platform/clock.h"
+#include "output/output.h"
+#include "platform/terminal.h"
+#include "script/script_parser.h"
+
+namespace {
+
+constexpr uint64_t kUnitsPerMs = platform::kFileTimeUnitsPerMs;
+
+// Draws the status line once a second on its own thread until stopped.
+class Ticker {
+ public:
+  Ticker(StatusLineClock* clock, uint64_t dueUtc)
+      : clock_(clock), due_(dueUtc), thread_([this] { run(); }) {}
+  ~Ticker() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+    clearStatusLine();
+  }
+
+ private:
+  void run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!done_) {
+      std::string text = clock_->statusText(clock_->utcNow(), due_);
+      const size_t columns = platform::terminalColumns();
+      if (columns > 1 && text.size() > columns - 1) text.resize(columns - 1);
+      drawStatusLine(text.c_str());
+      wake_.wait_for(lock, std::chrono::seconds(1), [this] { return done_; });
+    }
+  }
+
+  StatusLineClock* const clock_;
+  const uint64_t due_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool done_ = false;  // guarded by mutex_
+  std::thread thread_;
+};
+
+// "1:02:03" or "2:05": whole seconds left.
+std::string leftText(uint64_t seconds) {
+  char text[48];
+  if (seconds >= 3600) {
+    std::snprintf(text, sizeof(text), "%llu:%02llu:%02llu",
+                  static_cast<unsigned long long>(seconds / 3600),
+                  static_cast<unsigned long long>(seconds / 60 % 60),
+                  static_cast<unsigned long long>(seconds % 60));
+  } else {
+    std::snprintf(text, sizeof(text), "%llu:%02llu", static_cast<unsigned long long>(seconds / 60),
+                  static_cast<unsigned long long>(seconds % 60));
+  }
+  return text;
+}
+
+// "20:29:00 (18:29:00 UTC)": the local and the UTC time of day of |utc|.
+std::string clockText(uint64_t utc) {
+  platform::CalendarTime u{};
+  platform::CalendarTime l{};
+  uint64_t local = 0;
+  if (!platform::fileTimeToCalendar(utc, &u)) return "?";
+  if (!platform::utcToLocalFileTime(utc, &local) || !platform::fileTimeToCalendar(local, &l)) l = u;
+  char text[64];
+  std::snprintf(text, sizeof(text), "%02u:%02u:%02u (%02u:%02u:%02u UTC)", l.hour, l.minute,
+                l.second, u.hour, u.minute, u.second);
+  return text;
+}
+
+bool isCommandLine(const std::string& line) {
+  const size_t first = line.find_first_not_of(" \t\r\v\f");
+  if (first == std::string::npos) return false;
+  return line[first] != '#' && line[first] != ';' && line.compare(first, 2, "//") != 0;
+}
+
+}  // namespace
+
+StatusLineClock::StatusLineClock(ScriptClock* wrapped, const std::string& scriptText,
+                                 const platform::ClockDiscipline& clockState)
+    : wrapped_(wrapped), clockState_(clockState) {
+  text_.reserve(scriptText.size());
+  for (char c : scriptText) {
+    if (c != '\0') text_ += c;
+  }
+  lineStarts_.push_back(0);
+  for (size_t i = 0; i < text_.size(); ++i) {
+    if (text_[i] == '\n' && i + 1 < text_.size()) lineStarts_.push_back(i + 1);
+  }
+}
+
+std::string StatusLineClock::nextCommandText() const {
+  if (parser_ == nullptr) return "";
+  const uint64_t offset = parser_->matchOffset();
+  size_t line = static_cast<size_t>(
+      std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset) - lineStarts_.begin());
+  for (; line < lineStarts_.size(); ++line) {
+    const size_t start = lineStarts_[line];
+    size_t end = text_.find('\n', start);
+    if (end == std::string::npos) end = text_.size();
+    std::string s = text_.substr(start, end - start);
+    if (!isCommandLine(s)) continue;
+    while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t')) s.pop_back();
+    s.erase(0, s.find_first_not_of(" \t"));
+    for (char& c : s) {
+      if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    }
+    return "next line " + std::to_string(line + 1) + ": " + s;
+  }
+  return "next: end of script";
+}
+
+std::string StatusLineClock::statusText(uint64_t nowUtc, uint64_t dueUtc) const {
+  const uint64_t left = dueUtc > nowUtc ? dueUtc - nowUtc : 0;
+  // Whole seconds left, rounded up, so the line reaches 0 only at the moment itself.
+  const uint64_t seconds = (left + 1000 * kUnitsPerMs - 1) / (1000 * kUnitsPerMs);
+  std::string text = leftText(seconds) + " left, until " + clockText(dueUtc);
+  if (!next_.empty()) text += "; " + next_;
+  text += "; clock ";
+  if (!clockState_.known) return text + "state unknown";
+  char clock[96];
+  std::snprintf(clock, sizeof(clock), "%s, est. error %.1f ms",
+                clockState_.synchronised ? "synchronised" : "NOT synchronised",
+                static_cast<double>(clockState_.estimatedErrorUs) / 1000.0);
+  return text + clock;
+}
+
+uint32_t StatusLineClock::waitForMoment(platform::WaitableTimer* timer, platform::Event* stop,
+                                        uint64_t dueUtc) {
+  const uint64_t now = wrapped_->utcNow();
+  if (dueUtc <= now || dueUtc - now <= kStatusLineMinWaitMs * kUnitsPerMs) {
+    return wrapped_->waitForMoment(timer, stop, dueUtc);
+  }
+  next_ = nextCommandText();
+  Ticker ticker(this, dueUtc);
+  return wrapped_->waitForMoment(timer, stop, dueUtc);
+}
+
+uint32_t StatusLineClock::waitForStop(platform::Event* stop, uint64_t ms) {
+  if (ms <= kStatusLineMinWaitMs) return wrapped_->waitForStop(stop, ms);
+  next_ = nextCommandText();
+  const uint64_t now = wrapped_->utcNow();
+  const uint64_t span = ms < (UINT64_MAX - now) / kUnitsPerMs ? ms * kUnitsPerMs : UINT64_MAX - now;
+  Ticker ticker(this, now + span);
+  return wrapped_->waitForStop(stop, ms);
+}

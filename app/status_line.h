@@ -1,0 +1,62 @@
+// StatusLineClock: the script clock of a run whose standard output is a terminal. It leaves every
+// wait to the clock it wraps and, while a wait of more than two seconds runs, redraws one status
+// line on the terminal every second: the time left, the moment awaited (local and UTC), the next
+// command with its line number and the system clock's state. The line is erased when the wait
+// ends, and the output layer erases it before any other console text; it never reaches the log.
+//
+// The wait itself is the wrapped clock's, on the calling thread, unchanged: a helper thread draws.
+//
+// Ownership: the wrapped clock and the parser must outlive this clock; it keeps its own copy of
+// the script text (the scan changes the text it reads).
+// Thread safety: waits are called by the script thread; the helper thread reads only what is
+// fixed for the length of one wait.
+#ifndef QUORVALE_APP_STATUS_LINE_H_
+#define QUORVALE_APP_STATUS_LINE_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/clock_discipline.h"
+#include "script/script_clock.h"
+
+class CQuorvaleScriptParser;
+
+// The waits shorter than this show no status line.
+constexpr uint64_t kStatusLineMinWaitMs = 2000;
+
+class StatusLineClock final : public ScriptClock {
+ public:
+  StatusLineClock(ScriptClock* wrapped, const std::string& scriptText,
+                  const platform::ClockDiscipline& clockState);
+
+  // The parser whose current line tells the next command (may be null: no next command shown).
+  void setParser(const CQuorvaleScriptParser* parser) { parser_ = parser; }
+
+  uint64_t utcNow() override { return wrapped_->utcNow(); }
+  bool isPast(uint64_t dueUtc) override { return wrapped_->isPast(dueUtc); }
+  uint32_t waitForMoment(platform::WaitableTimer* timer, platform::Event* stop,
+                         uint64_t dueUtc) override;
+  uint32_t waitForStop(platform::Event* stop, uint64_t ms) override;
+  void sleep(uint64_t ms) override { wrapped_->sleep(ms); }
+  bool waitForUser(const std::string& caption, const std::string& text,
+                   platform::Event* stop) override {
+    return wrapped_->waitForUser(caption, text, stop);
+  }
+
+  // The status text at |nowUtc| for a wait until |dueUtc| (exposed for tests).
+  std::string statusText(uint64_t nowUtc, uint64_t dueUtc) const;
+
+ private:
+  // "next line 33: shot tv=1/250", "next: end of script", or empty: the first command line after the current one.
+  std::string nextCommandText() const;
+
+  ScriptClock* const wrapped_;
+  std::string text_;  // the script as the scan sees it: NUL bytes dropped
+  std::vector<uint64_t> lineStarts_;
+  const platform::ClockDiscipline clockState_;
+  const CQuorvaleScriptParser* parser_ = nullptr;
+  std::string next_;  // nextCommandText() of the wait in progress
+};
+
+#endif  // QUORVALE_APP_STATUS_LINE_H_
