@@ -41,7 +41,9 @@ double xOf(const Span& span, uint64_t utc) {
   return kLeft + (length > 0 ? offset / length * kPlotWidth : 0.0);
 }
 
-bool inside(const Span& span, uint64_t from, uint64_t to) { return to >= span.from && from <= span.to; }
+bool inside(const Span& span, uint64_t from, uint64_t to) {
+  return to >= span.from && from <= span.to;
+}
 
 std::string clockText(uint64_t fileTime, bool seconds) {
   platform::CalendarTime t{};
@@ -62,7 +64,7 @@ std::string localClockText(uint64_t utc, bool seconds) {
 
 // A tick step (seconds) that gives at most about twelve ticks over |seconds|.
 double tickStep(double seconds) {
-  static const double kSteps[] = {1,   2,   5,    10,   15,   30,   60,    120,   300,
+  static const double kSteps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,
                                   600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
   for (double step : kSteps) {
     if (seconds / step <= 12) return step;
@@ -126,8 +128,11 @@ void drawRow(SvgWriter& svg, const ScriptPlan& plan, const Span& span, double y,
   const double yAxis = y + 148;
   svg.text(kLeft, y + 4, title, 13, "#000000", "start", "font-weight=\"bold\"");
   svg.rect(kLeft, y + 10, kPlotWidth, yAxis - y - 10, "#f7f7f7");
-  const char* lanes[][2] = {{"moments", nullptr}, {"waits", nullptr}, {"shots", nullptr},
-                            {"flash, play", nullptr}, {"findings", nullptr}};
+  const char* lanes[][2] = {{"moments", nullptr},
+                            {"waits", nullptr},
+                            {"shots", nullptr},
+                            {"flash, play", nullptr},
+                            {"findings", nullptr}};
   const double laneY[] = {yLabels + 12, yWaits + 9, yShots + 14, yFlash + 9, yFindings + 9};
   for (int i = 0; i < 5; ++i) svg.text(kLeft - 10, laneY[i], lanes[i][0], 11, "#333333", "end");
 
@@ -141,13 +146,14 @@ void drawRow(SvgWriter& svg, const ScriptPlan& plan, const Span& span, double y,
     const double x = xOf(span, at);
     const char* colour = moment ? kMomentColour : kCheckpointColour;
     svg.line(x, yLabels + 30, x, yAxis, colour, 1.2, moment ? "" : "stroke-dasharray=\"4 3\"");
-    const std::string label = "line " + std::to_string(line.line) + ": " +
-                              (moment ? localClockText(at, true) + " (" + clockText(at, true) + " UTC)"
-                                      : "checkpoint");
+    const std::string label =
+        "line " + std::to_string(line.line) + ": " +
+        (moment ? localClockText(at, true) + " (" + clockText(at, true) + " UTC)" : "checkpoint");
     const double width = textWidth(label, 10);
     const double start = labelStart(x, width);
     int level = 0;
-    if (labels.place(start, width, &level)) svg.text(start, yLabels + 2 + level * 12, label, 10, colour);
+    if (labels.place(start, width, &level))
+      svg.text(start, yLabels + 2 + level * 12, label, 10, colour);
   }
   svg.endGroup();
 
@@ -196,13 +202,14 @@ void drawRow(SvgWriter& svg, const ScriptPlan& plan, const Span& span, double y,
       if (inside(span, from, line.endUtc)) {
         const double x = xOf(span, from);
         svg.rect(x, yFlash, std::max(2.0, xOf(span, line.endUtc) - x), 12, kFlashColour,
-                 "line " + std::to_string(line.line) + ": flash " +
-                     std::to_string(line.flashMs) + " ms");
+                 "line " + std::to_string(line.line) + ": flash " + std::to_string(line.flashMs) +
+                     " ms");
       }
     }
     if (!line.play.empty() && inside(span, line.startUtc, line.startUtc)) {
       const double x = xOf(span, line.startUtc);
-      const uint64_t end = line.startUtc + static_cast<uint64_t>(line.playSeconds * kUnitsPerSecond);
+      const uint64_t end =
+          line.startUtc + static_cast<uint64_t>(line.playSeconds * kUnitsPerSecond);
       svg.rect(x, yFlash + 3, std::max(3.0, xOf(span, end) - x), 6,
                line.finding ? kFindingColour : kPlayColour,
                "line " + std::to_string(line.line) + ": play " + line.play);
@@ -311,13 +318,15 @@ std::string planPlotSvg(const ScriptPlan& plan, const std::string& scriptName) {
              "stroke-dasharray=\"3 3\"");
     drawRow(svg, plan, zoom, zoomTop,
             "zoom: " + localClockText(zoom.from, true) + " to " + localClockText(zoom.to, true) +
-                " local (" + clockText(zoom.from, true) + " to " + clockText(zoom.to, true) + " UTC)",
+                " local (" + clockText(zoom.from, true) + " to " + clockText(zoom.to, true) +
+                " UTC)",
             true);
   }
 
   svg.beginGroup("finding-list");
   if (plan.findings.empty()) {
-    svg.text(20, findingsTop + 16, "Findings: none", 13, "#2e8b57", "start", "font-weight=\"bold\"");
+    svg.text(20, findingsTop + 16, "Findings: none", 13, "#2e8b57", "start",
+             "font-weight=\"bold\"");
   } else {
     svg.text(20, findingsTop + 16, "Findings: " + std::to_string(plan.findings.size()), 13,
              kFindingColour, "start", "font-weight=\"bold\"");

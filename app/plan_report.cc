@@ -30,8 +30,8 @@ std::string secondsText(uint32_t ms) {
 
 std::string shotText(const PlannedShot& shot) {
   return "shot " + std::to_string(shot.number) + ": Tv " + shot.tv + ", exposure " +
-         secondsText(shot.exposureMs) + ", body " + secondsText(shot.bodyMs) + ", holds the script " +
-         secondsText(shot.holdMs);
+         secondsText(shot.exposureMs) + ", body " + secondsText(shot.bodyMs) +
+         ", holds the script " + secondsText(shot.holdMs);
 }
 
 }  // namespace
@@ -59,10 +59,9 @@ std::string durationText(uint64_t units) {
                   static_cast<unsigned long long>(seconds % 60),
                   static_cast<unsigned long long>(ms % 1000));
   } else if (seconds >= 60) {
-    std::snprintf(text, sizeof(text), "%llu:%02llu.%03llu",
-                  static_cast<unsigned long long>(seconds / 60),
-                  static_cast<unsigned long long>(seconds % 60),
-                  static_cast<unsigned long long>(ms % 1000));
+    std::snprintf(
+        text, sizeof(text), "%llu:%02llu.%03llu", static_cast<unsigned long long>(seconds / 60),
+        static_cast<unsigned long long>(seconds % 60), static_cast<unsigned long long>(ms % 1000));
   } else {
     std::snprintf(text, sizeof(text), "%llu.%03llu s", static_cast<unsigned long long>(seconds),
                   static_cast<unsigned long long>(ms % 1000));
@@ -92,7 +91,8 @@ std::string checkReportText(const ScriptPlan& plan, const std::string& scriptNam
     if (line.flashMs != 0) out += "       flash pulse " + secondsText(line.flashMs) + "\n";
     if (line.wait == WaitKind::User) out += "       waits for the person: later moments unknown\n";
   }
-  out += "Totals: " + std::to_string(plan.shotCount) + " shot(s); from the first to the last timed step " +
+  out += "Totals: " + std::to_string(plan.shotCount) +
+         " shot(s); from the first to the last timed step " +
          durationText(plan.lastTimedUtc - plan.firstTimedUtc) + "\n";
   if (plan.availableShots >= 0) {
     out += "Card: room for " + std::to_string(plan.availableShots) + " shot(s)\n";

@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "app/camera_info.h"
-#include "app/check_mode.h"
 #include "app/camera_list.h"
+#include "app/check_mode.h"
 #include "app/console_control_handler.h"
 #include "app/script_file.h"
 #include "app/script_thread.h"

@@ -17,32 +17,32 @@
 #include "platform/clock_discipline.h"
 
 struct PlannedShot {
-  uint32_t number = 0;       // 1-based count of the script's shots
-  uint64_t startUtc = 0;     // the release
-  std::string tv;            // the Tv in force, by its display name
-  uint32_t exposureMs = 0;   // how long the shutter is open
-  uint32_t bodyMs = 0;       // exposure, processing and storing: until the image is on the card
-  uint32_t holdMs = 0;       // how long the shot holds the script
+  uint32_t number = 0;      // 1-based count of the script's shots
+  uint64_t startUtc = 0;    // the release
+  std::string tv;           // the Tv in force, by its display name
+  uint32_t exposureMs = 0;  // how long the shutter is open
+  uint32_t bodyMs = 0;      // exposure, processing and storing: until the image is on the card
+  uint32_t holdMs = 0;      // how long the shot holds the script
 };
 
 enum class WaitKind { None, Moment, Checkpoint, Sleep, User };
 
 struct PlanLine {
-  uint32_t line = 0;     // 1-based line of the script text
-  std::string text;      // the line as written (no line end)
+  uint32_t line = 0;      // 1-based line of the script text
+  std::string text;       // the line as written (no line end)
   uint64_t startUtc = 0;  // when the line begins
   uint64_t endUtc = 0;    // when the line is done
   bool known = false;     // startUtc/endUtc are absolute moments
   uint64_t baseUtc = 0;   // the base of relative moments
   std::string baseName;   // "start", "checkpoint (line 12)", "prompt (line 40)"
   WaitKind wait = WaitKind::None;
-  uint64_t dueUtc = 0;    // the moment waited for (Moment and Checkpoint waits)
+  uint64_t dueUtc = 0;      // the moment waited for (Moment and Checkpoint waits)
   bool checkpoint = false;  // the line sets the checkpoint
   std::vector<PlannedShot> shots;
-  uint32_t flashMs = 0;        // an RTS pulse of this length (0: none)
-  std::string play;            // the sound file the line plays
-  double playSeconds = 0.0;    // its length
-  bool finding = false;        // a finding names this line
+  uint32_t flashMs = 0;      // an RTS pulse of this length (0: none)
+  std::string play;          // the sound file the line plays
+  double playSeconds = 0.0;  // its length
+  bool finding = false;      // a finding names this line
 };
 
 struct Finding {
@@ -52,9 +52,9 @@ struct Finding {
 };
 
 struct ScriptPlan {
-  std::string camera;        // the body the plan is made for
+  std::string camera;  // the body the plan is made for
   bool simulatedFigures = false;
-  uint64_t startUtc = 0;     // the moment the check assumes the script starts
+  uint64_t startUtc = 0;  // the moment the check assumes the script starts
   std::vector<PlanLine> lines;
   std::vector<Finding> findings;
   uint32_t shotCount = 0;

@@ -149,11 +149,12 @@ void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
   const bool moment = pendingMomentWait_;
   pendingMomentWait_ = false;
   if (moment) plan_.hasAbsoluteMoments = true;
-  const std::string due = moment ? absoluteMomentText(dueUtc)
-                                 : momentText(dueUtc, known_, baseUtc_, baseName_);
+  const std::string due =
+      moment ? absoluteMomentText(dueUtc) : momentText(dueUtc, known_, baseUtc_, baseName_);
   if (moment && dueUtc < plan_.startUtc) {
-    addFinding(line.line, 0, "moment already past: " + due + " is before the start of the check, " +
-                                 absoluteMomentText(plan_.startUtc));
+    addFinding(line.line, 0,
+               "moment already past: " + due + " is before the start of the check, " +
+                   absoluteMomentText(plan_.startUtc));
   } else if (moment && lastMomentLine_ != 0 && dueUtc < lastMomentUtc_) {
     addFinding(line.line, 0,
                "moment goes backwards: " + due + " is before the moment of line " +
@@ -290,7 +291,8 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
     const std::string message = withoutLineEnds(text);
     if (message == "COM port not open") {
       addFinding(line.line, 0, "flash without -com: a run prints \"COM port not open\"");
-    } else if (message.size() > 15 && message.compare(message.size() - 15, 15, ": Not supported") == 0) {
+    } else if (message.size() > 15 &&
+               message.compare(message.size() - 15, 15, ": Not supported") == 0) {
       addFinding(line.line, 0, "no table has this value: a run prints \"" + message + "\"");
     } else {
       addFinding(line.line, 0, "a run prints the error \"" + message + "\"");
@@ -313,16 +315,19 @@ ScriptPlan ScriptPlanner::finish(const platform::ClockDiscipline& clock, int64_t
   plan_.availableShots = availableShots;
   if (plan_.firstTimedUtc == 0) plan_.firstTimedUtc = plan_.lastTimedUtc = plan_.startUtc;
   if (plan_.lines.empty() && plan_.findings.empty()) {
-    addFinding(0, 0, "no command would run: no line starts with \"#!quorvale\", or nothing follows it");
+    addFinding(0, 0,
+               "no command would run: no line starts with \"#!quorvale\", or nothing follows it");
   }
   if (availableShots >= 0 && plan_.shotCount > static_cast<uint64_t>(availableShots)) {
-    addFinding(0, 0, std::to_string(plan_.shotCount) + " shots planned, the card has room for " +
-                         std::to_string(availableShots));
+    addFinding(0, 0,
+               std::to_string(plan_.shotCount) + " shots planned, the card has room for " +
+                   std::to_string(availableShots));
   }
   if (plan_.hasAbsoluteMoments && !platform::clockTrusted(clock)) {
-    addFinding(0, 0, "the script waits for clock times, but the system clock is " +
-                         platform::describeClockDiscipline(clock) +
-                         " (wanted: synchronised, estimated error at most 100 ms)");
+    addFinding(0, 0,
+               "the script waits for clock times, but the system clock is " +
+                   platform::describeClockDiscipline(clock) +
+                   " (wanted: synchronised, estimated error at most 100 ms)");
   }
   std::stable_sort(plan_.findings.begin(), plan_.findings.end(),
                    [](const Finding& a, const Finding& b) { return a.line < b.line; });

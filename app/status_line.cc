@@ -6,8 +6,8 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/clock.h"
 #include "output/output.h"
+#include "platform/clock.h"
 #include "platform/terminal.h"
 #include "script/script_parser.h"
 

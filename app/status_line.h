@@ -48,7 +48,8 @@ class StatusLineClock final : public ScriptClock {
   std::string statusText(uint64_t nowUtc, uint64_t dueUtc) const;
 
  private:
-  // "next line 33: shot tv=1/250", "next: end of script", or empty: the first command line after the current one.
+  // "next line 33: shot tv=1/250", "next: end of script", or empty: the first command line after
+  // the current one.
   std::string nextCommandText() const;
 
   ScriptClock* const wrapped_;

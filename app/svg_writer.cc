@@ -46,11 +46,21 @@ std::string SvgWriter::escape(const std::string& text) {
       continue;
     }
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
       default:
         if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
           out += '?';
@@ -81,9 +91,9 @@ void SvgWriter::rect(double x, double y, double w, double h, const std::string& 
 
 void SvgWriter::line(double x1, double y1, double x2, double y2, const std::string& stroke,
                      double width, const std::string& attrs) {
-  body_ += "<line x1=\"" + svgNumber(x1) + "\" y1=\"" + svgNumber(y1) + "\" x2=\"" +
-           svgNumber(x2) + "\" y2=\"" + svgNumber(y2) + "\" stroke=\"" + escape(stroke) +
-           "\" stroke-width=\"" + svgNumber(width) + "\"";
+  body_ += "<line x1=\"" + svgNumber(x1) + "\" y1=\"" + svgNumber(y1) + "\" x2=\"" + svgNumber(x2) +
+           "\" y2=\"" + svgNumber(y2) + "\" stroke=\"" + escape(stroke) + "\" stroke-width=\"" +
+           svgNumber(width) + "\"";
   if (!attrs.empty()) body_ += " " + attrs;
   body_ += "/>\n";
 }

@@ -11,8 +11,8 @@
 namespace platform {
 
 struct ClockDiscipline {
-  bool known = false;          // false: the system would not tell (the rest is meaningless)
-  bool synchronised = false;   // a time service disciplines the clock at present
+  bool known = false;            // false: the system would not tell (the rest is meaningless)
+  bool synchronised = false;     // a time service disciplines the clock at present
   int64_t estimatedErrorUs = 0;  // the system's estimate of the clock's error, microseconds
   int64_t maximumErrorUs = 0;    // the system's bound on the clock's error, microseconds
 };

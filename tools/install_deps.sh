@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   flex libfl-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libexpat1-dev
   libgphoto2-dev libsndfile1-dev libasound2-dev
   clang libclang-rt-14-dev
   locales

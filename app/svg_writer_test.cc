@@ -1,0 +1,51 @@
+#include "app/svg_writer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SvgWriterTest, EscapesMarkupControlBytesAndBrokenUtf8) {
+  EXPECT_EQ("a &lt;b&gt; &amp; &quot;c&quot; &apos;d&apos;",
+            SvgWriter::escape("a <b> & \"c\" 'd'"));
+  // Tab stays; other control bytes, a stray continuation byte and a cut sequence become '?'.
+  EXPECT_EQ("x\ty?z?w??", SvgWriter::escape(std::string("x\ty\x01z\x80w\xC3", 8) + "\x1b"));
+  EXPECT_EQ(
+      "Stra\xC3\x9F"
+      "e \xE2\x80\x94 ok",
+      SvgWriter::escape("Stra\xC3\x9F"
+                        "e \xE2\x80\x94 ok"));
+}
+
+TEST(SvgWriterTest, NumbersAreShortFixedPoint) {
+  EXPECT_EQ("12", svgNumber(12.0));
+  EXPECT_EQ("0.5", svgNumber(0.499999));
+  EXPECT_EQ("-3.25", svgNumber(-3.25));
+  EXPECT_EQ("0", svgNumber(-0.001));
+  EXPECT_EQ("0", svgNumber(1.0 / 0.0));
+}
+
+TEST(SvgWriterTest, WholeDocument) {
+  SvgWriter svg(100, 50.5);
+  svg.beginGroup("shots");
+  svg.rect(1, 2, 3.5, -1, "#f00", "line 3: shot <1>");
+  svg.endGroup();
+  svg.line(0, 1, 2, 3, "#000", 1.5, "stroke-dasharray=\"4 3\"");
+  svg.text(5, 6, "18:29 & \"C2\"", 11, "#333", "middle");
+  EXPECT_EQ(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"100\" height=\"50.5\" "
+      "viewBox=\"0 0 100 50.5\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n"
+      "<rect x=\"0\" y=\"0\" width=\"100\" height=\"50.5\" fill=\"#ffffff\"/>\n"
+      "<g class=\"shots\">\n"
+      "<rect x=\"1\" y=\"2\" width=\"3.5\" height=\"0\" fill=\"#f00\"><title>line 3: shot "
+      "&lt;1&gt;</title></rect>\n"
+      "</g>\n"
+      "<line x1=\"0\" y1=\"1\" x2=\"2\" y2=\"3\" stroke=\"#000\" stroke-width=\"1.5\" "
+      "stroke-dasharray=\"4 3\"/>\n"
+      "<text x=\"5\" y=\"6\" font-size=\"11\" fill=\"#333\" text-anchor=\"middle\">18:29 &amp; "
+      "&quot;C2&quot;</text>\n"
+      "</svg>\n",
+      svg.document());
+}
+
+}  // namespace

@@ -1,0 +1,244 @@
+// The script check end to end: plans of the example scripts, one script seeded with every kind of
+// finding, and the SVG timeline parsed as XML.
+#include <expat.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_harness.h"
+
+namespace e2e {
+namespace {
+
+constexpr size_t npos = std::string::npos;
+
+std::string exampleText(const std::string& name) {
+  std::ifstream in(std::string(QUORVALE_SOURCE_DIR) + "/examples/" + name);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+RunResult check(const std::string& script, std::vector<std::string> extra = {},
+                std::vector<std::pair<std::string, std::string>> files = {}) {
+  RunOptions options;
+  options.arguments = {"-check", "-sim", "-script", "test.qvs"};
+  options.arguments.insert(options.arguments.end(), extra.begin(), extra.end());
+  options.files = std::move(files);
+  options.files.push_back({"test.qvs", script});
+  return runQuorvale(options);
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), npos, end) == 0;
+}
+
+void expectContains(const std::string& text, const std::vector<std::string>& parts) {
+  for (const std::string& part : parts) EXPECT_NE(npos, text.find(part)) << part << "\n" << text;
+}
+
+TEST(CheckE2eTest, DemoPlanIsTheRunsTimingAndActsOnNothing) {
+  RunResult r = check(exampleText("demo.qvs"));
+  EXPECT_EQ(4, r.exitCode);
+  EXPECT_EQ("", r.err);  // what the run would print is judged, not shown
+  expectContains(r.out,
+                 {" line  moment                                       command\n"
+                  "    6  start +0.000 s                               echo Quorvale demo: timing, "
+                  "settings, shots, flash and lock\n",
+                  "   14  checkpoint (line 7) +0.400 s                 shot tv=1/500\n"
+                  "       shot 1: Tv 1/500, exposure 0.002 s, body 0.252 s, holds the script "
+                  "0.252 s\n"
+                  "   15  checkpoint (line 7) +1.252 s                 wait sleep=0.5\n",
+                  "   30  checkpoint (line 7) +4.500 s                 wait checkpoint=0:04.5\n",
+                  "Totals: 4 shot(s); from the first to the last timed step 4.000 s\n"
+                  "Card: room for 11375 shot(s)\nClock: ",
+                  "Findings: 1\n  line 25: flash without -com: a run prints \"COM port not "
+                  "open\"\n"});
+  EXPECT_TRUE(endsWith(r.out, "open\"\n"));
+
+  // A port given: the pulse is planned, the device only looked at (it does not exist here).
+  r = check(exampleText("demo.qvs"), {"-com", "/dev/no_such_port"});
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(r.out, {"       flash pulse 0.100 s\n",
+                         "Findings: 1\n  script: -com /dev/no_such_port: the port cannot be opened "
+                         "(/dev/no_such_port: No such file or directory)\n"});
+}
+
+TEST(CheckE2eTest, EclipsePlan) {
+  RunResult r = check(exampleText("eclipse.qvs"), {}, {{"filter_on.wav", "not a sound"}});
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(r.out, {"Totals: 18 shot(s)",
+                         "   59  prompt (line 58) +0.000 s                    shot tv=1/1000\n",
+                         "  line 25: play file 'filter_off.wav' cannot be played: ",
+                         "  line 43: flash without -com: a run prints \"COM port not open\"\n",
+                         "  line 56: play file 'filter_on.wav' cannot be played: "});
+}
+
+TEST(CheckE2eTest, EveryKindOfFinding) {
+  const std::string script =
+      "notes\n#!quorvale\n"
+      "shto tv=1/500\n"                 // 3
+      "set tv=1/9999\n"                 // 4
+      "wait utc=2030-06-01T10:00:00\n"  // 5
+      "checkpoint\n"                    // 6
+      "shot tv=2\"\nshot\nshot\nshot\nshot\n"
+      "wait point=5\n"                  // 12
+      "wait utc=2030-06-01T09:00:00\n"  // 13
+      "wait utc=2001-01-01T00:00:00\n"  // 14
+      "play missing.wav\n"              // 15
+      "play bad.wav\n"                  // 16
+      "comflash\n"                      // 17
+      "wait 5\n";                       // 18
+  RunResult r = check(script, {}, {{"bad.wav", "RIFF, but no sound at all"}});
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(
+      r.out,
+      {"  line 3, column 1: text no rule takes (a run prints \"Skip\" for it): \"shto "
+       "tv=1/500\"\n",
+       "  line 4: no table has this value: a run prints \"set Tv=1/9999 -> ", ": Not supported\"\n",
+       "  line 12: not reached in time: the 5 shot(s) before it end 6.350 s after ",
+       "  line 13: moment goes backwards: ", "(09:00:00.000 UTC) is before the moment of line 5, ",
+       "  line 14: moment already past: ", "  line 15: play file 'missing.wav' cannot be played: ",
+       "  line 16: play file 'bad.wav' cannot be played: ",
+       "  line 17: flash without -com: a run prints \"COM port not open\"\n",
+       "  line 18, column 6: text no rule takes (a run prints \"Skip\" for it): \"wait 5\"\n"});
+  // Each line is reported once, however many bytes a run would skip.
+  EXPECT_EQ(r.out.find("line 3, column"), r.out.rfind("line 3, column"));
+
+  // More shots than the card has room for.
+  std::string many = "#!quorvale\n";
+  for (int i = 0; i < 11376; ++i) many += "shot\n";
+  r = check(many);
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(r.out,
+                 {"Findings: 1\n  script: 11376 shots planned, the card has room for 11375\n"});
+}
+
+// --- The timeline, parsed as XML ---
+
+struct Element {
+  std::string name;
+  std::map<std::string, std::string> attributes;
+  std::string text;
+  std::vector<std::string> groups;  // classes of the enclosing groups, outermost first
+};
+
+struct SvgDocument {
+  std::vector<Element> elements;
+  std::vector<std::string> groupStack;
+  std::vector<size_t> open;
+};
+
+void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** attributes) {
+  auto* doc = static_cast<SvgDocument*>(data);
+  Element e;
+  e.name = name;
+  for (size_t i = 0; attributes[i] != nullptr; i += 2)
+    e.attributes[attributes[i]] = attributes[i + 1];
+  e.groups = doc->groupStack;
+  if (e.name == "g") doc->groupStack.push_back(e.attributes["class"]);
+  doc->open.push_back(doc->elements.size());
+  doc->elements.push_back(e);
+}
+
+void XMLCALL endElement(void* data, const XML_Char* name) {
+  auto* doc = static_cast<SvgDocument*>(data);
+  if (std::string(name) == "g") doc->groupStack.pop_back();
+  doc->open.pop_back();
+}
+
+void XMLCALL characters(void* data, const XML_Char* text, int length) {
+  auto* doc = static_cast<SvgDocument*>(data);
+  if (!doc->open.empty()) doc->elements[doc->open.back()].text.append(text, length);
+}
+
+// Parses |xml|; fails the test when it is not well-formed.
+SvgDocument parseSvg(const std::string& xml) {
+  SvgDocument doc;
+  XML_Parser parser = XML_ParserCreate("UTF-8");
+  XML_SetUserData(parser, &doc);
+  XML_SetElementHandler(parser, startElement, endElement);
+  XML_SetCharacterDataHandler(parser, characters);
+  const bool ok = XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), 1) == XML_STATUS_OK;
+  EXPECT_TRUE(ok) << XML_ErrorString(XML_GetErrorCode(parser)) << " at line "
+                  << XML_GetCurrentLineNumber(parser);
+  XML_ParserFree(parser);
+  return doc;
+}
+
+size_t count(const SvgDocument& doc, const std::string& name, const std::string& group,
+             size_t row) {
+  size_t n = 0;
+  size_t rowsSeen = 0;
+  for (const Element& e : doc.elements) {
+    if (e.name == "g" && e.attributes.count("class") != 0 && e.attributes.at("class") == group) {
+      ++rowsSeen;
+    }
+    if (e.name == name && rowsSeen == row && !e.groups.empty() && e.groups.back() == group) ++n;
+  }
+  return n;
+}
+
+const Element* textStarting(const SvgDocument& doc, const std::string& start) {
+  for (const Element& e : doc.elements) {
+    if (e.name == "text" && e.text.compare(0, start.size(), start) == 0) return &e;
+  }
+  return nullptr;
+}
+
+// A script of three hours with a shot every 15 minutes and a dense burst of two minutes.
+std::string threeHourScript() {
+  std::string s = "#!quorvale\nwait utc=2030-06-01T08:00:00\ncheckpoint\n";
+  for (int quarter = 0; quarter < 12; ++quarter) {
+    const int minutes = quarter * 15;
+    s += "wait point=" + std::to_string(minutes / 60) + ":" + std::to_string(minutes % 60) +
+         ":00\nshot tv=1/500\n";
+  }
+  s += "wait utc=2030-06-01T11:10:00\ncheckpoint\n";
+  for (int i = 0; i < 40; ++i) {
+    s += "wait point=" + std::to_string(i * 3) + "\nshot tv=1/1000 <\n";
+  }
+  s += "wait utc=2030-06-01T11:30:00\nshot\n";
+  return s;
+}
+
+TEST(CheckE2eTest, TimelineOfALongScriptWithABurst) {
+  char dir[] = "/tmp/quorvale_plot_XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(dir));
+  const std::string svgPath = std::string(dir) + "/plan.svg";
+  RunResult r = check(threeHourScript(), {"-plot", svgPath});
+  EXPECT_EQ(4, r.exitCode);  // the "<" of the burst lines, and maybe the clock
+  std::ifstream in(svgPath);
+  std::ostringstream svg;
+  svg << in.rdbuf();
+  unlink(svgPath.c_str());
+  rmdir(dir);
+
+  SvgDocument doc = parseSvg(svg.str());
+  ASSERT_FALSE(doc.elements.empty());
+  EXPECT_EQ("svg", doc.elements[0].name);
+  // Each shot is two bars (the body's time, the exposure part): 53 in the whole row, the 40 of
+  // the burst in the zoomed row.
+  EXPECT_EQ(2u * 53, count(doc, "rect", "shots", 1));
+  EXPECT_EQ(2u * 40, count(doc, "rect", "shots", 2));
+  const Element* zoom = textStarting(doc, "zoom: ");
+  ASSERT_NE(nullptr, zoom);
+  EXPECT_NE(npos, zoom->text.find("(11:09:")) << zoom->text;     // a little before the burst ...
+  EXPECT_NE(npos, zoom->text.find(" to 11:12:")) << zoom->text;  // ... to a little after it
+  // Moments are labelled in local time and UTC; the findings are listed in red.
+  EXPECT_NE(nullptr, textStarting(doc, "line 2: "));
+  const Element* finding = textStarting(doc, "line 31, column 16: text no rule takes");
+  ASSERT_NE(nullptr, finding);
+  EXPECT_EQ("#d00000", finding->attributes.at("fill"));
+  EXPECT_EQ("finding-list", finding->groups.back());
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,86 @@
+// The live status line of long waits: drawn on a terminal (a pseudo-terminal here), never in a
+// pipe or the log.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <string>
+
+#include "tests/e2e/e2e_harness.h"
+
+namespace e2e {
+namespace {
+
+constexpr size_t npos = std::string::npos;
+const char kScript[] = "#!quorvale\necho before\nwait sleep=2.5\n// a note\necho after\n";
+
+// Runs the program with |args| in |dir| on a new pseudo-terminal; returns all it wrote there.
+std::string runOnTerminal(const std::string& dir, const char* const* args) {
+  int master = -1;
+  const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    execv(QUORVALE_BINARY, const_cast<char* const*>(args));
+    _exit(127);
+  }
+  std::string out;
+  if (pid < 0) return out;
+  for (;;) {
+    pollfd fd = {master, POLLIN, 0};
+    if (poll(&fd, 1, 30000) <= 0) break;  // a hung program fails the test, it does not hang it
+    char buffer[4096];
+    const ssize_t n = read(master, buffer, sizeof(buffer));
+    if (n > 0) {
+      out.append(buffer, static_cast<size_t>(n));
+    } else if (n == 0 || errno != EINTR) {
+      break;  // EIO: the program has closed the terminal
+    }
+  }
+  close(master);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return out;
+}
+
+TEST(StatusLineE2eTest, DrawnOnATerminalAndErasedBeforeTheNextOutput) {
+  char dir[] = "/tmp/quorvale_status_XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(dir));
+  const std::string script = std::string(dir) + "/test.qvs";
+  std::ofstream(script) << kScript;
+  const char* const args[] = {"quorvale", "-sim", "-script", "test.qvs", nullptr};
+  const std::string out = runOnTerminal(dir, args);
+  unlink(script.c_str());
+  rmdir(dir);
+
+  // The terminal turns each line feed into CR LF.
+  const size_t status = out.find("before\r\nSleep: 2.5 seconds\r\n\r0:0");
+  ASSERT_NE(npos, status) << out;
+  const size_t next = out.find(" left, until ", status);
+  EXPECT_NE(npos, out.find("; next line 5: echo after; clock ", status)) << out;
+  EXPECT_NE(npos, next) << out;
+  EXPECT_NE(npos, out.find("\r\x1b[Kafter\r\nClose session\r\n", next)) << out;
+}
+
+TEST(StatusLineE2eTest, NeverInAPipeOrTheLog) {
+  RunOptions options;
+  options.arguments = {"-sim", "-log", "-script", "test.qvs"};
+  options.files = {{"test.qvs", kScript}};
+  RunResult r = runQuorvale(options);
+  EXPECT_EQ(0, r.exitCode);
+  EXPECT_EQ(kBanner + std::string("Open session with Canon EOS 5D Mark IV (simulated)\nbefore\n"
+                                  "Sleep: 2.5 seconds\nafter\nClose session\n"),
+            r.out);
+  EXPECT_EQ(npos, r.log.find("left, until")) << r.log;
+  // The clock's state is written to the log when the script starts.
+  EXPECT_NE(npos, r.log.find("TRC: System clock: ")) << r.log;
+}
+
+}  // namespace
+}  // namespace e2e
