@@ -6,14 +6,14 @@
 #include <new>
 #include <string>
 
+#include "app/status_line.h"
 #include "camera/canon_camera.h"
 #include "camera/canon_interface.h"
 #include "output/output.h"
-#include "app/status_line.h"
 #include "platform/clock_discipline.h"
 #include "platform/error.h"
-#include "platform/terminal.h"
 #include "platform/serial_port.h"
+#include "platform/terminal.h"
 #include "script/script_parser.h"
 
 namespace {
@@ -90,12 +90,11 @@ uint32_t doScript(ProgramOptions* options) {
   std::unique_ptr<CQuorvaleScriptParser> parser;
   try {
     if (platform::standardOutputIsTerminal()) {
-      statusClock = std::make_unique<StatusLineClock>(systemScriptClock(), *options->scriptText,
-                                                      clockState);
+      statusClock =
+          std::make_unique<StatusLineClock>(systemScriptClock(), *options->scriptText, clockState);
     }
-    parser = std::make_unique<CQuorvaleScriptParser>(camera.get(), port.get(),
-                                                     options->consoleWindow, options->stopEvent,
-                                                     statusClock.get());
+    parser = std::make_unique<CQuorvaleScriptParser>(
+        camera.get(), port.get(), options->consoleWindow, options->stopEvent, statusClock.get());
     if (statusClock) statusClock->setParser(parser.get());
     std::string& text = *options->scriptText;
     if (text.empty()) {
