@@ -121,8 +121,8 @@ double labelStart(double x, double width) {
 void drawRow(SvgWriter& svg, const ScriptPlan& plan, const Span& span, double y,
              const std::string& title, bool detailed) {
   const double yLabels = y + 16;
-  const double yWaits = y + 62;
-  const double yShots = y + 80;
+  const double yWaits = y + 56;
+  const double yShots = y + 84;
   const double yFlash = y + 110;
   const double yFindings = y + 128;
   const double yAxis = y + 148;
@@ -133,7 +133,7 @@ void drawRow(SvgWriter& svg, const ScriptPlan& plan, const Span& span, double y,
                             {"shots", nullptr},
                             {"flash, play", nullptr},
                             {"findings", nullptr}};
-  const double laneY[] = {yLabels + 12, yWaits + 9, yShots + 14, yFlash + 9, yFindings + 9};
+  const double laneY[] = {yLabels + 12, yWaits + 9, yShots + 13, yFlash + 9, yFindings + 9};
   for (int i = 0; i < 5; ++i) svg.text(kLeft - 10, laneY[i], lanes[i][0], 11, "#333333", "end");
 
   LabelLanes labels;
@@ -185,8 +185,8 @@ void drawRow(SvgWriter& svg, const ScriptPlan& plan, const Span& span, double y,
       const double we = std::max(1.0, xOf(span, shot.startUtc + shot.exposureMs * kUnitsPerMs) - x);
       const std::string tip = "line " + std::to_string(line.line) + ": shot " +
                               std::to_string(shot.number) + ", Tv " + shot.tv;
-      svg.rect(x, yShots, w, 22, line.finding ? kFindingColour : kBodyColour, tip);
-      svg.rect(x, yShots, std::min(we, w), 22, kExposureColour, tip);
+      svg.rect(x, yShots, w, 20, line.finding ? kFindingColour : kBodyColour, tip);
+      svg.rect(x, yShots, std::min(we, w), 20, kExposureColour, tip);
       if (detailed && x >= lastLabelEnd + 3) {
         svg.text(x, yShots - 3, shot.tv, 9, "#000000");
         lastLabelEnd = x + textWidth(shot.tv, 9);
@@ -233,6 +233,24 @@ void drawRow(SvgWriter& svg, const ScriptPlan& plan, const Span& span, double y,
   svg.endGroup();
 
   drawAxis(svg, span, yAxis);
+}
+
+void drawLegend(SvgWriter& svg) {
+  struct Key {
+    const char* colour;
+    const char* text;
+  };
+  static const Key kKeys[] = {{kExposureColour, "exposure"},  {kBodyColour, "processing, storing"},
+                              {kWaitColour, "wait"},          {kFlashColour, "flash pulse"},
+                              {kPlayColour, "sound"},         {kFindingColour, "finding"}};
+  svg.beginGroup("legend");
+  double x = kWidth - kRight - 560;
+  for (const Key& key : kKeys) {
+    svg.rect(x, 18, 12, 10, key.colour);
+    svg.text(x + 16, 27, key.text, 11, "#333333");
+    x += 22 + textWidth(key.text, 11) * 0.9;
+  }
+  svg.endGroup();
 }
 
 // The times where something happens: shots, pulses, moments and checkpoints.
@@ -306,6 +324,7 @@ std::string planPlotSvg(const ScriptPlan& plan, const std::string& scriptName) {
   svg.text(20, 66, "clock: " + platform::describeClockDiscipline(plan.clock), 12,
            platform::clockTrusted(plan.clock) ? "#333333" : kFindingColour);
 
+  drawLegend(svg);
   drawRow(svg, plan, whole, rowsTop, "whole script", false);
   if (zoomed) {
     const double x = xOf(whole, zoom.from);

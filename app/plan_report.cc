@@ -77,7 +77,7 @@ std::string planLineMoment(const PlanLine& line) {
 
 std::string checkReportText(const ScriptPlan& plan, const std::string& scriptName) {
   std::string out = "Plan of " + scriptName + " for " + plan.camera;
-  if (plan.simulatedFigures) out += " (simulated body's figures)";
+  if (plan.simulatedFigures) out += " (no real camera answered: the simulated body stands in)";
   out += ", started at " + absoluteMomentText(plan.startUtc) + "\n";
   char head[160];
   std::snprintf(head, sizeof(head), "%5s  %-44s %s\n", "line", "moment", "command");
