@@ -90,8 +90,8 @@ uint32_t doScript(ProgramOptions* options) {
   std::unique_ptr<CQuorvaleScriptParser> parser;
   try {
     if (platform::standardOutputIsTerminal()) {
-      statusClock =
-          std::make_unique<StatusLineClock>(systemScriptClock(), *options->scriptText, clockState);
+      statusClock = std::make_unique<StatusLineClock>(systemScriptClock(), *options->scriptText,
+                                                      clockState, platform::terminalColumns());
     }
     parser = std::make_unique<CQuorvaleScriptParser>(
         camera.get(), port.get(), options->consoleWindow, options->stopEvent, statusClock.get());

@@ -8,7 +8,6 @@
 
 #include "output/output.h"
 #include "platform/clock.h"
-#include "platform/terminal.h"
 #include "script/script_parser.h"
 
 namespace {
@@ -18,8 +17,11 @@ constexpr uint64_t kUnitsPerMs = platform::kFileTimeUnitsPerMs;
 // Draws the status line once a second on its own thread until stopped.
 class Ticker {
  public:
-  Ticker(StatusLineClock* clock, uint64_t dueUtc)
-      : clock_(clock), due_(dueUtc), thread_([this] { run(); }) {}
+  // Draws the first line at once, on the caller's thread, then once a second on its own.
+  Ticker(StatusLineClock* clock, uint64_t dueUtc) : clock_(clock), due_(dueUtc) {
+    draw();
+    thread_ = std::thread([this] { run(); });
+  }
   ~Ticker() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -31,15 +33,11 @@ class Ticker {
   }
 
  private:
+  void draw() { drawStatusLine(clock_->statusText(clock_->utcNow(), due_).c_str()); }
+
   void run() {
     std::unique_lock<std::mutex> lock(mutex_);
-    while (!done_) {
-      std::string text = clock_->statusText(clock_->utcNow(), due_);
-      const size_t columns = platform::terminalColumns();
-      if (columns > 1 && text.size() > columns - 1) text.resize(columns - 1);
-      drawStatusLine(text.c_str());
-      wake_.wait_for(lock, std::chrono::seconds(1), [this] { return done_; });
-    }
+    while (!wake_.wait_for(lock, std::chrono::seconds(1), [this] { return done_; })) draw();
   }
 
   StatusLineClock* const clock_;
@@ -87,8 +85,8 @@ bool isCommandLine(const std::string& line) {
 }  // namespace
 
 StatusLineClock::StatusLineClock(ScriptClock* wrapped, const std::string& scriptText,
-                                 const platform::ClockDiscipline& clockState)
-    : wrapped_(wrapped), clockState_(clockState) {
+                                 const platform::ClockDiscipline& clockState, size_t columns)
+    : wrapped_(wrapped), clockState_(clockState), columns_(columns) {
   text_.reserve(scriptText.size());
   for (char c : scriptText) {
     if (c != '\0') text_ += c;
@@ -127,12 +125,17 @@ std::string StatusLineClock::statusText(uint64_t nowUtc, uint64_t dueUtc) const 
   std::string text = leftText(seconds) + " left, until " + clockText(dueUtc);
   if (!next_.empty()) text += "; " + next_;
   text += "; clock ";
-  if (!clockState_.known) return text + "state unknown";
-  char clock[96];
-  std::snprintf(clock, sizeof(clock), "%s, est. error %.1f ms",
-                clockState_.synchronised ? "synchronised" : "NOT synchronised",
-                static_cast<double>(clockState_.estimatedErrorUs) / 1000.0);
-  return text + clock;
+  if (!clockState_.known) {
+    text += "state unknown";
+  } else {
+    char clock[96];
+    std::snprintf(clock, sizeof(clock), "%s, est. error %.1f ms",
+                  clockState_.synchronised ? "synchronised" : "NOT synchronised",
+                  static_cast<double>(clockState_.estimatedErrorUs) / 1000.0);
+    text += clock;
+  }
+  if (columns_ > 1 && text.size() > columns_ - 1) text.resize(columns_ - 1);
+  return text;
 }
 
 uint32_t StatusLineClock::waitForMoment(platform::WaitableTimer* timer, platform::Event* stop,

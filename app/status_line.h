@@ -6,6 +6,7 @@
 //
 // The wait itself is the wrapped clock's, on the calling thread, unchanged: a helper thread draws.
 //
+// REQUIRES: the wrapped clock's utcNow() may be called from any thread (the helper reads it).
 // Ownership: the wrapped clock and the parser must outlive this clock; it keeps its own copy of
 // the script text (the scan changes the text it reads).
 // Thread safety: waits are called by the script thread; the helper thread reads only what is
@@ -13,6 +14,7 @@
 #ifndef QUORVALE_APP_STATUS_LINE_H_
 #define QUORVALE_APP_STATUS_LINE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,8 +29,9 @@ constexpr uint64_t kStatusLineMinWaitMs = 2000;
 
 class StatusLineClock final : public ScriptClock {
  public:
+  // |columns|: the terminal's width; the line is cut to one less (0: never cut).
   StatusLineClock(ScriptClock* wrapped, const std::string& scriptText,
-                  const platform::ClockDiscipline& clockState);
+                  const platform::ClockDiscipline& clockState, size_t columns);
 
   // The parser whose current line tells the next command (may be null: no next command shown).
   void setParser(const CQuorvaleScriptParser* parser) { parser_ = parser; }
@@ -44,7 +47,7 @@ class StatusLineClock final : public ScriptClock {
     return wrapped_->waitForUser(caption, text, stop);
   }
 
-  // The status text at |nowUtc| for a wait until |dueUtc| (exposed for tests).
+  // The status text at |nowUtc| for a wait until |dueUtc|, cut to the terminal's width.
   std::string statusText(uint64_t nowUtc, uint64_t dueUtc) const;
 
  private:
@@ -56,6 +59,7 @@ class StatusLineClock final : public ScriptClock {
   std::string text_;  // the script as the scan sees it: NUL bytes dropped
   std::vector<uint64_t> lineStarts_;
   const platform::ClockDiscipline clockState_;
+  const size_t columns_;
   const CQuorvaleScriptParser* parser_ = nullptr;
   std::string next_;  // nextCommandText() of the wait in progress
 };

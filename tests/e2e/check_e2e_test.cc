@@ -121,6 +121,28 @@ TEST(CheckE2eTest, EveryKindOfFinding) {
                  {"Findings: 1\n  script: 11376 shots planned, the card has room for 11375\n"});
 }
 
+// The legacy body's own timing: a shot with no setting since the last one first waits 2 s for
+// the settings' echo. A text without the header line runs nothing, which is flagged.
+TEST(CheckE2eTest, LegacyBodyTimingAndATextWithoutHeader) {
+  RunResult r = check("#!quorvale\nshot\nshot\nshot tv=1/250\n", {"-camera", "1"});
+  EXPECT_EQ(0, r.exitCode) << r.out;
+  expectContains(r.out,
+                 {"for Canon EOS 350D (simulated), ",
+                  "       shot 1: Tv 1/60, exposure 0.017 s, body 0.517 s, holds the script "
+                  "0.517 s\n",
+                  "       shot 2: Tv 1/60, exposure 0.017 s, body 0.517 s, holds the script "
+                  "2.517 s\n",
+                  "    4  start +3.034 s                               shot tv=1/250\n"
+                  "       shot 3: Tv 1/250, exposure 0.004 s, body 0.504 s, holds the script "
+                  "0.504 s\n",
+                  "Findings: none\n"});
+
+  r = check("notes, but no header line\nshot\n");
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(r.out, {"Findings: 1\n  script: no command would run: no line starts with "
+                         "\"#!quorvale\", or nothing follows it\n"});
+}
+
 // --- The timeline, parsed as XML ---
 
 struct Element {
