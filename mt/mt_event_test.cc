@@ -11,12 +11,18 @@
 
 namespace {
 
-TEST(MtEventTest, SignalGivenBeforeTheWaitIsKeptForOneLock) {
+// A signal given before the wait is kept for one lock; reset clears it; a pulse without a waiter
+// is lost.
+TEST(MtEventTest, SignalIsKeptForOneLockAndAPulseOnlyForWaiters) {
   CMtEvent event;
   EXPECT_EQ(platform::kWaitTimeout, event.waitFor(0));  // starts non-signalled
   EXPECT_EQ(0, event.Unlock());
   EXPECT_EQ(0, event.Lock());  // returns at once
-  EXPECT_EQ(platform::kWaitTimeout, event.waitFor(10));
+  EXPECT_EQ(platform::kWaitTimeout, event.waitFor(0));
+  event.set();
+  event.reset();
+  event.pulse();
+  EXPECT_EQ(platform::kWaitTimeout, event.waitFor(0));
 
   std::atomic<bool> woke{false};
   std::thread waiter([&] {
@@ -28,15 +34,6 @@ TEST(MtEventTest, SignalGivenBeforeTheWaitIsKeptForOneLock) {
   event.Unlock();
   waiter.join();
   EXPECT_TRUE(woke.load());
-}
-
-TEST(MtEventTest, ResetClearsAndPulseIsLostWithoutWaiter) {
-  CMtEvent event;
-  event.set();
-  event.reset();
-  EXPECT_EQ(platform::kWaitTimeout, event.waitFor(0));
-  event.pulse();
-  EXPECT_EQ(platform::kWaitTimeout, event.waitFor(0));
 }
 
 TEST(MtCriticalSectionTest, RecursiveForItsOwnerExclusiveForOthers) {
