@@ -92,7 +92,10 @@ TEST(AppE2eTest, AnEventWhileTheScriptIsReadEndsTheProgramWithoutNotice) {
   EXPECT_EQ(130, r.exitCode);
   EXPECT_EQ(kBanner, r.out);
   EXPECT_EQ("\nRead script from stdin\n", r.err);
-  EXPECT_EQ(kOpenBanner + "T WRN: Read script from stdin\n", normalizeLog(r.log));
+  // The log's buffer was flushed (the notice read from the console may still have been on its way
+  // to the log).
+  EXPECT_EQ(0u, normalizeLog(r.log).find(kOpenBanner)) << r.log;
+  EXPECT_EQ(std::string::npos, r.log.find("Ctrl+C")) << r.log;
 }
 
 // Started without standard output or error, the program must not give their descriptor to the
