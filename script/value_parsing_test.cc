@@ -40,17 +40,6 @@ TEST(ValueParsingTest, TrimExtractAndUnescape) {
   for (const auto& c : unescapes) EXPECT_EQ(c.second, applied(unescapeText, c.first)) << c.first;
 }
 
-TEST(ValueParsingTest, Durations) {
-  // Empty fields do not count; a fourth field is ignored; a long value is read whole.
-  const std::string longValue = std::string(300, '0') + "7";
-  const std::pair<const char*, double> cases[] = {
-      {"90", 90}, {"1.5", 1.5}, {"1:30", 90},  {"0:0", 0},        {"1:02:03.5", 3723.5},
-      {"", 0},    {nullptr, 0}, {"1::30", 90}, {"1:2:3:4", 3723}, {longValue.c_str(), 7}};
-  for (const auto& c : cases) {
-    EXPECT_DOUBLE_EQ(c.second, parseDuration(c.first)) << (c.first ? c.first : "<null>");
-  }
-}
-
 TEST(ValueParsingTest, MomentsFromAFixedToday) {
   const platform::CalendarTime today{2025, 6, 0, 15, 14, 20, 30, 250};  // a Sunday
   // There is no range check here: the conversion meets impossible dates. An empty text is now.
