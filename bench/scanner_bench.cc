@@ -3,7 +3,8 @@
 // figures then run away from the short-line ones). Short lines: comment and blank lines (the
 // rules alone), echo lines (rules plus the output layer, written to /dev/null) and a mix with
 // skipped bytes and option items. Long lines: one comment line and one echo line of the given size,
-// the echo line also through a stream (switch_streams) instead of in place.
+// the echo line also through a stream (switch_streams) instead of in place, and a run of blanks
+// that starts no rule (each blank reported on its own; a sixteenth of the long-line size).
 //
 // Usage: scanner_bench [short-line megabytes=32] [long-line megabytes=16]
 #include <chrono>
@@ -76,6 +77,8 @@ int main(int argc, char** argv) {
   measure("long: one comment line", longLine("// ", longBytes), &camera);
   measure("long: one echo line", longLine("echo ", longBytes), &camera);
   measure("long: one echo line, stream", longLine("echo ", longBytes), &camera, true);
+  measure("long: blanks, then a stray x",
+          "#!quorvale\n" + std::string(longBytes / 16, ' ') + "x\necho done\n", &camera);
   setOutputStreamsForTest(nullptr, nullptr);
   return 0;
 }

@@ -87,6 +87,8 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
 
   // --- Message, sound and prompt commands (user_commands.cc) ---
   void doSkip(const char* text);
+  // doSkip for each byte of |text| on its own.
+  void doSkipBytes(const char* text);
   void doPlay(const char* text);
   void doWaitUser(const char* text);
   // The header line: ends the script with value 1 without a camera, else sets the checkpoint.

@@ -65,6 +65,7 @@ TEST_F(ScriptScannerTest, WorkedExamples) {
       {kH + "lockui\nlockUI  off\nlockui\nunlockui\n",
        "Camera locked\nCamera unlocked\nCamera locked\nCamera unlocked\n", 0},
       {kH + "lockui yes\nshotx\n", skips("lockui yes") + skips("shotx")},
+      {kH + " \t x\ncomflash y \t\n", skips(" \t x") + skips("y \t") + "COM port not open\n"},
       // Echo forms and a last line without line feed.
       {kH + "echo   two\necho\n ECHO \t\necho 100% %s %d\n", "  two\n\n\n100% %s %d\n"},
       {kH + "echo Hi", "Hi"},
@@ -92,10 +93,11 @@ TEST_F(ScriptScannerTest, WorkedExamples) {
   }
 }
 
-// A NUL byte is the only byte out of place in its line, wherever it stands, and lines of
-// megabytes scan whole; the text read in place and a stream read the same.
+// A NUL byte is the only byte out of place in its line, wherever it stands, and long lines and
+// runs of blanks scan whole; the text read in place and a stream read the same.
 TEST_F(ScriptScannerTest, NulBytesAndLongLinesReadTheSameInPlaceAndFromAStream) {
   const std::string big = "a" + std::string(3000000, 'x') + "z";
+  const std::string blanks(100000, ' ');  // each reported on its own
   const char nuls[] = "no\0tes\n#!quo\0rvale\0\n// com\0ment\necho a\0b\nwait sleep=1\0.5\n";
   const struct {
     std::string text, out;
@@ -104,6 +106,7 @@ TEST_F(ScriptScannerTest, NulBytesAndLongLinesReadTheSameInPlaceAndFromAStream) 
       // A stretch of NULs longer than one read of the stream.
       {kH + std::string(40000, '\0') + "echo after\n", "after\n"},
       {kH + "echo " + big + "\n// " + big + "\necho " + big, big + "\n" + big},
+      {kH + blanks + "x\n", skips(blanks + "x")},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.out, runText(&camera_, c.text)) << c.text.substr(0, 80);

@@ -18,6 +18,14 @@ void CQuorvaleScriptParser::doSkip(const char* text) {
   outputPrintf(Warn, "\nSkip: %s\n", text != nullptr ? text : "");
 }
 
+void CQuorvaleScriptParser::doSkipBytes(const char* text) {
+  if (text == nullptr) return;
+  for (const char* p = text; *p != '\0'; ++p) {
+    const char byte[2] = {*p, '\0'};
+    doSkip(byte);
+  }
+}
+
 void CQuorvaleScriptParser::doPlay(const char* text) {
   checkStop();
   if (text == nullptr) return;
