@@ -1,6 +1,7 @@
 #include "app/status_line.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -13,40 +14,6 @@
 namespace {
 
 constexpr uint64_t kUnitsPerMs = platform::kFileTimeUnitsPerMs;
-
-// Draws the status line once a second on its own thread until stopped.
-class Ticker {
- public:
-  // Draws the first line at once, on the caller's thread, then once a second on its own.
-  Ticker(StatusLineClock* clock, uint64_t dueUtc) : clock_(clock), due_(dueUtc) {
-    draw();
-    thread_ = std::thread([this] { run(); });
-  }
-  ~Ticker() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      done_ = true;
-    }
-    wake_.notify_all();
-    thread_.join();
-    clearStatusLine();
-  }
-
- private:
-  void draw() { drawStatusLine(clock_->statusText(clock_->utcNow(), due_).c_str()); }
-
-  void run() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (!wake_.wait_for(lock, std::chrono::seconds(1), [this] { return done_; })) draw();
-  }
-
-  StatusLineClock* const clock_;
-  const uint64_t due_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool done_ = false;  // guarded by mutex_
-  std::thread thread_;
-};
 
 // "1:02:03" or "2:05": whole seconds left.
 std::string leftText(uint64_t seconds) {
@@ -91,9 +58,57 @@ StatusLineClock::StatusLineClock(ScriptClock* wrapped, const std::string& script
   for (char c : scriptText) {
     if (c != '\0') text_ += c;
   }
+  thread_ = std::thread([this] { run(); });
   lineStarts_.push_back(0);
   for (size_t i = 0; i < text_.size(); ++i) {
     if (text_[i] == '\n' && i + 1 < text_.size()) lineStarts_.push_back(i + 1);
+  }
+}
+
+StatusLineClock::~StatusLineClock() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    done_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+  clearStatusLine();
+}
+
+void StatusLineClock::arm(uint64_t dueUtc) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  next_ = nextCommandText();
+  due_ = dueUtc;
+  armed_ = true;
+  ++generation_;
+  drawStatusLine(statusText(wrapped_->utcNow(), due_).c_str());
+  wake_.notify_all();
+}
+
+void StatusLineClock::disarm() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    armed_ = false;
+  }
+  wake_.notify_all();
+}
+
+void StatusLineClock::run() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!done_) {
+    if (!armed_) {
+      // The wait is over: the line goes (unless other output took it already).
+      clearStatusLine();
+      wake_.wait(lock, [this] { return done_ || armed_; });
+      continue;
+    }
+    const uint64_t generation = generation_;
+    if (wake_.wait_for(lock, std::chrono::seconds(1), [this, generation] {
+          return done_ || !armed_ || generation_ != generation;
+        })) {
+      continue;
+    }
+    drawStatusLine(statusText(wrapped_->utcNow(), due_).c_str());
   }
 }
 
@@ -144,16 +159,18 @@ uint32_t StatusLineClock::waitForMoment(platform::WaitableTimer* timer, platform
   if (dueUtc <= now || dueUtc - now <= kStatusLineMinWaitMs * kUnitsPerMs) {
     return wrapped_->waitForMoment(timer, stop, dueUtc);
   }
-  next_ = nextCommandText();
-  Ticker ticker(this, dueUtc);
-  return wrapped_->waitForMoment(timer, stop, dueUtc);
+  arm(dueUtc);
+  const uint32_t result = wrapped_->waitForMoment(timer, stop, dueUtc);
+  disarm();
+  return result;
 }
 
 uint32_t StatusLineClock::waitForStop(platform::Event* stop, uint64_t ms) {
   if (ms <= kStatusLineMinWaitMs) return wrapped_->waitForStop(stop, ms);
-  next_ = nextCommandText();
   const uint64_t now = wrapped_->utcNow();
   const uint64_t span = ms < (UINT64_MAX - now) / kUnitsPerMs ? ms * kUnitsPerMs : UINT64_MAX - now;
-  Ticker ticker(this, now + span);
-  return wrapped_->waitForStop(stop, ms);
+  arm(now + span);
+  const uint32_t result = wrapped_->waitForStop(stop, ms);
+  disarm();
+  return result;
 }

@@ -4,7 +4,9 @@
 // command with its line number and the system clock's state. The line is erased when the wait
 // ends, and the output layer erases it before any other console text; it never reaches the log.
 //
-// The wait itself is the wrapped clock's, on the calling thread, unchanged: a helper thread draws.
+// The wait itself is the wrapped clock's, on the calling thread, unchanged: a helper thread, which
+// lives as long as this clock, redraws and erases; the waiting thread only draws the first line
+// before the wait and marks its end after it (no drawing or joining on the way out).
 //
 // REQUIRES: the wrapped clock's utcNow() may be called from any thread (the helper reads it).
 // Ownership: the wrapped clock and the parser must outlive this clock; it keeps its own copy of
@@ -14,9 +16,12 @@
 #ifndef QUORVALE_APP_STATUS_LINE_H_
 #define QUORVALE_APP_STATUS_LINE_H_
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/clock_discipline.h"
@@ -32,6 +37,10 @@ class StatusLineClock final : public ScriptClock {
   // |columns|: the terminal's width; the line is cut to one less (0: never cut).
   StatusLineClock(ScriptClock* wrapped, const std::string& scriptText,
                   const platform::ClockDiscipline& clockState, size_t columns);
+  // Ends the helper thread and erases a line still shown.
+  ~StatusLineClock() override;
+  StatusLineClock(const StatusLineClock&) = delete;
+  StatusLineClock& operator=(const StatusLineClock&) = delete;
 
   // The parser whose current line tells the next command (may be null: no next command shown).
   void setParser(const CQuorvaleScriptParser* parser) { parser_ = parser; }
@@ -47,13 +56,20 @@ class StatusLineClock final : public ScriptClock {
     return wrapped_->waitForUser(caption, text, stop);
   }
 
+ private:
   // The status text at |nowUtc| for a wait until |dueUtc|, cut to the terminal's width.
+  // REQUIRES: mutex_ held.
   std::string statusText(uint64_t nowUtc, uint64_t dueUtc) const;
 
- private:
   // "next line 33: shot tv=1/250", "next: end of script", or empty: the first command line after
   // the current one.
   std::string nextCommandText() const;
+
+  // Shows the line of a wait until |dueUtc| now and has the helper redraw it every second.
+  void arm(uint64_t dueUtc);
+  // The wait is over: the helper erases the line.
+  void disarm();
+  void run();  // the helper thread
 
   ScriptClock* const wrapped_;
   std::string text_;  // the script as the scan sees it: NUL bytes dropped
@@ -61,7 +77,15 @@ class StatusLineClock final : public ScriptClock {
   const platform::ClockDiscipline clockState_;
   const size_t columns_;
   const CQuorvaleScriptParser* parser_ = nullptr;
-  std::string next_;  // nextCommandText() of the wait in progress
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::string next_;         // guarded by mutex_: nextCommandText() of the wait in progress
+  uint64_t due_ = 0;         // guarded by mutex_
+  bool armed_ = false;       // guarded by mutex_: a long wait is in progress
+  uint64_t generation_ = 0;  // guarded by mutex_: counts the waits armed
+  bool done_ = false;        // guarded by mutex_
+  std::thread thread_;
 };
 
 #endif  // QUORVALE_APP_STATUS_LINE_H_

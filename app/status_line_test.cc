@@ -36,11 +36,13 @@ class StatusLineTest : public testing::Test, protected script_testing::ScriptRun
     state.known = true;
     state.synchronised = true;
     state.estimatedErrorUs = 400;
-    StatusLineClock status(&clock_, text, state, columns);
     script_testing::OutputCapture capture;
-    CQuorvaleScriptParser parser(&camera_, nullptr, nullptr, &stop_, &status);
-    status.setParser(&parser);
-    end_ = script_testing::runScript(&parser, text);
+    {
+      StatusLineClock status(&clock_, text, state, columns);
+      CQuorvaleScriptParser parser(&camera_, nullptr, nullptr, &stop_, &status);
+      status.setParser(&parser);
+      end_ = script_testing::runScript(&parser, text);
+    }  // a line still shown is erased by now
     return capture.out();
   }
 
