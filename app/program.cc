@@ -9,6 +9,7 @@
 #include "app/camera_list.h"
 #include "app/check_mode.h"
 #include "app/console_control_handler.h"
+#include "app/rehearsal.h"
 #include "app/script_file.h"
 #include "app/script_thread.h"
 #include "app/sdk_setup.h"
@@ -42,14 +43,14 @@ void scriptThreadMain(ProgramOptions* options, std::atomic<uint32_t>* exitCode,
   done->set();
 }
 
-int runMode(ProgramOptions* options) {
+int runMode(ProgramOptions* options, Rehearsal* rehearsal) {
   switch (options->mode) {
     case RunMode::List:
       return listCameras();
     case RunMode::Info:
       return printCameraInfo(options->cameraIndex);
     case RunMode::Script:
-      return runScriptMode(options);
+      return runScriptMode(options, rehearsal);
     default:
       return 1;
   }
@@ -57,7 +58,7 @@ int runMode(ProgramOptions* options) {
 
 }  // namespace
 
-int runScriptMode(ProgramOptions* options) {
+int runScriptMode(ProgramOptions* options, Rehearsal* rehearsal) {
   writeBanner(stdout);
   if (options->scriptPath.has_value()) {
     if (!readScriptFile(*options->scriptPath, &options->scriptText)) return 2;
@@ -69,6 +70,8 @@ int runScriptMode(ProgramOptions* options) {
   platform::Event& stop = stopEvent();
   options->stopEvent = &stop;
   setConsoleStopEvent(&stop);
+
+  if (rehearsal != nullptr) options->scriptClock = rehearsal->startScriptClock();
 
   std::atomic<uint32_t> exitCode{0};
   platform::Event done(/*manualReset=*/true, false);
@@ -107,6 +110,11 @@ int runProgram(int argc, const char* const* argv) {
     return code;
   }
 
+  Rehearsal rehearsal;
+  if (!rehearsal.prepare(options)) {
+    closeLogFile();
+    return 1;
+  }
   if (options.check && options.mode != RunMode::Script) {
     options.mode = RunMode::BadArgument;
     options.badArgument = "-check";
@@ -119,8 +127,8 @@ int runProgram(int argc, const char* const* argv) {
     closeLogFile();
     return code;
   }
-  startCameraSdk(options.simulated);
-  const int code = runMode(&options);
+  startCameraSdkWith(options.simulated ? rehearsal.createSimBackend() : createCameraBackend(false));
+  const int code = runMode(&options, &rehearsal);
   stopCameraSdk();
   closeLogFile();
   return code;

@@ -16,7 +16,9 @@ int runProgram(int argc, const char* const* argv);
 // Script mode: banner, script text, stop event, script thread, the 50 ms wait loop. Returns the
 // exit code: 2 when the script cannot be read, 3 when the thread cannot start, otherwise the
 // script thread's. Waits for the script thread's orderly end also after a stop.
+// |rehearsal| (may be null) gives the script clock, started right before the script thread.
 // REQUIRES: options->mode == RunMode::Script; the camera SDK started.
-int runScriptMode(ProgramOptions* options);
+class Rehearsal;
+int runScriptMode(ProgramOptions* options, Rehearsal* rehearsal = nullptr);
 
 #endif  // QUORVALE_APP_PROGRAM_H_

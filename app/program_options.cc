@@ -30,8 +30,10 @@ int64_t decimalValue(const char* text) {
 
 void parseArguments(int argc, const char* const* argv, ProgramOptions* options) {
   platform::Event* stopEvent = options->stopEvent;
+  ScriptClock* scriptClock = options->scriptClock;
   *options = ProgramOptions();
   options->stopEvent = stopEvent;
+  options->scriptClock = scriptClock;
   if (argc < 2 || argv == nullptr || argv[0] == nullptr || argv[1] == nullptr) return;
 
   for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
@@ -51,11 +53,17 @@ void parseArguments(int argc, const char* const* argv, ProgramOptions* options) 
       openLogFile();
     } else if (isOneOf(arg, {"-sim", "--sim"})) {
       options->simulated = true;
+      if (hasValue && argv[i + 1][0] != '-') options->simWorldPath = argv[++i];
     } else if (isOneOf(arg, {"-check", "--check"})) {
       options->check = true;
     } else if (isOneOf(arg, {"-plot", "--plot"}) && hasValue) {
       options->check = true;
       options->plotPath = argv[++i];
+    } else if (isOneOf(arg, {"-at", "--at", "-atutc", "--atutc"}) && hasValue) {
+      options->atUtc = isOneOf(arg, {"-atutc", "--atutc"});
+      options->atMoment = argv[++i];
+    } else if (isOneOf(arg, {"-speed", "--speed"}) && hasValue) {
+      options->speed = argv[++i];
     } else if (isOneOf(arg, {"-c", "-camera", "--camera"}) && hasValue) {
       options->cameraIndex = static_cast<int32_t>(decimalValue(argv[++i]));
       if (options->mode == RunMode::List) options->mode = RunMode::Info;

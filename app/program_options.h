@@ -9,7 +9,10 @@
 //   -s -script --script <path>   Script; scriptPath = path ("-": none, standard input)
 //   -com --com <n|/path>         comPortNumber = |n|, or comPortPath = a path starting with "/"
 //   -log --log                   opens the log file at once; parsing goes on
-//   -sim --sim                   the simulated cameras
+//   -sim --sim [<world file>]    the simulated cameras; a next argument not starting with "-" is
+//                                the world file that describes them
+//   -at <moment>, -atutc <moment>  the script clock reads <moment> (local time / UTC) at the start
+//   -speed <factor>              the script clock and the simulated cameras run factor times faster
 //   -check --check               check the script instead of running it
 //   -plot --plot <file.svg>      check, and draw the plan as an SVG timeline into the file
 // Anything else, or an option missing its value, makes the mode BadArgument and stops parsing.
@@ -23,6 +26,7 @@
 #include <optional>
 #include <string>
 
+class ScriptClock;
 namespace platform {
 class Event;
 }
@@ -45,13 +49,18 @@ struct ProgramOptions {
   int32_t comPortNumber = -1;              // COM port number ("-com"); negative: no port
   std::string comPortPath;                 // "-com" given as a device path ("/dev/..."), else empty
   bool simulated = false;                  // "-sim": the simulated cameras
-  bool check = false;                      // "-check" or "-plot": plan and findings, no run
-  std::string plotPath;                    // "-plot": the SVG timeline's file, else empty
-  platform::Event* stopEvent = nullptr;    // the program-wide stop event (script mode); not owned
+  std::optional<std::string> simWorldPath;  // "-sim <path>": the world file
+  std::optional<std::string> atMoment;      // "-at"/"-atutc" value as given (checked later)
+  bool atUtc = false;                       // the moment is UTC ("-atutc")
+  std::optional<std::string> speed;         // "-speed" value as given (checked later)
+  ScriptClock* scriptClock = nullptr;       // the script's clock; null: the real one; not owned
+  bool check = false;                       // "-check" or "-plot": plan and findings, no run
+  std::string plotPath;                     // "-plot": the SVG timeline's file, else empty
+  platform::Event* stopEvent = nullptr;     // the program-wide stop event (script mode); not owned
 };
 
 // Resets |options| to the defaults and applies argv[1..argc-1]. May open the log file ("-log").
-// Does not touch stopEvent.
+// Does not touch stopEvent and scriptClock.
 void parseArguments(int argc, const char* const* argv, ProgramOptions* options);
 
 #endif  // QUORVALE_APP_PROGRAM_OPTIONS_H_

@@ -26,6 +26,9 @@ std::string describe(const ProgramOptions& o) {
   if (o.scriptPath) text += " script=" + *o.scriptPath;
   if (o.badArgument) text += " bad=" + *o.badArgument;
   if (o.simulated) text += " sim";
+  if (o.simWorldPath) text += " world=" + *o.simWorldPath;
+  if (o.atMoment) text += (o.atUtc ? " atutc=" : " at=") + *o.atMoment;
+  if (o.speed) text += " speed=" + *o.speed;
   return text;
 }
 
@@ -51,6 +54,15 @@ TEST(ParseArgumentsTest, DefaultsAndEveryOptionForm) {
   }
   EXPECT_EQ("List camera=0 com=-1 sim", describe(parse({"-sim"})));
   EXPECT_EQ("List camera=0 com=-1 sim", describe(parse({"--sim"})));
+}
+
+// The rehearsal options: "-sim" takes a world file only when the next word is no option.
+TEST(ParseArgumentsTest, RehearsalOptions) {
+  EXPECT_EQ("Script camera=0 com=-1 script=s.qvs sim world=w.ini at=18:00 speed=60",
+            describe(parse({"-sim", "w.ini", "-speed", "60", "-at", "18:00", "-script", "s.qvs"})));
+  EXPECT_EQ("Script camera=0 com=-1 script=s.qvs sim atutc=2026-08-12",
+            describe(parse({"-at", "1", "-sim", "-script", "s.qvs", "-atutc", "2026-08-12"})));
+  EXPECT_EQ("BadArgument camera=0 com=-1 bad=-speed", describe(parse({"-speed"})));
 }
 
 TEST(ParseArgumentsTest, BadAndMissingArgumentsStopParsing) {

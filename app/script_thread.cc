@@ -89,12 +89,15 @@ uint32_t doScript(ProgramOptions* options) {
   std::unique_ptr<StatusLineClock> statusClock;  // on a terminal, long waits show a status line
   std::unique_ptr<CQuorvaleScriptParser> parser;
   try {
+    ScriptClock* clock = options->scriptClock;  // null: the real clock
     if (platform::standardOutputIsTerminal()) {
-      statusClock = std::make_unique<StatusLineClock>(systemScriptClock(), *options->scriptText,
-                                                      clockState, platform::terminalColumns());
+      statusClock = std::make_unique<StatusLineClock>(
+          clock != nullptr ? clock : systemScriptClock(), *options->scriptText, clockState,
+          platform::terminalColumns());
+      clock = statusClock.get();
     }
     parser = std::make_unique<CQuorvaleScriptParser>(
-        camera.get(), port.get(), options->consoleWindow, options->stopEvent, statusClock.get());
+        camera.get(), port.get(), options->consoleWindow, options->stopEvent, clock);
     if (statusClock) statusClock->setParser(parser.get());
     std::string& text = *options->scriptText;
     if (text.empty()) {

@@ -51,6 +51,9 @@ class StatusLineClock final : public ScriptClock {
                          uint64_t dueUtc) override;
   uint32_t waitForStop(platform::Event* stop, uint64_t ms) override;
   void sleep(uint64_t ms) override { wrapped_->sleep(ms); }
+  uint32_t holdPulse(platform::Event* stop, uint64_t ms) override {
+    return wrapped_->holdPulse(stop, ms);
+  }
   bool waitForUser(const std::string& caption, const std::string& text,
                    platform::Event* stop) override {
     return wrapped_->waitForUser(caption, text, stop);

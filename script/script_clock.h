@@ -44,6 +44,14 @@ class ScriptClock {
   // platform's prompt.
   virtual bool waitForUser(const std::string& caption, const std::string& text,
                            platform::Event* stop);
+  // Holds a pulse on a real line (the flash's RTS) for |ms| milliseconds or until |stop| (may be
+  // null) is set; returns as waitForStop does. A clock that runs faster than real time still holds
+  // it for its real length.
+  virtual uint32_t holdPulse(platform::Event* stop, uint64_t ms) {
+    if (stop != nullptr) return waitForStop(stop, ms);
+    sleep(ms);
+    return platform::kWaitTimeout;
+  }
 
   // The current time broken down in UTC or in the local zone.
   platform::CalendarTime utcCalendar();

@@ -50,12 +50,7 @@ void CQuorvaleScriptParser::doComFlash() {
     return;
   }
   // The pulse may last days: a stop ends it like any other wait, with the line lowered first.
-  bool stopped = false;
-  if (stopEvent != nullptr) {
-    stopped = clock_->waitForStop(stopEvent, shotComTime) != platform::kWaitTimeout;
-  } else {
-    clock_->sleep(shotComTime);
-  }
+  const bool stopped = clock_->holdPulse(stopEvent, shotComTime) != platform::kWaitTimeout;
   if (!comPort->setRts(false)) {
     printSysError("doComFlash: GetCommState (RTS_CONTROL_DISABLE) failure", platform::lastError());
     if (stopped) checkStop();

@@ -39,6 +39,9 @@ void SimBackend::failInitialize(EdsError code) {
 }
 
 void SimBackend::refuseEventThread() { impl_->queue.refuseNextStart(); }
+void SimBackend::runAfter(uint64_t delayMs, std::function<void()> step) {
+  impl_->queue.schedule(delayMs, std::move(step));
+}
 
 void SimBackend::setTimeScale(double scale) { impl_->queue.setTimeScale(scale); }
 void SimBackend::useManualTime() { impl_->queue.useManualTime(); }

@@ -44,6 +44,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -56,6 +57,14 @@
 // type 1), camera 1 "Canon EOS 350D (simulated)" on "sim:1" speaking the legacy protocol (sub type
 // 0), with time scale 1.0 (real time).
 std::unique_ptr<EdsBackend> createSimBackend();
+
+struct SimWorld;
+// A backend holding |world| (sim_world.h): its bodies with their faults, later bodies joining on
+// time. |timeScale| as setTimeScale(). |scriptNowUtc| is the script clock's reading now: the
+// model runs at the script clock's rate, so a shutdown moment of the world is that many model ms
+// away.
+std::unique_ptr<SimBackend> createSimBackend(const SimWorld& world, double timeScale,
+                                             uint64_t scriptNowUtc);
 
 class SimBackend final : public EdsBackend {
  public:
@@ -80,6 +89,10 @@ class SimBackend final : public EdsBackend {
   // The system refuses the backend's event thread, as with a low process limit: the next
   // EdsInitializeSDK then answers EDS_ERR_INTERNAL_ERROR.
   void refuseEventThread();
+
+  // Runs |step| on the event thread |delayMs| model ms from now, with no lock held (it may use the
+  // world controls above and the bodies' controls).
+  void runAfter(uint64_t delayMs, std::function<void()> step);
 
   // Time scale: real ms per model ms (0 = no waiting at all). Leaves manual time.
   void setTimeScale(double scale);

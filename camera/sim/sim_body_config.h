@@ -50,6 +50,14 @@ struct SimBodyConfig {
   uint32_t bufferLimit = 8;     // shots the body holds before answering busy (0x81)
   uint32_t processingMs = 150;  // from the end of the exposure to the image leaving the buffer
   uint32_t storeMs = 100;       // from leaving the buffer to being stored on the card
+
+  // Rehearsal realism (0 turns each off; the default world's values are in sim_world.cc).
+  EdsUInt64 bufferBytes = 0;          // the buffer holds images up to this many bytes in all
+  EdsUInt64 writeBytesPerSecond = 0;  // card write speed: storing takes size / speed
+  double batteryPerShot = 0.0;        // battery percent one shot uses
+  double batteryPerHour = 0.0;        // battery percent an hour switched on uses
+  uint32_t autoPowerOffMs = 0;        // idle time before the power-off warning
+  uint32_t autoPowerOffWarnSeconds = 0;
 };
 
 #endif  // QUORVALE_CAMERA_SIM_SIM_BODY_CONFIG_H_

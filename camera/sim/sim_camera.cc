@@ -158,6 +158,11 @@ void SimCamera::delayEvents(uint32_t ms) {
   state_->eventDelayMs = ms;
 }
 
+void SimCamera::planShotFault(uint32_t shot, const SimShotFault& fault) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  state_->shotFaults[shot] = fault;
+}
+
 void SimCamera::shutDownNow() {
   std::lock_guard<std::mutex> lock(*mutex_);
   shutDownLocked();

@@ -58,6 +58,16 @@ enum class SimLostEvents {
   kAll,         // every event of the shot is lost (PTP: both job status events)
 };
 
+// What goes wrong with one shot of a body; shots are counted by the take-picture commands the
+// body receives (accepted or refused), from 1.
+struct SimShotFault {
+  bool busy = false;            // the release is refused busy (0x81)
+  EdsUInt32 captureError = 0;   // nonzero: the shot fails with this capture error
+  bool lostCompletion = false;  // the completion event is lost
+  bool lostAll = false;         // every event of the shot is lost
+  uint32_t lateMs = 0;          // the shot's events come this many model ms late
+};
+
 class SimCamera final {
  public:
   SimCamera(const SimCamera&) = delete;
@@ -101,6 +111,9 @@ class SimCamera final {
   void loseShotEvents(uint32_t shots, SimLostEvents what);
   // Every event of a shot (and of property writes) is delivered |ms| model ms late.
   void delayEvents(uint32_t ms);
+  // The take-picture command number |shot| (from 1, counted since the body was made) meets
+  // |fault|; replaces an earlier plan for that shot.
+  void planShotFault(uint32_t shot, const SimShotFault& fault);
   // Fires 0x301 and powers the body off (see above). At once, or when the |shots|-th further shot
   // has finished, stored or failed (its events are sent first).
   void shutDownNow();
@@ -145,6 +158,8 @@ class SimCamera final {
   EdsError volumeCountLocked(EdsUInt32* out);
   EdsError volumeInfoLocked(size_t index, EdsVolumeInfo* out);
   EdsError sendCommandLocked(EdsCameraCommand command, EdsInt32 param);
+  // A take-picture command with the fault planned for its number, if any.
+  EdsError takePlannedPictureLocked();
   EdsError sendStatusCommandLocked(EdsCameraStatusCommand command, EdsInt32 param);
   // The program let go of its last camera reference: close the session, free the UI.
   void releasedLocked();

@@ -195,7 +195,7 @@ EdsError SimCamera::sendCommandLocked(EdsCameraCommand command, EdsInt32 param) 
   } else if (!s.session) {
     code = EDS_ERR_SESSION_NOT_OPEN;
   } else if (command == kEdsCameraCommand_TakePicture) {
-    code = SimCaptureModel::takePicture(this);
+    code = takePlannedPictureLocked();
   } else if (command == kEdsCameraCommand_ExtendShutDownTimer) {
     code = s.extendRefusal;
   } else {
@@ -203,6 +203,41 @@ EdsError SimCamera::sendCommandLocked(EdsCameraCommand command, EdsInt32 param) 
   }
   logLocked(withResult(format("SendCommand %u", command, 0), code));
   if (code == EDS_ERR_OK) rearmAutoPowerOffLocked();
+  return code;
+}
+
+EdsError SimCamera::takePlannedPictureLocked() {
+  State& s = *state_;
+  s.releases += 1;
+  auto planned = s.shotFaults.find(s.releases);
+  if (planned == s.shotFaults.end()) return SimCaptureModel::takePicture(this);
+  const SimShotFault fault = planned->second;
+  s.shotFaults.erase(planned);
+  if (fault.busy) return EDS_ERR_DEVICE_BUSY;
+  // The one-shot faults are put in place for this shot only and restored afterwards.
+  const bool failNext = s.failNext;
+  const EdsUInt32 failError = s.failError;
+  const uint32_t loseShots = s.loseShots;
+  const SimLostEvents loseWhat = s.loseWhat;
+  if (fault.captureError != 0) {
+    s.failNext = true;
+    s.failError = fault.captureError;
+  }
+  if (fault.lostCompletion || fault.lostAll) {
+    s.loseShots = 1;
+    s.loseWhat = fault.lostAll ? SimLostEvents::kAll : SimLostEvents::kCompletion;
+  }
+  s.nextShotDelayMs = fault.lateMs;
+  EdsError code = SimCaptureModel::takePicture(this);
+  s.nextShotDelayMs = 0;
+  if (fault.captureError != 0) {
+    s.failNext = failNext;
+    s.failError = failError;
+  }
+  if (fault.lostCompletion || fault.lostAll) {
+    s.loseShots = loseShots;
+    s.loseWhat = loseWhat;
+  }
   return code;
 }
 

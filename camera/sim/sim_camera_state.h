@@ -54,7 +54,10 @@ struct SimCamera::State {
   uint32_t loseShots = 0;
   SimLostEvents loseWhat = SimLostEvents::kCompletion;
   uint32_t eventDelayMs = 0;
-  uint32_t shutdownAfter = 0;  // 0: no shutdown planned
+  uint32_t shutdownAfter = 0;                   // 0: no shutdown planned
+  uint32_t releases = 0;                        // take-picture commands received
+  std::map<uint32_t, SimShotFault> shotFaults;  // by release number
+  uint32_t nextShotDelayMs = 0;                 // extra lateness of the shot being released
 
   // Automatic power-off; a step is current while |idleGeneration| is unchanged since it was armed.
   uint32_t autoOffIdleMs = 0;

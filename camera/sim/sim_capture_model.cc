@@ -48,6 +48,7 @@ struct Shot {
   EdsUInt32 failError;
   bool loseCompletion;
   bool loseAll;
+  uint32_t lateMs;  // extra lateness of the completion (or capture error) events
 };
 
 }  // namespace
@@ -85,6 +86,7 @@ EdsError SimCaptureModel::takePicture(SimCamera* body) {
   shot.loseCompletion = s.loseShots > 0;
   shot.loseAll = s.loseShots > 0 && s.loseWhat == SimLostEvents::kAll;
   if (s.loseShots > 0) s.loseShots -= 1;
+  shot.lateMs = s.nextShotDelayMs;
 
   // Exposures follow one another; processing takes the images in order.
   SimHost* host = body->host_;
@@ -122,6 +124,7 @@ EdsError SimCaptureModel::takePicture(SimCamera* body) {
     SimCamera::State& st = *camera->state_;
     if (!st.powered) return;
     SimHost* events = camera->host_;
+    const uint64_t delay = st.eventDelayMs + static_cast<uint64_t>(shot.lateMs);
     SimVolume* card = nullptr;
     for (SimVolume& volume : st.config.volumes) {
       if ((volume.access == 1 || volume.access == 2) && volume.freeSpace >= shot.bytes) {
@@ -131,20 +134,20 @@ EdsError SimCaptureModel::takePicture(SimCamera* body) {
     }
     if (shot.fail || card == nullptr) {
       EdsUInt32 error = shot.fail ? shot.failError : kCardFullError;
-      events->postStateEvent(camera, kEdsStateEvent_CaptureError, error, st.eventDelayMs);
+      events->postStateEvent(camera, kEdsStateEvent_CaptureError, error, delay);
     } else {
       card->freeSpace -= shot.bytes;
       st.stored += 1;
       if (!shot.loseCompletion) {
         if (shot.ptp) {
-          events->postStateEvent(camera, kEdsStateEvent_JobStatusChanged, 0, st.eventDelayMs);
+          events->postStateEvent(camera, kEdsStateEvent_JobStatusChanged, 0, delay);
         } else {
-          events->postObjectEvent(camera, kEdsObjectEvent_DirItemCreated, st.eventDelayMs);
+          events->postObjectEvent(camera, kEdsObjectEvent_DirItemCreated, delay);
         }
       }
       if (!shot.loseAll) {
         events->postPropertyEvent(camera, kEdsPropertyEvent_PropertyChanged,
-                                  kEdsPropID_AvailableShots, 0, st.eventDelayMs);
+                                  kEdsPropID_AvailableShots, 0, delay);
       }
     }
     if (st.shutdownAfter > 0) {

@@ -104,3 +104,11 @@ SimBodyConfig defaultLegacyBodyConfig() {
                     0x6C, 0x70, 0x74, 0x78, 0x7C, 0x80, 0x84, 0x88, 0x8C, 0x90, 0x94, 0x98});
   return config;
 }
+
+SimWorld defaultSimWorld() {
+  SimWorld world;
+  world.bodies.resize(2);
+  world.bodies[0].config = defaultPtpBodyConfig();
+  world.bodies[1].config = defaultLegacyBodyConfig();
+  return world;
+}

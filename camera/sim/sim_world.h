@@ -11,9 +11,42 @@
 #ifndef QUORVALE_CAMERA_SIM_SIM_WORLD_H_
 #define QUORVALE_CAMERA_SIM_SIM_WORLD_H_
 
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "camera/eds.h"
 #include "camera/sim/sim_body_config.h"
+#include "camera/sim/sim_camera.h"
 
 SimBodyConfig defaultPtpBodyConfig();
 SimBodyConfig defaultLegacyBodyConfig();
+
+// One body of a world with the faults planned for it.
+struct SimBodyPlan {
+  SimBodyConfig config;
+  uint64_t addedAfterMs = 0;  // 0: there from the start; else joins after this many model ms
+  EdsError sessionError = 0;  // the session is refused with this code
+  std::map<EdsPropertyID, EdsError> readErrors;
+  std::map<EdsPropertyID, EdsError> writeErrors;
+  std::map<EdsPropertyID, EdsError> descErrors;
+  EdsError uiLockResult = 0;
+  EdsError takeRefusal = 0;    // every release is refused with this code
+  EdsError extendRefusal = 0;  // the extend-shutdown command is refused with this code
+  uint32_t eventDelayMs = 0;   // every event comes this late
+  std::map<uint32_t, SimShotFault> shotFaults;  // by shot number
+  uint32_t shutdownAfterShots = 0;              // 0: none
+  std::optional<uint64_t> shutdownAtUtc;        // a moment of the script clock (file time)
+};
+
+// A whole simulated world: its bodies, in camera order, and the SDK's own start.
+struct SimWorld {
+  std::vector<SimBodyPlan> bodies;
+  EdsError initializeError = 0;  // EdsInitializeSDK answers this
+};
+
+// The default world: the PTP body, then the legacy body, with no faults.
+SimWorld defaultSimWorld();
 
 #endif  // QUORVALE_CAMERA_SIM_SIM_WORLD_H_

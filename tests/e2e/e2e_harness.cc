@@ -24,12 +24,15 @@ const char kUsage[] =
     "    quorvale [-camera <n>] -script <path> \n"
     "             [-com <n>] [-log]            : run script for selected camera\n"
     "\n"
-    "    -sim                                  : use the simulated cameras\n"
+    "    -sim [<world file>]                   : use the simulated cameras (described by the "
+    "file)\n"
     "    -com </dev/...>                       : flash line on a serial device given by path\n"
     "    quorvale -check [-camera <n>] [-sim] -script <path> \n"
     "             [-com <n>] [-plot <file.svg>]: check the script: plan and findings, no run\n"
     "    -plot <file.svg>                      : also draw the plan as an SVG timeline\n"
     "    exit code 4                           : -check found something to look at\n"
+    "    -at <moment>, -atutc <moment>         : run the script as if the clock read <moment>\n"
+    "    -speed <factor>                       : with -sim, run the script 1 to 1000 times faster\n"
     "\n";
 
 namespace {
