@@ -6,6 +6,7 @@
 
 #include "app/plan_plot.h"
 #include "app/plan_report.h"
+#include "app/rehearsal.h"
 #include "app/script_file.h"
 #include "app/script_planner.h"
 #include "app/sdk_setup.h"
@@ -24,9 +25,11 @@
 
 namespace {
 
-// The body timing of camera |index| of the simulated world (the real bodies are taken alike).
-BodyTiming bodyTiming(int32_t index) {
-  const SimBodyConfig config = index == 1 ? defaultLegacyBodyConfig() : defaultPtpBodyConfig();
+// The body timing of camera |index| of the simulated world (a real body is taken alike).
+BodyTiming bodyTiming(const SimWorld& world, int32_t index) {
+  const SimBodyConfig config = index >= 0 && static_cast<size_t>(index) < world.bodies.size()
+                                   ? world.bodies[static_cast<size_t>(index)].config
+                                   : defaultPtpBodyConfig();
   BodyTiming timing;
   timing.processingMs = config.processingMs;
   timing.storeMs = config.storeMs;
@@ -36,15 +39,17 @@ BodyTiming bodyTiming(int32_t index) {
 // Opens camera |index| behind the planning layer: the chosen backend, or the simulated one when a
 // real camera does not answer (*simulatedFigures then true). Null when there is none at all.
 std::unique_ptr<CCanonCamera> openPlannedCamera(const ProgramOptions& options,
-                                                ScriptPlanner* planner, bool* simulatedFigures) {
+                                                const Rehearsal& rehearsal, ScriptPlanner* planner,
+                                                bool* simulatedFigures) {
   *simulatedFigures = options.simulated;
-  startCameraSdkWith(createPlanBackend(createCameraBackend(options.simulated), planner));
+  startCameraSdkWith(createPlanBackend(
+      options.simulated ? rehearsal.createSimBackend() : createCameraBackend(false), planner));
   std::unique_ptr<CCanonCamera> camera = g_canonInterface->NewCamera(options.cameraIndex);
   if (options.simulated || (camera != nullptr && camera->sessionStatus() == 0)) return camera;
   camera.reset();
   stopCameraSdk();
   *simulatedFigures = true;
-  startCameraSdkWith(createPlanBackend(createCameraBackend(true), planner));
+  startCameraSdkWith(createPlanBackend(rehearsal.createSimBackend(), planner));
   return g_canonInterface->NewCamera(options.cameraIndex);
 }
 
@@ -66,7 +71,7 @@ void checkComPort(const ProgramOptions& options, ScriptPlanner* planner) {
 
 }  // namespace
 
-int runCheckMode(ProgramOptions* options) {
+int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
   writeBanner(stdout);
   if (options->scriptPath.has_value()) {
     if (!readScriptFile(*options->scriptPath, &options->scriptText)) return 2;
@@ -80,9 +85,14 @@ int runCheckMode(ProgramOptions* options) {
   const std::string scriptName = options->scriptPath.value_or("<stdin>");
   const platform::ClockDiscipline clockState = platform::readClockDiscipline();
 
-  ScriptPlanner planner(*options->scriptText, platform::utcNow(), bodyTiming(options->cameraIndex));
+  uint64_t start = platform::utcNow();
+  if (options->atMoment) readCommandLineMoment(*options->atMoment, options->atUtc, &start);
+
+  ScriptPlanner planner(*options->scriptText, start,
+                        bodyTiming(rehearsal.world(), options->cameraIndex));
   bool simulatedFigures = false;
-  std::unique_ptr<CCanonCamera> camera = openPlannedCamera(*options, &planner, &simulatedFigures);
+  std::unique_ptr<CCanonCamera> camera =
+      openPlannedCamera(*options, rehearsal, &planner, &simulatedFigures);
   if (camera == nullptr) {
     printSdkError("Camera not found!",
                   g_canonInterface != nullptr ? g_canonInterface->lastError() : kNoSuchCamera);

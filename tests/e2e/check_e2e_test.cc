@@ -71,14 +71,25 @@ TEST(CheckE2eTest, DemoPlanIsTheRunsTimingAndActsOnNothing) {
                          "(/dev/no_such_port: No such file or directory)\n"});
 }
 
-TEST(CheckE2eTest, EclipsePlan) {
-  RunResult r = check(exampleText("eclipse.qvs"), {}, {{"filter_on.wav", "not a sound"}});
+// Checked as if on the day ("-atutc"): every clock time lies ahead; an hour before second
+// contact the first ones are past.
+TEST(CheckE2eTest, EclipsePlanOnTheDay) {
+  RunResult r = check(exampleText("eclipse.qvs"), {"-atutc", "2026-08-12T15:00"},
+                      {{"filter_on.wav", "not a sound"}});
   EXPECT_EQ(4, r.exitCode);
-  expectContains(r.out, {"Totals: 18 shot(s)",
-                         "   59  prompt (line 58) +0.000 s                    shot tv=1/1000\n",
-                         "  line 25: play file 'filter_off.wav' cannot be played: ",
-                         "  line 43: flash without -com: a run prints \"COM port not open\"\n",
-                         "  line 56: play file 'filter_on.wav' cannot be played: "});
+  expectContains(r.out,
+                 {"(15:00:00.000 UTC)\n", "(17:35:00.000 UTC)   wait utc=\"2026-08-12 17:35:00\"\n",
+                  "(18:29:00.000 UTC)   wait utc=\"2026-08-12 18:29:00\"\n",
+                  "Totals: 18 shot(s); from the first to the last timed step 56:00.351\n",
+                  "   59  prompt (line 58) +0.000 s                    shot tv=1/1000\n",
+                  "  line 25: play file 'filter_off.wav' cannot be played: ",
+                  "  line 43: flash without -com: a run prints \"COM port not open\"\n",
+                  "  line 56: play file 'filter_on.wav' cannot be played: "});
+  EXPECT_EQ(npos, r.out.find("already past")) << r.out;
+
+  r = check(exampleText("eclipse.qvs"), {"-atutc", "2026-08-12T18:28"});
+  expectContains(r.out, {"  line 13: moment already past: ", "  line 24: moment already past: "});
+  EXPECT_EQ(npos, r.out.find("line 29: moment already past")) << r.out;
 }
 
 TEST(CheckE2eTest, EveryKindOfFinding) {
