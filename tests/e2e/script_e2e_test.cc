@@ -124,6 +124,12 @@ TEST(ScriptE2eTest, LargeScriptRunsInLittleMoreThanItsSize) {
       << r.log;
 }
 
+// A message cut at 1023 bytes keeps its line end: the next one starts on a line of its own.
+TEST(ScriptE2eTest, AMessageCutAt1023BytesKeepsItsLineEnd) {
+  RunResult r = runScriptText("#!quorvale\nwait foo=" + std::string(2000, 'x') + "\n@\n");
+  EXPECT_EQ(("\nSkip: foo=" + std::string(2000, 'x')).substr(0, 1022) + "\n\nSkip: @\n", r.err);
+}
+
 TEST(ScriptE2eTest, DemoRunsInSeconds) {
   // The source tree by its absolute path: __FILE__ is relative when the compiler cache rewrites
   // paths, and the tests run in the build tree.
