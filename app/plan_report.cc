@@ -29,9 +29,12 @@ std::string secondsText(uint32_t ms) {
 }
 
 std::string shotText(const PlannedShot& shot) {
-  return "shot " + std::to_string(shot.number) + ": Tv " + shot.tv + ", exposure " +
-         secondsText(shot.exposureMs) + ", body " + secondsText(shot.bodyMs) +
-         ", holds the script " + secondsText(shot.holdMs);
+  std::string text = "shot " + std::to_string(shot.number) + ": Tv " + shot.tv + ", exposure " +
+                     secondsText(shot.exposureMs) + " + processing " +
+                     secondsText(shot.processingMs) + " + storing " + secondsText(shot.storeMs) +
+                     " = body " + secondsText(shot.bodyMs);
+  if (shot.queuedMs != 0) text += " after " + secondsText(shot.queuedMs) + " for the shots before";
+  return text + "; holds the script " + secondsText(shot.holdMs);
 }
 
 }  // namespace

@@ -17,12 +17,15 @@
 #include "platform/clock_discipline.h"
 
 struct PlannedShot {
-  uint32_t number = 0;      // 1-based count of the script's shots
-  uint64_t startUtc = 0;    // the release
-  std::string tv;           // the Tv in force, by its display name
-  uint32_t exposureMs = 0;  // how long the shutter is open
-  uint32_t bodyMs = 0;      // exposure, processing and storing: until the image is on the card
-  uint32_t holdMs = 0;      // how long the shot holds the script
+  uint32_t number = 0;        // 1-based count of the script's shots
+  uint64_t startUtc = 0;      // the release
+  std::string tv;             // the Tv in force, by its display name
+  uint32_t exposureMs = 0;    // how long the shutter is open
+  uint32_t processingMs = 0;  // until the image leaves the body's buffer
+  uint32_t storeMs = 0;       // until it is on the card
+  uint32_t queuedMs = 0;      // how long the body was still busy with the shots before
+  uint32_t bodyMs = 0;        // exposure, processing and storing: until the image is on the card
+  uint32_t holdMs = 0;        // how long the shot holds the script
 };
 
 enum class WaitKind { None, Moment, Checkpoint, Sleep, User };

@@ -215,11 +215,14 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32, bool legacyBody) {
   const char* name = tvTable().displayName(tv);
   shot.tv = name != nullptr ? name : "?";
   shot.exposureMs = SimCaptureModel::exposureMs(tv);
-  shot.bodyMs = shot.exposureMs + timing_.processingMs + timing_.storeMs;
+  shot.processingMs = timing_.processingMs;
+  shot.storeMs = timing_.storeMs;
+  shot.bodyMs = shot.exposureMs + shot.processingMs + shot.storeMs;
 
   // The body stores the shots in order: a shot released while an earlier one is still being
   // stored completes after it.
   const uint64_t busyMs = bodyFreeUtc_ > now ? (bodyFreeUtc_ - now) / kUnitsPerMs : 0;
+  shot.queuedMs = static_cast<uint32_t>(busyMs);
   const uint64_t completeMs = busyMs + shot.bodyMs;
   const uint32_t shotTimeout = camera_ != nullptr ? camera_->getShotTimeout() : 450;
   const double multiplier = camera_ != nullptr ? camera_->getTimeMultiplier() : 1.0;

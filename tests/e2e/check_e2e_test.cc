@@ -48,19 +48,20 @@ TEST(CheckE2eTest, DemoPlanIsTheRunsTimingAndActsOnNothing) {
   RunResult r = check(exampleText("demo.qvs"));
   EXPECT_EQ(4, r.exitCode);
   EXPECT_EQ("", r.err);  // what the run would print is judged, not shown
-  expectContains(r.out,
-                 {" line  moment                                       command\n"
-                  "    6  start +0.000 s                               echo Quorvale demo: timing, "
-                  "settings, shots, flash and lock\n",
-                  "   14  checkpoint (line 7) +0.400 s                 shot tv=1/500\n"
-                  "       shot 1: Tv 1/500, exposure 0.002 s, body 0.252 s, holds the script "
-                  "0.252 s\n"
-                  "   15  checkpoint (line 7) +1.252 s                 wait sleep=0.5\n",
-                  "   30  checkpoint (line 7) +4.500 s                 wait checkpoint=0:04.5\n",
-                  "Totals: 4 shot(s); from the first to the last timed step 4.000 s\n"
-                  "Card: room for 11375 shot(s)\nClock: ",
-                  "Findings: 1\n  line 25: flash without -com: a run prints \"COM port not "
-                  "open\"\n"});
+  expectContains(
+      r.out, {" line  moment                                       command\n"
+              "    6  start +0.000 s                               echo Quorvale demo: timing, "
+              "settings, shots, flash and lock\n",
+              "   14  checkpoint (line 7) +0.400 s                 shot tv=1/500\n"
+              "       shot 1: Tv 1/500, exposure 0.002 s + processing 0.150 s + storing 0.100 s = "
+              "body 0.252 s; holds the script "
+              "0.252 s\n"
+              "   15  checkpoint (line 7) +1.252 s                 wait sleep=0.5\n",
+              "   30  checkpoint (line 7) +4.500 s                 wait checkpoint=0:04.5\n",
+              "Totals: 4 shot(s); from the first to the last timed step 4.000 s\n"
+              "Card: room for 11375 shot(s)\nClock: ",
+              "Findings: 1\n  line 25: flash without -com: a run prints \"COM port not "
+              "open\"\n"});
   EXPECT_TRUE(endsWith(r.out, "open\"\n"));
 
   // A port given: the pulse is planned, the device only looked at (it does not exist here).
@@ -137,16 +138,19 @@ TEST(CheckE2eTest, EveryKindOfFinding) {
 TEST(CheckE2eTest, LegacyBodyTimingAndATextWithoutHeader) {
   RunResult r = check("#!quorvale\nshot\nshot\nshot tv=1/250\n", {"-camera", "1"});
   EXPECT_EQ(0, r.exitCode) << r.out;
-  expectContains(r.out,
-                 {"for Canon EOS 350D (simulated), ",
-                  "       shot 1: Tv 1/60, exposure 0.017 s, body 0.517 s, holds the script "
-                  "0.517 s\n",
-                  "       shot 2: Tv 1/60, exposure 0.017 s, body 0.517 s, holds the script "
-                  "2.517 s\n",
-                  "    4  start +3.034 s                               shot tv=1/250\n"
-                  "       shot 3: Tv 1/250, exposure 0.004 s, body 0.504 s, holds the script "
-                  "0.504 s\n",
-                  "Findings: none\n"});
+  expectContains(
+      r.out, {"for Canon EOS 350D (simulated), ",
+              "       shot 1: Tv 1/60, exposure 0.017 s + processing 0.300 s + storing 0.200 s = "
+              "body 0.517 s; holds the script "
+              "0.517 s\n",
+              "       shot 2: Tv 1/60, exposure 0.017 s + processing 0.300 s + storing 0.200 s = "
+              "body 0.517 s; holds the script "
+              "2.517 s\n",
+              "    4  start +3.034 s                               shot tv=1/250\n"
+              "       shot 3: Tv 1/250, exposure 0.004 s + processing 0.300 s + storing 0.200 s = "
+              "body 0.504 s; holds the script "
+              "0.504 s\n",
+              "Findings: none\n"});
 
   r = check("notes, but no header line\nshot\n");
   EXPECT_EQ(4, r.exitCode);
@@ -271,6 +275,27 @@ TEST(CheckE2eTest, TimelineOfALongScriptWithABurst) {
   ASSERT_NE(nullptr, finding);
   EXPECT_EQ("#d00000", finding->attributes.at("fill"));
   EXPECT_EQ("finding-list", finding->groups.back());
+}
+
+// Whatever bytes a script holds, the drawing stays well-formed XML; a short script needs no
+// zoomed row.
+TEST(CheckE2eTest, TimelineOfOddTextHasNoZoom) {
+  char dir[] = "/tmp/quorvale_plot_XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(dir));
+  const std::string svgPath = std::string(dir) + "/plan.svg";
+  RunResult r =
+      check("#!quorvale\nshot\n\xff\x01<&\"\xc3 ]]>\nplay a<b>&c.wav\nshot\n", {"-plot", svgPath});
+  EXPECT_EQ(4, r.exitCode);
+  std::ifstream in(svgPath);
+  std::ostringstream svg;
+  svg << in.rdbuf();
+  unlink(svgPath.c_str());
+  rmdir(dir);
+  SvgDocument doc = parseSvg(svg.str());
+  EXPECT_EQ(nullptr, textStarting(doc, "zoom: "));
+  EXPECT_EQ(2u * 2, count(doc, "rect", "shots", 1));
+  ASSERT_NE(nullptr, textStarting(doc, "line 4: play file 'a<b>&c.wav' cannot be played"));
+  ASSERT_NE(nullptr, textStarting(doc, "line 3, column 1: text no rule takes"));
 }
 
 }  // namespace
