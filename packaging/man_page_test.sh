@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The manual page: man renders it without a single warning (as Debian's checks run it), and its
-# OPTIONS section has an entry for every option that the program's usage text lists.
+# The manual page: man renders it without a single warning (as Debian's checks run it), its
+# source has no empty line, and its OPTIONS section has an entry for every option that the
+# program's usage text lists.
 # Arguments: the manual page, the quorvale executable.
 set -euo pipefail
 page=$1
@@ -10,6 +11,12 @@ warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
   man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
 if [[ -n $warnings ]]; then
   printf 'FAIL man prints warnings:\n%s\n' "$warnings"
+  exit 1
+fi
+
+# groff takes an empty line for a paragraph break without a word; Debian's checks flag it.
+if grep -n '^$' "$page"; then
+  echo "FAIL empty lines in the manual page (above)"
   exit 1
 fi
 
