@@ -54,7 +54,7 @@ bool detectVariant(const EdsPropertyDesc& desc, const EdsInt32 (&firstMembers)[N
 }  // namespace
 
 CCanonCamera::CCanonCamera(EdsCameraRef cameraRef, CCanonInterface* owner)
-    : CCanonObj(cameraRef), owner_(owner) {
+    : CCanonObj(cameraRef), owner_(owner), home_(owner) {
   CMtLocker locker(&lock_);
   lastError_ = openSession();
   if (sessionStatus_ != 0) {
@@ -63,6 +63,8 @@ CCanonCamera::CCanonCamera(EdsCameraRef cameraRef, CCanonInterface* owner)
 }
 
 CCanonCamera::~CCanonCamera() {
+  // First out of the interface's watch: a return being handled on another thread ends before.
+  if (home_ != nullptr) home_->forgetCamera(this);
   closeSession();
   // The reference is released, so no new handler starts; one that runs already (a shutdown that
   // closed the session itself) must end before the object goes.
@@ -93,6 +95,7 @@ EdsError CCanonCamera::openSession() {
         printTrace("GetDeviceInfo error: %08x %s\n", lastError_, edsErrorText(lastError_));
       } else {
         protocol_ = deviceInfo_.deviceSubType;
+        noteBodyLocked();
       }
     }
   }
@@ -158,17 +161,20 @@ EdsError CCanonCamera::writeProperty(EdsPropertyID property, EdsUInt32 value) {
   return lastError_;
 }
 
-void CCanonCamera::closeSession() {
+void CCanonCamera::closeSession() { endSession(false); }
+
+void CCanonCamera::endSession(bool lost) {
   EdsCameraRef camera = nullptr;
   bool wasOpen = false;
   {
     CMtLocker locker(&lock_);
     wasOpen = isOpenLocked();
     if (wasOpen) {
-      uiLockCount_ = 0;
+      if (!lost) uiLockCount_ = 0;
       uiLocked_ = false;
       SendStatusCommand(kEdsCameraStatusCommand_UIUnLock);
     }
+    if (lost && wasOpen) lost_ = true;
     // Detached under the lock, so no other thread uses the reference from now on; it is closed
     // and released without the lock, since the SDK may wait for a running handler of this camera,
     // which may be waiting for the lock.

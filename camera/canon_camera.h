@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <string>
 
 #include "camera/canon_obj.h"
 #include "camera/eds.h"
@@ -117,6 +118,22 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   bool volumesValid() const { return volumesValid_.load(); }
   bool batteryValid() const { return batteryValid_.load(); }
 
+  // --- A body that comes back (canon_camera_reconnect.cc) ---
+  // A camera of an interface whose body shut down or went away is lost: it says so on the
+  // console, keeps the script's UI lock nesting, and its interface offers it every body that
+  // arrives. The same body is one of the same model with the same serial number, or, for bodies
+  // that tell none, on the same port.
+
+  // True while the body is lost and not back.
+  bool isLost();
+  // Whether the listed body of |record| may be the lost one (its serial number is only known once
+  // a session with it is open).
+  bool mayBeLostBody(const EdsDeviceInfo& record);
+  // Takes over |cameraRef| and opens a session with it. When it is the lost body, the session
+  // stays open, the UI lock is taken again if the script held it, "Camera back" is printed and the
+  // result is true; otherwise the reference is closed and released, and the result is false.
+  bool reconnect(EdsCameraRef cameraRef);
+
   // --- Named properties (canon_camera_properties.cc) ---
   // Setters: 7 when |name| is in no row (nothing sent, lastError() unchanged), 0x2003 without a
   // session, else the SDK code of the write. Getters: fill |buffer| (|size| bytes, cleared first)
@@ -197,6 +214,10 @@ class CCanonCamera : public CCanonObj, public CMtObject {
 
   EdsError openSession();
   void applyInitialSettings();
+  // Closes the session; a lost body's camera keeps the UI lock nesting for its return.
+  void endSession(bool lost);
+  // REQUIRES: lock_ held, session open. Notes the body's model, port and serial number.
+  void noteBodyLocked();
   // REQUIRES: lock_ held. 0x2003 without a session; else resets propertyEvent_ and writes.
   EdsError writeProperty(EdsPropertyID property, EdsUInt32 value);
   EdsError setNamed(EdsPropertyID property, const PropertyTable& table, const char* name);
@@ -208,24 +229,29 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   bool isOpenLocked() const { return sessionStatus_ == 0; }
 
   CMtCriticalSection lock_;
-  CCanonInterface* owner_;                          // guarded by lock_; emptied by closeSession
-  EdsError lastError_ = 0;                          // guarded by lock_
-  EdsError sessionStatus_ = kSessionNotOpen;        // guarded by lock_
-  EdsDeviceInfo deviceInfo_{};                      // guarded by lock_
-  uint32_t protocol_ = 0;                           // guarded by lock_
-  EdsVolumeInfo volumes_[kMaxVolumes]{};            // guarded by lock_
-  std::atomic<bool> volumesValid_{false};           // written by handlers without lock_
-  uint32_t volumeCount_ = 0;                        // guarded by lock_
-  uint64_t freeSpace_ = 0;                          // guarded by lock_
-  uint64_t capacity_ = 0;                           // guarded by lock_
-  uint32_t batteryLevel_ = 0;                       // guarded by lock_
-  std::atomic<bool> batteryValid_{false};           // written by handlers without lock_
-  bool uiLocked_ = false;                           // guarded by lock_
-  uint32_t uiLockCount_ = 0;                        // guarded by lock_
-  bool avCodeVariant_ = true;                       // guarded by lock_
-  bool tvCodeVariant_ = true;                       // guarded by lock_
-  uint32_t shotTimeout_ = kDefaultShotTimeoutMs;    // guarded by lock_
-  double timeMultiplier_ = kDefaultTimeMultiplier;  // guarded by lock_
+  CCanonInterface* owner_;       // guarded by lock_; emptied by closeSession
+  CCanonInterface* const home_;  // the interface that offers a lost body's return; may be null
+  bool lost_ = false;            // guarded by lock_
+  std::string bodyModel_;        // guarded by lock_; of the last session that opened
+  std::string bodyPort_;         // guarded by lock_
+  std::string bodySerial_;       // guarded by lock_; empty when the body tells none
+  EdsError lastError_ = 0;       // guarded by lock_
+  EdsError sessionStatus_ = kSessionNotOpen;                    // guarded by lock_
+  EdsDeviceInfo deviceInfo_{};                                  // guarded by lock_
+  uint32_t protocol_ = 0;                                       // guarded by lock_
+  EdsVolumeInfo volumes_[kMaxVolumes]{};                        // guarded by lock_
+  std::atomic<bool> volumesValid_{false};                       // written by handlers without lock_
+  uint32_t volumeCount_ = 0;                                    // guarded by lock_
+  uint64_t freeSpace_ = 0;                                      // guarded by lock_
+  uint64_t capacity_ = 0;                                       // guarded by lock_
+  uint32_t batteryLevel_ = 0;                                   // guarded by lock_
+  std::atomic<bool> batteryValid_{false};                       // written by handlers without lock_
+  bool uiLocked_ = false;                                       // guarded by lock_
+  uint32_t uiLockCount_ = 0;                                    // guarded by lock_
+  bool avCodeVariant_ = true;                                   // guarded by lock_
+  bool tvCodeVariant_ = true;                                   // guarded by lock_
+  uint32_t shotTimeout_ = kDefaultShotTimeoutMs;                // guarded by lock_
+  double timeMultiplier_ = kDefaultTimeMultiplier;              // guarded by lock_
   uint32_t allocBufferTimeout_ = kDefaultAllocBufferTimeoutMs;  // guarded by lock_
   uint32_t buffersInUse_ = 0;                                   // guarded by lock_
   uint32_t bufferSize_ = kDefaultBufferSize;                    // guarded by lock_

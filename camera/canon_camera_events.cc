@@ -101,11 +101,15 @@ EdsError CCanonCamera::OnProperty(EdsPropertyEvent event, EdsPropertyID property
 EdsError CCanonCamera::OnStateShutdown() {
   printTrace("OnStateShutdown / remove camera\n");
   CCanonInterface* owner = nullptr;
+  std::string model;
   {
     CMtLocker locker(&lock_);
     owner = owner_;
+    model = bodyModel_;
   }
-  closeSession();
+  // A camera of an interface waits for its body to come back; the script goes on meanwhile.
+  endSession(owner != nullptr);
+  if (owner != nullptr) outputPrintf(Warn, "Camera lost: %s\n", model.c_str());
   // Without the camera's lock: the owner takes its own lock, which ranks before ours.
   if (owner != nullptr) owner->OnCameraRemoved();
   return lastError();

@@ -119,13 +119,16 @@ TEST_F(CanonEventsTest, PropertyEvents) {
 TEST_F(CanonEventsTest, ShutdownClosesTheSessionAndRefreshesTheOwnersList) {
   open(1);
   ASSERT_EQ(2u, sdk_->getCameraCount());
+  camera_test::ConsoleCapture console;
   legacyBody_->shutDownNow();
-  // The body is gone already: the unlock and the close are refused.
+  // The body is gone already: the unlock and the close are refused; the console is told.
   EXPECT_EQ(
       "OnStateShutdown / remove camera\n"
       "SendStatusCommand error: 000000c1 Port disconnected\n"
-      "Close session error: 000000c1 Port disconnected\n",
+      "Close session error: 000000c1 Port disconnected\n"
+      "Camera lost: Canon EOS 350D (simulated)\n",
       traces());
+  EXPECT_EQ("Camera lost: Canon EOS 350D (simulated)\n", console.err());
   EXPECT_EQ(kSessionNotOpen, camera_->sessionStatus());
   EXPECT_EQ(1u, sdk_->getCameraCount());
   EXPECT_EQ(kSessionNotOpen, camera_->setImageQuality("L"));

@@ -42,11 +42,43 @@ EdsError CCanonInterface::CameraAddedCallback(void* context) {
 EdsError CCanonInterface::OnCameraAdded() {
   printTrace("Camera added\n");
   updateCameraList();
+  offerListedBodies();
   return 0;
+}
+
+void CCanonInterface::offerListedBodies() {
+  CMtLocker locker(&lock_);
+  for (CCanonCamera* camera : cameras_) {
+    for (uint32_t i = 0; i < cameraCount_ && camera->isLost(); ++i) {
+      EdsBaseRef cameraRef = nullptr;
+      if (EdsGetChildAtIndex(cameraList_.ref(), static_cast<EdsInt32>(i), &cameraRef) != 0) {
+        continue;
+      }
+      EdsDeviceInfo record;
+      std::memset(&record, 0, sizeof(record));
+      if (EdsGetDeviceInfo(cameraRef, &record) != 0 || !camera->mayBeLostBody(record)) {
+        EdsRelease(cameraRef);
+        continue;
+      }
+      camera->reconnect(cameraRef);  // takes over the reference
+    }
+  }
+}
+
+void CCanonInterface::forgetCamera(CCanonCamera* camera) {
+  CMtLocker locker(&lock_);
+  for (auto it = cameras_.begin(); it != cameras_.end(); ++it) {
+    if (*it == camera) {
+      cameras_.erase(it);
+      return;
+    }
+  }
 }
 
 EdsError CCanonInterface::OnCameraRemoved() {
   updateCameraList();
+  // The body may be listed again already (its arrival was reported before its loss).
+  offerListedBodies();
   return 0;
 }
 
@@ -131,5 +163,6 @@ std::unique_ptr<CCanonCamera> CCanonInterface::NewCamera(uint32_t index) {
     return nullptr;
   }
   // A camera whose session did not open is still returned: its sessionStatus() tells.
+  cameras_.push_back(camera.get());
   return camera;
 }

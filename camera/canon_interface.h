@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "camera/canon_obj.h"
 #include "camera/eds.h"
@@ -29,9 +30,11 @@ class CCanonInterface {
   CCanonInterface(const CCanonInterface&) = delete;
   CCanonInterface& operator=(const CCanonInterface&) = delete;
 
-  // Called on the SDK's event thread when a camera was connected: re-reads the list. Returns 0.
+  // Called on the SDK's event thread when a camera was connected: re-reads the list and offers
+  // each listed body to the cameras whose body was lost (CCanonCamera::reconnect). Returns 0.
   virtual EdsError OnCameraAdded();
-  // Called by a camera that shut down: re-reads the list. Returns 0.
+  // Called by a camera that shut down: re-reads the list and offers the listed bodies to the
+  // cameras whose body was lost. Returns 0.
   virtual EdsError OnCameraRemoved();
 
   // Replaces the camera list with a fresh one from the SDK; the outcome is in lastError() and
@@ -54,6 +57,10 @@ class CCanonInterface {
   // open is still returned: its sessionStatus() tells.
   std::unique_ptr<CCanonCamera> NewCamera(uint32_t index);
 
+  // A camera from NewCamera leaves the interface's watch (its destructor calls this first). Waits
+  // for a return of its body that is being handled.
+  void forgetCamera(CCanonCamera* camera);
+
   // The camera-added callback given to the SDK, with the interface as context.
   static EdsError CameraAddedCallback(void* context);
 
@@ -61,12 +68,16 @@ class CCanonInterface {
   // REQUIRES: lock_ held. True when |index| names a camera of the current list; otherwise
   // traces the refusal and sets lastError_ to 0x80.
   bool guardLocked(uint32_t index);
+  // Offers each body of the current list to each camera whose body is lost, until it is back.
+  void offerListedBodies();
 
   const EdsError initStatus_;
   CMtCriticalSection lock_;
   EdsError lastError_ = 0;    // guarded by lock_
   CCanonObj cameraList_;      // guarded by lock_
   uint32_t cameraCount_ = 0;  // guarded by lock_
+  // The live cameras made by NewCamera, which may lose their body and get it back.
+  std::vector<CCanonCamera*> cameras_;  // guarded by lock_
 };
 
 // The program's single SDK interface, or null outside startCameraSdk..stopCameraSdk.

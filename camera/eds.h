@@ -78,6 +78,9 @@ constexpr EdsError EDS_ERR_NOT_INITIALIZED = 0xA102;
 // Properties.
 constexpr EdsPropertyID kEdsPropID_BatteryLevel = 0x08;
 constexpr EdsPropertyID kEdsPropID_SaveTo = 0x0B;  // written 1 at session open
+// The body's serial number: a NUL-terminated text of up to kEdsBodyIdSize bytes.
+constexpr EdsPropertyID kEdsPropID_BodyIDEx = 0x15;
+constexpr EdsUInt32 kEdsBodyIdSize = 32;
 constexpr EdsPropertyID kEdsPropID_ImageQuality = 0x100;
 constexpr EdsPropertyID kEdsPropID_AEMode = 0x400;
 constexpr EdsPropertyID kEdsPropID_DriveMode = 0x401;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "camera/canon_camera.h"
+#include "camera/canon_interface.h"
 #include "camera/error_text.h"
 #include "camera/sim/sim_backend.h"
 #include "camera/sim/sim_world.h"
@@ -151,6 +152,33 @@ TEST_F(CameraCommandsTest, BodyShutDownMidScriptFailsLaterCommandsButTheScriptEn
   EXPECT_EQ("end\n", out.substr(out.size() - 4));
   EXPECT_EQ("end", end_);
   EXPECT_EQ(1u, shots_);
+}
+
+// The body goes mid-script and comes back at the next wait: the commands in between fail as with
+// any lost body, the ones after it run on the body again.
+TEST_F(CameraCommandsTest, ABodyBackMidScriptIsUsedAgain) {
+  camera_.reset();
+  CCanonInterface sdk;
+  camera_ = sdk.NewCamera(0);
+  int waits = 0;
+  clock_.onWait = [&] {
+    if (waits++ == 0) {
+      body_->shutDownNow();
+    } else {
+      body_->comeBackAfter(0);
+    }
+    sim_->waitIdle();
+  };
+  std::string out =
+      run("shot\nwait sleep=0\nset tv=1/250\nwait sleep=0\nshot tv=1/500\necho end\n");
+  EXPECT_EQ(
+      "Shot #1: ok\nSleep: 0 seconds\nCamera lost: Canon EOS 5D Mark IV (simulated)\n"
+      "set Tv=1/250 -> : Session open error\n"
+      "Sleep: 0 seconds\nCamera back: Canon EOS 5D Mark IV (simulated)\n"
+      "set Tv=1/500 -> 1/500\nShot #2: ok\nend\n",
+      out);
+  EXPECT_EQ(2u, shots_);
+  camera_.reset();
 }
 
 TEST_F(CameraCommandsTest, DirectShotAfterAStopIsTakenBeforeTheCheck) {

@@ -30,6 +30,7 @@ struct SimBackend::Impl final : SimHost {
   void postPropertyEvent(SimCamera* body, EdsPropertyEvent event, EdsPropertyID property,
                          EdsUInt32 param, uint64_t delayMs) override;
   void postObjectEvent(SimCamera* body, EdsObjectEvent event, uint64_t delayMs) override;
+  void postCameraAdded() override { postCameraAddedLocked(); }
   void schedule(uint64_t delayMs, std::function<void()> step) override;
   uint64_t modelNowMs() const override;
 

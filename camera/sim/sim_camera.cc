@@ -184,6 +184,29 @@ void SimCamera::shutDownLocked() {
   state_->uiLocked = false;
   state_->shutdownAfter = 0;
   host_->postStateEvent(this, kEdsStateEvent_Shutdown, 0, state_->eventDelayMs);
+  if (state_->comesBack) scheduleComeBackLocked(state_->comeBackMs);
+}
+
+void SimCamera::comeBackAfter(uint32_t ms) {
+  std::lock_guard<std::mutex> lock(*mutex_);
+  if (state_->powered) {
+    state_->comesBack = true;
+    state_->comeBackMs = ms;
+  } else {
+    scheduleComeBackLocked(ms);
+  }
+}
+
+void SimCamera::scheduleComeBackLocked(uint32_t ms) {
+  state_->comesBack = false;
+  // After the shutdown event (delivered eventDelayMs after going off) on the same model clock.
+  host_->schedule(static_cast<uint64_t>(state_->eventDelayMs) + ms, [this] {
+    std::lock_guard<std::mutex> lock(*mutex_);
+    if (state_->powered) return;
+    state_->powered = true;
+    logLocked("Switched on");
+    host_->postCameraAdded();
+  });
 }
 
 void SimCamera::fireStateEvent(EdsStateEvent event, EdsUInt32 data) {

@@ -118,6 +118,11 @@ class SimCamera final {
   // has finished, stored or failed (its events are sent first).
   void shutDownNow();
   void shutDownAfterShots(uint32_t shots);
+  // The body is switched on again |ms| model ms after it went off (counted from now when it is off
+  // already, else from its next shutdown), as a body switched off and on or a cable plugged in
+  // again: it is listed again, a new reference to it opens a session, and the camera-added
+  // handler is called.
+  void comeBackAfter(uint32_t ms);
 
   // --- raising arbitrary events (delivered on the event thread if a handler is registered) ---
   void fireStateEvent(EdsStateEvent event, EdsUInt32 data);
@@ -167,6 +172,7 @@ class SimCamera final {
   // Starts the automatic power-off's idle time again (activity of the program).
   void rearmAutoPowerOffLocked();
   void shutDownLocked();
+  void scheduleComeBackLocked(uint32_t ms);
   EdsUInt32 propertyValueLocked(EdsPropertyID property) const;
   EdsUInt32 availableShotsLocked() const;
   void logLocked(const std::string& line);

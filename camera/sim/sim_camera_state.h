@@ -58,6 +58,8 @@ struct SimCamera::State {
   uint32_t releases = 0;                        // take-picture commands received
   std::map<uint32_t, SimShotFault> shotFaults;  // by release number
   uint32_t nextShotDelayMs = 0;                 // extra lateness of the shot being released
+  bool comesBack = false;                       // switched on again comeBackMs after going off
+  uint32_t comeBackMs = 0;
 
   // Automatic power-off; a step is current while |idleGeneration| is unchanged since it was armed.
   uint32_t autoOffIdleMs = 0;

@@ -25,6 +25,8 @@ class SimHost {
   virtual void postPropertyEvent(SimCamera* body, EdsPropertyEvent event, EdsPropertyID property,
                                  EdsUInt32 param, uint64_t delayMs) = 0;
   virtual void postObjectEvent(SimCamera* body, EdsObjectEvent event, uint64_t delayMs) = 0;
+  // Calls the program's camera-added handler on the event thread, if one is registered.
+  virtual void postCameraAdded() = 0;
 
   // Runs |step| on the event thread after |delayMs| model ms, with no lock held.
   virtual void schedule(uint64_t delayMs, std::function<void()> step) = 0;
