@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   flex libfl-dev
   libgtest-dev libgmock-dev libexpat1-dev
-  libgphoto2-dev libsndfile1-dev libasound2-dev
+  libgphoto2-dev libsndfile1-dev libasound2-dev libudev-dev
   clang libclang-rt-14-dev
   locales
   dpkg-dev man-db file

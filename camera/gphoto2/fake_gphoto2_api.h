@@ -63,6 +63,7 @@ class FakeBody {
     widgets_["uilock"] = {"0", {}, false};
     widgets_["batterylevel"] = {"75%", {}, true};
     widgets_["availableshots"] = {"512", {}, true};
+    widgets_["serialnumber"] = {"082021001234", {}, true};
   }
 
   // The PTP property code the body reports when a widget changes.
@@ -261,6 +262,16 @@ class FakeGphoto2Api final : public Gphoto2Api {
   void plug(const Gp2CameraEntry& entry, std::shared_ptr<FakeBody> body) {
     std::lock_guard<std::mutex> guard(mutex_);
     bodies_.emplace_back(entry, std::move(body));
+  }
+  // Takes the body on |port| off the bus (it is no longer listed).
+  void remove(const std::string& port) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (auto it = bodies_.begin(); it != bodies_.end(); ++it) {
+      if (it->first.port == port) {
+        bodies_.erase(it);
+        return;
+      }
+    }
   }
   void setAutodetectResult(int result) {
     std::lock_guard<std::mutex> guard(mutex_);

@@ -55,11 +55,13 @@ void copyText(const std::string& text, char* out, size_t size) {
 
 class Gphoto2Backend final : public EdsBackend {
  public:
-  Gphoto2Backend(std::unique_ptr<Gphoto2Api> api, const PollSettings& settings)
-      : api_(std::move(api)), settings_(settings) {}
+  Gphoto2Backend(std::unique_ptr<Gphoto2Api> api, const PollSettings& settings,
+                 HotplugWatcher::MonitorFactory monitors)
+      : api_(std::move(api)), settings_(settings), monitors_(std::move(monitors)) {}
   Gphoto2Backend(const Gphoto2Backend&) = delete;
   Gphoto2Backend& operator=(const Gphoto2Backend&) = delete;
   ~Gphoto2Backend() override {
+    stopWatcher();
     closeAllSessions();
     std::map<EdsObject*, std::shared_ptr<RefObject>> objects;
     {
@@ -80,6 +82,7 @@ class Gphoto2Backend final : public EdsBackend {
       if (!initialised_) return EDS_ERR_NOT_INITIALIZED;
       initialised_ = false;
     }
+    stopWatcher();
     closeAllSessions();
     return EDS_ERR_OK;
   }
@@ -107,6 +110,10 @@ class Gphoto2Backend final : public EdsBackend {
     for (const Gp2CameraEntry& entry : found) {
       // Only bodies on USB speak PTP; "disk:" entries are mounted cards.
       if (entry.port.compare(0, 4, "usb:") == 0) list->cameras.push_back(entry);
+    }
+    {
+      std::lock_guard<std::mutex> watching(watcherMutex_);
+      if (watcher_ != nullptr) watcher_->noteListed(list->cameras);
     }
     *outList = add(list);
     return EDS_ERR_OK;
@@ -194,6 +201,12 @@ class Gphoto2Backend final : public EdsBackend {
     EdsError error = EDS_ERR_OK;
     std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
     if (camera == nullptr) return error;
+    if (property == kEdsPropID_BodyIDEx) {
+      std::string serial;
+      error = camera->session->serialNumber(&serial);
+      if (error == EDS_ERR_OK) copyText(serial, static_cast<char*>(outData), size);
+      return error;
+    }
     EdsUInt32 value = 0;
     error = camera->session->getProperty(property, &value);
     if (error == EDS_ERR_OK) std::memcpy(outData, &value, sizeof value);
@@ -251,12 +264,20 @@ class Gphoto2Backend final : public EdsBackend {
     return camera == nullptr ? error : camera->session->sendStatusCommand(command);
   }
 
-  // libgphoto2 reports no hot-plugging; the handler is kept and never called.
+  // The handler is called by the hot-plug watcher, which starts with the first registration.
   EdsError SetCameraAddedHandler(EdsCameraAddedHandler handler, void* context) override {
-    std::lock_guard<std::mutex> guard(mu_);
-    if (!initialised_) return EDS_ERR_NOT_INITIALIZED;
-    cameraAdded_ = handler;
-    cameraAddedContext_ = context;
+    {
+      std::lock_guard<std::mutex> guard(mu_);
+      if (!initialised_) return EDS_ERR_NOT_INITIALIZED;
+      cameraAdded_ = handler;
+      cameraAddedContext_ = context;
+    }
+    std::lock_guard<std::mutex> watching(watcherMutex_);
+    if (watcher_ == nullptr) {
+      watcher_ =
+          std::make_unique<HotplugWatcher>([this] { return detect(); }, [this] { cameraAdded(); },
+                                           monitors_, settings_.hotplugPollMs);
+    }
     return EDS_ERR_OK;
   }
 
@@ -326,6 +347,39 @@ class Gphoto2Backend final : public EdsBackend {
     return add(item);
   }
 
+  // The USB bodies on the bus now; none when the library cannot tell.
+  std::vector<Gp2CameraEntry> detect() {
+    std::vector<Gp2CameraEntry> found;
+    std::vector<Gp2CameraEntry> usb;
+    if (api_->autodetect(&found) < 0) return usb;
+    for (const Gp2CameraEntry& entry : found) {
+      if (entry.port.compare(0, 4, "usb:") == 0) usb.push_back(entry);
+    }
+    return usb;
+  }
+
+  // On the watcher's thread: tells the registered handler, with no lock held.
+  void cameraAdded() {
+    EdsCameraAddedHandler handler = nullptr;
+    void* context = nullptr;
+    {
+      std::lock_guard<std::mutex> guard(mu_);
+      if (!initialised_) return;
+      handler = cameraAdded_;
+      context = cameraAddedContext_;
+    }
+    if (handler != nullptr) handler(context);
+  }
+
+  // Stops the hot-plug watcher; no camera-added call runs once this returns.
+  void stopWatcher() {
+    std::unique_ptr<HotplugWatcher> watcher;
+    {
+      std::lock_guard<std::mutex> watching(watcherMutex_);
+      watcher = std::move(watcher_);
+    }
+  }
+
   // Stops every poller, so that no handler runs once this returns.
   void closeAllSessions() {
     std::vector<std::shared_ptr<Gphoto2Session>> sessions;
@@ -342,6 +396,10 @@ class Gphoto2Backend final : public EdsBackend {
 
   const std::unique_ptr<Gphoto2Api> api_;
   const PollSettings settings_;
+  const HotplugWatcher::MonitorFactory monitors_;
+
+  std::mutex watcherMutex_;                  // taken before mu_, never while a handler runs
+  std::unique_ptr<HotplugWatcher> watcher_;  // guarded by watcherMutex_
 
   std::mutex mu_;
   bool initialised_ = false;                                  // guarded by mu_
@@ -357,6 +415,7 @@ std::unique_ptr<EdsBackend> createGphoto2Backend() {
 }
 
 std::unique_ptr<EdsBackend> createGphoto2Backend(std::unique_ptr<Gphoto2Api> api,
-                                                 const PollSettings& settings) {
-  return std::make_unique<Gphoto2Backend>(std::move(api), settings);
+                                                 const PollSettings& settings,
+                                                 HotplugWatcher::MonitorFactory monitors) {
+  return std::make_unique<Gphoto2Backend>(std::move(api), settings, std::move(monitors));
 }

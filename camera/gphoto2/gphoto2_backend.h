@@ -10,6 +10,9 @@
 // as port name and sub type 1 (PTP). Properties map to the body's configuration widgets by
 // meaning (property_mapping.h); libgphoto2 results map to SDK codes (gphoto2_errors.h).
 //
+// Camera added: once a camera-added handler is registered, a hot-plug watcher (hotplug_watcher.h)
+// calls it on its own thread whenever a body appears on the bus.
+//
 // Thread safety: like every EdsBackend, the returned object accepts calls from any thread.
 #ifndef QUORVALE_CAMERA_GPHOTO2_GPHOTO2_BACKEND_H_
 #define QUORVALE_CAMERA_GPHOTO2_GPHOTO2_BACKEND_H_
@@ -17,6 +20,7 @@
 #include <memory>
 
 #include "camera/eds_backend.h"
+#include "camera/gphoto2/hotplug_watcher.h"
 
 class Gphoto2Api;
 struct PollSettings;
@@ -24,8 +28,10 @@ struct PollSettings;
 // A backend driving real cameras through the system's libgphoto2. Install it with EdsSetBackend().
 std::unique_ptr<EdsBackend> createGphoto2Backend();
 
-// The same backend over another library slice (tests drive it with a fake body) and poll timing.
-std::unique_ptr<EdsBackend> createGphoto2Backend(std::unique_ptr<Gphoto2Api> api,
-                                                 const PollSettings& settings);
+// The same backend over another library slice (tests drive it with a fake body), poll timing and
+// source of USB changes (the system's by default).
+std::unique_ptr<EdsBackend> createGphoto2Backend(
+    std::unique_ptr<Gphoto2Api> api, const PollSettings& settings,
+    HotplugWatcher::MonitorFactory monitors = platform::watchUsbDevices);
 
 #endif  // QUORVALE_CAMERA_GPHOTO2_GPHOTO2_BACKEND_H_

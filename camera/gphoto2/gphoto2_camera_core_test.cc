@@ -2,8 +2,11 @@
 // body through the libgphoto2 backend and the fake driver, as a script would use it.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "camera/camera_test_support.h"
 #include "camera/canon_camera.h"
@@ -22,10 +25,16 @@ class Gphoto2CameraCoreTest : public testing::Test {
   void SetUp() override {
     setSdkErrorTextSource(&edsErrorText);
     auto api = std::make_unique<FakeGphoto2Api>();
+    api_ = api.get();
     api->plug({"Canon EOS 5D Mark III", "usb:001,007"}, body_);
     PollSettings fast;
     fast.pollTimeoutMs = fast.idleGapMs = 1;
-    EdsSetBackend(createGphoto2Backend(std::move(api), fast));
+    // USB arrivals are injected where udev would report them.
+    auto monitors = [this](platform::UsbDeviceHandler handler) {
+      usbChanged_ = std::move(handler);
+      return std::make_unique<platform::DeviceMonitor>();
+    };
+    EdsSetBackend(createGphoto2Backend(std::move(api), fast, monitors));
     interface_ = std::make_unique<CCanonInterface>();
   }
 
@@ -40,7 +49,17 @@ class Gphoto2CameraCoreTest : public testing::Test {
     return buffer;
   }
 
+  // Waits, bounded, until |done| holds.
+  static bool waitUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 5000 && !done(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done();
+  }
+
   camera_test::LogCapture log_;
+  FakeGphoto2Api* api_ = nullptr;
+  platform::UsbDeviceHandler usbChanged_;
   std::shared_ptr<FakeBody> body_ = std::make_shared<FakeBody>();
   std::unique_ptr<CCanonInterface> interface_;
 };
@@ -84,6 +103,35 @@ TEST_F(Gphoto2CameraCoreTest, SessionSettingsAndShotOnAnEosBody) {
   camera.reset();
   EXPECT_FALSE(body_->isOpen());
   EXPECT_EQ("0", body_->widgetValue("uilock"));
+}
+
+// The body is unplugged while the script holds the UI lock, and plugged in again on another port:
+// the USB arrival brings it back with the lock, and the camera works again.
+TEST_F(Gphoto2CameraCoreTest, AnUnpluggedBodyComesBackOnItsUsbArrivalWithTheUiLock) {
+  std::unique_ptr<CCanonCamera> camera = interface_->NewCamera(0);
+  ASSERT_NE(nullptr, camera);
+  camera->Lock();
+  EXPECT_EQ("1", body_->widgetValue("uilock"));
+  camera_test::ConsoleCapture console;
+
+  api_->remove("usb:001,007");
+  body_->unplug();
+  ASSERT_TRUE(waitUntil([&] { return camera->isLost(); }));
+  EXPECT_EQ(kSessionNotOpen, camera->setTv("1/250"));
+
+  auto back = std::make_shared<FakeBody>();
+  api_->plug({"Canon EOS 5D Mark III", "usb:001,009"}, back);
+  usbChanged_(true);
+  ASSERT_TRUE(waitUntil([&] { return !camera->isLost(); }));
+  EXPECT_EQ("1", back->widgetValue("uilock"));
+  EXPECT_EQ(EDS_ERR_OK, camera->setTv("1/250"));
+  EXPECT_EQ("1/250", back->widgetValue("shutterspeed"));
+  EXPECT_EQ("Camera lost: Canon EOS 5D Mark III\n", console.err());
+  EXPECT_EQ("Camera back: Canon EOS 5D Mark III\n", console.out());
+  EXPECT_NE(std::string::npos, log_.take().find("Camera added\n"));
+
+  camera->Unlock();
+  EXPECT_EQ("0", back->widgetValue("uilock"));
 }
 
 }  // namespace

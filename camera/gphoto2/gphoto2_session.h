@@ -39,6 +39,7 @@ struct PollSettings {
   int pollTimeoutMs = 5;     // one gp_camera_wait_for_event call
   int idleGapMs = 30;        // the pause after an empty early poll or another thread's call
   int disconnectErrors = 3;  // consecutive I/O failures that mean the body is gone
+  int hotplugPollMs = 3000;  // listing the bodies again where the system reports no USB changes
 };
 
 class Gphoto2Session final : public std::enable_shared_from_this<Gphoto2Session> {
@@ -62,6 +63,8 @@ class Gphoto2Session final : public std::enable_shared_from_this<Gphoto2Session>
   EdsError getProperty(EdsPropertyID property, EdsUInt32* value);
   EdsError setProperty(EdsPropertyID property, EdsUInt32 value);
   EdsError getPropertyDesc(EdsPropertyID property, EdsPropertyDesc* desc);
+  // The body's serial number ("serialnumber"); 7 when the body tells none.
+  EdsError serialNumber(std::string* out);
   EdsError storages(std::vector<Gp2Storage>* out);
   EdsError sendCommand(EdsCameraCommand command);
   EdsError sendStatusCommand(EdsCameraStatusCommand command);

@@ -132,3 +132,14 @@ EdsError Gphoto2Session::getPropertyDesc(EdsPropertyID property, EdsPropertyDesc
   for (size_t i = 0; i < codes.size(); ++i) desc->propDesc[i] = codes[i];
   return EDS_ERR_OK;
 }
+
+EdsError Gphoto2Session::serialNumber(std::string* out) {
+  Gp2Widget widget;
+  int rc = GP_OK;
+  EdsError error = withCamera(
+      [&](Gphoto2Camera& camera) { return camera.getWidget("serialnumber", &widget); }, &rc);
+  if (error != EDS_ERR_OK) return isMissingWidget(rc) ? EDS_ERR_NOT_SUPPORTED : error;
+  if (widget.value.empty()) return EDS_ERR_NOT_SUPPORTED;
+  *out = widget.value;
+  return EDS_ERR_OK;
+}
