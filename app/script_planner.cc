@@ -36,6 +36,10 @@ void interceptOutput(void* context, uint32_t kind, const char* text) {
   static_cast<ScriptPlanner*>(context)->onOutput(kind, text);
 }
 
+bool endsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 bool startsWith(const char* text, const char* prefix) {
   return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
 }
@@ -294,9 +298,11 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
     const std::string message = withoutLineEnds(text);
     if (message == "COM port not open") {
       addFinding(line.line, 0, "flash without -com: a run prints \"COM port not open\"");
-    } else if (message.size() > 15 &&
-               message.compare(message.size() - 15, 15, ": Not supported") == 0) {
+    } else if (endsWith(message, ": Not supported")) {
       addFinding(line.line, 0, "no table has this value: a run prints \"" + message + "\"");
+    } else if (endsWith(message, ": Device parameter invalid")) {
+      addFinding(line.line, 0,
+                 "the body does not offer this value: a run prints \"" + message + "\"");
     } else {
       addFinding(line.line, 0, "a run prints the error \"" + message + "\"");
     }

@@ -1,6 +1,8 @@
 #include "camera/plan_backend.h"
 
+#include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <map>
@@ -9,6 +11,9 @@
 #include <utility>
 
 namespace {
+
+// "Device parameter invalid": what a body answers for a value its description does not list.
+constexpr EdsError kValueNotOffered = 0x86;
 
 struct Handlers {
   EdsStateEventHandler state = nullptr;
@@ -77,6 +82,16 @@ class PlanBackend final : public EdsBackend {
                            const void* data) override {
     if (data == nullptr || size != sizeof(EdsUInt32)) return EDS_ERR_INVALID_PARAMETER;
     const EdsUInt32 value = *static_cast<const EdsUInt32*>(data);
+    // A value the body's description does not list would be refused on the day.
+    EdsPropertyDesc desc;
+    std::memset(&desc, 0, sizeof(desc));
+    if (wrapped_->GetPropertyDesc(ref, property, &desc) == 0 && desc.numElements > 0) {
+      const EdsInt32* begin = desc.propDesc;
+      const EdsInt32* end = begin + std::min<EdsInt32>(desc.numElements, 128);
+      if (std::find(begin, end, static_cast<EdsInt32>(value)) == end) {
+        return kValueNotOffered;
+      }
+    }
     {
       std::lock_guard<std::mutex> lock(mutex_);
       planned_[{ref, property}] = value;

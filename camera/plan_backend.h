@@ -3,8 +3,10 @@
 //
 // What passes through to the wrapped backend: initialisation, the camera list, device records,
 // sessions, property reads and descriptions, volumes, handler registrations. What stops here:
-//  - property writes: kept as planned values (later reads of that property answer them) and
-//    reported to the listener; the body keeps its own values;
+//  - property writes: a value the body's property description does not list is refused with
+//    0x86 ("Device parameter invalid"), as a body refuses it; others are kept as planned values
+//    (later reads of that property answer them) and reported to the listener; the body keeps its
+//    own values;
 //  - status commands (UI lock and unlock): answered 0;
 //  - the take-picture command: reported to the listener with the planned Tv and image quality,
 //    answered 0, and completed at once by the events a PTP body sends (job status 1: the image

@@ -43,6 +43,8 @@ TEST(PlanBackendTest, TheBodyActsOnNothingAndShotsCompleteAtOnce) {
     EXPECT_NE(0u, camera->protocol());
     recorder.lines.clear();  // the session's own initial writes
 
+    // A value the body's description does not list is refused as the body refuses it.
+    EXPECT_EQ(0x86u, camera->setISO("6"));
     EXPECT_EQ(0u, camera->setTv("1/250"));
     char shown[64];
     EXPECT_EQ(0u, camera->getTv(shown, sizeof(shown)));

@@ -97,7 +97,7 @@ TEST(CheckE2eTest, EveryKindOfFinding) {
   const std::string script =
       "notes\n#!quorvale\n"
       "shto tv=1/500\n"                 // 3
-      "set tv=1/9999\n"                 // 4
+      "set tv=1/9999 iso=6\n"           // 4
       "wait utc=2030-06-01T10:00:00\n"  // 5
       "checkpoint\n"                    // 6
       "shot tv=2\"\nshot\nshot\nshot\nshot\n"
@@ -115,6 +115,8 @@ TEST(CheckE2eTest, EveryKindOfFinding) {
       {"  line 3, column 1: text no rule takes (a run prints \"Skip\" for it): \"shto "
        "tv=1/500\"\n",
        "  line 4: no table has this value: a run prints \"set Tv=1/9999 -> ", ": Not supported\"\n",
+       "  line 4: the body does not offer this value: a run prints \"set ISO=6 -> ",
+       ": Device parameter invalid\"\n",
        "  line 12: not reached in time: the 5 shot(s) before it end 6.350 s after ",
        "  line 13: moment goes backwards: ", "(09:00:00.000 UTC) is before the moment of line 5, ",
        "  line 14: moment already past: ", "  line 15: play file 'missing.wav' cannot be played: ",
