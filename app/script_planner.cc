@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "app/plan_report.h"
 #include "camera/canon_camera.h"
@@ -81,6 +82,7 @@ ScriptPlanner::ScriptPlanner(const std::string& scriptText, uint64_t startUtc,
 ScriptPlanner::~ScriptPlanner() { uninstall(); }
 
 void ScriptPlanner::install() {
+  scanThread_ = std::this_thread::get_id();
   setOutputInterceptor(&interceptOutput, this);
   setSoundStarter([this](const std::string& name) { return onPlay(name); });
   installed_ = true;
@@ -282,7 +284,8 @@ bool ScriptPlanner::onPlay(const std::string& name) {
 
 void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
   if (kind != Msg && kind != Warn && kind != Error) return;
-  if (parser_ == nullptr) return;
+  // Only what the script's own commands print counts; camera event threads may print too.
+  if (parser_ == nullptr || std::this_thread::get_id() != scanThread_) return;
   if (kind == Warn && startsWith(text, "\nSkip: ")) {
     const uint32_t line = currentLineNumber();
     if (line != lastSkipLine_) {

@@ -7,14 +7,15 @@
 // clock() and serialLine(); setParser() and setCamera(); run the scan; uninstall(); finish().
 //
 // Ownership: the parser and camera given must outlive the planner's use of them.
-// Thread safety: one thread (the one that runs the scan); output of other threads is ignored
-// unless it is of a console kind, which is taken under the output lock.
+// Thread safety: one thread, the one that calls install() and runs the scan; output that other
+// threads print meanwhile (camera events) is not taken into the plan.
 #ifndef QUORVALE_APP_SCRIPT_PLANNER_H_
 #define QUORVALE_APP_SCRIPT_PLANNER_H_
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/script_plan.h"
@@ -102,6 +103,7 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   uint64_t flashStartUtc_ = 0;
   uint32_t lastSkipLine_ = 0;
   bool installed_ = false;
+  std::thread::id scanThread_;  // set by install()
 };
 
 #endif  // QUORVALE_APP_SCRIPT_PLANNER_H_

@@ -248,19 +248,36 @@ std::string threeHourScript() {
   return s;
 }
 
-TEST(CheckE2eTest, TimelineOfALongScriptWithABurst) {
+// Runs a check of |script| with "-plot" into a fresh directory and returns the drawing, parsed.
+SvgDocument plotOf(const std::string& script, std::vector<std::string> extra = {}) {
   char dir[] = "/tmp/quorvale_plot_XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(dir));
+  EXPECT_NE(nullptr, mkdtemp(dir));
   const std::string svgPath = std::string(dir) + "/plan.svg";
-  RunResult r = check(threeHourScript(), {"-plot", svgPath});
-  EXPECT_EQ(4, r.exitCode);  // the "<" of the burst lines, and maybe the clock
+  extra.push_back("-plot");
+  extra.push_back(svgPath);
+  RunResult r = check(script, extra);
+  EXPECT_EQ(4, r.exitCode) << r.out;  // every script drawn here has a finding
   std::ifstream in(svgPath);
   std::ostringstream svg;
   svg << in.rdbuf();
   unlink(svgPath.c_str());
   rmdir(dir);
+  return parseSvg(svg.str());
+}
 
-  SvgDocument doc = parseSvg(svg.str());
+TEST(CheckE2eTest, EclipseTimeline) {
+  SvgDocument doc = plotOf(exampleText("eclipse.qvs"), {"-atutc", "2026-08-12T15:00"});
+  EXPECT_EQ(2u * 18, count(doc, "rect", "shots", 1));
+  const Element* zoom = textStarting(doc, "zoom: ");
+  ASSERT_NE(nullptr, zoom);  // the minutes around totality
+  EXPECT_NE(npos, zoom->text.find("(18:27:")) << zoom->text;
+  EXPECT_NE(npos, zoom->text.find(" to 18:31:")) << zoom->text;
+  EXPECT_NE(nullptr, textStarting(doc, "line 13: "));
+  EXPECT_NE(nullptr, textStarting(doc, "line 43: flash without -com"));
+}
+
+TEST(CheckE2eTest, TimelineOfALongScriptWithABurst) {
+  SvgDocument doc = plotOf(threeHourScript());  // flagged: the "<" of the burst lines
   ASSERT_FALSE(doc.elements.empty());
   EXPECT_EQ("svg", doc.elements[0].name);
   // Each shot is two bars (the body's time, the exposure part): 53 in the whole row, the 40 of
@@ -282,18 +299,7 @@ TEST(CheckE2eTest, TimelineOfALongScriptWithABurst) {
 // Whatever bytes a script holds, the drawing stays well-formed XML; a short script needs no
 // zoomed row.
 TEST(CheckE2eTest, TimelineOfOddTextHasNoZoom) {
-  char dir[] = "/tmp/quorvale_plot_XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(dir));
-  const std::string svgPath = std::string(dir) + "/plan.svg";
-  RunResult r =
-      check("#!quorvale\nshot\n\xff\x01<&\"\xc3 ]]>\nplay a<b>&c.wav\nshot\n", {"-plot", svgPath});
-  EXPECT_EQ(4, r.exitCode);
-  std::ifstream in(svgPath);
-  std::ostringstream svg;
-  svg << in.rdbuf();
-  unlink(svgPath.c_str());
-  rmdir(dir);
-  SvgDocument doc = parseSvg(svg.str());
+  SvgDocument doc = plotOf("#!quorvale\nshot\n\xff\x01<&\"\xc3 ]]>\nplay a<b>&c.wav\nshot\n");
   EXPECT_EQ(nullptr, textStarting(doc, "zoom: "));
   EXPECT_EQ(2u * 2, count(doc, "rect", "shots", 1));
   ASSERT_NE(nullptr, textStarting(doc, "line 4: play file 'a<b>&c.wav' cannot be played"));
