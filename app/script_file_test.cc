@@ -8,6 +8,7 @@
 #include <string>
 
 #include "output/output.h"
+#include "platform/error.h"
 
 namespace {
 
@@ -71,8 +72,9 @@ TEST_F(ScriptFileTest, SizeLimitsAtTheirBoundaries) {
 TEST_F(ScriptFileTest, MissingFileAndDirectoryAreReported) {
   std::optional<std::string> text;
   EXPECT_FALSE(readScriptFile(dir_ + "missing.qvs", &text));
+  const std::string reason = platform::errorText(platform::lastError());  // the system's words
   EXPECT_FALSE(readScriptFile(dir_, &text));
-  EXPECT_EQ("File '" + dir_ + "missing.qvs' not found: No such file or directory\nFile '" + dir_ +
+  EXPECT_EQ("File '" + dir_ + "missing.qvs' not found: " + reason + "\nFile '" + dir_ +
                 "' too small: 0 bytes only\n",
             err());
 }

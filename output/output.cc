@@ -55,10 +55,7 @@ const char* tagOf(uint32_t kind) {
 std::string logPath() {
   OutputState& s = state();
   if (!s.logPathOverride.empty()) return s.logPathOverride;
-  const std::string exe = platform::executablePath();
-  const size_t slash = exe.rfind('/');
-  if (slash == std::string::npos) return kLogFileName;
-  return exe.substr(0, slash + 1) + kLogFileName;
+  return platform::executableDirectory() + kLogFileName;
 }
 
 void writeBanner(const char* format) {
@@ -168,13 +165,14 @@ void openLogFile() {
   CMtLocker lock(&s.outputLock);
   if (s.logFile != nullptr) closeLogFile();
   const std::string path = logPath();
-  FILE* file = fopen(path.c_str(), "a+");
+  FILE* file = fopen(path.c_str(), "a+t");  // text mode: the system's line ends
   {
     std::lock_guard<std::mutex> logLock(s.logLock);
     s.logFile = file;
   }
   if (file == nullptr) {
-    const std::string reason = platform::errorText(static_cast<uint32_t>(errno));
+    // The C runtime's own text for its failure (errno is not a system error code everywhere).
+    const std::string reason = std::strerror(errno);
     outputPrintf(Error, "Log file '%s' not open: %s\n", path.c_str(), reason.c_str());
     return;
   }

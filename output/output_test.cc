@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/error.h"
+
 namespace {
 
 std::string readAll(FILE* file) {
@@ -23,8 +25,9 @@ std::string readAll(FILE* file) {
   return text;
 }
 
+// Reads in text mode: the log is a text file, with the system's line ends.
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path);
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
@@ -125,11 +128,9 @@ TEST_F(OutputTest, ErrorPrintersAppendTheErrorText) {
   printSdkError("Camera not found!", 0x12340080);  // the low 16 bits pick the text
   printSdkError("Shot error", 0x81);
   setSdkErrorTextSource(previous);
-  EXPECT_EQ(
-      "Can't open port COM5: No such file or directory\n"
-      "Camera not found!: Device not found\n"
-      "Shot error: Unknown error\n",
-      err());
+  EXPECT_EQ("Can't open port COM5: " + platform::errorText(ENOENT) +
+                "\nCamera not found!: Device not found\nShot error: Unknown error\n",
+            err());
 }
 
 TEST_F(OutputTest, SecondOpenClosesAndReopensAndKeepsEarlierContent) {

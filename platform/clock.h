@@ -51,7 +51,8 @@ bool utcToLocalFileTime(uint64_t utc, uint64_t* local);
 bool localToUtcFileTime(uint64_t local, uint64_t* utc);
 
 // Prepares locale-dependent formatting: adopts the user's LC_TIME settings only (numbers keep '.').
-// Call once at program start, before other threads exist.
+// Where the console has a code page of its own, it is set to show the program's texts as written
+// for the life of the process. Call once at program start, before other threads exist.
 void initTimeLocale();
 
 // The user's short date and time texts for a calendar time ("%x" and "%X" of the user's LC_TIME).

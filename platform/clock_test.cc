@@ -1,10 +1,8 @@
 #include "platform/clock.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <time.h>
 
-#include <optional>
 #include <string>
 
 namespace platform {
@@ -22,20 +20,6 @@ std::string describe(const CalendarTime& t) {
            t.hour, t.minute, t.second, t.millisecond, t.dayOfWeek);
   return text;
 }
-
-// Sets a fixed time zone for one test and restores the previous one afterwards.
-struct ScopedTimeZone {
-  explicit ScopedTimeZone(const char* zone) {
-    if (const char* old = getenv("TZ")) old_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ScopedTimeZone() {
-    old_ ? setenv("TZ", old_->c_str(), 1) : unsetenv("TZ");
-    tzset();
-  }
-  std::optional<std::string> old_;
-};
 
 TEST(CalendarTest, ConvertsKnownMomentsBothWays) {
   uint64_t ft = 1;
@@ -80,41 +64,6 @@ TEST(CalendarTest, UtcNowAgreesWithTheSystemClock) {
   const uint64_t after = static_cast<uint64_t>(time(nullptr));
   EXPECT_LE(before, now);
   EXPECT_GE(after, now);
-}
-
-TEST(LocalTimeTest, FollowsTheZoneRulesOfEachMoment) {
-  ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
-  uint64_t winterUtc = 0;
-  uint64_t summerUtc = 0;
-  ASSERT_TRUE(calendarToFileTime(makeTime(2026, 1, 15, 12, 0, 0, 250), &winterUtc));
-  ASSERT_TRUE(calendarToFileTime(makeTime(2026, 7, 15, 12, 0, 0, 250), &summerUtc));
-
-  uint64_t local = 0;
-  CalendarTime c{};
-  ASSERT_TRUE(utcToLocalFileTime(winterUtc, &local));
-  ASSERT_TRUE(fileTimeToCalendar(local, &c));
-  EXPECT_EQ("2026-01-15 13:00:00.250 wd4", describe(c));
-  ASSERT_TRUE(utcToLocalFileTime(summerUtc, &local));
-  ASSERT_TRUE(fileTimeToCalendar(local, &c));
-  EXPECT_EQ("2026-07-15 14:00:00.250 wd3", describe(c));
-
-  uint64_t utc = 0;
-  ASSERT_TRUE(localToUtcFileTime(local, &utc));
-  EXPECT_EQ(summerUtc, utc);
-}
-
-TEST(LocalTimeTest, FormatsDateAndTimeTextsAndRefusesSmallBuffers) {
-  // The tests run in the C locale: "%x" is MM/DD/YY and "%X" is HH:MM:SS.
-  const CalendarTime t = makeTime(2026, 12, 6, 21, 5, 7);
-  char text[32];
-  ASSERT_TRUE(formatLocaleDate(t, text, sizeof(text)));
-  EXPECT_STREQ("12/06/26", text);
-  ASSERT_TRUE(formatLocaleTime(t, text, sizeof(text)));
-  EXPECT_STREQ("21:05:07", text);
-
-  char small[8] = "keep";
-  EXPECT_FALSE(formatLocaleDate(t, small, sizeof(small)));
-  EXPECT_STREQ("keep", small);
 }
 
 }  // namespace

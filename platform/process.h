@@ -11,6 +11,10 @@ namespace platform {
 // The full path of the running executable, or an empty text when it cannot be found.
 std::string executablePath();
 
+// The directory of the running executable with its trailing separator, or an empty text when the
+// executable's path cannot be found.
+std::string executableDirectory();
+
 // Raises the calling thread to the highest scheduling priority the system grants (real-time FIFO
 // when permitted). Returns false, with lastError() set, when the system refuses; the thread then
 // keeps its priority.

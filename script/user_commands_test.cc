@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "camera/canon_camera.h"
+#include "platform/pipe.h"
 #include "platform/sound_player.h"
 #include "platform/user_prompt.h"
 #include "script/audio_player.h"
@@ -21,7 +22,7 @@ namespace {
 class UserCommandsTest : public testing::Test, protected script_testing::ScriptRunner {
  protected:
   UserCommandsTest() : camera_(nullptr, nullptr), shown_(std::tmpfile()) {
-    EXPECT_EQ(0, pipe(answers_));
+    EXPECT_TRUE(platform::createPipe(answers_));
     platform::setPromptDescriptorsForTest(answers_[0], fileno(shown_));
   }
   // No player may outlive the fake sound system or the output capture.

@@ -53,7 +53,7 @@ class FakeSoundDevice final : public platform::SoundDevice {
   }
 
   uint32_t playToEnd() override {
-    if (!isOpen_) return platform::kSoundErrorOutput | EBADFD;
+    if (!isOpen_) return platform::kSoundErrorOutput | EBADF;
     std::unique_lock<std::mutex> lock(state_->mutex);
     state_->maxConcurrentPlays = std::max(state_->maxConcurrentPlays, ++state_->playsInProgress);
     state_->changed.notify_all();

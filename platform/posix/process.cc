@@ -19,6 +19,12 @@ std::string executablePath() {
   return std::string(buffer, static_cast<size_t>(n));
 }
 
+std::string executableDirectory() {
+  const std::string path = executablePath();
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 bool raiseCurrentThreadToTimeCritical() {
   sched_param param{};
   param.sched_priority = sched_get_priority_max(SCHED_FIFO);

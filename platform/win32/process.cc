@@ -1,0 +1,36 @@
+// Windows implementation of the process facts.
+#include "platform/process.h"
+
+#include <windows.h>
+
+#include "platform/error.h"
+
+namespace platform {
+
+std::string executablePath() {
+  char buffer[1024];
+  const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
+  if (n == 0 || n >= sizeof(buffer)) return std::string();
+  return std::string(buffer, n);
+}
+
+std::string executableDirectory() {
+  const std::string path = executablePath();
+  const size_t separator = path.find_last_of("\\/:");
+  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+bool raiseCurrentThreadToTimeCritical() {
+  if (!SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL)) {
+    setLastError(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+void exitProcessNow(int code) {
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+  ExitProcess(static_cast<UINT>(code));  // not reached
+}
+
+}  // namespace platform

@@ -1,0 +1,96 @@
+// The serial line on Windows: CreateFileA on the COM device without sharing, the device control
+// block (GetCommState / SetCommState) for the RTS line.
+#include <windows.h>
+
+#include <mutex>
+#include <utility>
+
+#include "platform/error.h"
+#include "platform/serial_port.h"
+
+namespace platform {
+namespace {
+
+// Guards the test opener.
+std::mutex g_openerMutex;
+SerialLineOpener g_opener;  // guarded by g_openerMutex
+
+class Win32SerialLine final : public SerialLine {
+ public:
+  // Takes ownership of |handle|, an open communications device.
+  explicit Win32SerialLine(HANDLE handle) : handle_(handle) { dcb_.DCBlength = sizeof(dcb_); }
+  ~Win32SerialLine() override {
+    // A pulse cut short must not leave the flash or shutter line held after the port is gone.
+    EscapeCommFunction(handle_, CLRRTS);
+    CloseHandle(handle_);
+  }
+  Win32SerialLine(const Win32SerialLine&) = delete;
+  Win32SerialLine& operator=(const Win32SerialLine&) = delete;
+
+  bool readState() override {
+    if (!GetCommState(handle_, &dcb_)) {
+      setLastError(GetLastError());
+      return false;
+    }
+    haveState_ = true;
+    return true;
+  }
+
+  // Changes only the RTS control and the binary flag of the block last read.
+  bool setRts(bool asserted) override {
+    if (!haveState_ && !readState()) return false;
+    dcb_.fBinary = TRUE;
+    dcb_.fRtsControl = asserted ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+    if (!SetCommState(handle_, &dcb_)) {
+      setLastError(GetLastError());
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  const HANDLE handle_;
+  DCB dcb_{};
+  bool haveState_ = false;
+};
+
+std::unique_ptr<SerialLine> openDevice(const std::string& devicePath) {
+  // No sharing: while the line is open here nobody else can open it, and a line another program
+  // holds is refused (ERROR_ACCESS_DENIED).
+  HANDLE handle = CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    setLastError(GetLastError());
+    return nullptr;
+  }
+  if (GetFileType(handle) != FILE_TYPE_CHAR) {
+    CloseHandle(handle);
+    setLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  return std::make_unique<Win32SerialLine>(handle);
+}
+
+}  // namespace
+
+std::string comPortDevicePath(uint32_t comNumber) {
+  // The device namespace reaches every port; the short "COMn" names stop at COM9.
+  return "\\\\.\\COM" + std::to_string(comNumber);
+}
+
+std::unique_ptr<SerialLine> openSerialLine(const std::string& devicePath) {
+  SerialLineOpener opener;
+  {
+    std::lock_guard<std::mutex> lock(g_openerMutex);
+    opener = g_opener;
+  }
+  if (opener) return opener(devicePath);
+  return openDevice(devicePath);
+}
+
+void setSerialLineOpenerForTest(SerialLineOpener opener) {
+  std::lock_guard<std::mutex> lock(g_openerMutex);
+  g_opener = std::move(opener);
+}
+
+}  // namespace platform
