@@ -1,7 +1,11 @@
 // Windows implementation of the process facts.
 #include "platform/process.h"
 
+#include <io.h>
 #include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
 
 #include "platform/error.h"
 
@@ -26,6 +30,21 @@ bool raiseCurrentThreadToTimeCritical() {
     return false;
   }
   return true;
+}
+
+void ensureStandardStreams() {
+  struct Stream {
+    int fd;
+    FILE* file;
+    const char* mode;
+  };
+  const Stream streams[] = {{0, stdin, "r"}, {1, stdout, "w"}, {2, stderr, "w"}};
+  for (const Stream& s : streams) {
+    const intptr_t handle = _get_osfhandle(s.fd);
+    if (handle != -1 && handle != -2) continue;  // -2: the descriptor has no stream behind it
+    // The null device in its place, so that nothing opened later takes the descriptor.
+    if (freopen("NUL", s.mode, s.file) == nullptr) continue;
+  }
 }
 
 void exitProcessNow(int code) {

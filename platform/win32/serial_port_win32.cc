@@ -18,10 +18,18 @@ SerialLineOpener g_opener;  // guarded by g_openerMutex
 class Win32SerialLine final : public SerialLine {
  public:
   // Takes ownership of |handle|, an open communications device.
-  explicit Win32SerialLine(HANDLE handle) : handle_(handle) { dcb_.DCBlength = sizeof(dcb_); }
+  explicit Win32SerialLine(HANDLE handle) : handle_(handle) {
+    dcb_.DCBlength = sizeof(dcb_);
+    original_.DCBlength = sizeof(original_);
+  }
   ~Win32SerialLine() override {
     // A pulse cut short must not leave the flash or shutter line held after the port is gone.
     EscapeCommFunction(handle_, CLRRTS);
+    if (changed_) {
+      // The settings as found, except a line held asserted: that stays off.
+      if (original_.fRtsControl == RTS_CONTROL_ENABLE) original_.fRtsControl = RTS_CONTROL_DISABLE;
+      SetCommState(handle_, &original_);
+    }
     CloseHandle(handle_);
   }
   Win32SerialLine(const Win32SerialLine&) = delete;
@@ -36,15 +44,18 @@ class Win32SerialLine final : public SerialLine {
     return true;
   }
 
-  // Changes only the RTS control and the binary flag of the block last read.
+  // Changes only the RTS control field and the binary flag of the block last read; the first
+  // change keeps the block as found, for the destructor.
   bool setRts(bool asserted) override {
     if (!haveState_ && !readState()) return false;
+    if (!changed_) original_ = dcb_;
     dcb_.fBinary = TRUE;
     dcb_.fRtsControl = asserted ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
     if (!SetCommState(handle_, &dcb_)) {
       setLastError(GetLastError());
       return false;
     }
+    changed_ = true;
     return true;
   }
 
@@ -52,6 +63,8 @@ class Win32SerialLine final : public SerialLine {
   const HANDLE handle_;
   DCB dcb_{};
   bool haveState_ = false;
+  bool changed_ = false;  // the settings were changed; original_ holds them as found
+  DCB original_{};
 };
 
 std::unique_ptr<SerialLine> openDevice(const std::string& devicePath) {

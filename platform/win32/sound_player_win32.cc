@@ -4,8 +4,9 @@
 //
 // Each device opens the sound under an alias of its own, so that overlapping play commands each
 // play on their own instead of refusing the second one.
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <mmsystem.h>
 
 #include <atomic>
 
