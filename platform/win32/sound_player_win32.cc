@@ -16,6 +16,9 @@ namespace platform {
 namespace {
 
 constexpr uint32_t kMciErrorMask = 0x0FFFFFFF;
+// What probeSoundFile finds wrong with a file (with kSoundErrorDecoder).
+constexpr uint32_t kDecoderCannotOpen = 1;
+constexpr uint32_t kDecoderNotWave = 2;
 
 std::atomic<SoundDeviceFactory> g_factory{nullptr};
 std::atomic<unsigned> g_aliasCounter{0};
@@ -67,7 +70,45 @@ std::unique_ptr<SoundDevice> createSoundDevice() {
   return std::make_unique<MciSoundDevice>();
 }
 
+uint32_t probeSoundFile(const std::string& path, double* seconds) {
+  // The wave file's own structure, read with the multimedia file functions: a RIFF "WAVE" form
+  // with its "fmt " and "data" chunks.
+  MMIOINFO info{};
+  HMMIO file = mmioOpenA(const_cast<char*>(path.c_str()), &info, MMIO_READ | MMIO_DENYWRITE);
+  if (file == nullptr) return kSoundErrorDecoder | kDecoderCannotOpen;
+  uint32_t code = kSoundErrorDecoder | kDecoderNotWave;
+  MMCKINFO riff{};
+  riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+  MMCKINFO chunk{};
+  WAVEFORMATEX format{};
+  if (mmioDescend(file, &riff, nullptr, MMIO_FINDRIFF) == 0) {
+    chunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
+    if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) == 0 &&
+        mmioRead(file, reinterpret_cast<HPSTR>(&format), 16) == 16 && format.nAvgBytesPerSec != 0) {
+      mmioAscend(file, &chunk, 0);
+      chunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
+      if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) == 0) {
+        if (seconds != nullptr)
+          *seconds = static_cast<double>(chunk.cksize) / format.nAvgBytesPerSec;
+        code = 0;
+      }
+    }
+  }
+  mmioClose(file, 0);
+  return code;
+}
+
 std::string soundErrorText(uint32_t code) {
+  if ((code & kSoundErrorSourceMask) == kSoundErrorDecoder) {
+    switch (code & ~kSoundErrorSourceMask) {
+      case kDecoderCannotOpen:
+        return "The file cannot be opened.";
+      case kDecoderNotWave:
+        return "The file is not a wave sound.";
+      default:
+        return "";
+    }
+  }
   if ((code & kSoundErrorSourceMask) != kSoundErrorOutput) return "";
   char text[1024];
   if (!mciGetErrorStringA(code & kMciErrorMask, text, sizeof(text))) return "";
