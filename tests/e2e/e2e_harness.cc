@@ -71,6 +71,22 @@ RunResult runQuorvale(const RunOptions& options) {
   platform::ChildProcess::Options childOptions;
   childOptions.program = program.string();
   childOptions.arguments = options.arguments;
+  if (!options.launcher.empty()) {
+    // The launcher may run the program as another user: the run's files are open to everyone.
+    constexpr fs::perms kOpen = fs::perms::owner_all | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec;
+    fs::permissions(dir, kOpen);
+    fs::permissions(program, kOpen);
+    for (const auto& file : options.files) {
+      fs::permissions(dir / file.first, kOpen & ~(fs::perms::group_exec | fs::perms::others_exec));
+    }
+    childOptions.program = options.launcher[0];
+    childOptions.arguments.assign(options.launcher.begin() + 1, options.launcher.end());
+    childOptions.arguments.push_back(program.string());
+    childOptions.arguments.insert(childOptions.arguments.end(), options.arguments.begin(),
+                                  options.arguments.end());
+  }
   childOptions.workingDirectory = dir.string();
   childOptions.input = options.input;
   childOptions.environment = options.environment;

@@ -31,6 +31,10 @@ struct ConsoleStep {
 
 struct RunOptions {
   std::vector<std::string> arguments;
+  // A program the run goes through, with its arguments, e.g. {"/usr/bin/prlimit", "--nproc=1"}:
+  // it is started with the program's path and |arguments| after its own. The run's directory and
+  // files are then readable by every user.
+  std::vector<std::string> launcher;
   std::optional<std::string> input;                        // standard input; none: /dev/null
   std::vector<std::pair<std::string, std::string>> files;  // name (in the run's directory), bytes
   std::vector<ConsoleStep> steps;
