@@ -79,7 +79,7 @@ TEST(CameraFaultsE2eTest, ALateCompletionEndsNoLaterShotsWait) {
 }
 
 TEST(CameraFaultsE2eTest, AShutdownKeepsTheStoredShotAndARefusedSessionHasNoIdentity) {
-  // Body 1 shuts down right after storing its first image, body 0 also loses that shot's
+  // Both bodies shut down right after storing their first image; body 0 also loses that shot's
   // completion, so the shutdown's close surely comes while the shot waits.
   const std::string world =
       "[camera ptp]\nshutdown_after_shot = 1\nlost_completion_on_shot = 1\n"
@@ -91,9 +91,11 @@ TEST(CameraFaultsE2eTest, AShutdownKeepsTheStoredShotAndARefusedSessionHasNoIden
     EXPECT_EQ(
         kBanner + kPtpSession + "set ShotTimeout=3000 ms -> 3000 ms\nShot #1: ok\nClose session\n",
         r.out);
-    // The second shot meets a closed session, or a body that is off before its close comes.
-    if (camera == 0 || r.err != "Shot error: Port disconnected\n") {
-      EXPECT_EQ("Shot error: Handle error\n", r.err) << camera;
+    // Body 1's second shot may go out before its shutdown is reported.
+    if (camera == 0) {
+      EXPECT_EQ("Camera lost: Canon EOS 5D Mark IV (simulated)\nShot error: Handle error\n", r.err);
+    } else {
+      EXPECT_NE(std::string::npos, r.err.find("Shot error: ")) << r.err;
     }
   }
 

@@ -146,29 +146,6 @@ TEST(ScriptE2eTest, DemoRunsInSeconds) {
   }
 }
 
-// Shots allowed half their exposure time end by timeout and complete late. A late completion is
-// its own shot's: no shot goes on by a completion event before as many completions as shots have
-// come, so the script never runs ahead of the camera.
-TEST(ScriptE2eTest, ALateCompletionNeverEndsTheNextShotsWait) {
-  RunResult r = runScriptText(
-      "#!quorvale\nset timemultiplier=0.5\nshot tv=1\nshot\nshot\nset timemultiplier=1\nshot\n", {},
-      {"-log"});
-  EXPECT_EQ(0, r.exitCode);
-  EXPECT_NE(npos, r.out.find("Shot #4: ok\n")) << r.out << r.err;
-  std::istringstream log(r.log);
-  std::string line;
-  int shots = 0;
-  int completions = 0;
-  while (std::getline(log, line)) {
-    if (line.find("TRC: takePicture: Tv=") != npos) ++shots;
-    if (line.find("TRC: onTakePictureCompletion: ") != npos) ++completions;
-    if (line.find("TRC: takePicture: continue by completion event") != npos) {
-      EXPECT_GE(completions, shots) << r.log;
-    }
-  }
-  EXPECT_EQ(4, shots);
-}
-
 // Interrupts (now and then shuts down) a script at many moments: each run ends in order.
 TEST(ScriptE2eTest, InterruptAtAnyMomentEndsCleanly) {
   const std::string script =
