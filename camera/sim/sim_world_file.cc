@@ -308,6 +308,9 @@ bool WorldFileReader::cameraKey(const std::string& key, const std::string& value
   } else if (key == "shutdown_after_shot") {
     if (!readCode(value, &code) || code == 0) return badValue(key, value, "a shot number from 1");
     plan.shutdownAfterShots = code;
+  } else if (key == "back_after") {
+    if (!readCode(value, &code)) return badValue(key, value, "a number of seconds");
+    plan.backAfterMs = code * 1000;
   } else if (key == "shutdown_at" || key == "shutdown_at_utc") {
     uint64_t moment = 0;
     if (!readMoment_ || !readMoment_(value, key == "shutdown_at_utc", &moment)) {

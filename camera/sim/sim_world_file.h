@@ -8,6 +8,7 @@
 //   model = Canon EOS R5      default PTP body, "legacy" from the default legacy body
 //   card = CF 64GB 60GB       label, capacity and free space; the first card line replaces the
 //   busy_on_shot = 3          body's cards, more lines add cards
+//   back_after = 2            after shutting down, switched on again 2 s later
 //
 // Keys are case-insensitive, values are taken whole after the "=" with blanks trimmed (no comment
 // after a value). Sizes are a number with B, KB, MB or GB (powers of 1000); codes are decimal or

@@ -17,6 +17,7 @@ void applyPlan(SimCamera* body, const SimBodyPlan& plan) {
   body->delayEvents(plan.eventDelayMs);
   for (const auto& fault : plan.shotFaults) body->planShotFault(fault.first, fault.second);
   if (plan.shutdownAfterShots > 0) body->shutDownAfterShots(plan.shutdownAfterShots);
+  if (plan.backAfterMs) body->comeBackAfter(*plan.backAfterMs);
 }
 
 }  // namespace

@@ -97,5 +97,21 @@ TEST(RehearsalE2eTest, BadRehearsalOptionsStopBeforeAnythingRuns) {
   }
 }
 
+// The body shuts down after the first shot and is switched on again during the wait: the
+// console says so both times, and the next shot is taken on the body again.
+TEST(RehearsalE2eTest, ABodyThatComesBackIsUsedAgain) {
+  RunResult r =
+      rehearse("lockui\nshot\nwait sleep=5\nshot\necho end\n", {"-sim", "w.txt", "-speed", "10"},
+               {{"w.txt", "[camera ptp]\nshutdown_after_shot = 1\nback_after = 2\n"}});
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_EQ(kBanner + kSession +
+                "Camera locked\nShot #1: ok\nSleep: 5 seconds\n"
+                "Camera back: Canon EOS 5D Mark IV (simulated)\nShot #2: ok\nend\nClose session\n",
+            r.out);
+  EXPECT_EQ("Camera lost: Canon EOS 5D Mark IV (simulated)\n", r.err);
+  EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: Camera added\n")) << r.log;
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,4 +1,5 @@
-// Without udev the system's USB changes are not watched: callers poll.
+// Where the build has no udev (other systems, or Linux without libudev) USB changes are not
+// watched: callers poll.
 #include "platform/device_monitor.h"
 
 #if !QUORVALE_HAVE_UDEV
