@@ -42,6 +42,12 @@ bool CCanonCamera::reconnect(EdsCameraRef cameraRef) {
     lastError_ = openSession();
     if (sessionStatus_ == 0 && bodySerial_ == serial) {
       lost_ = false;
+      // Shots of the lost session never complete now: their buffers are given back, and the
+      // completions of the new session belong to its own shots.
+      for (const OpenShot& shot : openShots_) {
+        if (shot.holdsBuffer && buffersInUse_ > 0) buffersInUse_ -= 1;
+      }
+      openShots_.clear();
       if (uiLockCount_ > 0) {
         EdsError code = SendStatusCommand(kEdsCameraStatusCommand_UILock);
         if (code == 0) {

@@ -19,6 +19,12 @@ TEST_F(CanonCameraReconnectTest, TheSameBodyComesBackWithTheUiLockAndWorksAgain)
   camera->Lock();
   ASSERT_TRUE(ptpBody_->uiLocked());
   ConsoleCapture console;
+  // A shot whose events the body loses stays open, holding its buffer, when the body goes.
+  ptpBody_->loseShotEvents(1, SimLostEvents::kAll);
+  camera->setShotTimeout(0);
+  EXPECT_EQ(0u, camera->setTv("1/4000"));
+  camera->takePicture();
+  EXPECT_EQ(1u, camera->buffersInUse());
 
   ptpBody_->shutDownNow();
   traces();
@@ -39,9 +45,12 @@ TEST_F(CanonCameraReconnectTest, TheSameBodyComesBackWithTheUiLockAndWorksAgain)
   EXPECT_TRUE(ptpBody_->sessionOpen());
   EXPECT_TRUE(ptpBody_->uiLocked());
   EXPECT_EQ(1u, camera->uiLockCount());
+  EXPECT_EQ(0u, camera->buffersInUse());
   EXPECT_EQ(0u, camera->setTv("1/250"));
+  camera->setShotTimeout(kDefaultShotTimeoutMs);
   EXPECT_EQ(0u, camera->takePicture());
   EXPECT_NE(std::string::npos, log.find("Camera added\nSession ready\n")) << log;
+  EXPECT_NE(std::string::npos, traces().find("takePicture: continue by completion event\n"));
   EXPECT_EQ("Camera lost: Canon EOS 5D Mark IV (simulated)\n", console.err());
   EXPECT_EQ("Camera back: Canon EOS 5D Mark IV (simulated)\n", console.out());
 
