@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "app/plan_plot.h"
@@ -88,59 +89,66 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
   uint64_t start = platform::utcNow();
   if (options->atMoment) readCommandLineMoment(*options->atMoment, options->atUtc, &start);
 
-  ScriptPlanner planner(*options->scriptText, start,
-                        bodyTiming(rehearsal.world(), options->cameraIndex));
-  bool simulatedFigures = false;
-  std::unique_ptr<CCanonCamera> camera =
-      openPlannedCamera(*options, rehearsal, &planner, &simulatedFigures);
-  if (camera == nullptr) {
-    printSdkError("Camera not found!",
-                  g_canonInterface != nullptr ? g_canonInterface->lastError() : kNoSuchCamera);
-    stopCameraSdk();
-    return 5;
-  }
-  EdsDeviceInfo device;
-  std::memset(&device, 0, sizeof(device));
-  camera->getDeviceInfo(&device);
-  EdsUInt32 available = 0;
-  const int64_t availableShots =
-      camera->readProperty(kEdsPropID_AvailableShots, &available) == 0 ? available : -1;
-
-  const bool withPort = options->comPortNumber >= 0 || !options->comPortPath.empty();
-  if (withPort) checkComPort(*options, &planner);
-
-  platform::Event neverSet(/*manualReset=*/true, false);
-  {
-    // The scan reads the text in place (dropping NUL bytes); the planner has its own copy.
-    std::string& text = *options->scriptText;
-    const size_t size = text.size();
-    text.append(2, '\0');
-    CQuorvaleScriptParser parser(camera.get(), withPort ? planner.serialLine() : nullptr, nullptr,
-                                 &neverSet, planner.clock());
-    planner.setParser(&parser);
-    planner.setCamera(camera.get());
-    parser.switchToText(&text[0], size);
-    planner.install();
-    try {
-      parser.yylex();
-    } catch (uint32_t) {
-      // The header without a camera; cannot happen with a camera at hand.
-    } catch (int32_t failure) {
-      planner.uninstall();
-      printErr("Script scanner failure (%d)\n", static_cast<int>(failure));
+  // Memory that is refused (the parser, the plan, a command's copy of its rule text) ends the
+  // check in order: the scan, the camera and the SDK go first, then the report of it.
+  try {
+    ScriptPlanner planner(start, bodyTiming(rehearsal.world(), options->cameraIndex));
+    bool simulatedFigures = false;
+    std::unique_ptr<CCanonCamera> camera =
+        openPlannedCamera(*options, rehearsal, &planner, &simulatedFigures);
+    if (camera == nullptr) {
+      printSdkError("Camera not found!",
+                    g_canonInterface != nullptr ? g_canonInterface->lastError() : kNoSuchCamera);
+      stopCameraSdk();
+      return 5;
     }
-    planner.uninstall();
-    planner.setParser(nullptr);
-  }
-  camera.reset();
-  stopCameraSdk();
+    EdsDeviceInfo device;
+    std::memset(&device, 0, sizeof(device));
+    camera->getDeviceInfo(&device);
+    EdsUInt32 available = 0;
+    const int64_t availableShots =
+        camera->readProperty(kEdsPropID_AvailableShots, &available) == 0 ? available : -1;
 
-  ScriptPlan plan = planner.finish(clockState, availableShots);
-  plan.camera = device.szDeviceDescription;
-  plan.simulatedFigures = simulatedFigures && !options->simulated;
-  outputText(Msg, checkReportText(plan, scriptName).c_str());
-  if (!options->plotPath.empty() && !writePlanPlot(plan, scriptName, options->plotPath)) {
+    const bool withPort = options->comPortNumber >= 0 || !options->comPortPath.empty();
+    if (withPort) checkComPort(*options, &planner);
+
+    platform::Event neverSet(/*manualReset=*/true, false);
+    {
+      // The scan reads the text in place (dropping NUL bytes), and so does the planner.
+      std::string& text = *options->scriptText;
+      const size_t size = text.size();
+      text.append(2, '\0');
+      CQuorvaleScriptParser parser(camera.get(), withPort ? planner.serialLine() : nullptr, nullptr,
+                                   &neverSet, planner.clock());
+      planner.setParser(&parser);
+      planner.setCamera(camera.get());
+      parser.switchToText(&text[0], size);
+      planner.install();
+      try {
+        parser.yylex();
+      } catch (uint32_t) {
+        // The header without a camera; cannot happen with a camera at hand.
+      } catch (int32_t failure) {
+        planner.uninstall();
+        printErr("Script scanner failure (%d)\n", static_cast<int>(failure));
+      }
+      planner.uninstall();
+      planner.setParser(nullptr);
+    }
+    camera.reset();
+    stopCameraSdk();
+
+    ScriptPlan plan = planner.finish(clockState, availableShots);
+    plan.camera = device.szDeviceDescription;
+    plan.simulatedFigures = simulatedFigures && !options->simulated;
+    outputText(Msg, checkReportText(plan, scriptName).c_str());
+    if (!options->plotPath.empty() && !writePlanPlot(plan, scriptName, options->plotPath)) {
+      return 2;
+    }
+    return checkExitCode(plan);
+  } catch (const std::bad_alloc&) {
+    stopCameraSdk();
+    printErr("Not enough memory to check the script\n");
     return 2;
   }
-  return checkExitCode(plan);
 }

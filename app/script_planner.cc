@@ -60,21 +60,11 @@ uint64_t exposureWaitMs(uint32_t exposureMs, double multiplier) {
 
 }  // namespace
 
-ScriptPlanner::ScriptPlanner(const std::string& scriptText, uint64_t startUtc,
-                             const BodyTiming& timing)
+ScriptPlanner::ScriptPlanner(uint64_t startUtc, const BodyTiming& timing)
     : timing_(timing),
       clock_(startUtc, this),
       serialLine_(new PlanningSerialLine(this)),
       baseUtc_(startUtc) {
-  // The scan drops NUL bytes before its rules see the text: offsets count without them.
-  text_.reserve(scriptText.size());
-  for (char c : scriptText) {
-    if (c != '\0') text_ += c;
-  }
-  lineStarts_.push_back(0);
-  for (size_t i = 0; i < text_.size(); ++i) {
-    if (text_[i] == '\n' && i + 1 < text_.size()) lineStarts_.push_back(i + 1);
-  }
   plan_.startUtc = startUtc;
   bodyFreeUtc_ = startUtc;
 }
@@ -95,25 +85,23 @@ void ScriptPlanner::uninstall() {
   installed_ = false;
 }
 
-uint32_t ScriptPlanner::currentLineNumber() const {
-  const uint64_t offset = parser_ != nullptr ? parser_->matchOffset() : 0;
-  auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
-  return static_cast<uint32_t>(it - lineStarts_.begin());
+void ScriptPlanner::setParser(const CQuorvaleScriptParser* parser) {
+  parser_ = parser;
+  lines_.reset();
+  if (parser != nullptr) lines_.emplace(parser);
 }
 
-uint32_t ScriptPlanner::columnOf(uint64_t offset) const {
-  auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
-  return static_cast<uint32_t>(offset - *(it - 1) + 1);
+uint32_t ScriptPlanner::currentLineNumber() {
+  return lines_ ? lines_->lineAt(lines_->matchOffset()) : 1;
 }
 
-std::string ScriptPlanner::lineText(uint32_t line) const {
-  if (line == 0 || line > lineStarts_.size()) return "";
-  const size_t start = lineStarts_[line - 1];
-  size_t end = text_.find('\n', start);
-  if (end == std::string::npos) end = text_.size();
-  std::string s = text_.substr(start, end - start);
-  while (!s.empty() && s.back() == '\r') s.pop_back();
-  return s;
+uint32_t ScriptPlanner::columnOf(uint64_t offset) {
+  return static_cast<uint32_t>(offset - (lines_ ? lines_->lineStartAt(offset) : 0) + 1);
+}
+
+std::string ScriptPlanner::currentLineText() {
+  if (!lines_) return "";
+  return lines_->lineFrom(lines_->lineStartAt(lines_->matchOffset()), std::string::npos, nullptr);
 }
 
 PlanLine& ScriptPlanner::current() {
@@ -121,7 +109,7 @@ PlanLine& ScriptPlanner::current() {
   if (plan_.lines.empty() || plan_.lines.back().line != line) {
     PlanLine entry;
     entry.line = line;
-    entry.text = lineText(line);
+    entry.text = currentLineText();
     entry.startUtc = entry.endUtc = clock_.utcNow();
     entry.known = known_;
     entry.baseUtc = baseUtc_;
@@ -290,8 +278,9 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
     const uint32_t line = currentLineNumber();
     if (line != lastSkipLine_) {
       lastSkipLine_ = line;
-      addFinding(line, columnOf(parser_->matchOffset()),
-                 "text no rule takes (a run prints \"Skip\" for it): \"" + lineText(line) + "\"");
+      addFinding(
+          line, columnOf(parser_->matchOffset()),
+          "text no rule takes (a run prints \"Skip\" for it): \"" + currentLineText() + "\"");
     }
     return;
   }

@@ -3,8 +3,9 @@
 // the check (pulses are planned, the device is never touched), the sound starter (files are probed,
 // never played) and the output interceptor (what the script would print is judged, not shown).
 //
-// Use: construct with the script text and the start moment; install(); build the parser over
-// clock() and serialLine(); setParser() and setCamera(); run the scan; uninstall(); finish().
+// Use: construct with the start moment; install(); build the parser over clock() and
+// serialLine(); setParser() and setCamera(); run the scan (over a text in place: the lines the plan
+// names are read from it); uninstall(); finish().
 //
 // Ownership: the parser and camera given must outlive the planner's use of them.
 // Thread safety: one thread, the one that calls install() and runs the scan; output that other
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "camera/plan_backend.h"
 #include "platform/serial_port.h"
 #include "script/planning_clock.h"
+#include "script/script_text_lines.h"
 
 class CCanonCamera;
 class CQuorvaleScriptParser;
@@ -34,14 +37,14 @@ struct BodyTiming {
 
 class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendListener {
  public:
-  ScriptPlanner(const std::string& scriptText, uint64_t startUtc, const BodyTiming& timing);
+  ScriptPlanner(uint64_t startUtc, const BodyTiming& timing);
   ~ScriptPlanner() override;
   ScriptPlanner(const ScriptPlanner&) = delete;
   ScriptPlanner& operator=(const ScriptPlanner&) = delete;
 
   PlanningClock* clock() { return &clock_; }
   platform::SerialLine* serialLine() { return serialLine_.get(); }
-  void setParser(const CQuorvaleScriptParser* parser) { parser_ = parser; }
+  void setParser(const CQuorvaleScriptParser* parser);
   void setCamera(CCanonCamera* camera) { camera_ = camera; }
 
   // Takes the output and the play command's starter over, and gives them back.
@@ -73,21 +76,21 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   void onRts(bool asserted);
 
  private:
-  uint32_t currentLineNumber() const;
-  uint32_t columnOf(uint64_t offset) const;
-  std::string lineText(uint32_t line) const;
+  // The line of the current match: its number, the column of |offset| in it, its text.
+  uint32_t currentLineNumber();
+  uint32_t columnOf(uint64_t offset);
+  std::string currentLineText();
   // The plan line of the line being run, started now when it is new.
   PlanLine& current();
   void noteTimed(uint64_t utc);
   std::string momentText(uint64_t utc, bool known, uint64_t baseUtc,
                          const std::string& baseName) const;
 
-  std::string text_;                  // the script as the scan sees it: NUL bytes dropped
-  std::vector<uint64_t> lineStarts_;  // offsets of each line's first byte
   BodyTiming timing_;
   PlanningClock clock_;
   std::unique_ptr<platform::SerialLine> serialLine_;
   const CQuorvaleScriptParser* parser_ = nullptr;
+  std::optional<ScriptTextLines> lines_;  // of parser_
   CCanonCamera* camera_ = nullptr;
   ScriptPlan plan_;
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <system_error>
 
 #include "app/status_line.h"
 #include "camera/canon_camera.h"
@@ -91,10 +92,14 @@ uint32_t doScript(ProgramOptions* options) {
   try {
     ScriptClock* clock = options->scriptClock;  // null: the real clock
     if (platform::standardOutputIsTerminal()) {
-      statusClock = std::make_unique<StatusLineClock>(
-          clock != nullptr ? clock : systemScriptClock(), *options->scriptText, clockState,
-          platform::terminalColumns());
-      clock = statusClock.get();
+      try {
+        statusClock =
+            std::make_unique<StatusLineClock>(clock != nullptr ? clock : systemScriptClock(),
+                                              clockState, platform::terminalColumns());
+        clock = statusClock.get();
+      } catch (const std::system_error&) {
+        // No thread to draw it: the script runs without a status line.
+      }
     }
     parser = std::make_unique<CQuorvaleScriptParser>(
         camera.get(), port.get(), options->consoleWindow, options->stopEvent, clock);

@@ -1,6 +1,5 @@
 #include "app/status_line.h"
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -9,7 +8,6 @@
 
 #include "output/output.h"
 #include "platform/clock.h"
-#include "script/script_parser.h"
 
 namespace {
 
@@ -51,18 +49,10 @@ bool isCommandLine(const std::string& line) {
 
 }  // namespace
 
-StatusLineClock::StatusLineClock(ScriptClock* wrapped, const std::string& scriptText,
-                                 const platform::ClockDiscipline& clockState, size_t columns)
+StatusLineClock::StatusLineClock(ScriptClock* wrapped, const platform::ClockDiscipline& clockState,
+                                 size_t columns)
     : wrapped_(wrapped), clockState_(clockState), columns_(columns) {
-  text_.reserve(scriptText.size());
-  for (char c : scriptText) {
-    if (c != '\0') text_ += c;
-  }
   thread_ = std::thread([this] { run(); });
-  lineStarts_.push_back(0);
-  for (size_t i = 0; i < text_.size(); ++i) {
-    if (text_[i] == '\n' && i + 1 < text_.size()) lineStarts_.push_back(i + 1);
-  }
 }
 
 StatusLineClock::~StatusLineClock() {
@@ -112,23 +102,24 @@ void StatusLineClock::run() {
   }
 }
 
-std::string StatusLineClock::nextCommandText() const {
-  if (parser_ == nullptr) return "";
-  const uint64_t offset = parser_->matchOffset();
-  size_t line = static_cast<size_t>(
-      std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset) - lineStarts_.begin());
-  for (; line < lineStarts_.size(); ++line) {
-    const size_t start = lineStarts_[line];
-    size_t end = text_.find('\n', start);
-    if (end == std::string::npos) end = text_.size();
-    std::string s = text_.substr(start, end - start);
+std::string StatusLineClock::nextCommandText() {
+  if (!lines_ || !lines_->available()) return "";
+  // The line is shown cut to the terminal's width: more of it is never read.
+  constexpr size_t kMaxShown = 4096;
+  const uint64_t offset = lines_->matchOffset();
+  uint32_t number = lines_->lineAt(offset);
+  uint64_t next = 0;
+  lines_->lineFrom(lines_->lineStartAt(offset), 0, &next);
+  while (next < lines_->textSize()) {
+    ++number;
+    std::string s = lines_->lineFrom(next, kMaxShown, &next);
     if (!isCommandLine(s)) continue;
     while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t')) s.pop_back();
     s.erase(0, s.find_first_not_of(" \t"));
     for (char& c : s) {
       if (static_cast<unsigned char>(c) < 0x20) c = ' ';
     }
-    return "next line " + std::to_string(line + 1) + ": " + s;
+    return "next line " + std::to_string(number) + ": " + s;
   }
   return "next: end of script";
 }

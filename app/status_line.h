@@ -9,8 +9,8 @@
 // before the wait and marks its end after it (no drawing or joining on the way out).
 //
 // REQUIRES: the wrapped clock's utcNow() may be called from any thread (the helper reads it).
-// Ownership: the wrapped clock and the parser must outlive this clock; it keeps its own copy of
-// the script text (the scan changes the text it reads).
+// Ownership: the wrapped clock and the parser must outlive this clock. The next command is read
+// from the text the parser scans, in place: no copy of the script is kept.
 // Thread safety: waits are called by the script thread; the helper thread reads only what is
 // fixed for the length of one wait.
 #ifndef QUORVALE_APP_STATUS_LINE_H_
@@ -20,12 +20,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/clock_discipline.h"
 #include "script/script_clock.h"
+#include "script/script_text_lines.h"
 
 class CQuorvaleScriptParser;
 
@@ -35,15 +36,16 @@ constexpr uint64_t kStatusLineMinWaitMs = 2000;
 class StatusLineClock final : public ScriptClock {
  public:
   // |columns|: the terminal's width; the line is cut to one less (0: never cut).
-  StatusLineClock(ScriptClock* wrapped, const std::string& scriptText,
-                  const platform::ClockDiscipline& clockState, size_t columns);
+  StatusLineClock(ScriptClock* wrapped, const platform::ClockDiscipline& clockState,
+                  size_t columns);
   // Ends the helper thread and erases a line still shown.
   ~StatusLineClock() override;
   StatusLineClock(const StatusLineClock&) = delete;
   StatusLineClock& operator=(const StatusLineClock&) = delete;
 
-  // The parser whose current line tells the next command (may be null: no next command shown).
-  void setParser(const CQuorvaleScriptParser* parser) { parser_ = parser; }
+  // The parser whose current line tells the next command (may be null, or scan a stream: no next
+  // command shown).
+  void setParser(const CQuorvaleScriptParser* parser) { lines_.emplace(parser); }
 
   uint64_t utcNow() override { return wrapped_->utcNow(); }
   bool isPast(uint64_t dueUtc) override { return wrapped_->isPast(dueUtc); }
@@ -65,8 +67,8 @@ class StatusLineClock final : public ScriptClock {
   std::string statusText(uint64_t nowUtc, uint64_t dueUtc) const;
 
   // "next line 33: shot tv=1/250", "next: end of script", or empty: the first command line after
-  // the current one.
-  std::string nextCommandText() const;
+  // the current one. REQUIRES: called by the scanning thread.
+  std::string nextCommandText();
 
   // Shows the line of a wait until |dueUtc| now and has the helper redraw it every second.
   void arm(uint64_t dueUtc);
@@ -75,11 +77,9 @@ class StatusLineClock final : public ScriptClock {
   void run();  // the helper thread
 
   ScriptClock* const wrapped_;
-  std::string text_;  // the script as the scan sees it: NUL bytes dropped
-  std::vector<uint64_t> lineStarts_;
   const platform::ClockDiscipline clockState_;
   const size_t columns_;
-  const CQuorvaleScriptParser* parser_ = nullptr;
+  std::optional<ScriptTextLines> lines_;  // used by the scanning thread only
 
   std::mutex mutex_;
   std::condition_variable wake_;

@@ -38,7 +38,7 @@ class StatusLineTest : public testing::Test, protected script_testing::ScriptRun
     state.estimatedErrorUs = 400;
     script_testing::OutputCapture capture;
     {
-      StatusLineClock status(&clock_, text, state, columns);
+      StatusLineClock status(&clock_, state, columns);
       CQuorvaleScriptParser parser(&camera_, nullptr, nullptr, &stop_, &status);
       status.setParser(&parser);
       end_ = script_testing::runScript(&parser, text);

@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
   {
     CCanonCamera camera(nullptr, nullptr);
     platform::Event stop(true, false);
-    StatusLineClock statusClock(systemScriptClock(), script, platform::readClockDiscipline(), 80);
+    StatusLineClock statusClock(systemScriptClock(), platform::readClockDiscipline(), 80);
     CQuorvaleScriptParser parser(&camera, nullptr, nullptr, &stop, status ? &statusClock : nullptr);
     statusClock.setParser(&parser);
     script_testing::runScript(&parser, script);

@@ -47,6 +47,8 @@ void CQuorvaleScriptParser::switchToText(char* text, size_t size) {
   text[length] = '\0';
   text[length + 1] = '\0';
   switchToBuffer(text, static_cast<int>(length));
+  text_ = text;
+  textSize_ = length;
 }
 
 void CQuorvaleScriptParser::LexerOutput(const char* buf, int /*size*/) { doSkip(buf); }

@@ -108,6 +108,16 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   uint64_t checkpoint() const { return checkpointTime; }
   // The byte offset in the script text where the match whose action runs now begins.
   uint64_t matchOffset() const { return matchStart_; }
+  // The text given to switchToText as the scan reads it (NUL bytes dropped), for readers on the
+  // scanning thread: whether there is one (none with switch_streams), its length, and its byte at
+  // |offset| (below textSize()). While a rule action runs, the byte after its match holds a NUL
+  // in the text; byteAt() gives the real one.
+  bool hasText() const { return text_ != nullptr; }
+  uint64_t textSize() const { return textSize_; }
+  char byteAt(uint64_t offset) const {
+    const char* at = text_ + offset;
+    return at == yy_c_buf_p ? yy_hold_char : *at;
+  }
 
  protected:
   // Called before every rule action with the match's length; keeps matchOffset().
@@ -136,6 +146,8 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   platform::SerialLine* const comPort;
   uint32_t shotComTime = 250;
   ScriptClock* const clock_;
+  const char* text_ = nullptr;  // the text of switchToText
+  uint64_t textSize_ = 0;
   uint64_t matched_ = 0;     // bytes matched so far
   uint64_t matchStart_ = 0;  // where the current match begins
 };

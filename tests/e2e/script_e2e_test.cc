@@ -98,9 +98,9 @@ TEST(ScriptE2eTest, LongLinesAndLongDurations) {
   EXPECT_EQ(kBanner + kSession + echoed + "\nSleep: 4.32e+09 seconds\n" + kClosed, r.out);
 }
 
-// The text is scanned where it was read: a script of 64 MB runs within 120 MB of data, and memory
-// that is refused later (a command's copy of a 64 MB line) is reported and ends the script in
-// order.
+// The text is scanned where it was read: a script of 64 MB runs, and is checked, within 120 MB of
+// data, and memory that is refused later (a command's copy of a 64 MB line) is reported and ends
+// the script or the check in order.
 TEST(ScriptE2eTest, LargeScriptRunsInLittleMoreThanItsSize) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "a sanitizer's own memory does not fit a data limit";
@@ -122,6 +122,19 @@ TEST(ScriptE2eTest, LargeScriptRunsInLittleMoreThanItsSize) {
   EXPECT_TRUE(
       endsWith(normalizeLog(r.log), "T MSG: Close session\nT TRC: Close log file at DATE\n"))
       << r.log;
+
+  // The check reads the text in place too, and ends in order when memory is refused.
+  options.arguments = {"-check", "-sim", "-script", "test.qvs"};
+  options.files = {{"test.qvs", "#!quorvale\necho start\n// " + big + "\necho end\n"}};
+  r = runQuorvale(options);
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_NE(npos, r.out.find("\n    4  start +0.000 s")) << r.out.substr(0, 1000);
+  EXPECT_NE(npos, r.out.find("\nFindings: none\n")) << r.out.substr(0, 1000);
+  options.files = {{"test.qvs", "#!quorvale\necho start\nplay " + big + "\necho never\n"}};
+  r = runQuorvale(options);
+  EXPECT_EQ(2, r.exitCode);
+  EXPECT_EQ(kBanner, r.out);
+  EXPECT_EQ("Not enough memory to check the script\n", r.err);
 }
 
 // A message cut at 1023 bytes keeps its line end: the next one starts on a line of its own.
