@@ -112,6 +112,7 @@ void SimBackend::Impl::schedule(uint64_t delayMs, std::function<void()> step) {
 }
 
 uint64_t SimBackend::Impl::modelNowMs() const { return queue.modelNowMs(); }
+bool SimBackend::Impl::timeJumps() const { return queue.timeJumps(); }
 
 SimObject* SimBackend::Impl::findLocked(EdsBaseRef ref, SimObject::Kind kind) const {
   auto found = objects.find(ref);

@@ -33,6 +33,7 @@ struct SimBackend::Impl final : SimHost {
   void postCameraAdded() override { postCameraAddedLocked(); }
   void schedule(uint64_t delayMs, std::function<void()> step) override;
   uint64_t modelNowMs() const override;
+  bool timeJumps() const override;
 
   // REQUIRES: world held. The live object |ref| when it is one of ours of |kind|, else null.
   SimObject* findLocked(EdsBaseRef ref, SimObject::Kind kind) const;

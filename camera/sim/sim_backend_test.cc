@@ -64,7 +64,7 @@ TEST_F(SimEventDeliveryTest, EventsOfAReleasedCameraAreDropped) {
   EdsCameraRef camera = openNew(defaultLegacyBodyConfig());
   body_->delayEvents(5000);
   ASSERT_EQ(EDS_ERR_OK, shoot(camera));
-  after(17 + 300 + 200);  // stored; its events wait for their delay
+  after(17 + 300 + 584);  // stored (3.5 MB at 6 MB/s); its events wait for their delay
   EXPECT_EQ(1u, body_->picturesStored());
   EXPECT_EQ(0u, EdsRelease(camera));
   // A new reference of the same body must not receive the old reference's events either.

@@ -2,12 +2,15 @@
 
 #include <cstring>
 
+#include "camera/sim/sim_body_timing.h"
 #include "camera/sim/sim_camera_state.h"
 #include "camera/sim/sim_capture_model.h"
 #include "camera/sim/sim_host.h"
 
 SimCamera::SimCamera(SimHost* host, std::mutex* worldMutex, const SimBodyConfig& config)
-    : host_(host), mutex_(worldMutex), state_(new State(config)) {}
+    : host_(host), mutex_(worldMutex), state_(new State(config)) {
+  state_->batterySinceMs = host_->modelNowMs();
+}
 
 SimCamera::~SimCamera() = default;
 
@@ -86,6 +89,8 @@ void SimCamera::setVolumes(const std::vector<SimVolume>& volumes) {
 void SimCamera::setBattery(EdsUInt32 raw) {
   std::lock_guard<std::mutex> lock(*mutex_);
   state_->config.battery = raw;
+  state_->batteryUsed = 0.0;
+  state_->batterySinceMs = host_->modelNowMs();
   host_->postPropertyEvent(this, kEdsPropertyEvent_PropertyChanged, kEdsPropID_BatteryLevel, 0,
                            state_->eventDelayMs);
 }
@@ -95,6 +100,8 @@ void SimCamera::setPropertyValue(EdsPropertyID property, EdsUInt32 value) {
   if (property == kEdsPropID_AvailableShots) return;  // follows the cards
   if (property == kEdsPropID_BatteryLevel) {
     state_->config.battery = value;
+    state_->batteryUsed = 0.0;
+    state_->batterySinceMs = host_->modelNowMs();
   } else {
     state_->config.properties[property].value = value;
   }
@@ -127,7 +134,7 @@ void SimCamera::setAutoPowerOff(uint32_t idleMs, uint32_t warnSeconds) {
 void SimCamera::rearmAutoPowerOffLocked() {
   State& s = *state_;
   s.idleGeneration += 1;
-  if (s.autoOffIdleMs == 0 || !s.powered) return;
+  if (s.autoOffIdleMs == 0 || !s.powered || host_->timeJumps()) return;
   uint64_t armed = s.idleGeneration;
   host_->schedule(s.autoOffIdleMs, [this, armed]() {
     std::lock_guard<std::mutex> lock(*mutex_);
@@ -275,18 +282,44 @@ void SimCamera::logLocked(const std::string& line) {
 }
 
 EdsUInt32 SimCamera::propertyValueLocked(EdsPropertyID property) const {
-  if (property == kEdsPropID_BatteryLevel) return state_->config.battery;
+  if (property == kEdsPropID_BatteryLevel) return batteryLocked();
   if (property == kEdsPropID_AvailableShots) return availableShotsLocked();
   auto found = state_->config.properties.find(property);
   return found == state_->config.properties.end() ? 0 : found->second.value;
+}
+
+EdsUInt32 SimCamera::batteryLocked() const {
+  const State& s = *state_;
+  if (s.config.battery > 100) return s.config.battery;  // a raw reading the body passes on
+  const uint64_t now = host_->modelNowMs();
+  const double hours =
+      static_cast<double>(now > s.batterySinceMs ? now - s.batterySinceMs : 0) / 3600000.0;
+  const double level =
+      static_cast<double>(s.config.battery) - s.batteryUsed - hours * s.config.batteryPerHour;
+  return level <= 0.0 ? 0 : static_cast<EdsUInt32>(level + 0.5);
+}
+
+bool SimCamera::drainBatteryLocked() {
+  State& s = *state_;
+  const EdsUInt32 before = batteryLocked();
+  if (s.config.battery <= 100 && (s.config.batteryPerShot > 0.0 || s.config.batteryPerHour > 0.0) &&
+      before == 0) {
+    shutDownLocked();
+    return false;
+  }
+  s.batteryUsed += s.config.batteryPerShot;
+  if (batteryLocked() != before) {
+    host_->postPropertyEvent(this, kEdsPropertyEvent_PropertyChanged, kEdsPropID_BatteryLevel, 0,
+                             s.eventDelayMs);
+  }
+  return true;
 }
 
 EdsUInt32 SimCamera::availableShotsLocked() const {
   const SimBodyConfig& config = state_->config;
   auto quality = config.properties.find(kEdsPropID_ImageQuality);
   EdsUInt64 bytes =
-      SimCaptureModel::imageBytes(quality == config.properties.end() ? 0 : quality->second.value,
-                                  config.jpegBytes, config.rawBytes);
+      simImageBytes(config, quality == config.properties.end() ? 0 : quality->second.value);
   if (bytes == 0) return 0;
   EdsUInt64 shots = 0;
   for (const SimVolume& volume : config.volumes) {

@@ -100,8 +100,8 @@ class SimCamera final {
   // Automatic power-off: after |idleMs| model ms without an accepted command, property write or
   // session open, the body fires will-soon-shut-down (0x303) with |warnSeconds|; unless a command
   // is accepted (the extend-shutdown command, typically) within |warnSeconds| s, it shuts down
-  // (0x301). An idle time of 0 (the default) turns it off. With time scale 0 idle time passes at
-  // once, so tests of it use manual time.
+  // (0x301). An idle time of 0 turns it off. With time scale 0 it is not armed (idle time would
+  // pass at once), so tests of it use manual time.
   void setAutoPowerOff(uint32_t idleMs, uint32_t warnSeconds);
 
   // --- capture faults (one-shot or counted) ---
@@ -164,7 +164,7 @@ class SimCamera final {
   EdsError volumeInfoLocked(size_t index, EdsVolumeInfo* out);
   EdsError sendCommandLocked(EdsCameraCommand command, EdsInt32 param);
   // A take-picture command with the fault planned for its number, if any.
-  EdsError takePlannedPictureLocked();
+  EdsError takePlannedPictureLocked(EdsInt32 param);
   EdsError sendStatusCommandLocked(EdsCameraStatusCommand command, EdsInt32 param);
   // The program let go of its last camera reference: close the session, free the UI.
   void releasedLocked();
@@ -173,6 +173,10 @@ class SimCamera final {
   void rearmAutoPowerOffLocked();
   void shutDownLocked();
   void scheduleComeBackLocked(uint32_t ms);
+  // Uses one shot's share of the battery; shuts the body down and returns false when it is empty.
+  bool drainBatteryLocked();
+  // The battery level now (raw 0x08 value; a drained level never goes below 0).
+  EdsUInt32 batteryLocked() const;
   EdsUInt32 propertyValueLocked(EdsPropertyID property) const;
   EdsUInt32 availableShotsLocked() const;
   void logLocked(const std::string& line);

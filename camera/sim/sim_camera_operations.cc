@@ -195,7 +195,7 @@ EdsError SimCamera::sendCommandLocked(EdsCameraCommand command, EdsInt32 param) 
   } else if (!s.session) {
     code = EDS_ERR_SESSION_NOT_OPEN;
   } else if (command == kEdsCameraCommand_TakePicture) {
-    code = takePlannedPictureLocked();
+    code = takePlannedPictureLocked(param);
   } else if (command == kEdsCameraCommand_ExtendShutDownTimer) {
     code = s.extendRefusal;
   } else {
@@ -206,11 +206,11 @@ EdsError SimCamera::sendCommandLocked(EdsCameraCommand command, EdsInt32 param) 
   return code;
 }
 
-EdsError SimCamera::takePlannedPictureLocked() {
+EdsError SimCamera::takePlannedPictureLocked(EdsInt32 param) {
   State& s = *state_;
   s.releases += 1;
   auto planned = s.shotFaults.find(s.releases);
-  if (planned == s.shotFaults.end()) return SimCaptureModel::takePicture(this);
+  if (planned == s.shotFaults.end()) return SimCaptureModel::takePicture(this, param);
   const SimShotFault fault = planned->second;
   s.shotFaults.erase(planned);
   if (fault.busy) return EDS_ERR_DEVICE_BUSY;
@@ -228,7 +228,7 @@ EdsError SimCamera::takePlannedPictureLocked() {
     s.loseWhat = fault.lostAll ? SimLostEvents::kAll : SimLostEvents::kCompletion;
   }
   s.nextShotDelayMs = fault.lateMs;
-  EdsError code = SimCaptureModel::takePicture(this);
+  EdsError code = SimCaptureModel::takePicture(this, param);
   s.nextShotDelayMs = 0;
   if (fault.captureError != 0) {
     s.failNext = failNext;

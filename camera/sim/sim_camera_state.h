@@ -27,7 +27,8 @@ struct SimHandlers {
 };
 
 struct SimCamera::State {
-  explicit State(const SimBodyConfig& s) : config(s) {}
+  explicit State(const SimBodyConfig& s)
+      : config(s), autoOffIdleMs(s.autoPowerOffMs), autoOffWarnSeconds(s.autoPowerOffWarnSeconds) {}
 
   SimBodyConfig config;  // identity, volumes, battery, properties, sizes and timing as they now are
 
@@ -46,6 +47,11 @@ struct SimCamera::State {
 
   // Capture model.
   uint32_t inBuffer = 0;
+  EdsUInt64 inBufferBytes = 0;  // bytes of the images in the buffer
+  uint64_t writerFreeAtMs = 0;  // model time the card is done with the images accepted
+  bool cardFull = false;        // a shot found no room; releases are refused until there is
+  double batteryUsed = 0.0;     // percent the shots have used since the level was set
+  uint64_t batterySinceMs = 0;  // model time the level was set (or the body made)
   uint32_t stored = 0;
   uint64_t sensorFreeAtMs = 0;     // model time the current exposures end
   uint64_t processorFreeAtMs = 0;  // model time the last accepted image leaves the buffer
@@ -62,8 +68,8 @@ struct SimCamera::State {
   uint32_t comeBackMs = 0;
 
   // Automatic power-off; a step is current while |idleGeneration| is unchanged since it was armed.
-  uint32_t autoOffIdleMs = 0;
-  uint32_t autoOffWarnSeconds = 0;
+  uint32_t autoOffIdleMs;
+  uint32_t autoOffWarnSeconds;
   uint64_t idleGeneration = 0;
 
   std::deque<std::string> log;  // at most kSimCommandLogLines, oldest first

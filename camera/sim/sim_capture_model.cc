@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <mutex>
+#include <vector>
 
+#include "camera/sim/sim_body_timing.h"
 #include "camera/sim/sim_camera.h"
 #include "camera/sim/sim_camera_state.h"
 #include "camera/sim/sim_host.h"
@@ -10,34 +12,8 @@
 namespace {
 
 constexpr EdsUInt32 kBulb = 0x0C;
-constexpr uint32_t kBulbMs = 1000;
-constexpr uint32_t kUnknownTvMs = 1000;
 constexpr EdsUInt32 kCardFullError = 7;
-
-struct TvLength {
-  EdsUInt32 code;
-  uint32_t ms;
-};
-
-// How long the shutter stays open for each Tv code, rounded to whole model ms.
-constexpr TvLength kTvLengths[] = {
-    {0x10, 30000}, {0x13, 25000}, {0x14, 20000}, {0x15, 20000}, {0x18, 15000}, {0x1B, 13000},
-    {0x1C, 10000}, {0x1D, 10000}, {0x20, 8000},  {0x23, 6000},  {0x24, 6000},  {0x25, 5000},
-    {0x28, 4000},  {0x2B, 3200},  {0x2C, 3000},  {0x2D, 2500},  {0x30, 2000},  {0x33, 1600},
-    {0x34, 1500},  {0x35, 1300},  {0x38, 1000},  {0x3B, 800},   {0x3C, 700},   {0x3D, 600},
-    {0x40, 500},   {0x43, 400},   {0x44, 300},   {0x45, 300},   {0x48, 250},   {0x4B, 200},
-    {0x4C, 167},   {0x4D, 167},   {0x50, 125},   {0x53, 100},   {0x54, 100},   {0x55, 77},
-    {0x58, 67},    {0x5B, 50},    {0x5C, 50},    {0x5D, 40},    {0x60, 33},    {0x63, 25},
-    {0x64, 22},    {0x65, 20},    {0x68, 17},    {0x6B, 13},    {0x6C, 11},    {0x6D, 10},
-    {0x70, 8},     {0x73, 6},     {0x74, 6},     {0x75, 5},     {0x78, 4},     {0x7B, 3},
-    {0x7C, 3},     {0x7D, 3},     {0x80, 2},     {0x83, 2},     {0x84, 1},     {0x85, 1},
-    {0x88, 1},     {0x8B, 1},     {0x8C, 1},     {0x8D, 1},     {0x90, 1},     {0x93, 0},
-    {0x94, 0},     {0x95, 0},     {0x98, 0},     {0x9B, 0},     {0x9C, 0},     {0x9D, 0},
-    {0xA0, 0},
-};
-
-// The image format nibble that stands for JPEG; any other primary format is a RAW kind.
-constexpr EdsUInt32 kJpegFormat = 1;
+constexpr EdsError kCardRefusal = 0x8D07;  // the release of a body whose card is full
 
 // What a shot carries from the moment it was accepted.
 struct Shot {
@@ -51,35 +27,44 @@ struct Shot {
   uint32_t lateMs;  // extra lateness of the completion (or capture error) events
 };
 
+// Room on the first writable volume that holds |bytes|, or null.
+SimVolume* cardWithRoom(std::vector<SimVolume>* volumes, EdsUInt64 bytes) {
+  for (SimVolume& volume : *volumes) {
+    if ((volume.access == 1 || volume.access == 2) && volume.freeSpace >= bytes) return &volume;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-uint32_t SimCaptureModel::exposureMs(EdsUInt32 tv) {
-  if (tv == kBulb) return kBulbMs;
-  for (const TvLength& row : kTvLengths) {
-    if (row.code == tv) return row.ms;
-  }
-  return kUnknownTvMs;
-}
+uint32_t SimCaptureModel::exposureMs(EdsUInt32 tv) { return simExposureMs(tv); }
 
-EdsUInt64 SimCaptureModel::imageBytes(EdsUInt32 quality, EdsUInt64 jpegBytes, EdsUInt64 rawBytes) {
-  EdsUInt32 primaryFormat = (quality >> 20) & 0xF;
-  EdsUInt32 secondaryFormat = (quality >> 4) & 0xF;
-  EdsUInt64 bytes = primaryFormat == kJpegFormat ? jpegBytes : rawBytes;
-  if (secondaryFormat == kJpegFormat) bytes += jpegBytes;
-  return bytes;
-}
-
-EdsError SimCaptureModel::takePicture(SimCamera* body) {
+EdsError SimCaptureModel::takePicture(SimCamera* body, EdsInt32 param) {
   SimCamera::State& s = *body->state_;
   if (s.takeRefusal != EDS_ERR_OK) return s.takeRefusal;
+  SimHost* host = body->host_;
+  const uint64_t now = host->modelNowMs();
+  // The shutter is still open for the previous shot: a real body does not release.
+  if (now < s.sensorFreeAtMs) return EDS_ERR_DEVICE_BUSY;
+  const EdsUInt32 tv = body->propertyValueLocked(kEdsPropID_Tv);
+  SimShotTiming timing =
+      simShotTiming(s.config, body->propertyValueLocked(kEdsPropID_ImageQuality), tv);
+  if (tv == kBulb && param > 0) timing.exposureMs = static_cast<uint32_t>(param);
   if (s.inBuffer >= s.config.bufferLimit) return EDS_ERR_DEVICE_BUSY;
+  if (s.config.bufferBytes > 0 && s.inBuffer > 0 &&
+      s.inBufferBytes + timing.bytes > s.config.bufferBytes) {
+    return EDS_ERR_DEVICE_BUSY;
+  }
+  if (s.cardFull && cardWithRoom(&s.config.volumes, timing.bytes) == nullptr) return kCardRefusal;
+  s.cardFull = false;
+  if (!body->drainBatteryLocked()) return EDS_ERR_COMM_DISCONNECTED;
   s.inBuffer += 1;
+  s.inBufferBytes += timing.bytes;
 
   Shot shot;
   shot.body = body;
   shot.ptp = s.config.deviceSubType != 0;
-  shot.bytes = imageBytes(body->propertyValueLocked(kEdsPropID_ImageQuality), s.config.jpegBytes,
-                          s.config.rawBytes);
+  shot.bytes = timing.bytes;
   shot.fail = s.failNext;
   shot.failError = s.failError;
   s.failNext = false;
@@ -88,31 +73,41 @@ EdsError SimCaptureModel::takePicture(SimCamera* body) {
   if (s.loseShots > 0) s.loseShots -= 1;
   shot.lateMs = s.nextShotDelayMs;
 
-  // Exposures follow one another; processing takes the images in order.
-  SimHost* host = body->host_;
-  EdsUInt32 tv = body->propertyValueLocked(kEdsPropID_Tv);
-  uint64_t now = host->modelNowMs();
-  uint64_t exposureEnd = std::max(now, s.sensorFreeAtMs) + exposureMs(tv);
+  // Processing takes the images in order, and so does the card: with a write speed an image
+  // stays in the buffer until it is written, else it leaves the buffer when processed.
+  const uint64_t exposureEnd = now + timing.exposureMs;
   s.sensorFreeAtMs = exposureEnd;
-  uint64_t handedOn = std::max(exposureEnd, s.processorFreeAtMs) + s.config.processingMs;
-  s.processorFreeAtMs = handedOn;
-  uint64_t stored = handedOn + s.config.storeMs;
+  const uint64_t processed = std::max(exposureEnd, s.processorFreeAtMs) + timing.processingMs;
+  s.processorFreeAtMs = processed;
+  uint64_t handedOn = processed;
+  uint64_t stored = processed + timing.writeMs;
+  if (s.config.writeBytesPerSecond > 0) {
+    stored = std::max(processed, s.writerFreeAtMs) + timing.writeMs;
+    s.writerFreeAtMs = stored;
+    handedOn = stored;
+  }
   std::mutex* world = body->mutex_;
 
   if (tv == kBulb) {
-    host->schedule(exposureEnd - now, [world, shot]() {
-      std::lock_guard<std::mutex> lock(*world);
-      SimCamera::State& st = *shot.body->state_;
-      if (!st.powered || shot.loseAll) return;
-      shot.body->host_->postStateEvent(shot.body, kEdsStateEvent_BulbExposureTime, kBulbMs / 1000,
-                                       st.eventDelayMs);
-    });
+    // Each second of a bulb exposure is reported, the last at its end.
+    const uint32_t seconds = std::max<uint32_t>(1, timing.exposureMs / 1000);
+    for (uint32_t second = 1; second <= seconds; ++second) {
+      const uint64_t at = second == seconds ? timing.exposureMs : second * 1000ULL;
+      host->schedule(at, [world, shot, second]() {
+        std::lock_guard<std::mutex> lock(*world);
+        SimCamera::State& st = *shot.body->state_;
+        if (!st.powered || shot.loseAll) return;
+        shot.body->host_->postStateEvent(shot.body, kEdsStateEvent_BulbExposureTime, second,
+                                         st.eventDelayMs);
+      });
+    }
   }
 
   host->schedule(handedOn - now, [world, shot]() {
     std::lock_guard<std::mutex> lock(*world);
     SimCamera::State& st = *shot.body->state_;
     if (st.inBuffer > 0) st.inBuffer -= 1;
+    st.inBufferBytes = st.inBufferBytes > shot.bytes ? st.inBufferBytes - shot.bytes : 0;
     if (!st.powered || !shot.ptp || shot.loseAll) return;
     shot.body->host_->postStateEvent(shot.body, kEdsStateEvent_JobStatusChanged, 1,
                                      st.eventDelayMs);
@@ -125,13 +120,8 @@ EdsError SimCaptureModel::takePicture(SimCamera* body) {
     if (!st.powered) return;
     SimHost* events = camera->host_;
     const uint64_t delay = st.eventDelayMs + static_cast<uint64_t>(shot.lateMs);
-    SimVolume* card = nullptr;
-    for (SimVolume& volume : st.config.volumes) {
-      if ((volume.access == 1 || volume.access == 2) && volume.freeSpace >= shot.bytes) {
-        card = &volume;
-        break;
-      }
-    }
+    SimVolume* card = cardWithRoom(&st.config.volumes, shot.bytes);
+    if (card == nullptr) st.cardFull = true;
     if (shot.fail || card == nullptr) {
       EdsUInt32 error = shot.fail ? shot.failError : kCardFullError;
       events->postStateEvent(camera, kEdsStateEvent_CaptureError, error, delay);

@@ -19,28 +19,40 @@ TEST_F(SimCaptureTest, ModelStepsFollowExposureProcessingAndStorage) {
   ASSERT_EQ(EDS_ERR_OK, EdsSetPropertyData(camera, kEdsPropID_Tv, 0, 4, &oneSecond));
   EXPECT_EQ(Lines({"property 0x101 0x406 0"}), events());
   ASSERT_EQ(EDS_ERR_OK, shoot(camera));
-  EXPECT_EQ(Lines(), after(1000 + 149));  // exposure 1000, processing 150
+  // Exposure 1000, processing 150, writing 8 MB at 80 MB/s 100: the image stays in the buffer
+  // until it is written.
+  EXPECT_EQ(Lines(), after(1000 + 150 + 99));
   EXPECT_EQ(1u, body_->shotsInBuffer());
-  EXPECT_EQ(Lines({"state 0x302 1"}), after(1));
-  EXPECT_EQ(0u, body_->shotsInBuffer());
-  EXPECT_EQ(Lines(), after(99));  // storage 100
   EXPECT_EQ(0u, body_->picturesStored());
-  EXPECT_EQ(Lines({"state 0x302 0", "property 0x101 0x40a 0"}), after(1));
+  EXPECT_EQ(Lines({"state 0x302 1", "state 0x302 0", "property 0x101 0x40a 0"}), after(1));
+  EXPECT_EQ(0u, body_->shotsInBuffer());
   EXPECT_EQ(1u, body_->picturesStored());
 }
 
-TEST_F(SimCaptureTest, AFullBufferAnswersBusy) {
+// A release while the shutter is open is refused; RAW frames fill the buffer's bytes at the frame
+// the sizes say, and a written frame makes room again.
+TEST_F(SimCaptureTest, BusyWhileTheShutterIsOpenAndWhenRawFillsTheBuffer) {
   sim_->useManualTime();
-  EdsCameraRef camera = openNew(defaultPtpBodyConfig());
-  body_->setBufferLimit(2);
+  SimBodyConfig config = defaultPtpBodyConfig();
+  config.bufferBytes = 3 * config.rawBytes + config.jpegBytes;  // 3 RAW frames, not 4
+  config.writeBytesPerSecond = 10000000;                        // 3 s per RAW frame
+  EdsCameraRef camera = openNew(config);
+  EdsUInt32 raw = 0x00640F0F;
+  ASSERT_EQ(EDS_ERR_OK, EdsSetPropertyData(camera, kEdsPropID_ImageQuality, 0, 4, &raw));
+  EXPECT_EQ(EDS_ERR_OK, shoot(camera));           // Tv 1/125: the shutter is open for 8 ms
+  EXPECT_EQ(EDS_ERR_DEVICE_BUSY, shoot(camera));  // ... and refuses a release meanwhile
+  after(8);
   EXPECT_EQ(EDS_ERR_OK, shoot(camera));
+  after(8);
   EXPECT_EQ(EDS_ERR_OK, shoot(camera));
-  EXPECT_EQ(EDS_ERR_DEVICE_BUSY, shoot(camera));
+  after(8);
+  EXPECT_EQ(EDS_ERR_DEVICE_BUSY, shoot(camera));  // frame 4 does not fit
+  EXPECT_EQ(3u, body_->shotsInBuffer());
+  after(8 + 150 + 3000 - 24);  // the first frame is processed and written
   EXPECT_EQ(2u, body_->shotsInBuffer());
-  after(158);  // Tv 1/125: the first image leaves the buffer at 8 + 150
   EXPECT_EQ(EDS_ERR_OK, shoot(camera));
-  after(10000);
-  EXPECT_EQ(3u, body_->picturesStored());
+  after(20000);
+  EXPECT_EQ(4u, body_->picturesStored());
 }
 
 TEST_F(SimCaptureTest, AFullCardGivesACaptureError) {

@@ -102,6 +102,11 @@ void SimEventQueue::waitIdle() {
   idle_.wait(lock, [this] { return idleLocked(); });
 }
 
+bool SimEventQueue::timeJumps() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !manual_ && scale_ <= 0.0;
+}
+
 bool SimEventQueue::onEventThread() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return std::this_thread::get_id() == threadId_;

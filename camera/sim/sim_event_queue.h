@@ -54,6 +54,9 @@ class SimEventQueue final {
   // pending at all). Returns at once while the thread has not started.
   void waitIdle();
 
+  // True at time scale 0 (not in manual time).
+  bool timeJumps() const;
+
   // True on the event thread.
   bool onEventThread() const;
 

@@ -31,6 +31,8 @@ class SimHost {
   // Runs |step| on the event thread after |delayMs| model ms, with no lock held.
   virtual void schedule(uint64_t delayMs, std::function<void()> step) = 0;
   virtual uint64_t modelNowMs() const = 0;
+  // True when model time jumps from step to step (time scale 0): idle time would pass at once.
+  virtual bool timeJumps() const = 0;
 };
 
 #endif  // QUORVALE_CAMERA_SIM_SIM_HOST_H_

@@ -39,11 +39,17 @@ SimBodyConfig defaultPtpBodyConfig() {
   config.deviceSubType = 1;
   config.volumes = {card("CF", 32 * kGB, 27 * kGB), card("SD", 64 * kGB, 64 * kGB)};
   config.battery = 85;
-  config.jpegBytes = 8000000;
-  config.rawBytes = 30000000;
-  config.bufferLimit = 8;
+  config.jpegBytes = 8000000;             // L JPEG
+  config.rawBytes = 30000000;             // RAW
+  config.bufferLimit = 100;               // frames; the bytes below decide first
+  config.bufferBytes = 630000000;         // 21 RAW or 78 L JPEG frames
+  config.writeBytesPerSecond = 80000000;  // 100 ms per L JPEG, 375 ms per RAW
   config.processingMs = 150;
   config.storeMs = 100;
+  config.batteryPerShot = 0.1;  // about 900 shots on a charge
+  config.batteryPerHour = 2.0;
+  config.autoPowerOffMs = 60000;  // the body's default: 1 minute
+  config.autoPowerOffWarnSeconds = 10;
 
   config.properties[kEdsPropID_SaveTo] = anyValue(1);
   config.properties[kEdsPropID_Capacity] = anyValue(0);
@@ -78,11 +84,17 @@ SimBodyConfig defaultLegacyBodyConfig() {
   config.deviceSubType = 0;
   config.volumes = {card("CF", 2 * kGB, 1500000000ULL)};
   config.battery = 75;
-  config.jpegBytes = 3500000;
-  config.rawBytes = 8500000;
-  config.bufferLimit = 5;
+  config.jpegBytes = 3500000;            // L JPEG
+  config.rawBytes = 8500000;             // RAW
+  config.bufferLimit = 14;               // frames
+  config.bufferBytes = 45000000;         // 5 RAW or 12 L JPEG frames
+  config.writeBytesPerSecond = 6000000;  // 584 ms per L JPEG, 1417 ms per RAW
   config.processingMs = 300;
   config.storeMs = 200;
+  config.batteryPerShot = 0.2;  // about 500 shots on a charge
+  config.batteryPerHour = 3.0;
+  config.autoPowerOffMs = 60000;
+  config.autoPowerOffWarnSeconds = 10;
 
   config.properties[kEdsPropID_SaveTo] = anyValue(1);
   config.properties[kEdsPropID_Capacity] = anyValue(0);

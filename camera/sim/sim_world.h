@@ -7,6 +7,10 @@
 // each pair (0x14, 0x1C, 0x24, 0x2B, 0x44, ...), 1/2-stop steps. Image quality codes are the
 // ones each protocol is sent (PTP: "L" is 0x00130F0F; legacy: "L" is 0x0013000F).
 //
+// The bodies' figures (image sizes, buffer, card write speed, battery use, automatic power-off
+// after one idle minute with a 10 s warning) are those of the real bodies, all in sim_world.cc;
+// the world is deterministic: nothing in it depends on chance.
+//
 // Thread safety: pure functions.
 #ifndef QUORVALE_CAMERA_SIM_SIM_WORLD_H_
 #define QUORVALE_CAMERA_SIM_SIM_WORLD_H_

@@ -113,5 +113,109 @@ TEST(RehearsalE2eTest, ABodyThatComesBackIsUsedAgain) {
   EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: Camera added\n")) << r.log;
 }
 
+// A world file's body as the info mode shows it: identity, cards, battery, starting values (the
+// program sets the drive mode itself at session open).
+TEST(RehearsalE2eTest, WorldFileBodiesAsTheInfoModeShowsThem) {
+  RunOptions options;
+  options.arguments = {"-sim", "w.ini", "-camera", "1"};
+  options.files = {{"w.ini",
+                    "[camera ptp]\n[camera ptp]\nmodel = Canon EOS R5 (simulated)\nport = usb:2\n"
+                    "card = CF 64GB 10GB\ncard = SD 32GB\nraw_size = 40MB\nbattery = 40\n"
+                    "quality = RAW\nae = M\ndrive = Single\nmetering = Spot\niso = 400\n"
+                    "av = 8\ntv = 1/250\n"}};
+  RunResult r = runQuorvale(options);
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_EQ(
+      "\nCamera      : Canon EOS R5 (simulated)\nProtocol    : PTP\nPort        : usb:2\n"
+      "Volume      : 96000000000\nFree        : 42000000000 (43.8%)\n"
+      "Available   : 1050 shots\nBattery     : 40%\nImage format: RAW\nAE mode     : M\n"
+      "Drive mode  : Continuous\nMetering    : Spot\nISO         : 400\nAv          : 8\n"
+      "Tv          : 1/250\n",
+      r.out.substr(0, r.out.find("Def. ")));
+}
+
+// Faults by shot number, a body that joins later, and a release while the shutter is open.
+TEST(RehearsalE2eTest, WorldFileFaultsReachTheScript) {
+  RunResult r =
+      rehearse("shot\nshot\nshot\nshot\nshot\nshot\nshot tv=4s mul=0.1\nshot\n", {"-sim", "w.ini"},
+               {{"w.ini",
+                 "[camera ptp]\nbusy_on_shot = 2\ncapture_error_on_shot = 3 2\n"
+                 "lost_completion_on_shot = 4\nlate_completion_on_shot = 5 300\n"
+                 "lost_events_on_shot = 6\n[camera legacy]\nadded_after = 0.2\n"}});
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_EQ(kBanner + kSession +
+                "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\nset Tv=4s -> 4\"\n"
+                "set TimeMultiplier=0.1x -> 0.1x\nShot #5: ok\nClose session\n",
+            r.out);
+  EXPECT_EQ(
+      "Shot error: Device busy! Camera unstable!\nCapture error: The lens was closed\n"
+      "Shot error: The lens was closed\nShot error: Device busy! Camera unstable!\n",
+      r.err);
+  const std::string log = normalizeLog(r.log);
+  EXPECT_NE(npos, log.find("T TRC: OnStateCaptureError: error=2\n")) << log;
+  EXPECT_NE(npos, log.find("T TRC: Camera added\n")) << log;
+  EXPECT_NE(npos, log.find("T TRC: takePicture: continue by timeout\n")) << log;
+
+  // A body that refuses its session, and an SDK that will not start.
+  RunOptions options;
+  options.arguments = {"-sim", "w.ini", "-script", "test.qvs", "-log"};
+  options.files = {{"w.ini", "[camera ptp]\nsession_error = 0x2003\n"},
+                   {"test.qvs", "#!quorvale\nshot\n"}};
+  r = runQuorvale(options);
+  EXPECT_NE(npos, normalizeLog(r.log).find("Session not ready: 00002003 Session open error\n"))
+      << r.log;
+  EXPECT_EQ("Shot error: Session open error\n", r.err);
+  options.files[0].second = "[world]\ninitialize_error = 0x1\n";
+  options.arguments = {"-sim", "w.ini"};
+  r = runQuorvale(options);
+  EXPECT_EQ(1, r.exitCode);
+  EXPECT_EQ("Canon interface not ready: Not implemented\n", r.err);
+}
+
+// RAW frames fill the buffer: the fourth of 30 MB does not fit in 100 MB while the slow card
+// still writes the first (6 s each).
+TEST(RehearsalE2eTest, RawBurstFillsTheBufferAtItsFrame) {
+  RunResult r = rehearse("set bufsize=20\nshot\nshot\nshot\nshot\n", {"-sim", "w.ini"},
+                         {{"w.ini",
+                           "[camera ptp]\nquality = RAW\nraw_size = 30MB\nbuffer = 100MB\n"
+                           "write_speed = 5MB/s\n"}});
+  EXPECT_EQ(kBanner + kSession +
+                "set BufferSize=20 -> 20\nShot #1: ok\nShot #2: ok\nShot #3: ok\nClose session\n",
+            r.out);
+  EXPECT_EQ("Shot error: Device busy! Camera unstable!\n", r.err);
+}
+
+// The body powers off after its idle minute unless the program extends the timer when warned.
+TEST(RehearsalE2eTest, PowerOffDuringALongWaitWithAndWithoutTheDefence) {
+  for (bool defended : {true, false}) {
+    RunResult r = rehearse(
+        "wait sleep=150\nshot\n", {"-sim", "w.ini", "-speed", "100"},
+        {{"w.ini", std::string("[camera ptp]\nauto_power_off = 60\nauto_power_off_warning = 10\n") +
+                       (defended ? "" : "refuse_extend_shutdown = 0x81\n")}});
+    const std::string log = normalizeLog(r.log);
+    EXPECT_NE(npos, log.find("T TRC: OnStateWillSoonShutDown: seconds=10\n")) << log;
+    if (defended) {
+      EXPECT_NE(npos, log.find("T TRC: Do ExtendShutDownTimer: 00000000 OK\n")) << log;
+      EXPECT_EQ(npos, log.find("OnStateShutdown")) << log;
+      EXPECT_NE(npos, r.out.find("Shot #1: ok\n")) << r.out;
+    } else {
+      EXPECT_NE(npos, log.find("T TRC: Do ExtendShutDownTimer: 00000081 Device busy! Camera "
+                               "unstable!\nT TRC: OnStateShutdown / remove camera\n"))
+          << log;
+      EXPECT_EQ(npos, r.out.find("Shot #1")) << r.out;
+    }
+  }
+}
+
+TEST(RehearsalE2eTest, WorldFileErrorsNameFileLineAndReason) {
+  RunOptions options;
+  options.arguments = {"-sim", "w.ini", "-list"};
+  options.files = {{"w.ini", "# rehearsal\n[camera ptp]\nbattery = 40\nflash = yes\n"}};
+  RunResult r = runQuorvale(options);
+  EXPECT_EQ(1, r.exitCode);
+  EXPECT_EQ("", r.out);
+  EXPECT_EQ("World file 'w.ini' line 4: unknown key 'flash' in [camera]\n", r.err);
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,0 +1,131 @@
+#include "camera/sim/sim_world_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Moments are "T+<seconds>" here: the world file hands them over as written.
+bool readMoment(const std::string& text, bool utc, uint64_t* out) {
+  if (text.compare(0, 2, "T+") != 0) return false;
+  *out = std::stoull(text.substr(2)) * 10000000ULL + (utc ? 1 : 0);
+  return true;
+}
+
+TEST(SimWorldFileTest, EveryKeyReachesTheWorld) {
+  SimWorld world;
+  SimWorldFileError error;
+  ASSERT_TRUE(parseSimWorldFile(
+      "# a world\n; comment\n\n[world]\ninitialize_error = 0x2\n"
+      "[camera legacy]\nMODEL = Canon EOS 60D (simulated)\nport = usb:1\n"
+      "card = CF 8GB 2.5GB\ncard = SD 16GB\nwrite_speed = 20 MB/s\nbuffer = 100MB\n"
+      "buffer_frames = 7\njpeg_size = 5MB\nraw_size = 20MB\nbattery = 55\n"
+      "battery_drain_per_shot = 0.5\nbattery_drain_per_hour = 4\nprocessing_ms = 90\n"
+      "store_ms = 80\nevent_delay_ms = 30\nauto_power_off = 120\nauto_power_off_warning = 5\n"
+      "tv = 1/250\nav = 8\niso = 400\nquality = RAW\nae = M\ndrive = Single\nmetering = 0x3\n"
+      "session_error = 0x2003\nui_lock_result = 7\nrefuse_release = 0x81\n"
+      "refuse_extend_shutdown = 0x86\nread_error = iso 0x81\nwrite_error = 0x405 0x86\n"
+      "desc_error = tv 7\nbusy_on_shot = 2\ncapture_error_on_shot = 3 2\n"
+      "capture_error_on_shot = 4\nlost_completion_on_shot = 5\nlost_events_on_shot = 6\n"
+      "late_completion_on_shot = 7 900\nshutdown_after_shot = 9\nshutdown_at_utc = T+60\n"
+      "[camera ptp]\nadded_after = 2.5\nshutdown_at = T+5\n",
+      readMoment, &world, &error))
+      << error.line << ": " << error.reason;
+  EXPECT_EQ(2u, world.initializeError);
+  ASSERT_EQ(2u, world.bodies.size());
+  const SimBodyPlan& a = world.bodies[0];
+  EXPECT_EQ("Canon EOS 60D (simulated)", a.config.description);
+  EXPECT_EQ("usb:1", a.config.portName);
+  EXPECT_EQ(0u, a.config.deviceSubType);
+  ASSERT_EQ(2u, a.config.volumes.size());
+  EXPECT_EQ(8000000000u, a.config.volumes[0].maxCapacity);
+  EXPECT_EQ(2500000000u, a.config.volumes[0].freeSpace);
+  EXPECT_EQ("SD", a.config.volumes[1].label);
+  EXPECT_EQ(16000000000u, a.config.volumes[1].freeSpace);
+  EXPECT_EQ(20000000u, a.config.writeBytesPerSecond);
+  EXPECT_EQ(100000000u, a.config.bufferBytes);
+  EXPECT_EQ(7u, a.config.bufferLimit);
+  EXPECT_EQ(5000000u, a.config.jpegBytes);
+  EXPECT_EQ(20000000u, a.config.rawBytes);
+  EXPECT_EQ(55u, a.config.battery);
+  EXPECT_EQ(0.5, a.config.batteryPerShot);
+  EXPECT_EQ(4.0, a.config.batteryPerHour);
+  EXPECT_EQ(90u, a.config.processingMs);
+  EXPECT_EQ(80u, a.config.storeMs);
+  EXPECT_EQ(30u, a.eventDelayMs);
+  EXPECT_EQ(120000u, a.config.autoPowerOffMs);
+  EXPECT_EQ(5u, a.config.autoPowerOffWarnSeconds);
+  // Values by the names scripts use, in the codes this (legacy) body takes.
+  EXPECT_EQ(0x68u, a.config.properties.at(kEdsPropID_Tv).value);
+  EXPECT_EQ(0x50u, a.config.properties.at(kEdsPropID_Av).value);
+  EXPECT_EQ(0x58u, a.config.properties.at(kEdsPropID_ISOSpeed).value);
+  EXPECT_EQ(0x0024000Fu, a.config.properties.at(kEdsPropID_ImageQuality).value);
+  EXPECT_EQ(3u, a.config.properties.at(kEdsPropID_AEMode).value);
+  EXPECT_EQ(0u, a.config.properties.at(kEdsPropID_DriveMode).value);
+  EXPECT_EQ(3u, a.config.properties.at(kEdsPropID_MeteringMode).value);
+  EXPECT_EQ(0x2003u, a.sessionError);
+  EXPECT_EQ(7u, a.uiLockResult);
+  EXPECT_EQ(0x81u, a.takeRefusal);
+  EXPECT_EQ(0x86u, a.extendRefusal);
+  EXPECT_EQ(0x81u, a.readErrors.at(kEdsPropID_ISOSpeed));
+  EXPECT_EQ(0x86u, a.writeErrors.at(kEdsPropID_Av));
+  EXPECT_EQ(7u, a.descErrors.at(kEdsPropID_Tv));
+  EXPECT_TRUE(a.shotFaults.at(2).busy);
+  EXPECT_EQ(2u, a.shotFaults.at(3).captureError);
+  EXPECT_EQ(1u, a.shotFaults.at(4).captureError);
+  EXPECT_TRUE(a.shotFaults.at(5).lostCompletion && !a.shotFaults.at(5).lostAll);
+  EXPECT_TRUE(a.shotFaults.at(6).lostAll);
+  EXPECT_EQ(900u, a.shotFaults.at(7).lateMs);
+  EXPECT_EQ(9u, a.shutdownAfterShots);
+  EXPECT_EQ(600000001u, *a.shutdownAtUtc);
+  const SimBodyPlan& b = world.bodies[1];
+  EXPECT_EQ("sim:1", b.config.portName);
+  EXPECT_EQ(2500u, b.addedAfterMs);
+  EXPECT_EQ(50000000u, *b.shutdownAtUtc);
+}
+
+TEST(SimWorldFileTest, ErrorsNameTheLineAndTheReason) {
+  const struct {
+    const char* text;
+    uint32_t line;
+    const char* reason;
+  } cases[] = {
+      {"model = x\n", 1, "key 'model' before any section"},
+      {"[camera]\n", 1,
+       "unknown section [camera] (expected [world], [camera ptp] or [camera legacy])"},
+      {"[world\n", 1, "a section line ends with ']'"},
+      {"[world]\nspeed = 2\n", 2, "unknown key 'speed' in [world]"},
+      {"[camera ptp]\n\ncolour = red\n", 3, "unknown key 'colour' in [camera]"},
+      {"[camera ptp]\njust words\n", 2, "expected \"key = value\" or a [section]"},
+      {"[camera ptp]\ncard = CF 8GB 9GB\n", 2,
+       "bad value 'CF 8GB 9GB' for card: a label, a capacity and a free space not above it"},
+      {"[camera ptp]\nwrite_speed = 90MB\n", 2,
+       "bad value '90MB' for write_speed: a size per second, e.g. 90MB/s"},
+      {"[camera ptp]\nbattery = 101\n", 2, "bad value '101' for battery: a percentage"},
+      {"[camera ptp]\nbusy_on_shot = 0\n", 2,
+       "bad value '0' for busy_on_shot: a shot number from 1"},
+      {"[camera ptp]\nlate_completion_on_shot = 3\n", 2,
+       "bad value '3' for late_completion_on_shot: a shot number and milliseconds"},
+      {"[camera ptp]\ntv = 1/9999\n", 2, "bad value '1/9999' for tv: a value name or code"},
+      {"[camera ptp]\nshutdown_at = noon\n", 2,
+       "bad value 'noon' for shutdown_at: a date and/or time as scripts write them"},
+      {"[camera ptp]\nshots = 5\n", 2, "property 'shots' cannot be set in a world file"},
+      {"[camera ptp]\nread_error = focus 7\n", 2,
+       "bad value 'focus 7' for read_error: a property and a code"},
+  };
+  for (const auto& c : cases) {
+    SimWorld world;
+    SimWorldFileError error;
+    EXPECT_FALSE(parseSimWorldFile(c.text, readMoment, &world, &error)) << c.text;
+    EXPECT_EQ(c.line, error.line) << c.text;
+    EXPECT_EQ(c.reason, error.reason) << c.text;
+  }
+  // Without any body section the default bodies stay.
+  SimWorld world;
+  SimWorldFileError error;
+  ASSERT_TRUE(parseSimWorldFile("[world]\n", readMoment, &world, &error));
+  EXPECT_EQ(2u, world.bodies.size());
+}
+
+}  // namespace
