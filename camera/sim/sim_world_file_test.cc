@@ -57,8 +57,8 @@ TEST(SimWorldFileTest, EveryKeyReachesTheWorld) {
   EXPECT_EQ(120000u, a.config.autoPowerOffMs);
   EXPECT_EQ(5u, a.config.autoPowerOffWarnSeconds);
   // Values by the names scripts use, in the codes this (legacy) body takes.
-  EXPECT_EQ(0x68u, a.config.properties.at(kEdsPropID_Tv).value);
-  EXPECT_EQ(0x50u, a.config.properties.at(kEdsPropID_Av).value);
+  EXPECT_EQ(0x78u, a.config.properties.at(kEdsPropID_Tv).value);
+  EXPECT_EQ(0x38u, a.config.properties.at(kEdsPropID_Av).value);
   EXPECT_EQ(0x58u, a.config.properties.at(kEdsPropID_ISOSpeed).value);
   EXPECT_EQ(0x0024000Fu, a.config.properties.at(kEdsPropID_ImageQuality).value);
   EXPECT_EQ(3u, a.config.properties.at(kEdsPropID_AEMode).value);
