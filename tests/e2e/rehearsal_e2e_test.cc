@@ -2,6 +2,8 @@
 // time scale, refused options, and world files with their bodies, faults and errors.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -205,6 +207,35 @@ TEST(RehearsalE2eTest, PowerOffDuringALongWaitWithAndWithoutTheDefence) {
       EXPECT_EQ(npos, r.out.find("Shot #1")) << r.out;
     }
   }
+}
+
+// The README's dry run of the eclipse example on its rehearsal world, 1000 times faster: the
+// planned capture error comes at the diamond ring and the sequence runs to its end.
+TEST(RehearsalE2eTest, EclipseDryRunOnTheExampleWorld) {
+  std::string examples = __FILE__;  // the source tree, found from this file's own path
+  examples = examples.substr(0, examples.rfind("tests/e2e/")) + "examples/";
+  auto text = [&](const char* name) {
+    std::ifstream in(examples + name);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+  };
+  RunOptions options;
+  options.arguments = {"-sim",   "world.ini",           "-speed",  "1000",
+                       "-atutc", "2026-08-12 17:34:50", "-script", "eclipse.qvs"};
+  options.files = {{"world.ini", text("eclipse_rehearsal.ini")},
+                   {"eclipse.qvs", text("eclipse.qvs")}};
+  options.timeoutMs = 30000;
+  RunResult r = runQuorvale(options);
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_NE(npos, r.out.find("Open session with Canon EOS 5D Mark IV (rehearsal)\n")) << r.out;
+  EXPECT_NE(npos, r.out.find("Wait for 08/12/26 17:35:00 GMT\nContinue\n")) << r.out;
+  EXPECT_NE(npos, r.out.find("Shot #16: ok\n")) << r.out;
+  EXPECT_NE(npos, r.out.find("Sequence complete.\nClose session\n")) << r.out;
+  EXPECT_NE(npos,
+            r.err.find("Capture error: The lens was closed\nShot error: The lens was closed\n"))
+      << r.err;
 }
 
 TEST(RehearsalE2eTest, WorldFileErrorsNameFileLineAndReason) {
