@@ -212,8 +212,7 @@ TEST(RehearsalE2eTest, PowerOffDuringALongWaitWithAndWithoutTheDefence) {
 // The README's dry run of the eclipse example on its rehearsal world, 1000 times faster: the
 // planned capture error comes at the diamond ring and the sequence runs to its end.
 TEST(RehearsalE2eTest, EclipseDryRunOnTheExampleWorld) {
-  std::string examples = __FILE__;  // the source tree, found from this file's own path
-  examples = examples.substr(0, examples.rfind("tests/e2e/")) + "examples/";
+  const std::string examples = std::string(QUORVALE_SOURCE_DIR) + "/examples/";
   auto text = [&](const char* name) {
     std::ifstream in(examples + name);
     std::ostringstream all;
