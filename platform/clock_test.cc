@@ -5,21 +5,13 @@
 
 #include <string>
 
+#include "tests/calendar_testing.h"
+
 namespace platform {
 namespace {
 
-CalendarTime makeTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-                      int millisecond = 0) {
-  auto u = [](int v) { return static_cast<uint16_t>(v); };
-  return CalendarTime{u(year), u(month), 0, u(day), u(hour), u(minute), u(second), u(millisecond)};
-}
-
-std::string describe(const CalendarTime& t) {
-  char text[64];
-  snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u.%03u wd%u", t.year, t.month, t.day,
-           t.hour, t.minute, t.second, t.millisecond, t.dayOfWeek);
-  return text;
-}
+using calendar_testing::describe;
+using calendar_testing::makeTime;
 
 TEST(CalendarTest, ConvertsKnownMomentsBothWays) {
   uint64_t ft = 1;
@@ -43,14 +35,13 @@ TEST(CalendarTest, ConvertsKnownMomentsBothWays) {
 }
 
 TEST(CalendarTest, RefusesDatesAndTimesTheCalendarDoesNotHave) {
+  // clang-format off
   const CalendarTime refused[] = {
-      makeTime(2026, 2, 31),          makeTime(2023, 2, 29),
-      makeTime(1900 + 200, 2, 29),    makeTime(2026, 13, 1),
-      makeTime(2026, 0, 1),           makeTime(2026, 4, 31),
-      makeTime(2026, 1, 0),           makeTime(2026, 1, 1, 24),
-      makeTime(2026, 1, 1, 0, 60),    makeTime(2026, 1, 1, 0, 0, 60),
-      makeTime(2026, 1, 1, 0, 0, 0, 1000), makeTime(1600, 12, 31),
-  };
+      makeTime(2026, 2, 31),       makeTime(2023, 2, 29),          makeTime(1900 + 200, 2, 29),
+      makeTime(2026, 13, 1),       makeTime(2026, 0, 1),           makeTime(2026, 4, 31),
+      makeTime(2026, 1, 0),        makeTime(2026, 1, 1, 24),       makeTime(2026, 1, 1, 0, 60),
+      makeTime(2026, 1, 1, 0, 0, 60), makeTime(2026, 1, 1, 0, 0, 0, 1000), makeTime(1600, 12, 31)};
+  // clang-format on
   for (const CalendarTime& t : refused) {
     uint64_t ft = 42;
     EXPECT_FALSE(calendarToFileTime(t, &ft)) << describe(t);

@@ -20,72 +20,50 @@ uint32_t waitOne(Waitable& object, uint32_t timeoutMs) {
   return waitAny(objects, 1, timeoutMs);
 }
 
-TEST(EventTest, AutoResetSignalIsConsumedByOneWait) {
-  Event event(/*manualReset=*/false, /*initiallySignalled=*/false);
-  EXPECT_EQ(kWaitTimeout, event.wait(0));
-  event.set();
-  event.set();  // signals do not accumulate
-  EXPECT_EQ(kWaitObject0, event.wait(0));
-  EXPECT_EQ(kWaitTimeout, event.wait(0));
+// With nobody waiting: an auto-reset signal does not accumulate and is consumed by one wait, a
+// manual-reset one stays until reset, and a pulse leaves no signal behind.
+TEST(EventTest, SignalsWithoutWaiters) {
+  Event automatic(/*manualReset=*/false, /*initiallySignalled=*/false);
+  EXPECT_EQ(kWaitTimeout, automatic.wait(0));
+  automatic.set();
+  automatic.set();
+  EXPECT_EQ(kWaitObject0, automatic.wait(0));
+  EXPECT_EQ(kWaitTimeout, automatic.wait(0));
+
+  Event manual(/*manualReset=*/true, /*initiallySignalled=*/false);
+  manual.set();
+  EXPECT_EQ(kWaitObject0, manual.wait(0));
+  EXPECT_EQ(kWaitObject0, manual.wait(kInfinite));
+  manual.reset();
+  EXPECT_EQ(kWaitTimeout, manual.wait(0));
+  manual.set();
+  manual.pulse();
+  EXPECT_EQ(kWaitTimeout, manual.wait(0));
 }
 
-TEST(EventTest, ManualResetStaysSetUntilReset) {
-  Event event(/*manualReset=*/true, /*initiallySignalled=*/false);
-  event.set();
-  EXPECT_EQ(kWaitObject0, event.wait(0));
-  EXPECT_EQ(kWaitObject0, event.wait(kInfinite));
-  event.reset();
-  EXPECT_EQ(kWaitTimeout, event.wait(0));
-  event.set();
-  event.pulse();  // with nobody waiting, leaves the event non-signalled
-  EXPECT_EQ(kWaitTimeout, event.wait(0));
-}
-
-TEST(EventTest, TimedWaitTimesOutNotBeforeItsLimit) {
-  Event event(false, false);
-  const uint32_t start = tickCount();
-  EXPECT_EQ(kWaitTimeout, event.wait(30));
-  EXPECT_GE(static_cast<uint32_t>(tickCount() - start), 30u);
-  EXPECT_EQ(0u, waiterCountForTest(event));
-}
-
-TEST(EventTest, ManualPulseReleasesAllCurrentWaitersOnly) {
-  Event event(/*manualReset=*/true, false);
-  std::atomic<int> released{0};
-  std::thread a([&] {
-    if (event.wait(kInfinite) == kWaitObject0) ++released;
-  });
-  std::thread b([&] {
-    if (event.wait(kInfinite) == kWaitObject0) ++released;
-  });
-  awaitWaiters(event, 2);
-  event.pulse();
-  a.join();
-  b.join();
-  EXPECT_EQ(2, released.load());
-  // A wait that starts after the pulse does not see it.
-  EXPECT_EQ(kWaitTimeout, event.wait(10));
-}
-
-TEST(EventTest, AutoPulseReleasesExactlyOneWaiter) {
-  Event event(/*manualReset=*/false, false);
-  std::atomic<int> released{0};
-  auto body = [&] {
-    if (event.wait(kInfinite) == kWaitObject0) ++released;
-  };
-  std::thread a(body);
-  std::thread b(body);
-  awaitWaiters(event, 2);
-  event.pulse();
-  while (released.load() == 0) std::this_thread::yield();
-  awaitWaiters(event, 1);
-  EXPECT_EQ(1u, waiterCountForTest(event));
-  EXPECT_EQ(1, released.load());
-  EXPECT_EQ(kWaitTimeout, event.wait(0));  // the pulse left no signal behind
-  event.set();                             // releases the other one
-  a.join();
-  b.join();
-  EXPECT_EQ(2, released.load());
+// A pulse releases every current waiter of a manual-reset event and exactly one of an auto-reset
+// event; a wait that starts after it does not see it.
+TEST(EventTest, PulseReleasesCurrentWaitersOnly) {
+  for (const bool manualReset : {true, false}) {
+    Event event(manualReset, false);
+    std::atomic<int> released{0};
+    auto waiter = [&] {
+      if (event.wait(kInfinite) == kWaitObject0) ++released;
+    };
+    std::thread a(waiter);
+    std::thread b(waiter);
+    awaitWaiters(event, 2);
+    event.pulse();
+    const int expected = manualReset ? 2 : 1;
+    while (released.load() < expected) std::this_thread::yield();
+    EXPECT_EQ(static_cast<size_t>(2 - expected), waiterCountForTest(event)) << manualReset;
+    EXPECT_EQ(expected, released.load()) << manualReset;
+    EXPECT_EQ(kWaitTimeout, event.wait(0)) << manualReset;
+    event.set();  // releases the auto-reset event's other waiter
+    a.join();
+    b.join();
+    EXPECT_EQ(2, released.load()) << manualReset;
+  }
 }
 
 TEST(WaitAnyTest, ReturnsLowestSignalledIndexAndConsumesOnlyThatObject) {
@@ -144,32 +122,31 @@ TEST(WaitableTimerTest, FiresAtItsDueTimeAndNotBefore) {
   EXPECT_EQ(kWaitTimeout, waitOne(timer, 0));  // auto reset: the firing was consumed
 }
 
-TEST(WaitableTimerTest, PastDueSignalsAtOnceAndRearmingReplaces) {
+// A past due time signals at once; one that nobody consumed is cleared by cancel() and by
+// re-arming.
+TEST(WaitableTimerTest, PastDueSignalsAtOnceUntilCancelledOrRearmed) {
   WaitableTimer timer;
   timer.setAbsolute(utcNow() - kFileTimeUnitsPerSecond);
   EXPECT_EQ(kWaitObject0, waitOne(timer, 0));
-
-  // A far due time replaced by a near one fires at the near one.
-  timer.setAbsolute(utcNow() + 3600 * kFileTimeUnitsPerSecond);
-  const uint64_t near = utcNow() + 20 * kFileTimeUnitsPerMs;
-  timer.setAbsolute(near);
-  EXPECT_EQ(kWaitObject0, waitOne(timer, kInfinite));
-  EXPECT_GE(utcNow(), near);
-
-  // A past due time that nobody consumed is cleared by cancel() and by re-arming.
   timer.setAbsolute(0);
   timer.cancel();
-  EXPECT_EQ(kWaitTimeout, waitOne(timer, 20));
+  EXPECT_EQ(kWaitTimeout, waitOne(timer, 0));
+  timer.setAbsolute(0);
   timer.setAbsolute(utcNow() + 3600 * kFileTimeUnitsPerSecond);
   EXPECT_EQ(kWaitTimeout, waitOne(timer, 0));
 }
 
+// A time limit shorter than the due time ends the wait, not before the limit and leaving no
+// waiter behind; so does the stop event set by another thread.
 TEST(WaitableTimerTest, ShorterTimeLimitOrStopEventEndsTheWaitFirst) {
   WaitableTimer timer;
   Event stop(true, false);
   Waitable* objects[] = {&stop, &timer};
   timer.setAbsolute(utcNow() + 3600 * kFileTimeUnitsPerSecond);
-  EXPECT_EQ(kWaitTimeout, waitAny(objects, 2, 20));
+  const uint32_t start = tickCount();
+  EXPECT_EQ(kWaitTimeout, waitAny(objects, 2, 30));
+  EXPECT_GE(static_cast<uint32_t>(tickCount() - start), 30u);
+  EXPECT_EQ(0u, waiterCountForTest(stop) + waiterCountForTest(timer));
 
   std::atomic<uint32_t> result{12345};
   std::thread waiter([&] { result = waitAny(objects, 2, kInfinite); });
@@ -179,15 +156,18 @@ TEST(WaitableTimerTest, ShorterTimeLimitOrStopEventEndsTheWaitFirst) {
   EXPECT_EQ(kWaitObject0, result.load());
 }
 
+// A far due time replaced by a near one wakes a waiter already blocked on the far one.
 TEST(WaitableTimerTest, RearmingWakesAWaiterAlreadyBlocked) {
   WaitableTimer timer;
   timer.setAbsolute(utcNow() + 3600 * kFileTimeUnitsPerSecond);
   std::atomic<uint32_t> result{12345};
   std::thread waiter([&] { result = waitOne(timer, kInfinite); });
   awaitWaiters(timer, 1);
-  timer.setAbsolute(utcNow() + 10 * kFileTimeUnitsPerMs);
+  const uint64_t near = utcNow() + 10 * kFileTimeUnitsPerMs;
+  timer.setAbsolute(near);
   waiter.join();
   EXPECT_EQ(kWaitObject0, result.load());
+  EXPECT_GE(utcNow(), near);
 }
 
 }  // namespace

@@ -7,22 +7,13 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "tests/calendar_testing.h"
 
 namespace platform {
 namespace {
 
-CalendarTime makeTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-                      int millisecond = 0) {
-  auto u = [](int v) { return static_cast<uint16_t>(v); };
-  return CalendarTime{u(year), u(month), 0, u(day), u(hour), u(minute), u(second), u(millisecond)};
-}
-
-std::string describe(const CalendarTime& t) {
-  char text[64];
-  snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u.%03u wd%u", t.year, t.month, t.day,
-           t.hour, t.minute, t.second, t.millisecond, t.dayOfWeek);
-  return text;
-}
+using calendar_testing::describe;
+using calendar_testing::makeTime;
 
 // Sets a fixed time zone for one test and restores the previous one afterwards.
 struct ScopedTimeZone {

@@ -45,33 +45,24 @@ class PromptTest : public testing::Test {
   int output_[2] = {-1, -1};
 };
 
-// Each prompt takes one line; the end of the input answers too; a stop before the prompt shows
-// nothing and leaves the keys. A stop during the prompt is tested with the script's command.
-TEST_F(PromptTest, EnterOrEndOfInputAnswersOneLineAtATime) {
-  platform::Event stop(true, false);
-  type("yes\n\n");
-  EXPECT_TRUE(
-      platform::promptUser("Quorvale: Wait for user input", "Press OK to continue...", &stop));
-  EXPECT_EQ("Quorvale: Wait for user input\nPress OK to continue...\n[Press Enter to continue]\n",
-            shown());
-  EXPECT_TRUE(platform::promptUser("Caption", "two\nlines", &stop));
-  EXPECT_EQ("Caption\ntwo\nlines\n[Press Enter to continue]\n", shown());
-  std::future<bool> third = promptAsync(&stop);
-  EXPECT_EQ(std::future_status::timeout, third.wait_for(std::chrono::milliseconds(20)));
-  type("partial answer");
-  close(input_[1]);
-  input_[1] = -1;
-  ASSERT_EQ(std::future_status::ready, third.wait_for(std::chrono::seconds(10)));
-  EXPECT_TRUE(third.get());
-  EXPECT_EQ("Caption\nText\n[Press Enter to continue]\n", shown());
-}
-
-TEST_F(PromptTest, StopAlreadySetShowsNoPromptAndLeavesTheKeys) {
+// A stop already set shows no prompt and leaves the keys; a prompt takes one line, waits for it,
+// and the end of the input answers too. What a prompt shows, and a stop during one, are tested
+// with the script's command.
+TEST_F(PromptTest, StopBeforeThePromptOrALineOrTheEndOfInput) {
   platform::Event stop(true, true);
   type("\n");
   EXPECT_FALSE(platform::promptUser("Caption", "Text", &stop));
   EXPECT_EQ("", shown());
   EXPECT_TRUE(platform::promptUser("Caption", "Text", nullptr));
+  EXPECT_EQ("Caption\nText\n[Press Enter to continue]\n", shown());
+  stop.reset();
+  std::future<bool> next = promptAsync(&stop);
+  EXPECT_EQ(std::future_status::timeout, next.wait_for(std::chrono::milliseconds(20)));
+  type("partial answer");
+  close(input_[1]);
+  input_[1] = -1;
+  ASSERT_EQ(std::future_status::ready, next.wait_for(std::chrono::seconds(10)));
+  EXPECT_TRUE(next.get());
 }
 
 }  // namespace
