@@ -115,6 +115,7 @@ int runProgram(int argc, const char* const* argv) {
     closeLogFile();
     return 1;
   }
+  options.bodySpeed = rehearsal.speed();
   if (options.check && options.mode != RunMode::Script) {
     options.mode = RunMode::BadArgument;
     options.badArgument = "-check";

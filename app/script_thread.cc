@@ -74,6 +74,8 @@ uint32_t doScript(ProgramOptions* options) {
     return 5;
   }
 
+  camera->setBodySpeed(options->bodySpeed);  // a simulated body at "-speed"
+
   EdsDeviceInfo device;
   std::memset(&device, 0, sizeof(device));
   camera->getDeviceInfo(&device);

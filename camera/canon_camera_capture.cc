@@ -33,6 +33,12 @@ uint32_t boundedSum(uint32_t a, uint32_t b) { return a > kMaxMs - b ? kMaxMs : a
 // A wait limit that never means "no limit": a lost event must not hang the script.
 uint32_t boundedWait(uint32_t ms) { return ms == platform::kInfinite ? ms - 1 : ms; }
 
+// |ms| of a body that runs |speed| times faster, in real ms (rounded up).
+uint32_t realMs(uint32_t ms, double speed) {
+  if (speed <= 1.0) return ms;
+  return static_cast<uint32_t>(static_cast<double>(ms) / speed + 0.999);
+}
+
 }  // namespace
 
 EdsError CCanonCamera::takePicture() {
@@ -41,7 +47,7 @@ EdsError CCanonCamera::takePicture() {
 
   const bool legacy = protocol() == 0;
   if (legacy) {
-    uint32_t waited = propertyEvent_.waitFor(kLegacyPropertyWaitMs);
+    uint32_t waited = propertyEvent_.waitFor(realMs(kLegacyPropertyWaitMs, bodySpeed()));
     if (waited == platform::kWaitObject0) {
       printTrace("takePicture: properties continue by update event\n");
     } else if (waited == platform::kWaitTimeout) {
@@ -86,6 +92,7 @@ EdsError CCanonCamera::takePicture() {
   EdsError tvRead = 0;
   uint32_t shotTimeout = 0;
   double multiplier = 0.0;
+  double speed = 1.0;
   {
     CMtLocker locker(&lock_);
     if (isOpenLocked()) {
@@ -97,6 +104,7 @@ EdsError CCanonCamera::takePicture() {
     }
     shotTimeout = shotTimeout_;
     multiplier = timeMultiplier_;
+    speed = bodySpeed_;
   }
   const uint32_t ms = exposureWaitMs(tvExposureMs(tv), multiplier);
   const uint32_t timeout = boundedSum(shotTimeout, ms);
@@ -106,10 +114,10 @@ EdsError CCanonCamera::takePicture() {
   // Only this shot's own completion sets the event after the reset above.
   uint32_t waited;
   if (legacy) {
-    platform::sleepMs(ms);
-    waited = shotDoneEvent_.waitFor(boundedWait(shotTimeout));
+    platform::sleepMs(realMs(ms, speed));
+    waited = shotDoneEvent_.waitFor(boundedWait(realMs(shotTimeout, speed)));
   } else {
-    waited = shotDoneEvent_.waitFor(boundedWait(timeout));
+    waited = shotDoneEvent_.waitFor(boundedWait(realMs(timeout, speed)));
   }
   if (waited == platform::kWaitObject0) {
     shotDoneEvent_.reset();
@@ -170,7 +178,8 @@ void CCanonCamera::onShotLeftBuffer() {
 
 bool CCanonCamera::AllocCameraBuffer() {
   const uint32_t start = platform::tickCount();
-  const uint32_t allowed = getAllocBufferTimeout();
+  const double speed = bodySpeed();
+  const uint32_t allowed = realMs(getAllocBufferTimeout(), speed);
   for (;;) {
     bool taken = false;
     uint32_t inUse = 0;
@@ -197,7 +206,8 @@ bool CCanonCamera::AllocCameraBuffer() {
     }
     // A pulse given while nobody waits is lost; the count is examined again after each slice.
     const uint32_t remaining = allowed - elapsed;
-    bufferFreedEvent_.waitFor(remaining < kBufferWaitSliceMs ? remaining : kBufferWaitSliceMs);
+    const uint32_t slice = realMs(kBufferWaitSliceMs, speed);
+    bufferFreedEvent_.waitFor(remaining < slice ? remaining : slice);
   }
 }
 
@@ -212,4 +222,14 @@ void CCanonCamera::FreeCameraBuffer() {
   }
   printTrace("FreeCameraBuffer %u/%u\n", inUse, size);
   bufferFreedEvent_.pulse();
+}
+
+void CCanonCamera::setBodySpeed(double factor) {
+  CMtLocker locker(&lock_);
+  bodySpeed_ = factor > 1.0 ? factor : 1.0;
+}
+
+double CCanonCamera::bodySpeed() {
+  CMtLocker locker(&lock_);
+  return bodySpeed_;
 }

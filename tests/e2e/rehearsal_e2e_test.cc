@@ -175,16 +175,22 @@ TEST(RehearsalE2eTest, WorldFileFaultsReachTheScript) {
 }
 
 // RAW frames fill the buffer: the fourth of 30 MB does not fit in 100 MB while the slow card
-// still writes the first (6 s each).
-TEST(RehearsalE2eTest, RawBurstFillsTheBufferAtItsFrame) {
-  RunResult r = rehearse("set bufsize=20\nshot\nshot\nshot\nshot\n", {"-sim", "w.ini"},
-                         {{"w.ini",
-                           "[camera ptp]\nquality = RAW\nraw_size = 30MB\nbuffer = 100MB\n"
-                           "write_speed = 5MB/s\n"}});
-  EXPECT_EQ(kBanner + kSession +
-                "set BufferSize=20 -> 20\nShot #1: ok\nShot #2: ok\nShot #3: ok\nClose session\n",
-            r.out);
-  EXPECT_EQ("Shot error: Device busy! Camera unstable!\n", r.err);
+// still writes the first (6 s each). Ten times faster, the program's own waits shrink with the
+// body's times, so the rehearsal meets the same busy frame.
+TEST(RehearsalE2eTest, RawBurstFillsTheBufferAtItsFrameAtAnySpeed) {
+  for (const char* speed : {"1", "10"}) {
+    RunResult r =
+        rehearse("set bufsize=20\nshot\nshot\nshot\nshot\n", {"-sim", "w.ini", "-speed", speed},
+                 {{"w.ini",
+                   "[camera ptp]\nquality = RAW\nraw_size = 30MB\nbuffer = 100MB\n"
+                   "write_speed = 5MB/s\n"}});
+    EXPECT_EQ(kBanner + kSession +
+                  "set BufferSize=20 -> 20\nShot #1: ok\nShot #2: ok\nShot #3: ok\n"
+                  "Close session\n",
+              r.out)
+        << speed;
+    EXPECT_EQ("Shot error: Device busy! Camera unstable!\n", r.err) << speed;
+  }
 }
 
 // The body powers off after its idle minute unless the program extends the timer when warned.
