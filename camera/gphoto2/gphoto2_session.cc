@@ -78,6 +78,7 @@ EdsError Gphoto2Session::open(Gphoto2Api* api) {
     std::lock_guard<std::mutex> state(stateMutex_);
     stop_ = false;
     disconnected_ = false;
+    missingWidgets_.clear();
     translator_ = EventTranslator();
     generation = ++generation_;
   }
@@ -135,6 +136,38 @@ EdsError Gphoto2Session::withCamera(const std::function<int(Gphoto2Camera&)>& ca
   return edsErrorFromGphoto2(rc);
 }
 
+EdsError Gphoto2Session::getWidget(const std::string& name, Gp2Widget* widget, int* result) {
+  bool missing = false;
+  {
+    std::lock_guard<std::mutex> state(stateMutex_);
+    missing = missingWidgets_.count(name) != 0;
+  }
+  // A known miss still answers as the session stands (not open, body gone).
+  EdsError error = withCamera(
+      [&](Gphoto2Camera& camera) {
+        return missing ? GP_ERROR_BAD_PARAMETERS : camera.getWidget(name, widget);
+      },
+      result);
+  if (error != EDS_ERR_OK && isMissingWidget(*result)) {
+    std::lock_guard<std::mutex> state(stateMutex_);
+    missingWidgets_.insert(name);
+  }
+  return error;
+}
+
+EdsError Gphoto2Session::setWidget(const std::string& name, const std::string& value, int* result) {
+  bool missing = false;
+  {
+    std::lock_guard<std::mutex> state(stateMutex_);
+    missing = missingWidgets_.count(name) != 0;
+  }
+  return withCamera(
+      [&](Gphoto2Camera& camera) {
+        return missing ? GP_ERROR_BAD_PARAMETERS : camera.setWidget(name, value);
+      },
+      result);
+}
+
 EdsError Gphoto2Session::storages(std::vector<Gp2Storage>* out) {
   return withCamera([&](Gphoto2Camera& camera) { return camera.storageInfo(out); });
 }
@@ -170,8 +203,9 @@ EdsError Gphoto2Session::sendStatusCommand(EdsCameraStatusCommand command) {
   }
   const char* value = command == kEdsCameraStatusCommand_UILock ? "1" : "0";
   int rc = GP_OK;
-  EdsError error =
-      withCamera([&](Gphoto2Camera& camera) { return camera.setWidget(kUiLock, value); }, &rc);
+  Gp2Widget lock;
+  EdsError error = getWidget(kUiLock, &lock, &rc);
+  if (error == EDS_ERR_OK) error = setWidget(kUiLock, value, &rc);
   return error != EDS_ERR_OK && isMissingWidget(rc) ? EDS_ERR_NOT_SUPPORTED : error;
 }
 

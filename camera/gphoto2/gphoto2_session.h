@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -96,6 +97,11 @@ class Gphoto2Session final : public std::enable_shared_from_this<Gphoto2Session>
 
   // Runs |call| on the open camera under ioMutex_. The libgphoto2 result goes to *result.
   EdsError withCamera(const std::function<int(Gphoto2Camera&)>& call, int* result = nullptr);
+  // Reads or writes the widget |name|; *result is libgphoto2's answer. A widget that the body
+  // answered missing once in this session is answered missing again without asking it (its set
+  // of widgets does not change while the session is open).
+  EdsError getWidget(const std::string& name, Gp2Widget* widget, int* result);
+  EdsError setWidget(const std::string& name, const std::string& value, int* result = nullptr);
   // Reads the first of the property's widgets that the body has.
   EdsError readWidget(EdsPropertyID property, std::string* name, Gp2Widget* widget);
   EdsError setSaveTo(EdsUInt32 value);
@@ -126,6 +132,7 @@ class Gphoto2Session final : public std::enable_shared_from_this<Gphoto2Session>
   uint64_t generation_ = 0;                                // guarded by stateMutex_
   bool disconnected_ = false;                              // guarded by stateMutex_
   EdsUInt32 hostCapacity_ = 0;                             // guarded by stateMutex_
+  std::set<std::string> missingWidgets_;                   // guarded by stateMutex_
   EventTranslator translator_;                             // guarded by stateMutex_
   Registration<EdsObjectEventHandler> objectHandler_;      // guarded by stateMutex_
   Registration<EdsStateEventHandler> stateHandler_;        // guarded by stateMutex_

@@ -13,8 +13,7 @@
 EdsError Gphoto2Session::readWidget(EdsPropertyID property, std::string* name, Gp2Widget* widget) {
   for (const std::string& candidate : widgetNamesFor(property)) {
     int rc = GP_OK;
-    EdsError error =
-        withCamera([&](Gphoto2Camera& camera) { return camera.getWidget(candidate, widget); }, &rc);
+    EdsError error = getWidget(candidate, widget, &rc);
     if (error == EDS_ERR_OK) {
       *name = candidate;
       return EDS_ERR_OK;
@@ -48,8 +47,7 @@ EdsError Gphoto2Session::getProperty(EdsPropertyID property, EdsUInt32* value) {
     }
     case kEdsPropID_SaveTo: {
       int rc = GP_OK;
-      EdsError error = withCamera(
-          [&](Gphoto2Camera& camera) { return camera.getWidget(kCaptureTarget, &widget); }, &rc);
+      EdsError error = getWidget(kCaptureTarget, &widget, &rc);
       if (error != EDS_ERR_OK && !isMissingWidget(rc)) return error;
       *value = error == EDS_ERR_OK && !isCardTarget(widget.value) ? 2 : 1;
       return EDS_ERR_OK;
@@ -69,8 +67,7 @@ EdsError Gphoto2Session::setSaveTo(EdsUInt32 value) {
   if (value != 1 && value != 2) return EDS_ERR_NOT_SUPPORTED;
   Gp2Widget widget;
   int rc = GP_OK;
-  EdsError error = withCamera(
-      [&](Gphoto2Camera& camera) { return camera.getWidget(kCaptureTarget, &widget); }, &rc);
+  EdsError error = getWidget(kCaptureTarget, &widget, &rc);
   if (error != EDS_ERR_OK) {
     // A body without the setting stores on its card.
     return isMissingWidget(rc) ? (value == 1 ? EDS_ERR_OK : EDS_ERR_NOT_SUPPORTED) : error;
@@ -80,8 +77,7 @@ EdsError Gphoto2Session::setSaveTo(EdsUInt32 value) {
   // A write the body does not need still costs: libgphoto2 then drains the body's events when
   // the session closes, which can take a few hundred milliseconds.
   if (widget.value == choice) return EDS_ERR_OK;
-  return withCamera(
-      [&](Gphoto2Camera& camera) { return camera.setWidget(kCaptureTarget, choice); });
+  return setWidget(kCaptureTarget, choice);
 }
 
 EdsError Gphoto2Session::setProperty(EdsPropertyID property, EdsUInt32 value) {
@@ -95,7 +91,7 @@ EdsError Gphoto2Session::setProperty(EdsPropertyID property, EdsUInt32 value) {
     if (!choiceForCode(property, value, widget.choices, &choice)) {
       return kEdsErrInvalidPropertyValue;
     }
-    return withCamera([&](Gphoto2Camera& camera) { return camera.setWidget(name, choice); });
+    return setWidget(name, choice);
   }
   switch (property) {
     case kEdsPropID_SaveTo:
@@ -136,8 +132,7 @@ EdsError Gphoto2Session::getPropertyDesc(EdsPropertyID property, EdsPropertyDesc
 EdsError Gphoto2Session::serialNumber(std::string* out) {
   Gp2Widget widget;
   int rc = GP_OK;
-  EdsError error = withCamera(
-      [&](Gphoto2Camera& camera) { return camera.getWidget("serialnumber", &widget); }, &rc);
+  EdsError error = getWidget("serialnumber", &widget, &rc);
   if (error != EDS_ERR_OK) return isMissingWidget(rc) ? EDS_ERR_NOT_SUPPORTED : error;
   if (widget.value.empty()) return EDS_ERR_NOT_SUPPORTED;
   *out = widget.value;
