@@ -33,7 +33,7 @@ if [ -f "${prefix}/.complete" ]; then
   exit 0
 fi
 
-packages=(build-essential pkg-config autoconf automake libtool libltdl-dev autopoint gettext)
+packages=(build-essential pkg-config xz-utils autoconf automake libtool libltdl-dev autopoint gettext)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
