@@ -52,6 +52,8 @@ expect "pictures for -plot" plan.svg scripts
 
 complete_line -sim w
 expect "a world file after -sim" world.ini
+complete_line -sim n
+expect "no other file after -sim"
 complete_line -sim -c
 expect "options after -sim" -camera -check -com
 
