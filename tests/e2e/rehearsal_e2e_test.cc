@@ -175,6 +175,30 @@ TEST(RehearsalE2eTest, WorldFileFaultsReachTheScript) {
   EXPECT_EQ("Canon interface not ready: Not implemented\n", r.err);
 }
 
+// Property faults, a body without UI lock, late events, and a battery that empties with a shot.
+TEST(RehearsalE2eTest, PropertyFaultsLateEventsAndAnEmptyBattery) {
+  RunResult r = rehearse("set iso=200 av=8\nlockui\nshot\nshot\n", {"-sim", "w.ini"},
+                         {{"w.ini",
+                           "[camera ptp]\nbattery = 1\nbattery_drain_per_shot = 1\n"
+                           "read_error = iso 0x81\nwrite_error = av 0x86\ndesc_error = tv 7\n"
+                           "ui_lock_result = 7\nevent_delay_ms = 2000\n"}});
+  EXPECT_EQ(kBanner + kSession + "set ISO=200 -> \nCamera locked\nShot #1: ok\nClose session\n",
+            r.out);
+  EXPECT_NE(npos, r.err.find("set Av=8 -> 5.6: Device parameter invalid\n")) << r.err;
+  EXPECT_NE(npos, r.err.find("Shot error: Port disconnected\n")) << r.err;
+  const std::string log = normalizeLog(r.log);
+  EXPECT_NE(npos, log.find("T TRC: EdsGetProperyDesc error: 00000007 Not supported\n")) << log;
+  EXPECT_NE(npos, log.find("T TRC: takePicture: continue by timeout\n")) << log;
+  EXPECT_EQ(npos, log.find("T TRC: Lock camera\n")) << log;
+
+  // A shutdown at a moment of the shifted, scaled clock: ten script seconds after the start.
+  r = rehearse("wait sleep=20\nshot\n",
+               {"-sim", "w.ini", "-at", "2026-06-01 12:00", "-speed", "10"},
+               {{"w.ini", "[camera ptp]\nshutdown_at = 2026-06-01 12:00:10\n"}});
+  EXPECT_EQ(kBanner + kSession + "Sleep: 20 seconds\nClose session\n", r.out);
+  EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: OnStateShutdown / remove camera\n")) << r.log;
+}
+
 // RAW frames fill the buffer: the fourth of 30 MB does not fit in 100 MB while the slow card
 // still writes the first (6 s each). Ten times faster, the program's own waits shrink with the
 // body's times, so the rehearsal meets the same busy frame.
