@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -58,19 +59,38 @@ fs::path makeRunDirectory() {
   }
 }
 
+// The value of environment variable |name|, or an empty text.
+std::string environmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// The system's line ends of a Windows program's streams and log, as this build writes them.
+std::string withUnixLineEnds(std::string text) {
+  size_t at = 0;
+  while ((at = text.find("\r\n", at)) != std::string::npos) text.erase(at, 1);
+  return text;
+}
+
 }  // namespace
+
+bool testsWindowsProgram() { return !environmentValue("QUORVALE_E2E_RUNNER").empty(); }
 
 RunResult runQuorvale(const RunOptions& options) {
   const fs::path dir = makeRunDirectory();
-  const fs::path program = dir / "quorvale";
-  fs::copy_file(QUORVALE_BINARY, program);
+  const std::string tested = environmentValue("QUORVALE_E2E_PROGRAM");
+  const std::string runner = environmentValue("QUORVALE_E2E_RUNNER");
+  const fs::path program =
+      dir / (tested.empty() ? fs::path("quorvale") : fs::path(tested).filename());
+  fs::copy_file(tested.empty() ? QUORVALE_BINARY : tested, program);
   for (const auto& [name, bytes] : options.files) {
     std::ofstream(dir / name, std::ios::binary) << bytes;
   }
+  for (const auto& [name, source] : options.copies) fs::copy_file(source, dir / name);
 
   platform::ChildProcess::Options childOptions;
-  childOptions.program = program.string();
-  childOptions.arguments = options.arguments;
+  // The command: the launcher, the runner of a Windows program, the program, its arguments.
+  std::vector<std::string> command;
   if (!options.launcher.empty()) {
     // The launcher may run the program as another user: the run's files are open to everyone.
     constexpr fs::perms kOpen = fs::perms::owner_all | fs::perms::group_read |
@@ -81,12 +101,13 @@ RunResult runQuorvale(const RunOptions& options) {
     for (const auto& file : options.files) {
       fs::permissions(dir / file.first, kOpen & ~(fs::perms::group_exec | fs::perms::others_exec));
     }
-    childOptions.program = options.launcher[0];
-    childOptions.arguments.assign(options.launcher.begin() + 1, options.launcher.end());
-    childOptions.arguments.push_back(program.string());
-    childOptions.arguments.insert(childOptions.arguments.end(), options.arguments.begin(),
-                                  options.arguments.end());
+    command = options.launcher;
   }
+  if (!runner.empty()) command.push_back(runner);
+  command.push_back(program.string());
+  command.insert(command.end(), options.arguments.begin(), options.arguments.end());
+  childOptions.program = command[0];
+  childOptions.arguments.assign(command.begin() + 1, command.end());
   childOptions.workingDirectory = dir.string();
   childOptions.input = options.input;
   childOptions.environment = options.environment;
@@ -131,6 +152,11 @@ RunResult runQuorvale(const RunOptions& options) {
     result.err = child->standardError();
   }
   result.log = readFile(dir / "quorvale.log");
+  if (!runner.empty()) {
+    result.out = withUnixLineEnds(result.out);
+    result.err = withUnixLineEnds(result.err);
+    result.log = withUnixLineEnds(result.log);
+  }
   std::error_code ignored;
   fs::remove_all(dir, ignored);
   return result;

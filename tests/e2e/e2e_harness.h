@@ -37,6 +37,8 @@ struct RunOptions {
   std::vector<std::string> launcher;
   std::optional<std::string> input;                        // standard input; none: /dev/null
   std::vector<std::pair<std::string, std::string>> files;  // name (in the run's directory), bytes
+  // Files copied into the run's directory: name there, path of the original.
+  std::vector<std::pair<std::string, std::string>> copies;
   std::vector<ConsoleStep> steps;
   // Environment changes for the program: a value sets the variable, none removes it.
   std::vector<std::pair<std::string, std::optional<std::string>>> environment;
@@ -57,7 +59,14 @@ struct RunResult {
   std::string failedStep;  // the text a step waited for in vain
 };
 
+// The program run is the build's own, or the one named by the environment: QUORVALE_E2E_PROGRAM
+// (a path), started by QUORVALE_E2E_RUNNER when set (a Windows program under Wine). The line ends
+// of a Windows program's output and log are made line feeds, so that its texts compare with this
+// build's byte for byte otherwise.
 RunResult runQuorvale(const RunOptions& options);
+
+// True when the program under test is a Windows program run by QUORVALE_E2E_RUNNER.
+bool testsWindowsProgram();
 
 // Shorthand for a run with arguments only.
 RunResult runQuorvale(std::vector<std::string> arguments);
