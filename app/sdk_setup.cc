@@ -9,20 +9,16 @@
 #include "camera/sim/sim_backend.h"
 #include "output/output.h"
 
-#if QUORVALE_HAVE_GPHOTO2
-#include "camera/gphoto2/gphoto2_backend.h"
-#else
-#include "camera/unavailable_backend.h"
-#endif
+#include "camera/real_backend.h"
 
 namespace {
 
-std::unique_ptr<EdsBackend> createRealBackend() {
-#if QUORVALE_HAVE_GPHOTO2
-  return createGphoto2Backend();
-#else
-  return createUnavailableBackend();
-#endif
+// The installed backend's own account of a code first (what kept the SDK from starting), then
+// the SDK's table.
+const char* sdkErrorText(uint32_t code) {
+  EdsBackend* backend = EdsGetBackend();
+  const char* detail = backend != nullptr ? backend->errorDetail(code) : nullptr;
+  return detail != nullptr ? detail : edsErrorText(code);
 }
 
 }  // namespace
@@ -32,7 +28,7 @@ std::unique_ptr<EdsBackend> createCameraBackend(bool simulated) {
 }
 
 void startCameraSdkWith(std::unique_ptr<EdsBackend> backend) {
-  setSdkErrorTextSource(&edsErrorText);
+  setSdkErrorTextSource(&sdkErrorText);
   EdsSetBackend(std::move(backend));
   g_canonInterface = new CCanonInterface();
 }

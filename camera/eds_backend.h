@@ -52,6 +52,11 @@ class EdsBackend {
                                               EdsStateEventHandler handler, void* context) = 0;
   virtual EdsError SetPropertyEventHandler(EdsCameraRef camera, EdsPropertyEvent event,
                                            EdsPropertyEventHandler handler, void* context) = 0;
+
+  // A text that says more about |code| than the SDK's error table, when the backend has one (what
+  // was missing when the SDK could not start); null otherwise. The text lives as long as the
+  // backend.
+  virtual const char* errorDetail(EdsError code) { return nullptr; }
 };
 
 // Installs the backend the Eds* operations dispatch to, replacing (and destroying) the previous

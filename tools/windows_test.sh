@@ -18,7 +18,7 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake --preset windows "${launcher[@]}" >/dev/null
-cmake --build --preset windows --target quorvale quorvale_tests
+cmake --build --preset windows --target quorvale quorvale_tests edsdk_sim_dll edsdk_sim_dll_lacking
 if [ ! -x build/default/tests/e2e/quorvale_e2e ]; then
   cmake --preset default "${launcher[@]}" >/dev/null
   cmake --build --preset default --target quorvale_e2e
@@ -37,7 +37,9 @@ excluded+=":ScriptE2eTest.Interrupt*:ScriptE2eTest.LongLinesAndLongDurations"
 excluded+=":AppE2eTest.ComDevice*:AppE2eTest.ScriptAfterInfoReadsTheScript"
 excluded+=":ScriptE2eTest.NulBytes*:RehearsalE2eTest.BadRehearsalOptionsStopBeforeAnythingRuns"
 excluded+=":RealBackendE2eTest.*:VirtualCameraE2eTest.*:CheckE2eTest.*"
-QUORVALE_E2E_PROGRAM="${windows}/app/quorvale.exe" QUORVALE_E2E_RUNNER="$(command -v wine)" \
+QUORVALE_E2E_SIM_DLL="${windows}/tests/edsdk_sim_dll/edsdk_sim_dll.dll" \
+  QUORVALE_E2E_SIM_DLL_LACKING="${windows}/tests/edsdk_sim_dll/edsdk_sim_dll_lacking.dll" \
+  QUORVALE_E2E_PROGRAM="${windows}/app/quorvale.exe" QUORVALE_E2E_RUNNER="$(command -v wine)" \
   build/default/tests/e2e/quorvale_e2e --gtest_brief=1 --gtest_filter="*:-${excluded}"
 wineserver -k 2>/dev/null || true
 echo "Windows suite passed"
