@@ -26,15 +26,11 @@
 
 namespace {
 
-// The body timing of camera |index| of the simulated world (a real body is taken alike).
-BodyTiming bodyTiming(const SimWorld& world, int32_t index) {
-  const SimBodyConfig config = index >= 0 && static_cast<size_t>(index) < world.bodies.size()
-                                   ? world.bodies[static_cast<size_t>(index)].config
-                                   : defaultPtpBodyConfig();
-  BodyTiming timing;
-  timing.processingMs = config.processingMs;
-  timing.storeMs = config.storeMs;
-  return timing;
+// The body of camera |index| of the simulated world (a real body is taken alike).
+SimBodyConfig plannedBody(const SimWorld& world, int32_t index) {
+  return index >= 0 && static_cast<size_t>(index) < world.bodies.size()
+             ? world.bodies[static_cast<size_t>(index)].config
+             : defaultPtpBodyConfig();
 }
 
 // Opens camera |index| behind the planning layer: the chosen backend, or the simulated one when a
@@ -92,7 +88,7 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
   // Memory that is refused (the parser, the plan, a command's copy of its rule text) ends the
   // check in order: the scan, the camera and the SDK go first, then the report of it.
   try {
-    ScriptPlanner planner(start, bodyTiming(rehearsal.world(), options->cameraIndex));
+    ScriptPlanner planner(start, plannedBody(rehearsal.world(), options->cameraIndex));
     bool simulatedFigures = false;
     std::unique_ptr<CCanonCamera> camera =
         openPlannedCamera(*options, rehearsal, &planner, &simulatedFigures);

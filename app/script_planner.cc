@@ -8,7 +8,7 @@
 #include "app/plan_report.h"
 #include "camera/canon_camera.h"
 #include "camera/property_tables.h"
-#include "camera/sim/sim_capture_model.h"
+#include "camera/sim/sim_body_timing.h"
 #include "output/output.h"
 #include "platform/sound_player.h"
 #include "script/audio_player.h"
@@ -60,8 +60,8 @@ uint64_t exposureWaitMs(uint32_t exposureMs, double multiplier) {
 
 }  // namespace
 
-ScriptPlanner::ScriptPlanner(uint64_t startUtc, const BodyTiming& timing)
-    : timing_(timing),
+ScriptPlanner::ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body)
+    : body_(body),
       clock_(startUtc, this),
       serialLine_(new PlanningSerialLine(this)),
       baseUtc_(startUtc) {
@@ -200,41 +200,87 @@ void ScriptPlanner::onUserWait(uint64_t atUtc, const std::string&) {
 
 void ScriptPlanner::onPlannedWrite(EdsPropertyID, EdsUInt32) { wroteSinceShot_ = true; }
 
-void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32, bool legacyBody) {
+void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBody) {
   PlanLine& line = current();
   const uint64_t now = clock_.utcNow();
-  PlannedShot shot;
-  shot.number = ++plan_.shotCount;
-  shot.startUtc = now;
-  const char* name = tvTable().displayName(tv);
-  shot.tv = name != nullptr ? name : "?";
-  shot.exposureMs = SimCaptureModel::exposureMs(tv);
-  shot.processingMs = timing_.processingMs;
-  shot.storeMs = timing_.storeMs;
-  shot.bodyMs = shot.exposureMs + shot.processingMs + shot.storeMs;
-
-  // The body stores the shots in order: a shot released while an earlier one is still being
-  // stored completes after it.
-  const uint64_t busyMs = bodyFreeUtc_ > now ? (bodyFreeUtc_ - now) / kUnitsPerMs : 0;
-  shot.queuedMs = static_cast<uint32_t>(busyMs);
-  const uint64_t completeMs = busyMs + shot.bodyMs;
+  const SimShotTiming timing = simShotTiming(body_, quality, tv);
   const uint32_t shotTimeout = camera_ != nullptr ? camera_->getShotTimeout() : 450;
   const double multiplier = camera_ != nullptr ? camera_->getTimeMultiplier() : 1.0;
+  const uint32_t hostBuffer = camera_ != nullptr ? camera_->getBufferSize() : kDefaultBufferSize;
+  const uint32_t allocTimeout =
+      camera_ != nullptr ? camera_->getAllocBufferTimeout() : kDefaultAllocBufferTimeoutMs;
+
+  // The camera code first waits for a place in its own count of the body's buffer: an image
+  // leaves it when the body reports it out of its buffer (PTP) or stored (legacy).
+  uint64_t release = now;
+  uint64_t bufferWaitMs = 0;
+  while (!leaveUtc_.empty() && leaveUtc_.front() <= release) leaveUtc_.pop_front();
+  if (hostBuffer > 0 && leaveUtc_.size() >= hostBuffer) {
+    const uint64_t room = leaveUtc_[leaveUtc_.size() - hostBuffer];
+    release = std::min(room, now + uint64_t{allocTimeout} * kUnitsPerMs);
+    bufferWaitMs = (release - now) / kUnitsPerMs;
+    while (!leaveUtc_.empty() && leaveUtc_.front() <= release) leaveUtc_.pop_front();
+  }
+  if (legacyBody) {
+    // The legacy protocol waits for the settings' echo (up to 2 s without a setting since the last
+    // shot) before the release.
+    if (!wroteSinceShot_) release += kLegacyPropertyWaitMs * kUnitsPerMs;
+    while (!leaveUtc_.empty() && leaveUtc_.front() <= release) leaveUtc_.pop_front();
+  }
+  wroteSinceShot_ = false;
+
+  // The body refuses a release while its shutter is open or its buffer is full.
+  if (release < sensorFreeUtc_ || leaveUtc_.size() >= timing.bufferFrames) {
+    addFinding(line.line, 0,
+               "shot " + std::to_string(plan_.shotCount + 1) + ": the body is still busy (" +
+                   std::to_string(leaveUtc_.size()) + " of " + std::to_string(timing.bufferFrames) +
+                   " images of this quality in its buffer): the release is refused");
+    line.finding = true;
+    clock_.advanceMs((release - now) / kUnitsPerMs);
+    line.endUtc = clock_.utcNow();
+    return;
+  }
+
+  PlannedShot shot;
+  shot.number = ++plan_.shotCount;
+  shot.startUtc = release;
+  const char* name = tvTable().displayName(tv);
+  shot.tv = name != nullptr ? name : "?";
+  shot.exposureMs = timing.exposureMs;
+  shot.processingMs = timing.processingMs;
+  shot.storeMs = timing.writeMs;
+  shot.bodyMs = shot.exposureMs + shot.processingMs + shot.storeMs;
+
+  // The body's steps as its capture model runs them: processing and writing take the images in
+  // order; with a card write speed an image keeps its place in the buffer until written.
+  const uint64_t exposureEnd = release + uint64_t{timing.exposureMs} * kUnitsPerMs;
+  sensorFreeUtc_ = exposureEnd;
+  const uint64_t processed =
+      std::max(exposureEnd, processorFreeUtc_) + uint64_t{timing.processingMs} * kUnitsPerMs;
+  processorFreeUtc_ = processed;
+  uint64_t stored = processed + uint64_t{timing.writeMs} * kUnitsPerMs;
+  uint64_t leaves = processed;
+  if (body_.writeBytesPerSecond > 0) {
+    stored = std::max(processed, writerFreeUtc_) + uint64_t{timing.writeMs} * kUnitsPerMs;
+    writerFreeUtc_ = stored;
+    leaves = stored;
+  }
+  leaveUtc_.push_back(legacyBody ? stored : leaves);
+
+  const uint64_t completeMs = (stored - release) / kUnitsPerMs;
+  const uint64_t waitedMs = (release - now) / kUnitsPerMs;
+  shot.queuedMs = static_cast<uint32_t>(completeMs + bufferWaitMs - shot.bodyMs);
   const uint64_t waitMs = exposureWaitMs(tvExposureMs(tv), multiplier);
   uint64_t holdMs;
   if (legacyBody) {
-    // The legacy protocol waits for the settings' echo (up to 2 s without a setting since the last
-    // shot), sleeps through the exposure, then waits for completion.
-    const uint64_t settle = wroteSinceShot_ ? 0 : kLegacyPropertyWaitMs;
+    // Sleeps through the exposure, then waits for completion.
     const uint64_t rest = completeMs > waitMs ? completeMs - waitMs : 0;
-    holdMs = settle + waitMs + std::min<uint64_t>(rest, shotTimeout);
-    shot.startUtc = now + settle * kUnitsPerMs;
+    holdMs = waitedMs + waitMs + std::min<uint64_t>(rest, shotTimeout);
   } else {
-    holdMs = std::min<uint64_t>(completeMs, shotTimeout + waitMs);
+    holdMs = waitedMs + std::min<uint64_t>(completeMs, shotTimeout + waitMs);
   }
   shot.holdMs = static_cast<uint32_t>(holdMs);
-  bodyFreeUtc_ = shot.startUtc + completeMs * kUnitsPerMs;
-  wroteSinceShot_ = false;
+  bodyFreeUtc_ = std::max(bodyFreeUtc_, stored);
   line.shots.push_back(shot);
   clock_.advanceMs(holdMs);
   line.endUtc = clock_.utcNow();

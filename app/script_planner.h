@@ -14,6 +14,7 @@
 #define QUORVALE_APP_SCRIPT_PLANNER_H_
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,7 @@
 
 #include "app/script_plan.h"
 #include "camera/plan_backend.h"
+#include "camera/sim/sim_body_config.h"
 #include "platform/serial_port.h"
 #include "script/planning_clock.h"
 #include "script/script_text_lines.h"
@@ -29,15 +31,11 @@
 class CCanonCamera;
 class CQuorvaleScriptParser;
 
-// The body timing the planner assumes for each shot.
-struct BodyTiming {
-  uint32_t processingMs = 150;  // from the end of the exposure until the image leaves the buffer
-  uint32_t storeMs = 100;       // until the image is on the card
-};
-
 class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendListener {
  public:
-  ScriptPlanner(uint64_t startUtc, const BodyTiming& timing);
+  // |body| gives each shot's timing, as the simulated body's capture model has it
+  // (sim_body_timing.h): exposure, processing, writing at the card's speed, buffer room.
+  ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body);
   ~ScriptPlanner() override;
   ScriptPlanner(const ScriptPlanner&) = delete;
   ScriptPlanner& operator=(const ScriptPlanner&) = delete;
@@ -86,7 +84,7 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   std::string momentText(uint64_t utc, bool known, uint64_t baseUtc,
                          const std::string& baseName) const;
 
-  BodyTiming timing_;
+  SimBodyConfig body_;
   PlanningClock clock_;
   std::unique_ptr<platform::SerialLine> serialLine_;
   const CQuorvaleScriptParser* parser_ = nullptr;
@@ -102,7 +100,11 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   uint64_t lastMomentUtc_ = 0;
   uint32_t shotsSinceTimedStep_ = 0;
   bool wroteSinceShot_ = false;
-  uint64_t bodyFreeUtc_ = 0;  // the body has stored every shot so far
+  uint64_t bodyFreeUtc_ = 0;       // the body has stored every shot so far
+  uint64_t sensorFreeUtc_ = 0;     // the latest exposure has ended
+  uint64_t processorFreeUtc_ = 0;  // the latest image is processed
+  uint64_t writerFreeUtc_ = 0;     // the latest image is written
+  std::deque<uint64_t> leaveUtc_;  // when the images in the buffer leave it, in order
   uint64_t flashStartUtc_ = 0;
   uint32_t lastSkipLine_ = 0;
   bool installed_ = false;

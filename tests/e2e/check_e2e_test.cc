@@ -81,7 +81,7 @@ TEST(CheckE2eTest, EclipsePlanOnTheDay) {
   expectContains(r.out,
                  {"(15:00:00.000 UTC)\n", "(17:35:00.000 UTC)   wait utc=\"2026-08-12 17:35:00\"\n",
                   "(18:29:00.000 UTC)   wait utc=\"2026-08-12 18:29:00\"\n",
-                  "Totals: 18 shot(s); from the first to the last timed step 56:00.351\n",
+                  "Totals: 18 shot(s); from the first to the last timed step 56:00.626\n",
                   "   59  prompt (line 58) +0.000 s                    shot tv=1/1000\n",
                   "  line 25: play file 'filter_off.wav' cannot be played: ",
                   "  line 43: flash without -com: a run prints \"COM port not open\"\n",
@@ -91,6 +91,39 @@ TEST(CheckE2eTest, EclipsePlanOnTheDay) {
   r = check(exampleText("eclipse.qvs"), {"-atutc", "2026-08-12T18:28"});
   expectContains(r.out, {"  line 13: moment already past: ", "  line 24: moment already past: "});
   EXPECT_EQ(npos, r.out.find("line 29: moment already past")) << r.out;
+}
+
+TEST(CheckE2eTest, WorldFileBodyTimesTheBurst) {
+  // RAW at 10 MB/s: 3 s on the card a frame. The camera code holds five shots in the buffer, so
+  // the sixth and seventh wait for room and the checkpoint wait comes late, as the body has it.
+  const std::string script =
+      "#!quorvale\ncheckpoint\nshot\nshot\nshot\nshot\nshot\nshot\nshot\nwait point=4\n";
+  RunOptions options;
+  options.arguments = {"-check", "-sim", "w.ini", "-script", "test.qvs"};
+  options.files = {{"w.ini", "[camera ptp]\nquality = RAW\nwrite_speed = 10MB/s\n"},
+                   {"test.qvs", script}};
+  RunResult r = runQuorvale(options);
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(
+      r.out,
+      {"       shot 1: Tv 1/125, exposure 0.008 s + processing 0.150 s + storing 3.000 s = body "
+       "3.158 s; holds the script 0.560 s\n",
+       "       shot 6: Tv 1/125, exposure 0.008 s + processing 0.150 s + storing 3.000 s = body "
+       "3.158 s after 12.200 s for the shots before; holds the script 0.918 s\n",
+       "Findings: 1\n  line 10: not reached in time: the 7 shot(s) before it end 2.718 s after "
+       "checkpoint (line 2) +4.000 s; "});
+
+  // The run itself meets the wait late, as planned.
+  options.arguments = {"-sim", "w.ini", "-speed", "100", "-script", "test.qvs"};
+  r = runQuorvale(options);
+  EXPECT_NE(npos, r.out.find("Shot #7: ok\nWait checkpoint for ")) << r.out;
+  EXPECT_NE(npos, r.out.find("\nMoment in the past. Continue\n")) << r.out;
+
+  // The default body writes a L JPEG in 0.100 s and keeps up.
+  r = check(script);
+  EXPECT_EQ(0, r.exitCode) << r.out;
+  expectContains(
+      r.out, {"storing 0.100 s = body 0.258 s; holds the script 0.258 s\n", "Findings: none\n"});
 }
 
 TEST(CheckE2eTest, EveryKindOfFinding) {
@@ -142,16 +175,13 @@ TEST(CheckE2eTest, LegacyBodyTimingAndATextWithoutHeader) {
   EXPECT_EQ(0, r.exitCode) << r.out;
   expectContains(
       r.out, {"for Canon EOS 350D (simulated), ",
-              "       shot 1: Tv 1/60, exposure 0.017 s + processing 0.300 s + storing 0.200 s = "
-              "body 0.517 s; holds the script "
-              "0.517 s\n",
-              "       shot 2: Tv 1/60, exposure 0.017 s + processing 0.300 s + storing 0.200 s = "
-              "body 0.517 s; holds the script "
-              "2.517 s\n",
-              "    4  start +3.034 s                               shot tv=1/250\n"
-              "       shot 3: Tv 1/250, exposure 0.004 s + processing 0.300 s + storing 0.200 s = "
-              "body 0.504 s; holds the script "
-              "0.504 s\n",
+              "       shot 1: Tv 1/60, exposure 0.017 s + processing 0.300 s + storing 0.584 s = "
+              "body 0.901 s; holds the script 0.560 s\n",
+              "       shot 2: Tv 1/60, exposure 0.017 s + processing 0.300 s + storing 0.584 s = "
+              "body 0.901 s; holds the script 2.560 s\n",
+              "    4  start +3.120 s                               shot tv=1/250\n"
+              "       shot 3: Tv 1/250, exposure 0.004 s + processing 0.300 s + storing 0.584 s = "
+              "body 0.888 s; holds the script 0.560 s\n",
               "Findings: none\n"});
 
   r = check("notes, but no header line\nshot\n");
