@@ -28,8 +28,6 @@ TEST(EdsErrorTextTest, EveryRowOnceAndLookupByTheLow16Bits) {
 // Capture errors by their full number; a shot's result carries one apart from the SDK's codes.
 TEST(EdsErrorTextTest, CaptureErrorsAndShotResults) {
   EXPECT_STREQ("Unknown error", captureErrorText(0));
-  EXPECT_STREQ("Shooting failure", captureErrorText(1));
-  EXPECT_STREQ("Write-protected", captureErrorText(8));
   EXPECT_STREQ("Unknown error", captureErrorText(0x10001));
   EXPECT_STREQ("Not supported", shotResultText(7));
   EXPECT_STREQ("Card error (including CARD-FULL/No.-FULL)", shotResultText(captureErrorResult(7)));

@@ -29,23 +29,19 @@ bool endsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), npos, end) == 0;
 }
 
+// Text before the header, settings and shots, a line that ends in CR LF, a value the body lacks.
+// The commands' other spellings and refusals are read in the scanner's tests.
 TEST(ScriptE2eTest, CameraCommandsOfTheWorkedExamples) {
   RunResult r = runScriptText(
       "notes before the header\n#!quorvale, then any text\n\n  // comment\n"
-      "set Tv=1/100, Av=8 iso=200\nshot\nshot tv = \"1/8000\" ; av=2.8;iso=100\nlockUI  off\n"
-      "set iso= x=1\ncomflash ,x=1\nSHOT\r\nset tv=1/9999\n");
+      "set Tv=1/100, Av=8 iso=200\nshot\nlockUI  off\nSHOT\r\nset tv=1/9999\n");
   EXPECT_EQ(0, r.exitCode);
   EXPECT_EQ(kBanner + kSession +
                 "set Tv=1/100 -> 1/100\nset Av=8 -> 8\nset ISO=200 -> 200\nShot #1: ok\n"
-                "set Tv=1/8000 -> 1/8000\nset Av=2.8 -> 2.8\nset ISO=100 -> 100\nShot #2: ok\n"
-                "Camera unlocked\nShot #3: ok\n" +
+                "Camera unlocked\nShot #2: ok\n" +
                 kClosed,
             r.out);
-  EXPECT_EQ(
-      "set ISO=x -> 100: Not supported\n\nSkip: =\n\nSkip: 1\n"
-      "\nSkip: ,\n\nSkip: x\n\nSkip: =\n\nSkip: 1\nCOM port not open\n"
-      "set Tv=1/9999 -> 1/8000: Not supported\n",
-      r.err);
+  EXPECT_EQ("set Tv=1/9999 -> 1/100: Not supported\n", r.err);
 }
 
 // A sound file of |ms| milliseconds of silence: 8 kHz, mono, 16 bits.
@@ -86,21 +82,9 @@ TEST(ScriptE2eTest, NulBytesSoundsThatCannotPlayAndTheEndOfText) {
       r.err);
 }
 
-// Lines of many megabytes scan in a time linear in their length (a scan that rescanned the line
-// at each read would take minutes here), and hours of durations are counted in 64 bits.
-TEST(ScriptE2eTest, LongLinesAndLongDurations) {
-  const std::string echoed(4000000, 'x');
-  RunResult r = runScriptText("#!quorvale\necho " + echoed + "\n// " + std::string(32000000, 'c') +
-                                  "\nwait sleep=1200000:00:00\necho never\n",
-                              {{"Sleep: 4.32e+09 seconds\n", 0, 0}});
-  ASSERT_TRUE(r.finished) << r.failedStep << r.out.substr(0, 200) << r.err;
-  EXPECT_EQ(0, r.exitCode);
-  EXPECT_EQ(kBanner + kSession + echoed + "\nSleep: 4.32e+09 seconds\n" + kClosed, r.out);
-}
-
-// The text is scanned where it was read: a script of 64 MB runs, and is checked, within 120 MB of
-// data, and memory that is refused later (a command's copy of a 64 MB line) is reported and ends
-// the script or the check in order.
+// The text is scanned where it was read, in a time linear in a line's length: a script of 64 MB
+// (one line of it) runs, and is checked, within 120 MB of data, and memory that is refused later (a
+// command's copy of a 64 MB line) is reported and ends the script or the check in order.
 TEST(ScriptE2eTest, LargeScriptRunsInLittleMoreThanItsSize) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "a sanitizer's own memory does not fit a data limit";
