@@ -254,7 +254,7 @@ bool WorldFileReader::cameraKey(const std::string& key, const std::string& value
   } else if (key == "write_speed") {
     std::string v = lower(value);
     if (v.size() < 3 || v.compare(v.size() - 2, 2, "/s") != 0 ||
-        !readSize(trimmed(v.substr(0, v.size() - 2)), &size) || size == 0) {
+        !readSize(trimmed(v.substr(0, v.size() - 2)), &size)) {
       return badValue(key, value, "a size per second, e.g. 90MB/s");
     }
     body.writeBytesPerSecond = size;

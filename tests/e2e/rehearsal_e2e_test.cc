@@ -240,6 +240,64 @@ TEST(RehearsalE2eTest, PowerOffDuringALongWaitWithAndWithoutTheDefence) {
   }
 }
 
+// Body keys of a world file as the check plans them and as the run meets them: the body's times,
+// its buffer's frames, a refused release, a battery that empties with time, and the default
+// world's power-off, which the program's extend-shutdown defence outlasts.
+TEST(RehearsalE2eTest, BodyKeysTakeEffectInTheCheckAndTheRun) {
+  struct Case {
+    const char* world;  // empty: the default world
+    const char* script;
+    const char* speed;     // of the run; null: the check
+    std::string expected;  // a whole line, or lines, of the output
+    const char* errors;    // what the run writes to stderr
+    const char* log = "";  // a line of the run's log
+  };
+  const Case cases[] = {
+      {"jpeg_size = 16MB\nwrite_speed = 8MB/s\nprocessing_ms = 40\n", "shot\n", nullptr,
+       "       shot 1: Tv 1/125, exposure 0.008 s + processing 0.040 s + storing 2.000 s = body "
+       "2.048 s; holds the script 0.560 s\n",
+       ""},
+      {"write_speed = 0MB/s\nstore_ms = 700\n", "shot\n", nullptr,
+       "       shot 1: Tv 1/125, exposure 0.008 s + processing 0.150 s + storing 0.700 s = body "
+       "0.858 s; holds the script 0.560 s\n",
+       ""},
+      // An L JPEG takes 8 s on the card: the buffer's two frames are full at the third release.
+      {"buffer_frames = 2\nwrite_speed = 1MB/s\n", "shot\nshot\nshot\n", nullptr,
+       "Findings: 1\n  line 4: shot 3: the body is still busy (2 of 2 images of this quality in "
+       "its buffer): the release is refused\n",
+       ""},
+      {"buffer_frames = 2\nwrite_speed = 1MB/s\n", "shot\nshot\nshot\n", "10",
+       "Shot #1: ok\nShot #2: ok\nClose session\n", "Shot error: Device busy! Camera unstable!\n"},
+      {"refuse_release = 0x81\n", "shot\n", "100", kSession + "Close session\n",
+       "Shot error: Device busy! Camera unstable!\n"},
+      // 1 % at 100 % an hour lasts 36 s.
+      {"battery = 1\nbattery_drain_per_hour = 100\nbattery_drain_per_shot = 0\n",
+       "shot\nwait sleep=60\nshot\n", "100", "Shot #1: ok\nSleep: 60 seconds\n",
+       "Shot error: Port disconnected\n"},
+      {"", "wait sleep=150\nshot\n", "100", kSession + "Sleep: 150 seconds\nShot #1: ok\n", "",
+       "T TRC: Do ExtendShutDownTimer: 00000000 OK\n"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = {"-sim"};
+    std::vector<std::pair<std::string, std::string>> files;
+    if (*c.world != '\0') {
+      arguments.push_back("w.ini");
+      files.push_back({"w.ini", std::string("[camera ptp]\n") + c.world});
+    }
+    if (c.speed == nullptr) {
+      arguments.insert(arguments.begin(), "-check");
+    } else {
+      arguments.insert(arguments.end(), {"-speed", c.speed});
+    }
+    RunResult r = rehearse(c.script, arguments, files);
+    EXPECT_NE(npos, r.out.find(c.expected)) << c.world << c.script << "\n" << r.out;
+    if (c.speed != nullptr) {
+      EXPECT_EQ(c.errors, r.err) << c.world << c.script;
+      EXPECT_NE(npos, normalizeLog(r.log).find(c.log)) << c.script << r.log;
+    }
+  }
+}
+
 // The README's dry run of the eclipse example on its rehearsal world, 1000 times faster: the
 // planned capture error comes at the diamond ring and the sequence runs to its end.
 TEST(RehearsalE2eTest, EclipseDryRunOnTheExampleWorld) {
