@@ -214,27 +214,32 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
   // leaves it when the body reports it out of its buffer (PTP) or stored (legacy).
   uint64_t release = now;
   uint64_t bufferWaitMs = 0;
-  while (!leaveUtc_.empty() && leaveUtc_.front() <= release) leaveUtc_.pop_front();
-  if (hostBuffer > 0 && leaveUtc_.size() >= hostBuffer) {
-    const uint64_t room = leaveUtc_[leaveUtc_.size() - hostBuffer];
+  while (!hostFreeUtc_.empty() && hostFreeUtc_.front() <= release) hostFreeUtc_.pop_front();
+  if (hostBuffer > 0 && hostFreeUtc_.size() >= hostBuffer) {
+    const uint64_t room = hostFreeUtc_[hostFreeUtc_.size() - hostBuffer];
     release = std::min(room, now + uint64_t{allocTimeout} * kUnitsPerMs);
     bufferWaitMs = (release - now) / kUnitsPerMs;
-    while (!leaveUtc_.empty() && leaveUtc_.front() <= release) leaveUtc_.pop_front();
   }
-  if (legacyBody) {
-    // The legacy protocol waits for the settings' echo (up to 2 s without a setting since the last
-    // shot) before the release.
-    if (!wroteSinceShot_) release += kLegacyPropertyWaitMs * kUnitsPerMs;
-    while (!leaveUtc_.empty() && leaveUtc_.front() <= release) leaveUtc_.pop_front();
-  }
+  // The legacy protocol waits for the settings' echo (up to 2 s without a setting since the last
+  // shot) before the release.
+  if (legacyBody && !wroteSinceShot_) release += kLegacyPropertyWaitMs * kUnitsPerMs;
   wroteSinceShot_ = false;
+  while (!hostFreeUtc_.empty() && hostFreeUtc_.front() <= release) hostFreeUtc_.pop_front();
 
-  // The body refuses a release while its shutter is open or its buffer is full.
-  if (release < sensorFreeUtc_ || leaveUtc_.size() >= timing.bufferFrames) {
+  // The body refuses a release while its shutter is open or when the image does not fit in its
+  // buffer next to the images it holds, as its capture model does.
+  EdsUInt64 bytesInBuffer = 0;
+  while (!bodyImages_.empty() && bodyImages_.front().first <= release) bodyImages_.pop_front();
+  for (const auto& image : bodyImages_) bytesInBuffer += image.second;
+  if (release < sensorFreeUtc_ || bodyImages_.size() >= body_.bufferLimit ||
+      (body_.bufferBytes > 0 && !bodyImages_.empty() &&
+       bytesInBuffer + timing.bytes > body_.bufferBytes)) {
     addFinding(line.line, 0,
                "shot " + std::to_string(plan_.shotCount + 1) + ": the body is still busy (" +
-                   std::to_string(leaveUtc_.size()) + " of " + std::to_string(timing.bufferFrames) +
-                   " images of this quality in its buffer): the release is refused");
+                   std::to_string(bodyImages_.size()) + " of " +
+                   std::to_string(timing.bufferFrames) +
+                   " images of this quality in its buffer): a run prints \"Shot error: Device "
+                   "busy! Camera unstable!\"");
     line.finding = true;
     clock_.advanceMs((release - now) / kUnitsPerMs);
     line.endUtc = clock_.utcNow();
@@ -265,7 +270,8 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
     writerFreeUtc_ = stored;
     leaves = stored;
   }
-  leaveUtc_.push_back(legacyBody ? stored : leaves);
+  hostFreeUtc_.push_back(legacyBody ? stored : leaves);
+  bodyImages_.emplace_back(leaves, timing.bytes);
 
   const uint64_t completeMs = (stored - release) / kUnitsPerMs;
   const uint64_t waitedMs = (release - now) / kUnitsPerMs;

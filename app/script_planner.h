@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/script_plan.h"
@@ -100,11 +101,12 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   uint64_t lastMomentUtc_ = 0;
   uint32_t shotsSinceTimedStep_ = 0;
   bool wroteSinceShot_ = false;
-  uint64_t bodyFreeUtc_ = 0;       // the body has stored every shot so far
-  uint64_t sensorFreeUtc_ = 0;     // the latest exposure has ended
-  uint64_t processorFreeUtc_ = 0;  // the latest image is processed
-  uint64_t writerFreeUtc_ = 0;     // the latest image is written
-  std::deque<uint64_t> leaveUtc_;  // when the images in the buffer leave it, in order
+  uint64_t bodyFreeUtc_ = 0;          // the body has stored every shot so far
+  uint64_t sensorFreeUtc_ = 0;        // the latest exposure has ended
+  uint64_t processorFreeUtc_ = 0;     // the latest image is processed
+  uint64_t writerFreeUtc_ = 0;        // the latest image is written
+  std::deque<uint64_t> hostFreeUtc_;  // when the camera code's buffer places are free, in order
+  std::deque<std::pair<uint64_t, EdsUInt64>> bodyImages_;  // the body's buffer: leaving, bytes
   uint64_t flashStartUtc_ = 0;
   uint32_t lastSkipLine_ = 0;
   bool installed_ = false;

@@ -264,7 +264,7 @@ TEST(RehearsalE2eTest, BodyKeysTakeEffectInTheCheckAndTheRun) {
       // An L JPEG takes 8 s on the card: the buffer's two frames are full at the third release.
       {"buffer_frames = 2\nwrite_speed = 1MB/s\n", "shot\nshot\nshot\n", nullptr,
        "Findings: 1\n  line 4: shot 3: the body is still busy (2 of 2 images of this quality in "
-       "its buffer): the release is refused\n",
+       "its buffer): a run prints \"Shot error: Device busy! Camera unstable!\"\n",
        ""},
       {"buffer_frames = 2\nwrite_speed = 1MB/s\n", "shot\nshot\nshot\n", "10",
        "Shot #1: ok\nShot #2: ok\nClose session\n", "Shot error: Device busy! Camera unstable!\n"},
