@@ -6,7 +6,7 @@
 # POSIX build's C locale, so that both builds print the same texts and their outputs can be
 # compared byte for byte.
 set -euo pipefail
-export WINEPREFIX="${QUORVALE_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvale/wine}"
+export WINEPREFIX="${QUORVALE_WINEPREFIX:-${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/quorvale/wine}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
 marker="${WINEPREFIX}/.quorvale_ready"

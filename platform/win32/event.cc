@@ -155,8 +155,10 @@ void WaitableTimer::setAbsolute(uint64_t dueUtc) {
   // A positive value is an absolute UTC file time; 0 and beyond 2^63 would read as relative.
   due.QuadPart = static_cast<LONGLONG>(
       std::min<uint64_t>(std::max<uint64_t>(dueUtc, 1), 0x7FFFFFFFFFFFFFFFULL));
-  // Arming clears a signal not yet consumed. The resume flag wakes a suspended computer where the
-  // system supports that.
+  // A signal not yet consumed goes first: not every system clears it on arming (Wine does not).
+  CancelWaitableTimer(impl()->handle);
+  WaitForSingleObject(impl()->handle, 0);
+  // The resume flag wakes a suspended computer where the system supports that.
   SetWaitableTimer(impl()->handle, &due, 0, nullptr, nullptr, TRUE);
 }
 

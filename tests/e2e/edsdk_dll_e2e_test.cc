@@ -15,6 +15,18 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
+// The log's messages without the traces: the camera's events arrive on another thread, so their
+// traces fall between the messages in any order.
+std::string logMessages(const std::string& log) {
+  std::string messages;
+  size_t start = 0;
+  for (size_t end; (end = log.find('\n', start)) != npos; start = end + 1) {
+    const std::string line = log.substr(start, end + 1 - start);
+    if (line.find(" TRC: ") == npos) messages += line;
+  }
+  return messages;
+}
+
 std::string testDll(const char* variable) {
   const char* path = std::getenv(variable);
   return path != nullptr ? path : "";
@@ -56,7 +68,7 @@ TEST_F(EdsdkDllE2eTest, ListInfoAndAScriptThroughTheDllMatchTheSimulatedCameras)
     EXPECT_EQ(0, viaDll.exitCode) << viaDll.err;
     EXPECT_EQ(viaSim.out, viaDll.out);
     EXPECT_EQ(viaSim.err, viaDll.err);
-    EXPECT_EQ(normalizeLog(viaSim.log), normalizeLog(viaDll.log));
+    EXPECT_EQ(logMessages(normalizeLog(viaSim.log)), logMessages(normalizeLog(viaDll.log)));
   }
   const RunResult shots = runWith(dll, runs[2], script);
   EXPECT_NE(npos, shots.out.find("Shot #3: ok\nCamera unlocked\ndone\n")) << shots.out;
