@@ -17,6 +17,8 @@ tools/install_windows_deps.sh
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  # Paths relative to the checkout, so that a fresh clone elsewhere finds the cached objects.
+  export CCACHE_BASEDIR="$(pwd)" CCACHE_NOHASHDIR=1
 fi
 cmake --preset windows "${launcher[@]}" >/dev/null
 cmake --build --preset windows --target quorvale quorvale_tests edsdk_sim_dll edsdk_sim_dll_lacking
