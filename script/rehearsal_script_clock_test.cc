@@ -1,12 +1,9 @@
-// The rehearsal clock: shifted and scaled readings, waits mapped back to the base clock, and a
-// script run on it printing its own times.
+// The rehearsal clock: shifted and scaled readings and waits mapped back to the base clock. A
+// script run on it is tried end to end.
 #include "script/rehearsal_script_clock.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include "camera/canon_camera.h"
 #include "script/script_test_support.h"
 
 namespace {
@@ -38,22 +35,6 @@ TEST(RehearsalScriptClockTest, ShiftAndScaleFollowTheBaseClock) {
   // A moment before the start maps before the base's start.
   RehearsalScriptClock later(&base, kShifted, 60.0);
   EXPECT_EQ(base.utcNow() - kSecond, later.baseMomentOf(kShifted - 60 * kSecond));
-}
-
-TEST(RehearsalScriptClockTest, AScriptPrintsShiftedMomentsAndItsOwnDurations) {
-  FakeScriptClock base(kReal);
-  RehearsalScriptClock clock(&base, kShifted, 100.0);
-  platform::Event stop(true, false);
-  CCanonCamera camera(nullptr, nullptr);
-  script_testing::OutputCapture capture;
-  CQuorvaleScriptParser parser(&camera, nullptr, nullptr, &stop, &clock);
-  EXPECT_EQ("end", script_testing::runScript(
-                       &parser, "#!quorvale\nwait sleep=30\nwait point=60\nwait point=45\n"));
-  EXPECT_EQ(kShifted, parser.checkpoint());
-  EXPECT_NE(std::string::npos, capture.out().find("Sleep: 30 seconds\n"));
-  EXPECT_NE(std::string::npos, capture.out().find("Continue\n"));
-  EXPECT_NE(std::string::npos, capture.out().find("Moment in the past. Continue\n"));
-  EXPECT_EQ("sleep 300 ms\nmoment +300 ms\n", base.journal());
 }
 
 }  // namespace
