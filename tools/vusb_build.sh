@@ -34,20 +34,7 @@ if [ -f "${prefix}/.complete" ]; then
 fi
 
 packages=(build-essential pkg-config xz-utils autoconf automake libtool libltdl-dev autopoint gettext)
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -ne 0 ]; then
-  echo "Installing: ${missing[*]}" >&2
-  sudo=()
-  if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update >&2
-  "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends "${missing[@]}" >&2
-fi
+"$(dirname "$0")/apt_install.sh" "${packages[@]}"
 
 work=$(mktemp -d)
 trap 'rm -rf "${work}"' EXIT
