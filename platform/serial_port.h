@@ -56,6 +56,10 @@ bool probeSerialLine(const std::string& devicePath);
 using SerialLineOpener = std::function<std::unique_ptr<SerialLine>(const std::string& devicePath)>;
 void setSerialLineOpenerForTest(SerialLineOpener opener);
 
+// Opens the device itself, as openSerialLine() describes; each system's file has its own.
+// openSerialLine() is the entry for everything else.
+std::unique_ptr<SerialLine> openSerialDevice(const std::string& devicePath);
+
 }  // namespace platform
 
 #endif  // QUORVALE_PLATFORM_SERIAL_PORT_H_

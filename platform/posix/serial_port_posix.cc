@@ -7,18 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <mutex>
-#include <utility>
 
 #include "platform/error.h"
 #include "platform/serial_port.h"
 
 namespace platform {
 namespace {
-
-// Guards the test opener.
-std::mutex g_openerMutex;
-SerialLineOpener g_opener;  // guarded by g_openerMutex
 
 void failWithErrno() { setLastError(static_cast<uint32_t>(errno)); }
 
@@ -87,7 +81,9 @@ class PosixSerialLine final : public SerialLine {
   termios original_{};
 };
 
-std::unique_ptr<SerialLine> openDevice(const std::string& devicePath) {
+}  // namespace
+
+std::unique_ptr<SerialLine> openSerialDevice(const std::string& devicePath) {
   // Non-blocking, so that a line without carrier does not hold the open; no data is read or
   // written, so it stays so.
   int fd = retryOnInterrupt(
@@ -117,25 +113,8 @@ std::unique_ptr<SerialLine> openDevice(const std::string& devicePath) {
   return std::make_unique<PosixSerialLine>(fd);
 }
 
-}  // namespace
-
 std::string comPortDevicePath(uint32_t comNumber) {
   return "/dev/ttyS" + std::to_string(static_cast<int64_t>(comNumber) - 1);
-}
-
-std::unique_ptr<SerialLine> openSerialLine(const std::string& devicePath) {
-  SerialLineOpener opener;
-  {
-    std::lock_guard<std::mutex> lock(g_openerMutex);
-    opener = g_opener;
-  }
-  if (opener) return opener(devicePath);
-  return openDevice(devicePath);
-}
-
-void setSerialLineOpenerForTest(SerialLineOpener opener) {
-  std::lock_guard<std::mutex> lock(g_openerMutex);
-  g_opener = std::move(opener);
 }
 
 }  // namespace platform

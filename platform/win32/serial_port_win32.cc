@@ -2,18 +2,11 @@
 // block (GetCommState / SetCommState) for the RTS line.
 #include <windows.h>
 
-#include <mutex>
-#include <utility>
-
 #include "platform/error.h"
 #include "platform/serial_port.h"
 
 namespace platform {
 namespace {
-
-// Guards the test opener.
-std::mutex g_openerMutex;
-SerialLineOpener g_opener;  // guarded by g_openerMutex
 
 class Win32SerialLine final : public SerialLine {
  public:
@@ -67,7 +60,9 @@ class Win32SerialLine final : public SerialLine {
   DCB original_{};
 };
 
-std::unique_ptr<SerialLine> openDevice(const std::string& devicePath) {
+}  // namespace
+
+std::unique_ptr<SerialLine> openSerialDevice(const std::string& devicePath) {
   // No sharing: while the line is open here nobody else can open it, and a line another program
   // holds is refused (ERROR_ACCESS_DENIED).
   HANDLE handle = CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -84,26 +79,9 @@ std::unique_ptr<SerialLine> openDevice(const std::string& devicePath) {
   return std::make_unique<Win32SerialLine>(handle);
 }
 
-}  // namespace
-
 std::string comPortDevicePath(uint32_t comNumber) {
   // The device namespace reaches every port; the short "COMn" names stop at COM9.
   return "\\\\.\\COM" + std::to_string(comNumber);
-}
-
-std::unique_ptr<SerialLine> openSerialLine(const std::string& devicePath) {
-  SerialLineOpener opener;
-  {
-    std::lock_guard<std::mutex> lock(g_openerMutex);
-    opener = g_opener;
-  }
-  if (opener) return opener(devicePath);
-  return openDevice(devicePath);
-}
-
-void setSerialLineOpenerForTest(SerialLineOpener opener) {
-  std::lock_guard<std::mutex> lock(g_openerMutex);
-  g_opener = std::move(opener);
 }
 
 }  // namespace platform
