@@ -233,17 +233,22 @@ EdsError CCanonCamera::SendStatusCommand(EdsCameraStatusCommand command) {
   return lastError_;
 }
 
+void CCanonCamera::lockBody() {
+  CMtLocker locker(&lock_);
+  EdsError code = SendStatusCommand(kEdsCameraStatusCommand_UILock);
+  if (code == 0) {
+    uiLocked_ = true;
+    printTrace("Lock camera\n");
+  } else if (code != EDS_ERR_NOT_SUPPORTED) {
+    printTrace("UILock error: %08x %s\n", code, edsErrorText(code));
+  }
+}
+
 int32_t CCanonCamera::Lock() {
   CMtLocker locker(&lock_);
   uiLockCount_ += 1;
   if (!uiLocked_) {
-    EdsError code = SendStatusCommand(kEdsCameraStatusCommand_UILock);
-    if (code == 0) {
-      uiLocked_ = true;
-      printTrace("Lock camera\n");
-    } else if (code != EDS_ERR_NOT_SUPPORTED) {
-      printTrace("UILock error: %08x %s\n", code, edsErrorText(code));
-    }
+    lockBody();
   }
   return 0;
 }

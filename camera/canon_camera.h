@@ -217,6 +217,10 @@ class CCanonCamera : public CCanonObj, public CMtObject {
                              void* context);
 
  private:
+  // Sends the UI lock to the body and notes that it holds; a body without the lock, or one that
+  // refuses it, is traced and left as it is. Takes lock_.
+  void lockBody();
+
   class HandlerScope;
 
   EdsError openSession();

@@ -49,13 +49,7 @@ bool CCanonCamera::reconnect(EdsCameraRef cameraRef) {
       }
       openShots_.clear();
       if (uiLockCount_ > 0) {
-        EdsError code = SendStatusCommand(kEdsCameraStatusCommand_UILock);
-        if (code == 0) {
-          uiLocked_ = true;
-          printTrace("Lock camera\n");
-        } else if (code != EDS_ERR_NOT_SUPPORTED) {
-          printTrace("UILock error: %08x %s\n", code, edsErrorText(code));
-        }
+        lockBody();
       }
       outputPrintf(Msg, "Camera back: %s\n", bodyModel_.c_str());
       return true;
