@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,20 +35,6 @@ SimVolume volume(EdsUInt32 access, EdsUInt64 capacity, EdsUInt64 freeSpace) {
   v.maxCapacity = capacity;
   v.freeSpace = freeSpace;
   return v;
-}
-
-TEST_F(CanonCameraTest, OpeningASessionAppliesTheInitialSettings) {
-  start();
-  camera_ = sdk_->NewCamera(0);
-  ASSERT_NE(nullptr, camera_);
-  EXPECT_EQ(0u, camera_->sessionStatus());
-  EXPECT_EQ(0u, camera_->lastError());
-  EXPECT_EQ(1u, camera_->protocol());
-  EXPECT_EQ(
-      "SetPropertyData 0xb 0x1 -> 0x0\n"
-      "SetPropertyData 0x401 0x1 -> 0x0\n"
-      "SetPropertyData 0x40b 0xffffffff -> 0x0\n",
-      writesOf(ptpBody_));
 }
 
 // The PTP body lists the second members of the Tv/Av code pairs, the legacy one the first.
@@ -139,15 +124,10 @@ TEST_F(CanonCameraTest, ACameraWhoseSessionDidNotOpenStillExists) {
       "Session not open\nSession not open\n"
       "Session status: 00000081 Device busy! Camera unstable!\n",
       traces());
-  EdsDeviceInfo record;
-  std::memset(&record, 0x55, sizeof(record));
-  EXPECT_EQ(0x81u, camera_->getDeviceInfo(&record));
-  EXPECT_EQ(0x55, record.szPortName[0]);
   EXPECT_EQ(kSessionNotOpen, camera_->setTv("1/250"));
   EXPECT_EQ(kSessionNotOpen, camera_->updateVolumes());
   EXPECT_EQ(kSessionNotOpen, camera_->updateBatteryLevel());
   EXPECT_EQ("Session not open\nSession not open\n", traces());
-
   ptpBody_->clearCommandLog();
   camera_.reset();  // only releases the reference
   EXPECT_EQ(Strings{}, ptpBody_->commandLog());
@@ -155,8 +135,15 @@ TEST_F(CanonCameraTest, ACameraWhoseSessionDidNotOpenStillExists) {
   EXPECT_EQ("", traces());
 }
 
-TEST_F(CanonCameraTest, ClosingUnlocksTheBodyAndClosesOnce) {
-  open(0);
+TEST_F(CanonCameraTest, OpeningAppliesTheInitialSettingsAndClosingUnlocksAndClosesOnce) {
+  start();
+  camera_ = sdk_->NewCamera(0);
+  EXPECT_EQ(0u, camera_->sessionStatus());
+  EXPECT_EQ(
+      "SetPropertyData 0xb 0x1 -> 0x0\n"
+      "SetPropertyData 0x401 0x1 -> 0x0\n"
+      "SetPropertyData 0x40b 0xffffffff -> 0x0\n",
+      writesOf(ptpBody_));
   camera_->Lock();
   camera_->Lock();
   ptpBody_->clearCommandLog();
@@ -203,8 +190,7 @@ TEST_F(CanonCameraTest, BatteryRefreshesAfterItsEventAndReportsAFailedRead) {
   EXPECT_EQ(0, camera_->getBatteryLevel());
 }
 
-// Nested levels send one lock and one unlock; a body that does not support the lock leaves the
-// camera unlocked but the levels still count.
+// A body that does not support the lock leaves the camera unlocked but the levels still count.
 TEST_F(CanonCameraTest, NestedLocksSendOneLockAndOneUnlock) {
   open(0);
   {

@@ -10,17 +10,9 @@
 #include <thread>
 #include <vector>
 
-namespace {
+#include "camera/camera_test_support.h"
 
-std::string readAll(FILE* file) {
-  fflush(file);
-  rewind(file);
-  std::string text;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, n);
-  return text;
-}
+namespace {
 
 // Reads in text mode: the log is a text file, with the system's line ends.
 std::string readFile(const std::string& path) {
@@ -41,11 +33,6 @@ std::string normalizeLog(const std::string& log) {
 class OutputTest : public testing::Test {
  protected:
   void SetUp() override {
-    out_ = tmpfile();
-    err_ = tmpfile();
-    ASSERT_NE(nullptr, out_);
-    ASSERT_NE(nullptr, err_);
-    setOutputStreamsForTest(out_, err_);
     logPath_ = testing::TempDir() + "output_test_" +
                testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
     remove(logPath_.c_str());
@@ -54,29 +41,24 @@ class OutputTest : public testing::Test {
 
   void TearDown() override {
     closeLogFile();
-    setOutputStreamsForTest(nullptr, nullptr);
     setLogPathForTest(nullptr);
-    fclose(out_);
-    fclose(err_);
     remove(logPath_.c_str());
   }
 
-  std::string out() { return readAll(out_); }
-  std::string err() { return readAll(err_); }
+  std::string out() { return console_.out(); }
+  std::string err() { return console_.err(); }
   // Closes the log (so it reaches the disk) and returns its normalized text.
   std::string log() {
     closeLogFile();
     return normalizeLog(readFile(logPath_));
   }
 
-  FILE* out_ = nullptr;
-  FILE* err_ = nullptr;
+  camera_test::ConsoleCapture console_;
   std::string logPath_;
 };
 
-// Each kind goes to its stream and tag; the log keeps what an earlier run left, drops one leading
-// newline and ends every message; an empty text writes nothing anywhere; an SDK error without a
-// text source reads "Unknown error".
+// Each kind goes to its stream and tag; the log keeps an earlier run's text, drops one leading
+// newline and ends every message; an empty text writes nothing; an SDK error may lack a text.
 TEST_F(OutputTest, EachKindGoesToItsStreamAndTagAndTheLogEndsEveryMessage) {
   std::ofstream(logPath_) << "earlier run\n";
   openLogFile();

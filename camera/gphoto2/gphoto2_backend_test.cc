@@ -151,9 +151,9 @@ TEST_F(Gphoto2BackendTest, RefusesBeforeInitialisationAndReportsLibraryFailures)
   EXPECT_EQ(0u, backend_->Release(camera));
 }
 
-// Reads and writes of each property by meaning run through the camera code's tests on this
-// backend; here are what the camera code does not reach.
-TEST_F(Gphoto2BackendTest, PropertyReadsAndWritesByMeaningAndTheirRefusals) {
+// What the camera code's tests on this backend do not reach. Volumes are read through the real
+// library by the virtual-camera tests.
+TEST_F(Gphoto2BackendTest, PropertiesAndDescriptionsByMeaningAndTheirRefusals) {
   openCamera();
   EXPECT_EQ(512u, get(kEdsPropID_AvailableShots));
   EdsUInt32 value = 0;
@@ -167,11 +167,9 @@ TEST_F(Gphoto2BackendTest, PropertyReadsAndWritesByMeaningAndTheirRefusals) {
     const char* widget;
     const char* value;  // the widget's value after the write
   } writes[] = {
-      // A value the body does not offer is refused on the real library in the virtual-camera
-      // tests; a code without meaning and a status are refused here.
+      // A value the body lacks is refused in the virtual-camera tests.
       {kEdsPropID_ISOSpeed, 0x49, 0x201C, "iso", "100"},
       {kEdsPropID_BatteryLevel, 50, EDS_ERR_NOT_SUPPORTED, "batterylevel", "75%"},
-      // Save-to selects the capture target.
       {kEdsPropID_SaveTo, 2, EDS_ERR_OK, "capturetarget", "Internal RAM"},
       {kEdsPropID_SaveTo, 1, EDS_ERR_OK, "capturetarget", "Memory card"},
       {kEdsPropID_SaveTo, 3, EDS_ERR_NOT_SUPPORTED, "capturetarget", "Memory card"},
@@ -188,18 +186,15 @@ TEST_F(Gphoto2BackendTest, PropertyReadsAndWritesByMeaningAndTheirRefusals) {
   body_->removeWidget("meteringmode");
   get(kEdsPropID_MeteringMode, 0x50);
   get(0x0405'0000, 0x50);
-}
 
-// The volumes are read through the real library by the virtual-camera tests' info.
-TEST_F(Gphoto2BackendTest, DescriptionsComeFromTheBody) {
-  EdsCameraRef camera = openCamera();
   EdsPropertyDesc desc;
-  ASSERT_EQ(EDS_ERR_OK, backend_->GetPropertyDesc(camera, kEdsPropID_DriveMode, &desc));
+  ASSERT_EQ(EDS_ERR_OK, backend_->GetPropertyDesc(camera_, kEdsPropID_DriveMode, &desc));
   EXPECT_EQ(4, desc.numElements);  // timers and silent single have no code
-  EXPECT_EQ(0x50u, backend_->GetPropertyDesc(camera, kEdsPropID_BatteryLevel, &desc));
+  EXPECT_EQ(0x50u, backend_->GetPropertyDesc(camera_, kEdsPropID_BatteryLevel, &desc));
 }
 
-TEST_F(Gphoto2BackendTest, BusyBodyShootsNothingThenAShotCompletesByEvents) {
+// The UI lock itself is seen through the camera code's tests on this backend.
+TEST_F(Gphoto2BackendTest, BusyBodyShootsNothingThenAShotCompletesByEventsAndLackedCommands) {
   EdsCameraRef camera = openCamera();
   body_->setBusyAnswers(2);
   EXPECT_EQ(EDS_ERR_DEVICE_BUSY, backend_->SendCommand(camera, kEdsCameraCommand_TakePicture, 0));
@@ -212,11 +207,7 @@ TEST_F(Gphoto2BackendTest, BusyBodyShootsNothingThenAShotCompletesByEvents) {
       "object 0x204 released=1\nstate 0x302 0\n",
       waitForEvents(5));
   EXPECT_EQ("trigger", body_->log().back());  // no download
-}
 
-TEST_F(Gphoto2BackendTest, UiLockAndCommandsTheBodyLacks) {
-  // The lock itself is seen through the camera code's tests on this backend.
-  EdsCameraRef camera = openCamera();
   EXPECT_EQ(EDS_ERR_OK, backend_->SendCommand(camera, kEdsCameraCommand_ExtendShutDownTimer, 0));
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, backend_->SendCommand(camera, 4, 0));
   EXPECT_EQ(EDS_ERR_NOT_SUPPORTED, backend_->SendStatusCommand(camera, 2, 0));
