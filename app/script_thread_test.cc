@@ -5,9 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
-#include <istream>
 #include <memory>
-#include <streambuf>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,7 +17,6 @@
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/event.h"
-#include "script/script_parser.h"
 #include "script/script_test_support.h"
 #include "tests/fake_serial_line.h"
 
@@ -129,27 +126,6 @@ TEST_F(ScriptThreadTest, PortIsOpenedWithRtsOffAndClosedLastAndItsFailuresEndThe
                 platform::errorText(EIO) + "\n",
             run("#!quorvale\n"));
   EXPECT_EQ(3u, code_);
-}
-
-// A stream whose reads fail: the engine ends the scan with its signed failure value.
-class FailingBuffer final : public std::streambuf {
- protected:
-  int_type underflow() override { throw std::ios_base::failure("read error"); }
-};
-
-TEST(ScriptScannerFailureTest, ReadErrorEndsTheScanWithMinusOne) {
-  FailingBuffer buffer;
-  std::istream input(&buffer);
-  platform::Event stop(true, false);
-  CQuorvaleScriptParser parser(nullptr, nullptr, nullptr, &stop);
-  parser.switch_streams(&input, nullptr);
-  int32_t failure = 0;
-  try {
-    parser.yylex();
-  } catch (int32_t thrown) {
-    failure = thrown;
-  }
-  EXPECT_EQ(-1, failure);
 }
 
 }  // namespace

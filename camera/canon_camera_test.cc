@@ -124,7 +124,6 @@ TEST_F(CanonCameraTest, ACameraWhoseSessionDidNotOpenStillExists) {
       "Session not open\nSession not open\n"
       "Session status: 00000081 Device busy! Camera unstable!\n",
       traces());
-  EXPECT_EQ(kSessionNotOpen, camera_->setTv("1/250"));
   EXPECT_EQ(kSessionNotOpen, camera_->updateVolumes());
   EXPECT_EQ(kSessionNotOpen, camera_->updateBatteryLevel());
   EXPECT_EQ("Session not open\nSession not open\n", traces());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "camera/canon_camera.h"
@@ -112,6 +113,26 @@ TEST_F(ScriptScannerTest, NulBytesAndLongLinesReadTheSameInPlaceAndFromAStream) 
     EXPECT_EQ(0, parser.yylex());
     EXPECT_EQ(c.out, capture.out()) << c.text.substr(0, 80);
   }
+}
+
+// A stream whose reads fail: the scan ends with its signed failure value.
+class FailingBuffer final : public std::streambuf {
+ protected:
+  int_type underflow() override { throw std::ios_base::failure("read error"); }
+};
+
+TEST_F(ScriptScannerTest, ReadErrorEndsTheScanWithMinusOne) {
+  FailingBuffer buffer;
+  std::istream input(&buffer);
+  CQuorvaleScriptParser parser(&camera_, nullptr, nullptr, &stop_, &clock_);
+  parser.switch_streams(&input, nullptr);
+  int32_t failure = 0;
+  try {
+    parser.yylex();
+  } catch (int32_t thrown) {
+    failure = thrown;
+  }
+  EXPECT_EQ(-1, failure);
 }
 
 }  // namespace
