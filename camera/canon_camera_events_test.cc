@@ -25,7 +25,9 @@ class CanonEventsTest : public SimCameraTest {
   }
 };
 
-TEST_F(CanonEventsTest, ObjectCallbackReleasesItsReferenceOnEveryPath) {
+// Object callbacks give back their reference on every path; handlers without a camera do nothing;
+// events without meaning are only traced. The shutdown timer's extension is checked end to end.
+TEST_F(CanonEventsTest, CallbacksReleaseTheirReferencesAndEventsWithoutMeaningAreTraced) {
   open(0);
   const size_t live = sim_->liveObjectCount();
 
@@ -36,13 +38,20 @@ TEST_F(CanonEventsTest, ObjectCallbackReleasesItsReferenceOnEveryPath) {
   // Events the body raises itself carry references that the handlers give back.
   ptpBody_->fireObjectEvent(kEdsObjectEvent_DirItemRemoved);
   ptpBody_->fireObjectEvent(kEdsObjectEvent_FolderUpdateItems);
+  EXPECT_EQ(0u, CCanonCamera::OnState(kEdsStateEvent_Shutdown, 0, nullptr));
+  EXPECT_EQ(0u, CCanonCamera::OnProperty(0x103, 0x406, 2, nullptr));
+  EXPECT_EQ(0u, CCanonCamera::OnState(0x309, 7, camera_.get()));
+  EXPECT_EQ(0u, CCanonCamera::OnState(kEdsStateEvent_ShutDownTimerUpdate, 5, camera_.get()));
+  EXPECT_EQ(0u, CCanonCamera::OnProperty(0x103, 0x406, 2, camera_.get()));
   EXPECT_EQ(
       "OnObject: event=0x20b ref=$REF\n"
       "OnObjectDirItemRequestTransferDT: arrayRef=$REF\n"
       "OnObjectDirItemRemoved: ref=$REF\n"
-      "OnObjectFolderUpdateItems: ref=$REF\n",
+      "OnObjectFolderUpdateItems: ref=$REF\n"
+      "OnState: event=0x309 data=7\nOnProperty event=0x103 property=0x406 param=2\n",
       traces());
   EXPECT_EQ(live, sim_->liveObjectCount());
+  EXPECT_EQ(0u, camera_->sessionStatus());
 }
 
 TEST_F(CanonEventsTest, PtpNewFileOnlyInvalidatesTheVolumes) {
@@ -66,20 +75,6 @@ TEST_F(CanonEventsTest, PtpNewFileOnlyInvalidatesTheVolumes) {
   EXPECT_EQ("OnStateJobStatusChanged: need transfer=1\nOnStateJobStatusChanged: need transfer=0\n",
             traces());
   EXPECT_EQ(1u, camera_->buffersInUse());
-}
-
-// Handlers without a camera do nothing; events without meaning are only traced. The shutdown
-// timer's extension is checked end to end.
-TEST_F(CanonEventsTest, StateAndPropertyEvents) {
-  open(0);
-  EXPECT_EQ(0u, CCanonCamera::OnState(kEdsStateEvent_Shutdown, 0, nullptr));
-  EXPECT_EQ(0u, CCanonCamera::OnProperty(0x103, 0x406, 2, nullptr));
-  EXPECT_EQ(0u, CCanonCamera::OnState(0x309, 7, camera_.get()));
-  EXPECT_EQ(0u, CCanonCamera::OnState(kEdsStateEvent_ShutDownTimerUpdate, 5, camera_.get()));
-  EXPECT_EQ(0u, CCanonCamera::OnProperty(0x103, 0x406, 2, camera_.get()));
-  EXPECT_EQ("OnState: event=0x309 data=7\nOnProperty event=0x103 property=0x406 param=2\n",
-            traces());
-  EXPECT_EQ(0u, camera_->sessionStatus());
 }
 
 TEST_F(CanonEventsTest, ShutdownClosesTheSessionAndRefreshesTheOwnersList) {
