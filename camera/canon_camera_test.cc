@@ -127,6 +127,7 @@ TEST_F(CanonCameraTest, ACameraWhoseSessionDidNotOpenStillExists) {
   EXPECT_EQ(kSessionNotOpen, camera_->updateVolumes());
   EXPECT_EQ(kSessionNotOpen, camera_->updateBatteryLevel());
   EXPECT_EQ("Session not open\nSession not open\n", traces());
+
   ptpBody_->clearCommandLog();
   camera_.reset();  // only releases the reference
   EXPECT_EQ(Strings{}, ptpBody_->commandLog());
