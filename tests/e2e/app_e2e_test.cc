@@ -20,7 +20,6 @@ TEST(AppE2eTest, HelpAndBadArgumentsPrintUsageWithTheirExitCode) {
   } cases[] = {
       {{"-?", "-log"}, 0, ""},  // parsing stops before "-log": no log
       {{"-camera"}, 1, "Unknown command: -camera             \n\n"},
-      {{"-info", "notAnOption", "-help"}, 1, "Unknown command: notAnOption         \n\n"},
       {{"a-very-long-argument-beyond-twenty"},
        1,
        "Unknown command: a-very-long-argument-beyond-twenty\n\n"},

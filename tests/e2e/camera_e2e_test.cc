@@ -9,26 +9,6 @@
 namespace e2e {
 namespace {
 
-const char kLegacyInfo[] =
-    "\nCamera      : Canon EOS 350D (simulated)\n"
-    "Protocol    : Legacy\n"
-    "Port        : sim:1\n"
-    "Volume      : 2000000000\n"
-    "Free        : 1500000000 (75.0%)\n"
-    "Available   : 428 shots\n"
-    "Battery     : 75%\n"
-    "Image format: L\n"
-    "AE mode     : M\n"
-    "Drive mode  : Continuous\n"
-    "Metering    : Evaluative\n"
-    "ISO         : 100\n"
-    "Av          : 5.6\n"
-    "Tv          : 1/60\n"
-    "Def. after shot timeout: 450 ms\n"
-    "Def. timeout multiplier: 1.0 x \n"
-    "Def. buffer size       : 5\n"
-    "Def. buffer allocation timeout: 5000 ms\n";
-
 // The normalised log without the property-change traces, whose delivery races the program's end.
 std::string logWithoutPropertyEvents(const std::string& log) {
   std::istringstream in(normalizeLog(log));
@@ -40,8 +20,8 @@ std::string logWithoutPropertyEvents(const std::string& log) {
   return out;
 }
 
-// The list of both bodies, then the legacy one's info with its traces in the log. The missing
-// camera's exit and the PTP body's info are read in the real-backend and rehearsal tests.
+// The list of both bodies, then the legacy one's info (its values are the info printer's unit
+// test's) written to the log too, between the session's traces.
 TEST(CameraE2eTest, ListsTheSimulatedCamerasAndTheLegacyOnesInfoWithItsTraces) {
   RunResult list = runQuorvale({"-sim"});
   ASSERT_TRUE(list.finished);
@@ -55,12 +35,14 @@ TEST(CameraE2eTest, ListsTheSimulatedCamerasAndTheLegacyOnesInfoWithItsTraces) {
 
   RunResult r = runQuorvale({"-sim", "-log", "-camera", "1", "-info"});
   EXPECT_EQ(0, r.exitCode);
-  EXPECT_EQ(kLegacyInfo, r.out);
+  ASSERT_EQ(0u, r.out.find("\nCamera      : Canon EOS 350D (simulated)\nProtocol    : Legacy\n"))
+      << r.out;
+  EXPECT_NE(npos, r.out.find("\nDef. buffer allocation timeout: 5000 ms\n")) << r.out;
   std::string expected =
       "T TRC: Open log file at DATE\n"
       "T TRC: Session ready\n"
       "T TRC: Lock camera\n";
-  std::istringstream info(std::string(kLegacyInfo).substr(1));  // the log drops a leading "\n"
+  std::istringstream info(r.out.substr(1));  // the log drops a leading "\n"
   std::string line;
   while (std::getline(info, line)) expected += "T MSG: " + line + "\n";
   expected +=

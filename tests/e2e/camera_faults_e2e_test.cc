@@ -16,7 +16,6 @@
 namespace e2e {
 namespace {
 
-const std::string kPtpSession = "Open session with Canon EOS 5D Mark IV (simulated)\n";
 const std::string kCardError = "Card error (including CARD-FULL/No.-FULL)";
 
 // Runs |script| (after its header line) on camera |camera| of the world file |world|.
@@ -37,7 +36,7 @@ TEST(CameraFaultsE2eTest, ACaptureErrorFailsItsShotAndGivesBackOneBuffer) {
     std::string session;
     std::string error;
   } bodies[] = {
-      {0, kPtpSession, kCardError},
+      {0, kSession, kCardError},
       {1, "Open session with Canon EOS 350D (simulated)\n", "Unknown error"},
   };
   for (const auto& body : bodies) {
@@ -56,7 +55,7 @@ TEST(CameraFaultsE2eTest, ACaptureErrorFailsItsShotAndGivesBackOneBuffer) {
       "[camera ptp]\nbuffer_frames = 2\nprocessing_ms = 2000\ncapture_error_on_shot = 1 7\n", 0,
       "set shottime=200, buffersize=2\nshot\nshot\nshot\nshot\n");
   EXPECT_EQ(0, r.exitCode);
-  EXPECT_EQ(kBanner + kPtpSession +
+  EXPECT_EQ(kBanner + kSession +
                 "set ShotTimeout=200 ms -> 200 ms\nset BufferSize=2 -> 2\n"
                 "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\nClose session\n",
             r.out);
@@ -72,7 +71,7 @@ TEST(CameraFaultsE2eTest, ALateCompletionEndsNoLaterShotsWait) {
       "capture_error_on_shot = 2 7\n",
       0, "set shottime=1500\nshot\nshot tv=4\"\nshot tv=1/125\n");
   EXPECT_EQ(0, r.exitCode);
-  EXPECT_EQ(kBanner + kPtpSession +
+  EXPECT_EQ(kBanner + kSession +
                 "set ShotTimeout=1500 ms -> 1500 ms\nShot #1: ok\nset Tv=4\" -> 4\"\n"
                 "set Tv=1/125 -> 1/125\nShot #2: ok\nClose session\n",
             r.out);
@@ -90,13 +89,13 @@ TEST(CameraFaultsE2eTest, AShutdownKeepsTheStoredShotAndARefusedSessionHasNoIden
     RunResult r = runInWorld(world, camera, "set shottime=3000\nshot\nshot\n");
     EXPECT_EQ(0, r.exitCode) << camera;
     EXPECT_EQ(
-        kBanner + kPtpSession + "set ShotTimeout=3000 ms -> 3000 ms\nShot #1: ok\nClose session\n",
+        kBanner + kSession + "set ShotTimeout=3000 ms -> 3000 ms\nShot #1: ok\nClose session\n",
         r.out);
     // Body 1's second shot may go out before its shutdown is reported.
     if (camera == 0) {
       EXPECT_EQ("Camera lost: Canon EOS 5D Mark IV (simulated)\nShot error: Handle error\n", r.err);
     } else {
-      EXPECT_NE(std::string::npos, r.err.find("Shot error: ")) << r.err;
+      EXPECT_NE(npos, r.err.find("Shot error: ")) << r.err;
     }
   }
 
@@ -105,14 +104,9 @@ TEST(CameraFaultsE2eTest, AShutdownKeepsTheStoredShotAndARefusedSessionHasNoIden
   options.files = {{"world.ini", world}};
   RunResult r = runQuorvale(options);
   EXPECT_EQ(0, r.exitCode);
-  EXPECT_EQ(
-      "\nCamera      : \nProtocol    : \nPort        : \n"
-      "Volume      : 0\nFree        : 0 ( 0.0%)\nAvailable   : 0 shots\nBattery     :  0%\n"
-      "Image format: \nAE mode     : \nDrive mode  : \nMetering    : \nISO         : \n"
-      "Av          : \nTv          : \n"
-      "Def. after shot timeout: 450 ms\nDef. timeout multiplier: 1.0 x \n"
-      "Def. buffer size       : 5\nDef. buffer allocation timeout: 5000 ms\n",
-      r.out);
+  // The rest of the listing without a session is the info printer's own (see its unit test).
+  EXPECT_EQ(0u, r.out.find("\nCamera      : \nProtocol    : \nPort        : \nVolume      : 0\n"))
+      << r.out;
   EXPECT_EQ("", r.err);
 }
 

@@ -168,6 +168,10 @@ RunResult runQuorvale(std::vector<std::string> arguments) {
   return runQuorvale(options);
 }
 
+std::string exampleText(const std::string& name) {
+  return readFile(fs::path(QUORVALE_SOURCE_DIR) / "examples" / name);
+}
+
 std::string normalizeLog(const std::string& log) {
   static const std::regex kPrefix("[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} ");
   static const std::regex kDate("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}");

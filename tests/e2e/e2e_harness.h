@@ -1,11 +1,6 @@
 // The end-to-end harness: runs the built quorvale executable as a user would and returns what a
-// user would see.
-//
-// Each run copies the executable into a fresh temporary directory (the log "quorvale.log" is
-// written beside the executable), writes the requested files there, starts the program in that
-// directory with the given arguments and standard input (none: /dev/null), sends console events
-// at chosen moments, and returns standard output, standard error, the exit code and the log's
-// text. The directory is removed afterwards.
+// user would see. Each run copies the executable and the run's files into a fresh directory
+// (where the log "quorvale.log" is written beside the executable), removed afterwards.
 //
 // Thread safety: runs are independent; call from any test thread.
 #ifndef QUORVALE_TESTS_E2E_E2E_HARNESS_H_
@@ -75,9 +70,14 @@ RunResult runQuorvale(std::vector<std::string> arguments);
 // "YYYY-MM-DD HH:MM:SS" made "DATE", so tests can compare whole texts.
 std::string normalizeLog(const std::string& log);
 
-// The banner and usage texts the program writes.
+// The banner and usage texts the program writes, and the simulated PTP body's session line.
 extern const char kBanner[];
 extern const char kUsage[];
+inline const std::string kSession = "Open session with Canon EOS 5D Mark IV (simulated)\n";
+constexpr size_t npos = std::string::npos;
+
+// The text of examples/|name| in the source tree.
+std::string exampleText(const std::string& name);
 
 }  // namespace e2e
 

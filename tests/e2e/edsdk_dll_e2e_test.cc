@@ -13,8 +13,6 @@
 namespace e2e {
 namespace {
 
-constexpr size_t npos = std::string::npos;
-
 // The log's messages without the traces: the camera's events arrive on another thread, so their
 // traces fall between the messages in any order.
 std::string logMessages(const std::string& log) {

@@ -18,7 +18,6 @@
 namespace e2e {
 namespace {
 
-constexpr size_t npos = std::string::npos;
 const char kScript[] = "#!quorvale\necho before\nwait sleep=2.5\n// a note\necho after\n";
 
 // Runs the program with |args| in |dir| on a new pseudo-terminal; returns all it wrote there.
@@ -74,9 +73,7 @@ TEST(StatusLineE2eTest, NeverInAPipeOrTheLog) {
   options.files = {{"test.qvs", kScript}};
   RunResult r = runQuorvale(options);
   EXPECT_EQ(0, r.exitCode);
-  EXPECT_EQ(kBanner + std::string("Open session with Canon EOS 5D Mark IV (simulated)\nbefore\n"
-                                  "Sleep: 2.5 seconds\nafter\nClose session\n"),
-            r.out);
+  EXPECT_EQ(kBanner + kSession + "before\nSleep: 2.5 seconds\nafter\nClose session\n", r.out);
   EXPECT_EQ(npos, r.log.find("left, until")) << r.log;
   // The clock's state is written to the log when the script starts.
   EXPECT_NE(npos, r.log.find("TRC: System clock: ")) << r.log;
