@@ -2,8 +2,6 @@
 // time scale, refused options, and world files with their bodies, faults and errors.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,9 +9,6 @@
 
 namespace e2e {
 namespace {
-
-constexpr size_t npos = std::string::npos;
-const std::string kSession = "Open session with Canon EOS 5D Mark IV (simulated)\n";
 
 RunResult rehearse(const std::string& script, std::vector<std::string> arguments,
                    std::vector<std::pair<std::string, std::string>> files = {}) {
@@ -29,9 +24,7 @@ RunResult rehearse(const std::string& script, std::vector<std::string> arguments
 }
 
 TEST(RehearsalE2eTest, ShiftedClockCrossesMidnightAndTheSummerTimeChange) {
-  // Local 01:59:59 on the night Europe/Berlin moves from 02:00 CET to 03:00 CEST: a second
-  // later the clock reads 03:00:00; the waits keep their length, the moments are the shifted ones.
-  // At real speed every line has a second to spare on a loaded machine.
+  // A second after local 01:59:59 the clock reads 03:00:00 (CET to CEST); waits keep their length.
   RunResult r = rehearse(
       "wait sleep=1\ncheckpoint\nwait time=\"2026-03-29 03:00:01\"\nwait utc=2026-03-29T00:00\n"
       "wait point=2\n",
@@ -46,34 +39,12 @@ TEST(RehearsalE2eTest, ShiftedClockCrossesMidnightAndTheSummerTimeChange) {
   EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: Script clock: starts at 03/29/26 01:59:59 "))
       << r.log;
 
-  // In UTC, across midnight and the new year, at real speed: the start moment is read at once, so
-  // the second checkpoint falls a whole second (less the run's own delays) into the new year.
-  r = rehearse("checkpoint\nwait sleep=1\ncheckpoint\n",
-               {"-sim", "-atutc", "2026-12-31 22:59:59"});
+  // The start moment is read at once: the second checkpoint falls a whole second into the new year.
+  r = rehearse("checkpoint\nwait sleep=1\ncheckpoint\n", {"-sim", "-atutc", "2026-12-31 22:59:59"});
   EXPECT_EQ(kBanner + kSession +
                 "Set checkpoint at 12/31/26 23:59:59\nSleep: 1 seconds\n"
                 "Set checkpoint at 01/01/27 00:00:00\nClose session\n",
             r.out);
-}
-
-TEST(RehearsalE2eTest, SpeedRunsAMinuteOfWaitsInOrderWithTheirOwnTexts) {
-  RunResult r = rehearse(
-      "echo go\nwait sleep=20\nshot\nwait point=40\nshot tv=1/4\nwait sleep=0:10\n"
-      "wait point=60\necho done\n",
-      {"-sim", "-speed", "100"});
-  ASSERT_TRUE(r.finished);
-  EXPECT_EQ(0, r.exitCode) << r.err;
-  const std::string out = r.out;
-  size_t at = 0;
-  for (const char* line :
-       {"go\n", "Sleep: 20 seconds\n", "Shot #1: ok\n", "Wait checkpoint for ", "Continue\n",
-        "set Tv=1/4 -> 1/4\n", "Shot #2: ok\n", "Sleep: 10 seconds\n", "Wait checkpoint for ",
-        "Continue\n", "done\n", "Close session\n"}) {
-    at = out.find(line, at);
-    ASSERT_NE(npos, at) << line << "\n" << out;
-    at += 1;
-  }
-  EXPECT_EQ("", r.err);
 }
 
 TEST(RehearsalE2eTest, BadRehearsalOptionsStopBeforeAnythingRuns) {
@@ -88,12 +59,14 @@ TEST(RehearsalE2eTest, BadRehearsalOptionsStopBeforeAnythingRuns) {
       {{"-sim", "-at", "tomorrow"}, "-at tomorrow: not a date or time\n"},
       {{"-sim", "-atutc", "2026-02-30"}, "-atutc 2026-02-30: not a date or time\n"},
       {{"-sim", "missing.ini"}, "World file 'missing.ini' not found: No such file or directory\n"},
+      {{"-sim", "w.ini"}, "World file 'w.ini' line 4: unknown key 'flash' in [camera]\n"},
   };
   for (const auto& c : cases) {
     RunOptions options;
     options.arguments = c.arguments;
     options.arguments.insert(options.arguments.end(), {"-script", "test.qvs"});
-    options.files = {{"test.qvs", "#!quorvale\necho never\n"}};
+    options.files = {{"test.qvs", "#!quorvale\necho never\n"},
+                     {"w.ini", "# rehearsal\n[camera ptp]\nbattery = 40\nflash = yes\n"}};
     RunResult r = runQuorvale(options);
     EXPECT_EQ(1, r.exitCode) << c.err;
     EXPECT_EQ("", r.out) << c.err;
@@ -101,8 +74,7 @@ TEST(RehearsalE2eTest, BadRehearsalOptionsStopBeforeAnythingRuns) {
   }
 }
 
-// The body shuts down after the first shot and is switched on again during the wait: the
-// console says so both times, and the next shot is taken on the body again.
+// The body shuts down after the first shot and is back during the wait: the next shot uses it.
 TEST(RehearsalE2eTest, ABodyThatComesBackIsUsedAgain) {
   RunResult r =
       rehearse("lockui\nshot\nwait sleep=5\nshot\necho end\n", {"-sim", "w.txt", "-speed", "10"},
@@ -117,8 +89,7 @@ TEST(RehearsalE2eTest, ABodyThatComesBackIsUsedAgain) {
   EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: Camera added\n")) << r.log;
 }
 
-// A world file's body as the info mode shows it: identity, cards, battery, starting values (the
-// program sets the drive mode itself at session open).
+// A world file's second body in the info mode (the program sets the drive mode at session open).
 TEST(RehearsalE2eTest, WorldFileBodiesAsTheInfoModeShowsThem) {
   RunOptions options;
   options.arguments = {"-sim", "w.ini", "-camera", "1"};
@@ -200,9 +171,8 @@ TEST(RehearsalE2eTest, PropertyFaultsLateEventsAndAnEmptyBattery) {
   EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: OnStateShutdown / remove camera\n")) << r.log;
 }
 
-// RAW frames fill the buffer: the fourth of 30 MB does not fit in 100 MB while the slow card
-// still writes the first (6 s each). Ten times faster, the program's own waits shrink with the
-// body's times, so the rehearsal meets the same busy frame.
+// The fourth 30 MB RAW frame does not fit in 100 MB while the card writes the first (6 s each);
+// ten times faster, the program's waits shrink with the body's times: the same frame is busy.
 TEST(RehearsalE2eTest, RawBurstFillsTheBufferAtItsFrameAtAnySpeed) {
   for (const char* speed : {"1", "10"}) {
     RunResult r =
@@ -219,13 +189,12 @@ TEST(RehearsalE2eTest, RawBurstFillsTheBufferAtItsFrameAtAnySpeed) {
   }
 }
 
-// The body powers off after its idle minute unless the program extends the timer when warned.
+// A body's default idle minute powers it off unless the program extends the timer when warned.
 TEST(RehearsalE2eTest, PowerOffDuringALongWaitWithAndWithoutTheDefence) {
   for (bool defended : {true, false}) {
-    RunResult r = rehearse(
-        "wait sleep=150\nshot\n", {"-sim", "w.ini", "-speed", "100"},
-        {{"w.ini", std::string("[camera ptp]\nauto_power_off = 60\nauto_power_off_warning = 10\n") +
-                       (defended ? "" : "refuse_extend_shutdown = 0x81\n")}});
+    RunResult r = rehearse("wait sleep=150\nshot\n", {"-sim", "w.ini", "-speed", "100"},
+                           {{"w.ini", std::string("[camera ptp]\n") +
+                                          (defended ? "" : "refuse_extend_shutdown = 0x81\n")}});
     const std::string log = normalizeLog(r.log);
     EXPECT_NE(npos, log.find("T TRC: OnStateWillSoonShutDown: seconds=10\n")) << log;
     if (defended) {
@@ -242,16 +211,14 @@ TEST(RehearsalE2eTest, PowerOffDuringALongWaitWithAndWithoutTheDefence) {
 }
 
 // Body keys of a world file as the check plans them and as the run meets them: the body's times,
-// its buffer's frames, a refused release, a battery that empties with time, and the default
-// world's power-off, which the program's extend-shutdown defence outlasts.
+// its buffer's frames, a refused release, a battery that empties with time.
 TEST(RehearsalE2eTest, BodyKeysTakeEffectInTheCheckAndTheRun) {
   struct Case {
-    const char* world;  // empty: the default world
+    const char* world;
     const char* script;
-    const char* speed;     // of the run; null: the check
-    std::string expected;  // a whole line, or lines, of the output
-    const char* errors;    // what the run writes to stderr
-    const char* log = "";  // a line of the run's log
+    const char* speed;        // of the run; null: the check
+    std::string expected;     // a whole line, or lines, of the output
+    const char* errors = "";  // what the run writes to stderr
     // Whether |errors| is the whole of stderr. A body that dies mid-run may be reported lost by
     // its event thread before or after the failed command's line.
     bool wholeErrors = true;
@@ -259,17 +226,14 @@ TEST(RehearsalE2eTest, BodyKeysTakeEffectInTheCheckAndTheRun) {
   const Case cases[] = {
       {"jpeg_size = 16MB\nwrite_speed = 8MB/s\nprocessing_ms = 40\n", "shot\n", nullptr,
        "       shot 1: Tv 1/125, exposure 0.008 s + processing 0.040 s + storing 2.000 s = body "
-       "2.048 s; holds the script 0.560 s\n",
-       ""},
+       "2.048 s; holds the script 0.560 s\n"},
       {"write_speed = 0MB/s\nstore_ms = 700\n", "shot\n", nullptr,
        "       shot 1: Tv 1/125, exposure 0.008 s + processing 0.150 s + storing 0.700 s = body "
-       "0.858 s; holds the script 0.560 s\n",
-       ""},
+       "0.858 s; holds the script 0.560 s\n"},
       // An L JPEG takes 8 s on the card: the buffer's two frames are full at the third release.
       {"buffer_frames = 2\nwrite_speed = 1MB/s\n", "shot\nshot\nshot\n", nullptr,
        "Findings: 1\n  line 4: shot 3: the body is still busy (2 of 2 images of this quality in "
-       "its buffer): a run prints \"Shot error: Device busy! Camera unstable!\"\n",
-       ""},
+       "its buffer): a run prints \"Shot error: Device busy! Camera unstable!\"\n"},
       {"buffer_frames = 2\nwrite_speed = 1MB/s\n", "shot\nshot\nshot\n", "10",
        "Shot #1: ok\nShot #2: ok\nClose session\n", "Shot error: Device busy! Camera unstable!\n"},
       {"refuse_release = 0x81\n", "shot\n", "100", kSession + "Close session\n",
@@ -277,23 +241,17 @@ TEST(RehearsalE2eTest, BodyKeysTakeEffectInTheCheckAndTheRun) {
       // 1 % at 100 % an hour lasts 36 s.
       {"battery = 1\nbattery_drain_per_hour = 100\nbattery_drain_per_shot = 0\n",
        "shot\nwait sleep=60\nshot\n", "100", "Shot #1: ok\nSleep: 60 seconds\n",
-       "Shot error: Port disconnected\n", "", false},
-      {"", "wait sleep=150\nshot\n", "100", kSession + "Sleep: 150 seconds\nShot #1: ok\n", "",
-       "T TRC: Do ExtendShutDownTimer: 00000000 OK\n"},
+       "Shot error: Port disconnected\n", false},
   };
   for (const Case& c : cases) {
-    std::vector<std::string> arguments = {"-sim"};
-    std::vector<std::pair<std::string, std::string>> files;
-    if (*c.world != '\0') {
-      arguments.push_back("w.ini");
-      files.push_back({"w.ini", std::string("[camera ptp]\n") + c.world});
-    }
+    std::vector<std::string> arguments = {"-sim", "w.ini"};
     if (c.speed == nullptr) {
       arguments.insert(arguments.begin(), "-check");
     } else {
       arguments.insert(arguments.end(), {"-speed", c.speed});
     }
-    RunResult r = rehearse(c.script, arguments, files);
+    RunResult r =
+        rehearse(c.script, arguments, {{"w.ini", std::string("[camera ptp]\n") + c.world}});
     EXPECT_NE(npos, r.out.find(c.expected)) << c.world << c.script << "\n" << r.out;
     if (c.speed != nullptr) {
       if (c.wholeErrors) {
@@ -301,7 +259,6 @@ TEST(RehearsalE2eTest, BodyKeysTakeEffectInTheCheckAndTheRun) {
       } else {
         EXPECT_NE(npos, r.err.find(c.errors)) << c.world << c.script << "\n" << r.err;
       }
-      EXPECT_NE(npos, normalizeLog(r.log).find(c.log)) << c.script << r.log;
     }
   }
 }
@@ -309,18 +266,11 @@ TEST(RehearsalE2eTest, BodyKeysTakeEffectInTheCheckAndTheRun) {
 // The README's dry run of the eclipse example on its rehearsal world, 1000 times faster: the
 // planned capture error comes at the diamond ring and the sequence runs to its end.
 TEST(RehearsalE2eTest, EclipseDryRunOnTheExampleWorld) {
-  const std::string examples = std::string(QUORVALE_SOURCE_DIR) + "/examples/";
-  auto text = [&](const char* name) {
-    std::ifstream in(examples + name);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-  };
   RunOptions options;
   options.arguments = {"-sim",   "world.ini",           "-speed",  "1000",
                        "-atutc", "2026-08-12 17:20:00", "-script", "eclipse.qvs"};
-  options.files = {{"world.ini", text("eclipse_rehearsal.ini")},
-                   {"eclipse.qvs", text("eclipse.qvs")}};
+  options.files = {{"world.ini", exampleText("eclipse_rehearsal.ini")},
+                   {"eclipse.qvs", exampleText("eclipse.qvs")}};
   options.timeoutMs = 30000;
   RunResult r = runQuorvale(options);
   ASSERT_TRUE(r.finished);
@@ -328,19 +278,8 @@ TEST(RehearsalE2eTest, EclipseDryRunOnTheExampleWorld) {
   EXPECT_NE(npos, r.out.find("Open session with Canon EOS 5D Mark IV (rehearsal)\n")) << r.out;
   EXPECT_NE(npos, r.out.find("Wait for 08/12/26 17:35:00 GMT\nContinue\n")) << r.out;
   EXPECT_NE(npos, r.out.find("Sequence complete.\nClose session\n")) << r.out;
-  // At this speed the program waits a few real ms for a shot: on a busy machine the error may come
-  // after its shot has timed out, so only the error itself is looked for.
+  // The shot's wait is a few real ms: the error may come after it timed out, so only it is sought.
   EXPECT_NE(npos, r.err.find("Capture error: The lens was closed\n")) << r.err;
-}
-
-TEST(RehearsalE2eTest, WorldFileErrorsNameFileLineAndReason) {
-  RunOptions options;
-  options.arguments = {"-sim", "w.ini", "-list"};
-  options.files = {{"w.ini", "# rehearsal\n[camera ptp]\nbattery = 40\nflash = yes\n"}};
-  RunResult r = runQuorvale(options);
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ("", r.out);
-  EXPECT_EQ("World file 'w.ini' line 4: unknown key 'flash' in [camera]\n", r.err);
 }
 
 }  // namespace
