@@ -17,15 +17,6 @@
 namespace e2e {
 namespace {
 
-constexpr size_t npos = std::string::npos;
-
-std::string exampleText(const std::string& name) {
-  std::ifstream in(std::string(QUORVALE_SOURCE_DIR) + "/examples/" + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 RunResult check(const std::string& script, std::vector<std::string> extra = {},
                 std::vector<std::pair<std::string, std::string>> files = {}) {
   RunOptions options;
@@ -68,8 +59,7 @@ TEST(CheckE2eTest, DemoPlanIsTheRunsTimingAndActsOnNothing) {
 }
 
 TEST(CheckE2eTest, WorldFileBodyTimesTheBurst) {
-  // RAW at 10 MB/s: 3 s on the card a frame. The camera code holds five shots in the buffer, so
-  // the sixth and seventh wait for room and the checkpoint wait comes late, as the body has it.
+  // RAW at 10 MB/s, 3 s a frame, five in the buffer: shots 6 and 7 wait for room, the wait is late.
   const std::string script =
       "#!quorvale\ncheckpoint\nshot\nshot\nshot\nshot\nshot\nshot\nshot\nwait point=4\n";
   RunOptions options;
@@ -136,8 +126,7 @@ TEST(CheckE2eTest, EveryKindOfFinding) {
                  {"Findings: 1\n  script: 11376 shots planned, the card has room for 11375\n"});
 }
 
-// The legacy body's own timing: a shot with no setting since the last one first waits 2 s for
-// the settings' echo. A text without the header line runs nothing, which is flagged.
+// A legacy body's shot without a setting since the last first waits 2 s for the settings' echo.
 TEST(CheckE2eTest, LegacyBodyTimingAndATextWithoutHeader) {
   RunResult r = check("#!quorvale\nshot\nshot\nshot tv=1/250\n", {"-camera", "1"});
   EXPECT_EQ(0, r.exitCode) << r.out;
@@ -247,8 +236,8 @@ SvgDocument plotOf(const std::string& script, std::vector<std::string> extra, Ru
   return parseSvg(svg.str());
 }
 
-// Checked as if on the day ("-atutc"): every clock time lies ahead, the plan is drawn with a
-// zoomed row around totality's dense shots; an hour before second contact the first are past.
+// On the day every clock time lies ahead and totality's dense shots get a zoomed row; an hour
+// before second contact the first moments are past.
 TEST(CheckE2eTest, EclipsePlanAndTimelineOnTheDay) {
   RunResult r;
   SvgDocument doc = plotOf(exampleText("eclipse.qvs"), {"-atutc", "2026-08-12T15:00"}, &r);
@@ -262,8 +251,7 @@ TEST(CheckE2eTest, EclipsePlanAndTimelineOnTheDay) {
 
   ASSERT_FALSE(doc.elements.empty());
   EXPECT_EQ("svg", doc.elements[0].name);
-  // Each shot is two bars (the body's time, the exposure part): all 18 in the whole row, the 14
-  // around totality again in the zoomed row.
+  // Two bars a shot: all 18 in the whole row, the 14 around totality again in the zoomed row.
   EXPECT_EQ(2u * 18, count(doc, "rect", "shots", 1));
   EXPECT_EQ(2u * 14, count(doc, "rect", "shots", 2));
   const Element* zoom = textStarting(doc, "zoom: ");
@@ -282,8 +270,7 @@ TEST(CheckE2eTest, EclipsePlanAndTimelineOnTheDay) {
   EXPECT_EQ(npos, r.out.find("line 29: moment already past")) << r.out;
 }
 
-// Whatever bytes a script holds, the drawing stays well-formed XML; a short script needs no
-// zoomed row.
+// Whatever bytes a script holds, the drawing stays well-formed XML; a short one has no zoom.
 TEST(CheckE2eTest, TimelineOfOddTextHasNoZoom) {
   RunResult r;
   SvgDocument doc =

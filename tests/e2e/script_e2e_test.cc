@@ -1,8 +1,6 @@
 // Scripts run by the program on the simulated cameras, the demo, and interruption at any moment.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/e2e/e2e_harness.h"
@@ -10,9 +8,7 @@
 namespace e2e {
 namespace {
 
-const std::string kSession = "Open session with Canon EOS 5D Mark IV (simulated)\n";
 const std::string kClosed = "Close session\n";
-constexpr size_t npos = std::string::npos;
 
 RunResult runScriptText(const std::string& script, std::vector<ConsoleStep> steps = {},
                         std::vector<std::string> extra = {}) {
@@ -29,21 +25,6 @@ bool endsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), npos, end) == 0;
 }
 
-// Text before the header, settings and shots, a line that ends in CR LF, a value the body lacks.
-// The commands' other spellings and refusals are read in the scanner's tests.
-TEST(ScriptE2eTest, CameraCommandsOfTheWorkedExamples) {
-  RunResult r = runScriptText(
-      "notes before the header\n#!quorvale, then any text\n\n  // comment\n"
-      "set Tv=1/100, Av=8 iso=200\nshot\nlockUI  off\nSHOT\r\nset tv=1/9999\n");
-  EXPECT_EQ(0, r.exitCode);
-  EXPECT_EQ(kBanner + kSession +
-                "set Tv=1/100 -> 1/100\nset Av=8 -> 8\nset ISO=200 -> 200\nShot #1: ok\n"
-                "Camera unlocked\nShot #2: ok\n" +
-                kClosed,
-            r.out);
-  EXPECT_EQ("set Tv=1/9999 -> 1/100: Not supported\n", r.err);
-}
-
 // A sound file of |ms| milliseconds of silence: 8 kHz, mono, 16 bits.
 std::string silentWave(uint32_t ms) {
   auto number = [](uint32_t value, int bytes) {
@@ -57,10 +38,8 @@ std::string silentWave(uint32_t ms) {
          number(dataSize, 4) + std::string(dataSize, '\0');
 }
 
-// A NUL byte is the only byte out of place in its line, wherever it stands (before the header, in
-// the header, in a comment or echo line); the file may lack its last line feed. A sound that
-// cannot play says why: a missing file, or (with an audio system whose default output does not
-// exist) no sound output.
+// A script file read in place: a NUL byte is the only byte out of place in its line, the last
+// line feed may lack. A sound that cannot play says why: a missing file, or no sound output.
 TEST(ScriptE2eTest, NulBytesSoundsThatCannotPlayAndTheEndOfText) {
   const char text[] =
       "no\0tes\n#!quorvale\0\n// com\0ment\nfoo\necho a\0b\nplay no_such_sound.wav\n"
@@ -82,9 +61,8 @@ TEST(ScriptE2eTest, NulBytesSoundsThatCannotPlayAndTheEndOfText) {
       r.err);
 }
 
-// The text is scanned where it was read, in a time linear in a line's length: a script of 64 MB
-// (one line of it) runs, and is checked, within 120 MB of data, and memory that is refused later (a
-// command's copy of a 64 MB line) is reported and ends the script or the check in order.
+// A 64 MB script (one line of it) is scanned in place: it runs, and is checked, within 120 MB of
+// data; memory refused later (a command's copy of the line) ends the script or the check in order.
 TEST(ScriptE2eTest, LargeScriptRunsInLittleMoreThanItsSize) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "a sanitizer's own memory does not fit a data limit";
@@ -121,19 +99,8 @@ TEST(ScriptE2eTest, LargeScriptRunsInLittleMoreThanItsSize) {
   EXPECT_EQ("Not enough memory to check the script\n", r.err);
 }
 
-// A message cut at 1023 bytes keeps its line end: the next one starts on a line of its own.
-TEST(ScriptE2eTest, AMessageCutAt1023BytesKeepsItsLineEnd) {
-  RunResult r = runScriptText("#!quorvale\nwait foo=" + std::string(2000, 'x') + "\n@\n");
-  EXPECT_EQ(("\nSkip: foo=" + std::string(2000, 'x')).substr(0, 1022) + "\n\nSkip: @\n", r.err);
-}
-
 TEST(ScriptE2eTest, DemoRunsInSeconds) {
-  // The source tree by its absolute path: __FILE__ is relative when the compiler cache rewrites
-  // paths, and the tests run in the build tree.
-  std::ifstream in(std::string(QUORVALE_SOURCE_DIR) + "/examples/demo.qvs");
-  std::ostringstream demo;
-  demo << in.rdbuf();
-  RunResult r = runScriptText(demo.str());
+  RunResult r = runScriptText(exampleText("demo.qvs"));
   EXPECT_EQ(0, r.exitCode);
   EXPECT_EQ("COM port not open\n", r.err);
   for (const char* line :
@@ -166,9 +133,8 @@ TEST(ScriptE2eTest, InterruptAtAnyMomentEndsCleanly) {
   }
 }
 
-// A script blocked in a console write (its output piped into a reader that stopped reading) holds
-// the output lock: the first event cannot stop it in order, and a second must end the program at
-// once all the same, with the log's buffer on the disk.
+// A script blocked in a console write (its reader stopped reading) holds the output lock: the
+// first event cannot stop it in order, a second ends the program at once, the log's buffer written.
 TEST(ScriptE2eTest, InterruptWithTheOutputBlocked) {
   RunOptions options;
   options.arguments = {"-sim", "-log", "-script", "test.qvs"};
