@@ -89,26 +89,6 @@ TEST(RehearsalE2eTest, ABodyThatComesBackIsUsedAgain) {
   EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: Camera added\n")) << r.log;
 }
 
-// A world file's second body in the info mode (the program sets the drive mode at session open).
-TEST(RehearsalE2eTest, WorldFileBodiesAsTheInfoModeShowsThem) {
-  RunOptions options;
-  options.arguments = {"-sim", "w.ini", "-camera", "1"};
-  options.files = {{"w.ini",
-                    "[camera ptp]\n[camera ptp]\nmodel = Canon EOS R5 (simulated)\nport = usb:2\n"
-                    "card = CF 64GB 10GB\ncard = SD 32GB\nraw_size = 40MB\nbattery = 40\n"
-                    "quality = RAW\nae = M\ndrive = Single\nmetering = Spot\niso = 400\n"
-                    "av = 8\ntv = 1/250\n"}};
-  RunResult r = runQuorvale(options);
-  EXPECT_EQ(0, r.exitCode) << r.err;
-  EXPECT_EQ(
-      "\nCamera      : Canon EOS R5 (simulated)\nProtocol    : PTP\nPort        : usb:2\n"
-      "Volume      : 96000000000\nFree        : 42000000000 (43.8%)\n"
-      "Available   : 1050 shots\nBattery     : 40%\nImage format: RAW\nAE mode     : M\n"
-      "Drive mode  : Continuous\nMetering    : Spot\nISO         : 400\nAv          : 8\n"
-      "Tv          : 1/250\n",
-      r.out.substr(0, r.out.find("Def. ")));
-}
-
 // Faults by shot number, a body that joins later, and a release while the shutter is open.
 TEST(RehearsalE2eTest, WorldFileFaultsReachTheScript) {
   RunResult r =
