@@ -38,6 +38,7 @@ TEST_F(CanonEventsTest, CallbacksReleaseTheirReferencesAndEventsWithoutMeaningAr
   // Events the body raises itself carry references that the handlers give back.
   ptpBody_->fireObjectEvent(kEdsObjectEvent_DirItemRemoved);
   ptpBody_->fireObjectEvent(kEdsObjectEvent_FolderUpdateItems);
+  sim_->waitIdle();  // they come on the body's thread; the calls below trace after them
   EXPECT_EQ(0u, CCanonCamera::OnState(kEdsStateEvent_Shutdown, 0, nullptr));
   EXPECT_EQ(0u, CCanonCamera::OnProperty(0x103, 0x406, 2, nullptr));
   EXPECT_EQ(0u, CCanonCamera::OnState(0x309, 7, camera_.get()));

@@ -96,7 +96,9 @@ TEST_F(Gphoto2CameraCoreTest, AnUnpluggedBodyComesBackOnItsUsbArrivalWithTheUiLo
 
   api_->remove("usb:001,007");
   body_->unplug();
-  ASSERT_TRUE(waitUntil([&] { return camera->isLost(); }));
+  // Lost, and the loss handled: the list read again without the body, so the arrival below is
+  // what brings it back.
+  ASSERT_TRUE(waitUntil([&] { return camera->isLost() && interface_->getCameraCount() == 0; }));
   EXPECT_EQ(kSessionNotOpen, camera->setTv("1/250"));
 
   auto back = std::make_shared<FakeBody>();
