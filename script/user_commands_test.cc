@@ -35,10 +35,15 @@ class UserCommandsTest : public testing::Test, protected script_testing::ScriptR
     std::fclose(shown_);
   }
 
-  // Runs |body| after a header; returns all output so far, the players' reports included.
-  std::string run(const std::string& body) {
+  // Runs |body| after a header.
+  void runOnly(const std::string& body) {
     CQuorvaleScriptParser parser(&camera_, nullptr, nullptr, &stop_, &clock_);
     end_ = script_testing::runScript(&parser, "#!quorvale\n" + body);
+  }
+  // Runs |body| and returns all output so far. Reading the capture moves its file position, so
+  // no player may be writing then.
+  std::string run(const std::string& body) {
+    runOnly(body);
     return capture_.out();
   }
 
@@ -61,7 +66,7 @@ TEST_F(UserCommandsTest, PlaysReportWhenTheSoundEndsOrFails) {
   const uint32_t playError = platform::kSoundErrorDecoder | 3;
   sound_.setOpenResult("missing.wav", openError);
   auto played = [this](const char* body) {
-    run(body);
+    runOnly(body);
     return playersDone();
   };
   ASSERT_TRUE(played("play  bell.wav \n"));
