@@ -5,16 +5,16 @@
 #include <new>
 #include <string>
 
-#include "app/plan_plot.h"
-#include "app/plan_report.h"
+#include "check/plan_plot.h"
+#include "check/plan_report.h"
 #include "app/rehearsal.h"
 #include "app/script_file.h"
-#include "app/script_planner.h"
+#include "check/script_planner.h"
 #include "app/sdk_setup.h"
 #include "app/usage.h"
 #include "camera/canon_camera.h"
 #include "camera/canon_interface.h"
-#include "camera/plan_backend.h"
+#include "check/plan_backend.h"
 #include "camera/sim/sim_world.h"
 #include "output/output.h"
 #include "platform/clock.h"

@@ -22,7 +22,7 @@ if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$(pwd)" CCACHE_NOHASHDIR=1
 fi
 cmake --preset windows "${launcher[@]}" >/dev/null
-cmake --build --preset windows --target quorvale quorvale_tests edsdk_sim_dll edsdk_sim_dll_lacking
+cmake --build --preset windows
 if [ ! -x build/default/tests/e2e/quorvale_e2e ]; then
   cmake --preset default "${launcher[@]}" >/dev/null
   cmake --build --preset default --target quorvale_e2e

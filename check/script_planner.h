@@ -22,8 +22,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/script_plan.h"
-#include "camera/plan_backend.h"
+#include "check/script_plan.h"
+#include "check/plan_backend.h"
 #include "camera/sim/sim_body_config.h"
 #include "platform/serial_port.h"
 #include "script/planning_clock.h"

@@ -1,12 +1,12 @@
-#include "app/plan_plot.h"
+#include "check/plan_plot.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <vector>
 
-#include "app/plan_report.h"
-#include "app/svg_writer.h"
+#include "check/plan_report.h"
+#include "check/svg_writer.h"
 #include "output/output.h"
 #include "platform/clock.h"
 #include "platform/error.h"

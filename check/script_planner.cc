@@ -1,11 +1,11 @@
-#include "app/script_planner.h"
+#include "check/script_planner.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <thread>
 
-#include "app/plan_report.h"
+#include "check/plan_report.h"
 #include "camera/canon_camera.h"
 #include "camera/property_tables.h"
 #include "camera/sim/sim_body_timing.h"

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "app/script_plan.h"
+#include "check/script_plan.h"
 
 // The SVG document of |plan| for the script |scriptName|.
 std::string planPlotSvg(const ScriptPlan& plan, const std::string& scriptName);

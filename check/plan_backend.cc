@@ -1,4 +1,4 @@
-#include "camera/plan_backend.h"
+#include "check/plan_backend.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "app/svg_writer.h"
+#include "check/svg_writer.h"
 
 #include <cmath>
 #include <cstdio>

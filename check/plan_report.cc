@@ -1,4 +1,4 @@
-#include "app/plan_report.h"
+#include "check/plan_report.h"
 
 #include <cstdio>
 

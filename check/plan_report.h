@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/script_plan.h"
+#include "check/script_plan.h"
 
 // The exit code of a check with something flagged.
 constexpr int kCheckFlaggedExitCode = 4;
