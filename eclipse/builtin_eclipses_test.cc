@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "eclipse/besselian_elements.h"
+#include "eclipse/local_circumstances.h"
+
+namespace {
+
+using eclipse::BesselianElements;
+using eclipse::LocalCircumstances;
+using eclipse::LocalKind;
+
+const BesselianElements* find(int year, int month, int day) {
+  for (const BesselianElements& e : eclipse::builtInEclipses()) {
+    if (e.year == year && e.month == month && e.day == day) return &e;
+  }
+  return nullptr;
+}
+
+TEST(BuiltInEclipsesTest, TableInDateOrderWithKindSourceAndCredit) {
+  const std::vector<BesselianElements>& table = eclipse::builtInEclipses();
+  ASSERT_GE(table.size(), 10u);
+  for (size_t i = 0; i < table.size(); ++i) {
+    const BesselianElements& e = table[i];
+    SCOPED_TRACE(e.source);
+    EXPECT_TRUE(e.kind == "Total" || e.kind == "Annular" || e.kind == "Hybrid") << e.kind;
+    EXPECT_NE(std::string::npos, e.source.find("NASA"));
+    EXPECT_GT(e.deltaTPrintedS, 60.0);
+    if (i > 0) {
+      const BesselianElements& p = table[i - 1];
+      EXPECT_LT(p.year * 10000 + p.month * 100 + p.day, e.year * 10000 + e.month * 100 + e.day);
+    }
+  }
+  for (int date : {20260812, 20270802, 20280126, 20280722, 20300601, 20301125}) {
+    EXPECT_NE(nullptr, find(date / 10000, date / 100 % 100, date % 100)) << date;
+  }
+  EXPECT_STREQ("Eclipse Predictions by Fred Espenak, NASA's GSFC", eclipse::kEclipseCredit);
+}
+
+// Each eclipse's greatest eclipse as NASA publishes it (the SEdata page of each date,
+// eclipse.gsfc.nasa.gov/SEsearch/SEdata.php?Ecl=<yyyymmdd>; for 2026 the per-eclipse page
+// SEbeselm2001/SE2026Aug12Tbeselm.html): the point (to 0.1 degree), the central duration (to the
+// second) with the page's own Delta T. A typing error in any of the figures moves the shadow by
+// more than these allow. The tolerance covers the rounding of the point: on a 40 km wide path
+// 0.05 degree off the centre line costs a second or two.
+TEST(BuiltInEclipsesTest, EachReproducesItsPublishedGreatestEclipse) {
+  const struct {
+    int date;
+    double lat, lon, durationS;
+    LocalKind kind;
+  } kRows[] = {
+      {20270802, 25.5, 33.2, 6 * 60 + 23, LocalKind::kTotal},
+      {20280722, -15.6, 126.7, 5 * 60 + 10, LocalKind::kTotal},
+      {20300601, 56.5, 80.1, 5 * 60 + 21, LocalKind::kAnnular},
+      {20301125, -43.6, 71.2, 3 * 60 + 44, LocalKind::kTotal},
+      {20310521, 8.9, 71.7, 5 * 60 + 26, LocalKind::kAnnular},
+      {20311114, -0.6, -137.6, 1 * 60 + 8, LocalKind::kTotal},  // hybrid: total at greatest
+      {20320509, -51.3, -7.1, 22, LocalKind::kAnnular},
+      {20330330, 71.3, -155.8, 2 * 60 + 37, LocalKind::kTotal},
+      {20340320, 16.1, 22.2, 4 * 60 + 9, LocalKind::kTotal},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.date);
+    const BesselianElements* e = find(row.date / 10000, row.date / 100 % 100, row.date % 100);
+    ASSERT_NE(nullptr, e);
+    LocalCircumstances lc = eclipse::computeLocalCircumstances(
+        *e, eclipse::Site{row.lat, row.lon, 0}, e->deltaTPrintedS);
+    ASSERT_TRUE(lc.converged);
+    EXPECT_EQ(row.kind, lc.kind);
+    EXPECT_NEAR(row.durationS, lc.centralDurationS, 2.5);
+  }
+
+  // 2026 Aug 12, to the tenth: greatest eclipse 17:45:53.8 UT (Delta T 71.4 s) at 65 13.5' N,
+  // 25 13.7' W, central duration 2m18.2s.
+  const BesselianElements* e = find(2026, 8, 12);
+  ASSERT_NE(nullptr, e);
+  LocalCircumstances lc = eclipse::computeLocalCircumstances(
+      *e, eclipse::Site{65 + 13.5 / 60, -(25 + 13.7 / 60), 0}, 71.4);
+  ASSERT_TRUE(lc.converged);
+  EXPECT_EQ(LocalKind::kTotal, lc.kind);
+  EXPECT_NEAR(138.2, lc.centralDurationS, 0.5);
+  double greatestUtc = 1786492800.0 + 17 * 3600 + 45 * 60 + 53.8 + 71.4 - eclipse::kTtMinusUtcS;
+  EXPECT_NEAR(greatestUtc, lc.contacts[static_cast<int>(eclipse::ContactId::kMax)].utcS, 0.5);
+}
+
+}  // namespace
