@@ -39,11 +39,12 @@ TEST(BuiltInEclipsesTest, TableInDateOrderWithKindSourceAndCredit) {
 }
 
 // Each eclipse's greatest eclipse as NASA publishes it (the SEdata page of each date,
-// eclipse.gsfc.nasa.gov/SEsearch/SEdata.php?Ecl=<yyyymmdd>; for 2026 the per-eclipse page
-// SEbeselm2001/SE2026Aug12Tbeselm.html): the point (to 0.1 degree), the central duration (to the
-// second) with the page's own Delta T. A typing error in any of the figures moves the shadow by
-// more than these allow. The tolerance covers the rounding of the point: on a 40 km wide path
-// 0.05 degree off the centre line costs a second or two.
+// eclipse.gsfc.nasa.gov/SEsearch/SEdata.php?Ecl=<yyyymmdd>; for 2026 and 2028 Jan 26 the
+// per-eclipse pages SEbeselm2001/SE2026Aug12Tbeselm.html and SE2028Jan26Abeselm.html): the point
+// (to 0.1 degree), the central duration (to the second) with the page's own Delta T. A typing error
+// in any of the figures moves the shadow by more than these allow. The tolerance covers the
+// rounding of the point: on a 40 km wide path 0.05 degree off the centre line costs a second or
+// two.
 TEST(BuiltInEclipsesTest, EachReproducesItsPublishedGreatestEclipse) {
   const struct {
     int date;
@@ -51,6 +52,7 @@ TEST(BuiltInEclipsesTest, EachReproducesItsPublishedGreatestEclipse) {
     LocalKind kind;
   } kRows[] = {
       {20270802, 25.5, 33.2, 6 * 60 + 23, LocalKind::kTotal},
+      {20280126, 3.0, -51.5, 10 * 60 + 27, LocalKind::kAnnular},
       {20280722, -15.6, 126.7, 5 * 60 + 10, LocalKind::kTotal},
       {20300601, 56.5, 80.1, 5 * 60 + 21, LocalKind::kAnnular},
       {20301125, -43.6, 71.2, 3 * 60 + 44, LocalKind::kTotal},

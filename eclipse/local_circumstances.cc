@@ -138,9 +138,10 @@ double ttHoursToUtcS(const BesselianElements& e, double t) {
 
 ShadowAtSite shadowAtSite(const BesselianElements& elements, const Site& site, double deltaTS,
                           double utcS) {
-  double t = (utcS + kTtMinusUtcS - epochSecondsOfDate(elements.year, elements.month,
-                                                       elements.day)) / 3600.0 -
-             elements.t0TtHours;
+  double t =
+      (utcS + kTtMinusUtcS - epochSecondsOfDate(elements.year, elements.month, elements.day)) /
+          3600.0 -
+      elements.t0TtHours;
   State s = stateAt(elements, observerOf(site), deltaTS, t);
   ShadowAtSite out;
   out.distance = std::sqrt(s.u * s.u + s.v * s.v);
@@ -173,8 +174,10 @@ LocalCircumstances computeLocalCircumstances(const BesselianElements& elements, 
     ContactId id;
     bool useL1;
     double sign;
-  } wanted[] = {{ContactId::kC1, true, -1}, {ContactId::kC4, true, +1},
-                {ContactId::kC2, false, -1}, {ContactId::kC3, false, +1}};
+  } wanted[] = {{ContactId::kC1, true, -1},
+                {ContactId::kC4, true, +1},
+                {ContactId::kC2, false, -1},
+                {ContactId::kC3, false, +1}};
   for (const Wanted& w : wanted) {
     if (!w.useL1 && !central) continue;
     double t = tMax;

@@ -16,6 +16,7 @@ using eclipse::Site;
 constexpr double kPi = 3.14159265358979323846;
 // 00:00 UTC of the eclipse days used here, seconds since 1970 (from the calendar, not our code).
 constexpr double k20260812 = 1786492800.0;
+constexpr double k20280126 = 1832457600.0;
 constexpr double k20280722 = 1847836800.0;
 
 const BesselianElements& builtIn(int year, int month, int day) {
@@ -70,6 +71,57 @@ TEST(LocalCircumstancesTest, MatchesNasaPathTableFor2026WithItsElementsAndDeltaT
   }
 }
 
+// NASA's path table for the annular eclipse of 2028 Jan 26 (Eclipse Predictions by Fred Espenak,
+// NASA's GSFC; eclipse.gsfc.nasa.gov/SEpath/SEpath2001/SE2028Jan26Apath.html): central line in
+// degrees and minutes at each UT, the Sun's altitude, the duration of annularity. The table does
+// not print the Delta T it was made with, and it is not the 76.3 s of the elements page. The
+// durations, which Delta T does not change, must match to 0.5 s; the table's Delta T is found from
+// its first row, and with it every other row's moment must match to 0.5 s.
+TEST(LocalCircumstancesTest, MatchesNasaPathTableFor2028Annular) {
+  const struct {
+    int minute;
+    double latD, latM, lonD, lonM, durationS, sunAltitudeDeg;
+  } kRows[] = {
+      {20, 0, 4.4, -97, 23.4, 7 * 60 + 21.4, 9},    {22, -1, 3.1, -93, 28.3, 7 * 60 + 35.0, 14},
+      {24, -1, 47.2, -90, 39.6, 7 * 60 + 45.8, 17}, {26, -2, 19.9, -88, 22.7, 7 * 60 + 55.2, 20},
+      {28, -2, 45.5, -86, 25.5, 8 * 60 + 3.8, 22},
+  };
+  const BesselianElements& e = builtIn(2028, 1, 26);
+  auto siteOf = [](const auto& row) {
+    // South and west are negative; the first row's 0 degrees 4.4' is north.
+    double lat = row.latD < 0 ? row.latD - row.latM / 60 : row.latD + row.latM / 60;
+    return Site{lat, row.lonD - row.lonM / 60, 0};
+  };
+  // The moment of the first row minus the table's, as a function of Delta T; its root by secant.
+  auto miss = [&](double deltaT) {
+    LocalCircumstances lc = eclipse::computeLocalCircumstances(e, siteOf(kRows[0]), deltaT);
+    return at(lc, ContactId::kMax).utcS - utcOfNasaUt(k20280126, 13, 20, 0, deltaT);
+  };
+  double a = 70.0, b = 76.3, fa = miss(a), fb = miss(b);
+  for (int i = 0; i < 20 && std::fabs(fb) > 1e-4; ++i) {
+    double c = b - fb * (b - a) / (fb - fa);
+    a = b;
+    fa = fb;
+    b = c;
+    fb = miss(b);
+  }
+  const double tableDeltaT = b;
+  EXPECT_GT(tableDeltaT, 68.0);
+  EXPECT_LT(tableDeltaT, 76.3);
+
+  for (const auto& row : kRows) {
+    SCOPED_TRACE("13:" + std::to_string(row.minute));
+    LocalCircumstances lc = eclipse::computeLocalCircumstances(e, siteOf(row), tableDeltaT);
+    ASSERT_TRUE(lc.converged);
+    EXPECT_EQ(LocalKind::kAnnular, lc.kind);
+    EXPECT_LT(lc.magnitude, 1.0);
+    EXPECT_NEAR(row.durationS, lc.centralDurationS, 0.5);
+    EXPECT_NEAR(row.sunAltitudeDeg, at(lc, ContactId::kMax).sunAltitudeDeg, 0.6);
+    EXPECT_NEAR(utcOfNasaUt(k20280126, 13, row.minute, 0, tableDeltaT),
+                at(lc, ContactId::kMax).utcS, 0.5);
+  }
+}
+
 // The contacts found are where the site meets the shadow's edge, and the maximum is the least
 // distance from the axis: checked against the shadow at the moments themselves.
 TEST(LocalCircumstancesTest, ContactsLieOnTheShadowsEdges) {
@@ -112,19 +164,19 @@ TEST(LocalCircumstancesTest, HeightActsAsTheGroundWhereTheSunbeamLands) {
   double d = (e.d[0] + e.d[1] * t + e.d[2] * t * t) * kPi / 180;
   double hourAngle = (e.mu[0] + e.mu[1] * t + high.longitudeDeg - 0.00417807 * deltaT) * kPi / 180;
   double phi = high.latitudeDeg * kPi / 180;
-  double altitude = std::asin(std::sin(phi) * std::sin(d) +
-                              std::cos(phi) * std::cos(d) * std::cos(hourAngle));
+  double altitude =
+      std::asin(std::sin(phi) * std::sin(d) + std::cos(phi) * std::cos(d) * std::cos(hourAngle));
   // Azimuth from north through east.
-  double azimuth = std::atan2(-std::cos(d) * std::sin(hourAngle),
-                              std::sin(d) * std::cos(phi) -
-                                  std::cos(d) * std::sin(phi) * std::cos(hourAngle));
+  double azimuth =
+      std::atan2(-std::cos(d) * std::sin(hourAngle),
+                 std::sin(d) * std::cos(phi) - std::cos(d) * std::sin(phi) * std::cos(hourAngle));
   double groundM = height / std::tan(altitude);
   double away = azimuth + kPi;
   const double kEarthRadiusM = 6371000.0;
-  Site landed{high.latitudeDeg + groundM * std::cos(away) / kEarthRadiusM * 180 / kPi,
-              high.longitudeDeg +
-                  groundM * std::sin(away) / (kEarthRadiusM * std::cos(phi)) * 180 / kPi,
-              0};
+  Site landed{
+      high.latitudeDeg + groundM * std::cos(away) / kEarthRadiusM * 180 / kPi,
+      high.longitudeDeg + groundM * std::sin(away) / (kEarthRadiusM * std::cos(phi)) * 180 / kPi,
+      0};
   LocalCircumstances low = eclipse::computeLocalCircumstances(e, landed, deltaT);
   ASSERT_TRUE(low.converged);
   for (ContactId id : {ContactId::kC2, ContactId::kMax, ContactId::kC3}) {
