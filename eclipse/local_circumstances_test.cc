@@ -122,6 +122,37 @@ TEST(LocalCircumstancesTest, MatchesNasaPathTableFor2028Annular) {
   }
 }
 
+// The total eclipse of 2024 Apr 08 from its Besselian elements page, as a user would give it in a
+// file (eclipse.gsfc.nasa.gov/SEbeselm/SEbeselm2001/SE2024Apr08Tbeselm.html; Eclipse Predictions
+// by Fred Espenak, NASA's GSFC). The page's greatest eclipse: 18:18:29.0 TDT at 25 17.2' N,
+// 104 08.3' W, totality 4m28.1s, with its Delta T of 70.6 s.
+TEST(LocalCircumstancesTest, Reproduces2024GreatestEclipseFromItsElementsPage) {
+  const char kPage[] =
+      "Besselian Elements for the Total Solar Eclipse of 2024 Apr 08\n"
+      "                       \xCE\x94T =    70.6 s         Saros Series =  139 (30/71)\n"
+      "Polynomial Besselian Elements for:  2024 Apr 08  18:00:00.0 TDT  (=t0)\n"
+      "  n     x          y          d          l1         l2         \xCE\xBC\n"
+      "  0  -0.318157   0.219747   7.58620    0.535813  -0.010274   89.59122\n"
+      "  1   0.5117105  0.2709586  0.014844   0.0000618  0.0000615  15.004084\n"
+      "  2   0.0000326 -0.0000594 -0.000002  -0.0000128 -0.0000127\n"
+      "  3  -0.0000085 -0.0000047\n"
+      "  Tan \xC6\x92"
+      "1 = 0.0046683        Tan \xC6\x92"
+      "2 = 0.0046450\n";
+  BesselianElements e;
+  std::string error;
+  ASSERT_TRUE(eclipse::parseElements(kPage, "tse2024.txt", &e, &error)) << error;
+  EXPECT_EQ("Total", e.kind);
+  LocalCircumstances lc = eclipse::computeLocalCircumstances(
+      e, Site{25 + 17.2 / 60, -(104 + 8.3 / 60), 0}, e.deltaTPrintedS);
+  ASSERT_TRUE(lc.converged);
+  EXPECT_EQ(LocalKind::kTotal, lc.kind);
+  EXPECT_NEAR(4 * 60 + 28.1, lc.centralDurationS, 0.5);
+  const double k20240408 = 1712534400.0;  // 00:00 UTC
+  double greatestUtc = k20240408 + 18 * 3600 + 18 * 60 + 29.0 - eclipse::kTtMinusUtcS;
+  EXPECT_NEAR(greatestUtc, at(lc, ContactId::kMax).utcS, 0.5);
+}
+
 // The contacts found are where the site meets the shadow's edge, and the maximum is the least
 // distance from the axis: checked against the shadow at the moments themselves.
 TEST(LocalCircumstancesTest, ContactsLieOnTheShadowsEdges) {
