@@ -120,10 +120,10 @@ double epochSecondsOfDate(int year, int month, int day) {
 }  // namespace
 
 double defaultDeltaTS() {
-  // TT - UT1 = (TT - TAI) + (TAI - UTC) - (UT1 - UTC) = 32.184 + 37 - (UT1 - UTC). IERS Bulletin A
-  // keeps UT1 - UTC between about -0.2 s and +0.1 s through 2024-2026 and predicts it within a
-  // few tenths for the years after (it can never leave +-0.9 s without a leap second, which would
-  // change TAI - UTC with it): 69.2 s, good to about 0.3 s for 2024-2030.
+  // TT - UT1 = (TT - TAI) + (TAI - UTC) - (UT1 - UTC) = 32.184 s + 37 s - (UT1 - UTC). Since the
+  // last leap second (end of 2016) the IERS (Bulletin A) has seen UT1 - UTC stay within a few
+  // tenths of a second of zero, and by its rules it never leaves +-0.9 s (a leap second would
+  // change TAI - UTC with it): 69.2 s, good to a few tenths of a second for 2024-2030.
   return 69.2;
 }
 
