@@ -305,6 +305,10 @@ TEST(LocalCircumstancesTest, ReportsAnIterationThatDoesNotConverge) {
   e.x[0] = 6.0;  // the axis reaches the Earth's centre line 11 hours before t0
   LocalCircumstances lc = eclipse::computeLocalCircumstances(e, Site{41.6, -0.9, 0}, 69.2);
   EXPECT_FALSE(lc.converged);
+  // Figures that are not numbers end the same way, never as moments.
+  const BesselianElements& good = builtIn(2026, 8, 12);
+  EXPECT_FALSE(eclipse::computeLocalCircumstances(good, Site{41.6, -0.9, 0}, NAN).converged);
+  EXPECT_FALSE(eclipse::computeLocalCircumstances(good, Site{NAN, -0.9, 0}, 69.2).converged);
 }
 
 TEST(LocalCircumstancesTest, TimeScales) {
