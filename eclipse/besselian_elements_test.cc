@@ -111,15 +111,6 @@ TEST(BesselianElementsTest, ReadsNasasPrintedForms) {
   expectSameFigures(builtIn(2030, 6, 1), e);
 }
 
-TEST(BesselianElementsTest, TakesT0AsDecimalHours) {
-  std::string text = k2026Page;
-  text.replace(text.find("18:00:00.0 TDT"), 14, "18.000 TDT");
-  BesselianElements e;
-  std::string error;
-  ASSERT_TRUE(eclipse::parseElements(text, "f", &e, &error)) << error;
-  EXPECT_EQ(18.0, e.t0TtHours);
-}
-
 // Each fault names the file and the line it was found on.
 TEST(BesselianElementsTest, MalformedBlocksAreRefusedWithFileAndLine) {
   struct Case {
