@@ -78,10 +78,17 @@ void checkComPort(const ProgramOptions& options, ScriptPlanner* planner) {
       !options.comPortPath.empty()
           ? options.comPortPath
           : platform::comPortDevicePath(static_cast<uint32_t>(options.comPortNumber));
-  if (!platform::probeSerialLine(device)) {
-    planner->addFinding(0, 0,
-                        "-com " + name + ": the port cannot be opened (" + device + ": " +
-                            platform::errorText(platform::lastError()) + ")");
+  std::string what;
+  if (!platform::probeSerialLine(device, &what)) {
+    if (!what.empty()) {
+      planner->addFinding(0, 0,
+                          "-com " + name + ": not a serial line (" + device + " is " + what +
+                              "): a run cannot pulse a flash on it");
+    } else {
+      planner->addFinding(0, 0,
+                          "-com " + name + ": the port cannot be opened (" + device + ": " +
+                              platform::errorText(platform::lastError()) + ")");
+    }
   }
 }
 
