@@ -173,6 +173,7 @@ void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
                    " after " + due + "; the wait is skipped (\"Moment in the past\")");
   }
   if (moment) {
+    line.known = true;  // the moment itself is a clock time, whether reached in time or not
     if (!momentSeen_) {
       momentSeen_ = true;
       const std::string far = farFirstMomentFinding(plan_.startUtc, dueUtc);
@@ -333,7 +334,7 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
 
   const uint64_t completeMs = (stored + delay - release) / kUnitsPerMs;
   const uint64_t waitedMs = (release - now) / kUnitsPerMs;
-  shot.queuedMs = static_cast<uint32_t>(completeMs + bufferWaitMs - shot.bodyMs);
+  shot.queuedMs = static_cast<uint32_t>((stored - release) / kUnitsPerMs + bufferWaitMs - shot.bodyMs);
   const uint64_t waitMs = exposureWaitMs(tvExposureMs(tv), multiplier);
   uint64_t holdMs;
   if (legacyBody) {
