@@ -83,3 +83,12 @@ std::string promptBeforeWaitFinding(uint32_t checkpointLine, uint32_t promptLine
          std::to_string(promptLine) + ": an answer later than " + durationText(slackUnits) +
          " finds its moment past (a run prints \"Moment in the past. Continue\")";
 }
+
+std::string datesFinding(const std::vector<std::pair<std::string, uint32_t>>& dates) {
+  if (dates.size() < 2) return "";
+  std::string list;
+  for (const auto& date : dates) {
+    list += (list.empty() ? "" : ", ") + date.first + " (line " + std::to_string(date.second) + ")";
+  }
+  return "the clock times fall on " + std::to_string(dates.size()) + " dates: " + list;
+}

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // "30.0 MB": |bytes| in millions of bytes.
 std::string megabytesText(uint64_t bytes);
@@ -26,8 +28,7 @@ std::string cardFullFinding(uint32_t shot, const std::string& quality, uint64_t 
 
 // Shot |shot| finds the battery empty: it started at |startPercent| and uses |perShot| a shot
 // and |perHour| an hour.
-std::string batteryEmptyFinding(uint32_t shot, double startPercent, double perShot,
-                                double perHour);
+std::string batteryEmptyFinding(uint32_t shot, double startPercent, double perShot, double perHour);
 
 // The first clock time a script waits for, |dueUtc|, is more than 12 hours after the start of the
 // check |startUtc|: the finding; else "".
@@ -38,5 +39,9 @@ std::string farFirstMomentFinding(uint64_t startUtc, uint64_t dueUtc);
 // how long the prompt may take before the moment is past.
 std::string promptBeforeWaitFinding(uint32_t checkpointLine, uint32_t promptLine,
                                     uint64_t slackUnits);
+
+// The clock times of a script fall on more than one local date: |dates| holds each date with the
+// first line whose clock time is on it. "" for one date or none.
+std::string datesFinding(const std::vector<std::pair<std::string, uint32_t>>& dates);
 
 #endif  // QUORVALE_CHECK_FINDING_TEXTS_H_

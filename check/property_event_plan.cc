@@ -4,7 +4,9 @@
 
 void PropertyEventPlan::add(uint64_t utc) { pending_.insert(utc); }
 
-void PropertyEventPlan::reset(uint64_t utc) { pending_.erase(pending_.begin(), pending_.upper_bound(utc)); }
+void PropertyEventPlan::reset(uint64_t utc) {
+  pending_.erase(pending_.begin(), pending_.upper_bound(utc));
+}
 
 uint64_t PropertyEventPlan::wait(uint64_t nowUtc, uint64_t limitUnits) {
   uint64_t end = nowUtc + limitUnits;

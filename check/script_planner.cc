@@ -74,10 +74,8 @@ ScriptPlanner::ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body, uint3
 }
 
 void ScriptPlanner::setSupplies(double batteryPercent, std::vector<uint64_t> cardFreeBytes) {
-  battery_.start(batteryPercent, body_.batteryPerShot, body_.batteryPerHour, plan_.startUtc);
-  plan_.cardKnown = !cardFreeBytes.empty();
-  cards_.setCards(std::move(cardFreeBytes));
-  plan_.cardFreeBytes = cards_.freeBytes();
+  supplies_.start(batteryPercent, body_.batteryPerShot, body_.batteryPerHour, plan_.startUtc,
+                   std::move(cardFreeBytes));
 }
 
 ScriptPlanner::~ScriptPlanner() { uninstall(); }
@@ -174,8 +172,7 @@ void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
   }
   if (moment) {
     line.known = true;  // the moment itself is a clock time, whether reached in time or not
-    if (!momentSeen_) {
-      momentSeen_ = true;
+    if (momentDates_.empty()) {
       const std::string far = farFirstMomentFinding(plan_.startUtc, dueUtc);
       if (!far.empty()) addFinding(line.line, 0, far);
     }
@@ -281,13 +278,9 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
 
   // A release at an empty battery switches the body off instead.
   bool levelChanged = false;
-  if (!battery_.release(release, &levelChanged)) {
-    if (plan_.batteryEmptyShot == 0) {
-      plan_.batteryEmptyShot = plan_.shotCount + 1;
-      addFinding(line.line, 0,
-                 batteryEmptyFinding(plan_.batteryEmptyShot, battery_.startPercent(),
-                                     battery_.perShot(), battery_.perHour()));
-    }
+  std::string finding;
+  if (!supplies_.release(plan_.shotCount + 1, release, &levelChanged, &finding)) {
+    if (!finding.empty()) addFinding(line.line, 0, finding);
     clock_.advanceMs((release - now) / kUnitsPerMs);
     line.endUtc = clock_.utcNow();
     return;
@@ -320,14 +313,10 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
   }
   hostFreeUtc_.push_back((legacyBody ? stored : leaves) + delay);
   bodyImages_.emplace_back(leaves, timing.bytes);
-  if (!cards_.store(timing.bytes)) {
-    if (plan_.cardFullShot == 0) {
-      plan_.cardFullShot = shot.number;
-      char quality_name[32];
-      decodeImageQuality(quality, quality_name, sizeof(quality_name));
-      addFinding(line.line, 0,
-                 cardFullFinding(shot.number, quality_name, timing.bytes, cards_.freeBytes()));
-    }
+  char qualityName[32];
+  decodeImageQuality(quality, qualityName, sizeof(qualityName));
+  if (!supplies_.store(shot.number, timing.bytes, qualityName, &finding)) {
+    if (!finding.empty()) addFinding(line.line, 0, finding);
   } else if (legacyBody) {
     propertyEvents_.add(stored + delay);  // the new available-shots figure
   }
@@ -436,22 +425,9 @@ ScriptPlan ScriptPlanner::finish(const platform::ClockDiscipline& clock, int64_t
     addFinding(0, 0,
                "no command would run: no line starts with \"#!quorvale\", or nothing follows it");
   }
-  if (momentDates_.size() > 1) {
-    std::string dates;
-    for (const auto& date : momentDates_) {
-      dates += (dates.empty() ? "" : ", ") + date.first + " (line " + std::to_string(date.second) + ")";
-    }
-    addFinding(0, 0, "the clock times fall on " + std::to_string(momentDates_.size()) +
-                         " dates: " + dates);
-  }
-  plan_.cardUsedBytes = cards_.usedBytes();
-  plan_.batteryKnown = battery_.known();
-  if (battery_.known()) {
-    plan_.batteryStart = battery_.startPercent();
-    plan_.batteryPerShot = battery_.perShot();
-    plan_.batteryPerHour = battery_.perHour();
-    plan_.batteryEnd = battery_.levelAt(std::max(plan_.lastTimedUtc, clock_.utcNow()));
-  }
+  const std::string dates = datesFinding(momentDates_);
+  if (!dates.empty()) addFinding(0, 0, dates);
+  supplies_.fillPlan(std::max(plan_.lastTimedUtc, clock_.utcNow()), &plan_);
   if (!plan_.cardKnown && availableShots >= 0 &&
       plan_.shotCount > static_cast<uint64_t>(availableShots)) {
     addFinding(0, 0,

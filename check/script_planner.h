@@ -22,8 +22,7 @@
 #include <utility>
 #include <vector>
 
-#include "check/battery_plan.h"
-#include "check/card_room_plan.h"
+#include "check/body_supplies.h"
 #include "check/plan_backend.h"
 #include "check/property_event_plan.h"
 #include "check/script_plan.h"
@@ -110,14 +109,12 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   uint32_t shotsSinceTimedStep_ = 0;
   uint32_t eventDelayMs_ = 0;
   PropertyEventPlan propertyEvents_;  // a legacy body's, as its release waits see them
-  CardRoomPlan cards_;
-  BatteryPlan battery_;
+  BodySupplies supplies_;
   uint32_t checkpointLine_ = 0;  // the latest checkpoint (0: none, relative waits count from the start)
   uint64_t checkpointUtc_;
   uint32_t promptLine_ = 0;  // the latest prompt (0: none)
   uint64_t promptUtc_ = 0;
-  bool momentSeen_ = false;                                // a clock time was waited for
-  std::vector<std::pair<std::string, uint32_t>> momentDates_;  // local dates of clock times, first line
+  std::vector<std::pair<std::string, uint32_t>> momentDates_;  // dates of clock times, first line
   uint64_t bodyFreeUtc_ = 0;          // the body has stored every shot so far
   uint64_t sensorFreeUtc_ = 0;        // the latest exposure has ended
   uint64_t processorFreeUtc_ = 0;     // the latest image is processed

@@ -36,7 +36,8 @@ RunResult run(std::vector<std::string> arguments, const std::string& script,
 // The releases of the plan, in ms after the checkpoint of line 3, by shot number.
 std::map<int, long> plannedReleases(const std::string& plan) {
   std::map<int, long> releases;
-  static const std::regex kShot("shot ([0-9]+) at checkpoint \\(line 3\\) \\+([0-9]+)\\.([0-9]{3}) s:");
+  static const std::regex kShot(
+      "shot ([0-9]+) at checkpoint \\(line 3\\) \\+([0-9]+)\\.([0-9]{3}) s:");
   for (std::sregex_iterator it(plan.begin(), plan.end(), kShot), end; it != end; ++it) {
     releases[std::stoi((*it)[1])] = std::stol((*it)[2]) * 1000 + std::stol((*it)[3]);
   }
@@ -45,7 +46,9 @@ std::map<int, long> plannedReleases(const std::string& plan) {
 
 long logMs(const std::string& line) {
   return ((std::stol(line.substr(0, 2)) * 60 + std::stol(line.substr(3, 2))) * 60 +
-          std::stol(line.substr(6, 2))) * 1000 + std::stol(line.substr(9, 3));
+          std::stol(line.substr(6, 2))) *
+             1000 +
+         std::stol(line.substr(9, 3));
 }
 
 // The releases of a run's log (each "takePicture: Tv=" trace follows its release at once), in ms
@@ -114,12 +117,12 @@ TEST(CheckDayE2eTest, CardRoomAtTheQualitiesTheScriptSets) {
   const std::string world = "[camera ptp]\ncard = CF 150MB\n";
   RunResult r = run({"-check", "-sim", "w.ini", "-script", "test.qvs"}, script, world);
   EXPECT_EQ(4, r.exitCode);
-  expectContains(r.out,
-                 {"Card: 150.0 MB free (room for 18 shot(s) at the body's quality); the script's "
-                  "shots take 150.0 MB; shot 6 finds no room\n",
-                  "Findings: 1\n  line 8: shot 6: no card has room for it (RAW, 30.0 MB; 0.0 MB "
-                  "left): a run prints \"Capture error: Card error (including CARD-FULL/No.-FULL)\" "
-                  "and the body refuses the releases after it\n"});
+  expectContains(
+      r.out, {"Card: 150.0 MB free (room for 18 shot(s) at the body's quality); the script's "
+              "shots take 150.0 MB; shot 6 finds no room\n",
+              "Findings: 1\n  line 8: shot 6: no card has room for it (RAW, 30.0 MB; 0.0 MB "
+              "left): a run prints \"Capture error: Card error (including CARD-FULL/No.-FULL)\" "
+              "and the body refuses the releases after it\n"});
 
   r = run({"-sim", "w.ini", "-speed", "10", "-script", "test.qvs"}, script, world);
   EXPECT_NE(npos, r.out.find("Shot #5: ok\n")) << r.out;
@@ -169,16 +172,17 @@ TEST(CheckDayE2eTest, ALateMomentIsShownAtItsDueTime) {
   char dir[] = "/tmp/quorvale_late_XXXXXX";
   ASSERT_NE(nullptr, mkdtemp(dir));
   const std::string svgPath = std::string(dir) + "/plan.svg";
-  const RunResult r = run({"-check", "-sim", "-atutc", "2026-08-12T18:28:49", "-script",
-                           "test.qvs", "-plot", svgPath},
-                          "#!quorvale\nwait utc=\"2026-08-12 18:28:50\"\nshot tv=4\"\n"
-                          "shot tv=4\"\nshot tv=4\"\nwait utc=\"2026-08-12 18:29:00\"\nshot\n");
+  const RunResult r = run(
+      {"-check", "-sim", "-atutc", "2026-08-12T18:28:49", "-script", "test.qvs", "-plot", svgPath},
+      "#!quorvale\nwait utc=\"2026-08-12 18:28:50\"\nshot tv=4\"\n"
+      "shot tv=4\"\nshot tv=4\"\nwait utc=\"2026-08-12 18:29:00\"\nshot\n");
   EXPECT_EQ(4, r.exitCode);
-  expectContains(r.out, {"    6  2026-08-12 18:29:00.000 (18:29:00.000 UTC)   wait utc=\"2026-08-12 "
-                         "18:29:00\"\n"
-                         "       reached 2026-08-12 18:29:03.050 (18:29:03.050 UTC), 3.050 s after "
-                         "its moment\n"
-                         "    7  2026-08-12 18:29:03.050 (18:29:03.050 UTC)   shot\n"});
+  expectContains(r.out,
+                 {"    6  2026-08-12 18:29:00.000 (18:29:00.000 UTC)   wait utc=\"2026-08-12 "
+                  "18:29:00\"\n"
+                  "       reached 2026-08-12 18:29:03.050 (18:29:03.050 UTC), 3.050 s after "
+                  "its moment\n"
+                  "    7  2026-08-12 18:29:03.050 (18:29:03.050 UTC)   shot\n"});
   std::ifstream in(svgPath);
   std::ostringstream svg;
   svg << in.rdbuf();
@@ -187,7 +191,8 @@ TEST(CheckDayE2eTest, ALateMomentIsShownAtItsDueTime) {
   const std::string drawing = svg.str();
   const size_t overruns = drawing.find("<g class=\"overruns\">");
   ASSERT_NE(npos, overruns) << drawing;
-  const size_t span = drawing.find("fill=\"#d00000\"><title>line 6: reached 3.050 s after its moment<", overruns);
+  const size_t span =
+      drawing.find("fill=\"#d00000\"><title>line 6: reached 3.050 s after its moment<", overruns);
   EXPECT_NE(npos, span) << drawing;
   EXPECT_LT(span, drawing.find("</g>", overruns));
   EXPECT_NE(npos, drawing.find(">line 6: 18:29:00 (18:29:00 UTC)<")) << drawing;
@@ -203,8 +208,7 @@ TEST(CheckDayE2eTest, APromptBeforeARelativeWaitIsFound) {
   expectContains(r.out, {"Findings: 1\n  line 5: the wait counts from the checkpoint of line 2, "
                          "before the prompt of line 4: an answer later than 9.742 s finds its "
                          "moment past (a run prints \"Moment in the past. Continue\")\n"});
-  r = run({"-check", "-sim", "-script", "test.qvs"},
-          "#!quorvale\nwait user\nwait point=10\n");
+  r = run({"-check", "-sim", "-script", "test.qvs"}, "#!quorvale\nwait user\nwait point=10\n");
   expectContains(r.out, {"  line 3: the wait counts from the start, before the prompt of line 2"});
 }
 
@@ -226,8 +230,8 @@ TEST(CheckDayE2eTest, AWrongDayIsFound) {
 
 // -com on a memory device and on a pseudo-terminal: neither is a serial line.
 TEST(CheckDayE2eTest, ComOnSomethingThatIsNoSerialLine) {
-  RunResult r = run({"-check", "-sim", "-script", "test.qvs", "-com", "/dev/null"},
-                    "#!quorvale\ncomflash\n");
+  RunResult r =
+      run({"-check", "-sim", "-script", "test.qvs", "-com", "/dev/null"}, "#!quorvale\ncomflash\n");
   EXPECT_EQ(4, r.exitCode);
   expectContains(r.out, {"Findings: 1\n  script: -com /dev/null: not a serial line (/dev/null is "
                          "the mem device \"null\"): a run cannot pulse a flash on it\n"});
@@ -236,7 +240,8 @@ TEST(CheckDayE2eTest, ComOnSomethingThatIsNoSerialLine) {
   const std::string slave = ptsname(master);
   r = run({"-check", "-sim", "-script", "test.qvs", "-com", slave}, "#!quorvale\ncomflash\n");
   close(master);
-  expectContains(r.out, {"  script: -com " + slave + ": not a serial line (" + slave + " is "
+  expectContains(r.out, {"  script: -com " + slave + ": not a serial line (" + slave +
+                         " is "
                          "character device "});
 }
 
@@ -256,9 +261,10 @@ TEST(CheckDayE2eTest, ReleaseAndPulseMoments) {
 TEST(CheckDayE2eTest, LongLinesAreCutVisibly) {
   const RunResult r = run({"-check", "-sim", "-script", "test.qvs"},
                           "#!quorvale\necho " + std::string(2495, 'x') + "\necho b\n");
-  expectContains(r.out, {"    2  start +0.000 s                               echo " +
-                             std::string(1995, 'x') + "\xe2\x80\xa6\n"
-                             "    3  start +0.000 s                               echo b\n"});
+  expectContains(
+      r.out, {"    2  start +0.000 s                               echo " + std::string(1995, 'x') +
+              "\xe2\x80\xa6\n"
+              "    3  start +0.000 s                               echo b\n"});
 }
 
 // tv=<n> for n >= 2 is 1/n s by the table's convention: found, with what to write for seconds.
