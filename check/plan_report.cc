@@ -34,7 +34,8 @@ std::string secondsText(uint32_t ms) {
 constexpr size_t kMaxRowText = 2000;
 
 std::string momentOf(const PlanLine& line, uint64_t utc) {
-  return line.known ? absoluteMomentText(utc) : relativeMomentText(utc, line.baseUtc, line.baseName);
+  return line.known ? absoluteMomentText(utc)
+                    : relativeMomentText(utc, line.baseUtc, line.baseName);
 }
 
 // The line as written, on one row: line ends dropped, a long one cut at a character's start and
@@ -154,10 +155,12 @@ std::string checkReportText(const ScriptPlan& plan, const std::string& scriptNam
   if (plan.cardKnown) {
     out += "Card: " + megabytesText(plan.cardFreeBytes) + " free";
     if (plan.availableShots >= 0) {
-      out += " (room for " + std::to_string(plan.availableShots) + " shot(s) at the body's quality)";
+      out +=
+          " (room for " + std::to_string(plan.availableShots) + " shot(s) at the body's quality)";
     }
     out += "; the script's shots take " + megabytesText(plan.cardUsedBytes);
-    if (plan.cardFullShot != 0) out += "; shot " + std::to_string(plan.cardFullShot) + " finds no room";
+    if (plan.cardFullShot != 0)
+      out += "; shot " + std::to_string(plan.cardFullShot) + " finds no room";
     out += "\n";
   } else if (plan.availableShots >= 0) {
     out += "Card: room for " + std::to_string(plan.availableShots) + " shot(s)\n";

@@ -80,8 +80,8 @@ struct ScriptPlan {
   double batteryStart = 0.0;  // percent at the start
   double batteryPerShot = 0.0;
   double batteryPerHour = 0.0;
-  uint32_t batteryEnd = 0;         // percent expected after the last timed step
-  uint32_t batteryEmptyShot = 0;   // the first shot that finds it empty; 0: none
+  uint32_t batteryEnd = 0;        // percent expected after the last timed step
+  uint32_t batteryEmptyShot = 0;  // the first shot that finds it empty; 0: none
   bool hasAbsoluteMoments = false;
   platform::ClockDiscipline clock;
   // The first and the last timed step (a wait, a shot, a pulse); equal when none.

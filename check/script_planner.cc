@@ -5,12 +5,12 @@
 #include <cstring>
 #include <thread>
 
-#include "check/finding_texts.h"
-#include "check/plan_report.h"
 #include "camera/canon_camera.h"
 #include "camera/image_quality.h"
 #include "camera/property_tables.h"
 #include "camera/sim/sim_body_timing.h"
+#include "check/finding_texts.h"
+#include "check/plan_report.h"
 #include "output/output.h"
 #include "platform/sound_player.h"
 #include "script/audio_player.h"
@@ -75,7 +75,7 @@ ScriptPlanner::ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body, uint3
 
 void ScriptPlanner::setSupplies(double batteryPercent, std::vector<uint64_t> cardFreeBytes) {
   supplies_.start(batteryPercent, body_.batteryPerShot, body_.batteryPerHour, plan_.startUtc,
-                   std::move(cardFreeBytes));
+                  std::move(cardFreeBytes));
 }
 
 ScriptPlanner::~ScriptPlanner() { uninstall(); }
@@ -177,8 +177,9 @@ void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
       if (!far.empty()) addFinding(line.line, 0, far);
     }
     const std::string date = localDateText(dueUtc);
-    if (std::none_of(momentDates_.begin(), momentDates_.end(),
-                     [&date](const std::pair<std::string, uint32_t>& d) { return d.first == date; }))
+    if (std::none_of(
+            momentDates_.begin(), momentDates_.end(),
+            [&date](const std::pair<std::string, uint32_t>& d) { return d.first == date; }))
       momentDates_.emplace_back(date, line.line);
   } else if (promptLine_ != 0 && promptUtc_ >= checkpointUtc_ && dueUtc >= nowUtc) {
     // The checkpoint was set before the prompt: the moment does not move with the answer.
@@ -323,7 +324,8 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
 
   const uint64_t completeMs = (stored + delay - release) / kUnitsPerMs;
   const uint64_t waitedMs = (release - now) / kUnitsPerMs;
-  shot.queuedMs = static_cast<uint32_t>((stored - release) / kUnitsPerMs + bufferWaitMs - shot.bodyMs);
+  shot.queuedMs =
+      static_cast<uint32_t>((stored - release) / kUnitsPerMs + bufferWaitMs - shot.bodyMs);
   const uint64_t waitMs = exposureWaitMs(tvExposureMs(tv), multiplier);
   uint64_t holdMs;
   if (legacyBody) {

@@ -22,11 +22,11 @@
 #include <utility>
 #include <vector>
 
+#include "camera/sim/sim_body_config.h"
 #include "check/body_supplies.h"
 #include "check/plan_backend.h"
 #include "check/property_event_plan.h"
 #include "check/script_plan.h"
-#include "camera/sim/sim_body_config.h"
 #include "platform/serial_port.h"
 #include "script/planning_clock.h"
 #include "script/script_text_lines.h"
@@ -110,7 +110,8 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   uint32_t eventDelayMs_ = 0;
   PropertyEventPlan propertyEvents_;  // a legacy body's, as its release waits see them
   BodySupplies supplies_;
-  uint32_t checkpointLine_ = 0;  // the latest checkpoint (0: none, relative waits count from the start)
+  uint32_t checkpointLine_ =
+      0;  // the latest checkpoint (0: none, relative waits count from the start)
   uint64_t checkpointUtc_;
   uint32_t promptLine_ = 0;  // the latest prompt (0: none)
   uint64_t promptUtc_ = 0;

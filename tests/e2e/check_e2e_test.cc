@@ -40,7 +40,8 @@ TEST(CheckE2eTest, DemoPlanIsTheRunsTimingAndActsOnNothing) {
               "    6  start +0.000 s                               echo Quorvale demo: timing, "
               "settings, shots, flash and lock\n",
               "   14  checkpoint (line 7) +0.400 s                 shot tv=1/500\n"
-              "       shot 1 at checkpoint (line 7) +0.500 s: Tv 1/500, exposure 0.002 s + processing 0.150 s + storing 0.100 s = "
+              "       shot 1 at checkpoint (line 7) +0.500 s: Tv 1/500, exposure 0.002 s + "
+              "processing 0.150 s + storing 0.100 s = "
               "body 0.252 s; holds the script "
               "0.252 s\n"
               "   15  checkpoint (line 7) +1.252 s                 wait sleep=0.5\n",
@@ -56,10 +57,11 @@ TEST(CheckE2eTest, DemoPlanIsTheRunsTimingAndActsOnNothing) {
   // A port given: the pulse is planned, the device only looked at (it does not exist here).
   r = check(exampleText("demo.qvs"), {"-com", "/dev/no_such_port"});
   EXPECT_EQ(4, r.exitCode);
-  expectContains(r.out, {"   25  checkpoint (line 7) +2.008 s                 comflash comflashtime=100\n"
-                         "       flash pulse 0.100 s, RTS raised at checkpoint (line 7) +2.008 s\n",
-                         "Findings: 1\n  script: -com /dev/no_such_port: the port cannot be opened "
-                         "(/dev/no_such_port: No such file or directory)\n"});
+  expectContains(r.out,
+                 {"   25  checkpoint (line 7) +2.008 s                 comflash comflashtime=100\n"
+                  "       flash pulse 0.100 s, RTS raised at checkpoint (line 7) +2.008 s\n",
+                  "Findings: 1\n  script: -com /dev/no_such_port: the port cannot be opened "
+                  "(/dev/no_such_port: No such file or directory)\n"});
 }
 
 TEST(CheckE2eTest, WorldFileBodyTimesTheBurst) {
@@ -74,9 +76,11 @@ TEST(CheckE2eTest, WorldFileBodyTimesTheBurst) {
   EXPECT_EQ(4, r.exitCode);
   expectContains(
       r.out,
-      {"       shot 1 at checkpoint (line 2) +0.000 s: Tv 1/125, exposure 0.008 s + processing 0.150 s + storing 3.000 s = body "
+      {"       shot 1 at checkpoint (line 2) +0.000 s: Tv 1/125, exposure 0.008 s + processing "
+       "0.150 s + storing 3.000 s = body "
        "3.158 s; holds the script 0.560 s\n",
-       "       shot 6 at checkpoint (line 2) +3.158 s: Tv 1/125, exposure 0.008 s + processing 0.150 s + storing 3.000 s = body "
+       "       shot 6 at checkpoint (line 2) +3.158 s: Tv 1/125, exposure 0.008 s + processing "
+       "0.150 s + storing 3.000 s = body "
        "3.158 s after 12.200 s for the shots before; holds the script 0.918 s\n",
        "Findings: 1\n  line 10: not reached in time: the 7 shot(s) before it end 2.718 s after "
        "checkpoint (line 2) +4.000 s; "});
@@ -103,8 +107,8 @@ TEST(CheckE2eTest, EveryKindOfFinding) {
       "play bad.wav\n"                  // 16
       "comflash\n"                      // 17
       "wait 5\n";                       // 18
-  RunResult r = check(script, {"-atutc", "2030-06-01T08:30:00"},
-                      {{"bad.wav", "RIFF, but no sound at all"}});
+  RunResult r =
+      check(script, {"-atutc", "2030-06-01T08:30:00"}, {{"bad.wav", "RIFF, but no sound at all"}});
   EXPECT_EQ(4, r.exitCode);
   expectContains(
       r.out,
@@ -128,9 +132,10 @@ TEST(CheckE2eTest, EveryKindOfFinding) {
 // A legacy body's release waits for its next property event (here the new available-shots figure
 // when the shot before is stored), and its image qualities are written in its own form.
 TEST(CheckE2eTest, LegacyBodyTimingAndATextWithoutHeader) {
-  RunResult r = check("#!quorvale\nshot\nshot\nshot tv=1/250\nset quality=RAW\n"
-                      "set quality=RAW+L\nset quality=L\nset quality=M\n",
-                      {"-camera", "1"});
+  RunResult r = check(
+      "#!quorvale\nshot\nshot\nshot tv=1/250\nset quality=RAW\n"
+      "set quality=RAW+L\nset quality=L\nset quality=M\n",
+      {"-camera", "1"});
   EXPECT_EQ(0, r.exitCode) << r.out;
   expectContains(
       r.out, {"for Canon EOS 350D (simulated), ",
