@@ -245,16 +245,22 @@ TEST(CheckDayE2eTest, ComOnSomethingThatIsNoSerialLine) {
                          "character device "});
 }
 
-// A shot line releases after its set items; a flash line's moment is RTS rising.
+// A shot line releases after its set items; a flash line's moment is RTS rising, and the line
+// after it comes when the pulse ends.
 TEST(CheckDayE2eTest, ReleaseAndPulseMoments) {
   const RunResult r = run({"-check", "-sim", "-script", "test.qvs", "-com", "/dev/null"},
                           "#!quorvale\nshot tv=1/2000 av=8\ncomflash comflashtime=150\necho\n");
   expectContains(r.out, {"    2  start +0.000 s                               shot tv=1/2000 av=8\n"
-                         "       shot 1 at start +0.200 s: Tv 1/2000,",
-                         "    3  start +0.452 s                               comflash "
-                         "comflashtime=150\n"
-                         "       flash pulse 0.150 s, RTS raised at start +0.452 s\n"
-                         "    4  start +0.602 s                               echo\n"});
+                         "       shot 1 at start +0.200 s: Tv 1/2000,"});
+  std::smatch m;
+  const std::regex kFlash(
+      "\n    3  start \\+0\\.([0-9]{3}) s +comflash comflashtime=150\n"
+      "       flash pulse 0\\.150 s, RTS raised at start \\+0\\.([0-9]{3}) s\n"
+      "    4  start \\+0\\.([0-9]{3}) s +echo\n");
+  ASSERT_TRUE(std::regex_search(r.out, m, kFlash)) << r.out;
+  EXPECT_EQ(m[1], m[2]);
+  EXPECT_GT(std::stoi(m[1]), 200);  // after the shot
+  EXPECT_EQ(std::stoi(m[1]) + 150, std::stoi(m[3]));
 }
 
 // A line of 2500 characters is cut at 2000 with a mark, and the next row keeps its own line.
