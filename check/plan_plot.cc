@@ -141,7 +141,7 @@ void drawRow(SvgWriter& svg, const ScriptPlan& plan, const Span& span, double y,
   for (const PlanLine& line : plan.lines) {
     const bool moment = line.wait == WaitKind::Moment && line.known;
     if (!moment && !line.checkpoint) continue;
-    const uint64_t at = moment ? line.endUtc : line.startUtc;
+    const uint64_t at = moment ? line.dueUtc : line.startUtc;
     if (!inside(span, at, at)) continue;
     const double x = xOf(span, at);
     const char* colour = moment ? kMomentColour : kCheckpointColour;
@@ -171,6 +171,18 @@ void drawRow(SvgWriter& svg, const ScriptPlan& plan, const Span& span, double y,
     const double x = xOf(span, line.startUtc);
     svg.rect(x - 1, yWaits - 2, 3, 16, "#555555", "line " + std::to_string(line.line) + ": prompt");
     svg.text(x + 4, yWaits + 10, "prompt", 10, "#555555");
+  }
+  svg.endGroup();
+
+  // A moment the steps before it reach late: red from the moment to when it is reached.
+  svg.beginGroup("overruns");
+  for (const PlanLine& line : plan.lines) {
+    if (!waitOverran(line) || !inside(span, line.dueUtc, line.endUtc)) continue;
+    const double x = std::max(kLeft, xOf(span, line.dueUtc));
+    const double x2 = std::min(kLeft + kPlotWidth, xOf(span, line.endUtc));
+    svg.rect(x, yWaits, std::max(2.0, x2 - x), 12, kFindingColour,
+             "line " + std::to_string(line.line) + ": reached " +
+                 durationText(line.endUtc - line.dueUtc) + " after its moment");
   }
   svg.endGroup();
 
