@@ -254,9 +254,9 @@ TEST(CheckE2eTest, EclipsePlanAndTimelineOnTheDay) {
   // Two bars a shot: all 18 in the whole row, the 14 around totality again in the zoomed row.
   EXPECT_EQ(2u * 18, count(doc, "rect", "shots", 1));
   EXPECT_EQ(2u * 14, count(doc, "rect", "shots", 2));
-  const Element* zoom = textStarting(doc, "zoom: ");
+  const Element* zoom = textStarting(doc, "zoom 1: ");
   ASSERT_NE(nullptr, zoom);
-  EXPECT_NE(npos, zoom->text.find("(18:27:")) << zoom->text;
+  EXPECT_NE(npos, zoom->text.find("(18:28:")) << zoom->text;
   EXPECT_NE(npos, zoom->text.find(" to 18:31:")) << zoom->text;
   // Moments are labelled in local time and UTC; the findings are listed in red.
   EXPECT_NE(nullptr, textStarting(doc, "line 13: "));
@@ -275,7 +275,7 @@ TEST(CheckE2eTest, TimelineOfOddTextHasNoZoom) {
   RunResult r;
   SvgDocument doc =
       plotOf("#!quorvale\nshot\n\xff\x01<&\"\xc3 ]]>\nplay a<b>&c.wav\nshot\n", {}, &r);
-  EXPECT_EQ(nullptr, textStarting(doc, "zoom: "));
+  EXPECT_EQ(nullptr, textStarting(doc, "zoom 1: "));
   EXPECT_EQ(2u * 2, count(doc, "rect", "shots", 1));
   EXPECT_NE(nullptr, textStarting(doc, "line 4: play file 'a<b>&c.wav' cannot be played"));
   EXPECT_NE(nullptr, textStarting(doc, "line 3, column 1: text no rule takes"));

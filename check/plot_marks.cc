@@ -1,0 +1,87 @@
+#include "check/plot_marks.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+std::string numbers(const MomentGroup& group, size_t most) {
+  const std::vector<MomentMark>& marks = group.marks;
+  if (marks.size() > most) {
+    return std::to_string(marks.front().line) + "\xE2\x80\xA6" + std::to_string(marks.back().line);
+  }
+  std::string text;
+  for (const MomentMark& mark : marks) {
+    if (!text.empty()) text += ", ";
+    text += std::to_string(mark.line);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<MomentGroup> momentGroups(const ScriptPlan& plan, const PlotSpan& span) {
+  std::vector<MomentMark> marks;
+  for (const PlanLine& line : plan.lines) {
+    MomentMark mark;
+    mark.line = line.line;
+    if (line.wait == WaitKind::Moment && line.known) {
+      mark.utc = line.endUtc;
+    } else if (line.checkpoint) {
+      mark.utc = line.startUtc;
+      mark.kind = MomentKind::Checkpoint;
+    } else if (line.wait == WaitKind::User) {
+      mark.utc = line.startUtc;
+      mark.kind = MomentKind::Prompt;
+    } else {
+      continue;
+    }
+    if (span.covers(mark.utc)) marks.push_back(mark);
+  }
+  std::stable_sort(marks.begin(), marks.end(),
+                   [](const MomentMark& a, const MomentMark& b) { return a.utc < b.utc; });
+  std::vector<MomentGroup> groups;
+  for (const MomentMark& mark : marks) {
+    const double x = span.xOf(mark.utc);
+    if (groups.empty() || std::fabs(x - groups.back().x) >= 0.5) {
+      groups.push_back(MomentGroup{x, {}});
+    }
+    groups.back().marks.push_back(mark);
+  }
+  return groups;
+}
+
+std::vector<std::string> momentLabelForms(const MomentGroup& group) {
+  const MomentMark* moment = nullptr;
+  std::string kinds;
+  for (const MomentMark& mark : group.marks) {
+    if (mark.kind == MomentKind::Moment && moment == nullptr) moment = &mark;
+    const char* kind = mark.kind == MomentKind::Checkpoint ? "checkpoint"
+                       : mark.kind == MomentKind::Prompt   ? "prompt"
+                                                           : nullptr;
+    if (kind != nullptr && kinds.find(kind) == std::string::npos) {
+      kinds += (kinds.empty() ? "" : ", ") + std::string(kind);
+    }
+  }
+  const std::string what = moment != nullptr ? localClockText(moment->utc, true) + " (" +
+                                                   clockText(moment->utc, true) + " UTC)"
+                                             : kinds;
+  const std::string brief = moment != nullptr ? localClockText(moment->utc, true) : kinds;
+  const bool one = group.marks.size() == 1;
+  return {(one ? "line " : "lines ") + numbers(group, 4) + ": " + what,
+          numbers(group, 3) + ": " + brief, numbers(group, 2)};
+}
+
+bool findingMoment(const ScriptPlan& plan, const Finding& finding, uint64_t* utc) {
+  if (finding.line == 0) return false;
+  *utc = plan.startUtc;
+  for (const PlanLine& line : plan.lines) {
+    if (line.line == finding.line) {
+      *utc = line.startUtc;
+      return true;
+    }
+    if (line.line > finding.line) break;
+    *utc = line.endUtc;
+  }
+  return true;
+}
