@@ -259,7 +259,7 @@ TEST(CheckE2eTest, EclipsePlanAndTimelineOnTheDay) {
   EXPECT_NE(npos, zoom->text.find("(18:28:")) << zoom->text;
   EXPECT_NE(npos, zoom->text.find(" to 18:31:")) << zoom->text;
   // Moments are labelled in local time and UTC; the findings are listed in red.
-  EXPECT_NE(nullptr, textStarting(doc, "line 13: "));
+  EXPECT_NE(nullptr, textStarting(doc, "lines 13, 14: "));
   const Element* finding = textStarting(doc, "line 43: flash without -com");
   ASSERT_NE(nullptr, finding);
   EXPECT_EQ("#d00000", finding->attributes.at("fill"));
