@@ -1,6 +1,5 @@
 // The script check end to end: plans of the example scripts, one script seeded with every kind of
 // finding, and the SVG timeline parsed as XML.
-#include <expat.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "tests/e2e/e2e_harness.h"
+#include "tests/e2e/svg_document.h"
 
 namespace e2e {
 namespace {
@@ -148,56 +148,6 @@ TEST(CheckE2eTest, LegacyBodyTimingAndATextWithoutHeader) {
 }
 
 // --- The timeline, parsed as XML ---
-
-struct Element {
-  std::string name;
-  std::map<std::string, std::string> attributes;
-  std::string text;
-  std::vector<std::string> groups;  // classes of the enclosing groups, outermost first
-};
-
-struct SvgDocument {
-  std::vector<Element> elements;
-  std::vector<std::string> groupStack;
-  std::vector<size_t> open;
-};
-
-void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** attributes) {
-  auto* doc = static_cast<SvgDocument*>(data);
-  Element e;
-  e.name = name;
-  for (size_t i = 0; attributes[i] != nullptr; i += 2)
-    e.attributes[attributes[i]] = attributes[i + 1];
-  e.groups = doc->groupStack;
-  if (e.name == "g") doc->groupStack.push_back(e.attributes["class"]);
-  doc->open.push_back(doc->elements.size());
-  doc->elements.push_back(e);
-}
-
-void XMLCALL endElement(void* data, const XML_Char* name) {
-  auto* doc = static_cast<SvgDocument*>(data);
-  if (std::string(name) == "g") doc->groupStack.pop_back();
-  doc->open.pop_back();
-}
-
-void XMLCALL characters(void* data, const XML_Char* text, int length) {
-  auto* doc = static_cast<SvgDocument*>(data);
-  if (!doc->open.empty()) doc->elements[doc->open.back()].text.append(text, length);
-}
-
-// Parses |xml|; fails the test when it is not well-formed.
-SvgDocument parseSvg(const std::string& xml) {
-  SvgDocument doc;
-  XML_Parser parser = XML_ParserCreate("UTF-8");
-  XML_SetUserData(parser, &doc);
-  XML_SetElementHandler(parser, startElement, endElement);
-  XML_SetCharacterDataHandler(parser, characters);
-  const bool ok = XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), 1) == XML_STATUS_OK;
-  EXPECT_TRUE(ok) << XML_ErrorString(XML_GetErrorCode(parser)) << " at line "
-                  << XML_GetCurrentLineNumber(parser);
-  XML_ParserFree(parser);
-  return doc;
-}
 
 size_t count(const SvgDocument& doc, const std::string& name, const std::string& group,
              size_t row) {
