@@ -4,8 +4,9 @@
 // form is tried; the last form may open new levels, so every label gets a place.
 //
 // Levels count from the band's base (level 0) outwards; the caller turns them into y. An item
-// with a line (a moment's vertical line) has it run from the base to its label's level: no label
-// of that level or nearer the base may cross it, and it crosses no label nearer the base.
+// with a line (a moment's vertical line, or a bundle of them |reach| either side of its x) has it
+// run from the base to its label's level: no label of that level or nearer the base may cross
+// it, and it crosses no label of that level or nearer the base.
 //
 // Thread safety: an object is used by one thread.
 #ifndef QUORVALE_CHECK_LABEL_BAND_H_
@@ -59,10 +60,11 @@ class LabelBand {
     int level;
   };
   struct Line {
-    double x;
+    double from;
+    double to;
     int level;
   };
-  bool fits(double start, double end, int level, double x, bool withLine) const;
+  bool fits(double start, double end, int level, double x, double reach, bool withLine) const;
 
   double left_;
   double right_;

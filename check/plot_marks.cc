@@ -1,7 +1,6 @@
 #include "check/plot_marks.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -43,9 +42,10 @@ std::vector<MomentGroup> momentGroups(const ScriptPlan& plan, const PlotSpan& sp
   std::vector<MomentGroup> groups;
   for (const MomentMark& mark : marks) {
     const double x = span.xOf(mark.utc);
-    if (groups.empty() || std::fabs(x - groups.back().x) >= 0.5) {
-      groups.push_back(MomentGroup{x, {}});
+    if (groups.empty() || x - groups.back().x2 >= 2 || x - groups.back().x >= kMomentBundle) {
+      groups.push_back(MomentGroup{x, x, {}});
     }
+    groups.back().x2 = x;
     groups.back().marks.push_back(mark);
   }
   return groups;
@@ -53,9 +53,11 @@ std::vector<MomentGroup> momentGroups(const ScriptPlan& plan, const PlotSpan& sp
 
 std::vector<std::string> momentLabelForms(const MomentGroup& group) {
   const MomentMark* moment = nullptr;
+  const MomentMark* lastMoment = nullptr;
   std::string kinds;
   for (const MomentMark& mark : group.marks) {
     if (mark.kind == MomentKind::Moment && moment == nullptr) moment = &mark;
+    if (mark.kind == MomentKind::Moment) lastMoment = &mark;
     const char* kind = mark.kind == MomentKind::Checkpoint ? "checkpoint"
                        : mark.kind == MomentKind::Prompt   ? "prompt"
                                                            : nullptr;
@@ -63,9 +65,13 @@ std::vector<std::string> momentLabelForms(const MomentGroup& group) {
       kinds += (kinds.empty() ? "" : ", ") + std::string(kind);
     }
   }
-  const std::string what = moment != nullptr ? localClockText(moment->utc, true) + " (" +
-                                                   clockText(moment->utc, true) + " UTC)"
-                                             : kinds;
+  std::string what = kinds;
+  if (moment != nullptr && lastMoment->utc / kUnitsPerMs != moment->utc / kUnitsPerMs) {
+    what = localClockText(moment->utc, true) + " to " + localClockText(lastMoment->utc, true) +
+           " (" + clockText(moment->utc, true) + " to " + clockText(lastMoment->utc, true) + " UTC)";
+  } else if (moment != nullptr) {
+    what = localClockText(moment->utc, true) + " (" + clockText(moment->utc, true) + " UTC)";
+  }
   const std::string brief = moment != nullptr ? localClockText(moment->utc, true) : kinds;
   const bool one = group.marks.size() == 1;
   return {(one ? "line " : "lines ") + numbers(group, 4) + ": " + what,

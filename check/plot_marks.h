@@ -21,16 +21,20 @@ struct MomentMark {
   MomentKind kind = MomentKind::Moment;
 };
 
-// The moments of |span|'s lines that fall on one x (within half a unit), in time order.
+// The moments of |span|'s lines that fall together: each within 2 units of the one before, all
+// within kMomentBundle of the first, in time order. Their lines are drawn as they fall; they
+// share a label.
+constexpr double kMomentBundle = 8;
 struct MomentGroup {
-  double x = 0;
+  double x = 0;   // the first line's
+  double x2 = 0;  // the last line's
   std::vector<MomentMark> marks;
 };
 
 std::vector<MomentGroup> momentGroups(const ScriptPlan& plan, const PlotSpan& span);
 
-// The label of a group, longest first: "line 36: 20:29:00 (18:29:00 UTC)", "lines 36, 37:
-// 20:29:00 (18:29:00 UTC)"; "36, 37: 20:29:00"; "36, 37".
+// The label of a group, longest first: "line 36: 20:29:00 (18:29:00 UTC)" or "lines 29, 36, 37:
+// 20:28:55 to 20:29:00 (18:28:55 to 18:29:00 UTC)"; "29, 36, 37: 20:28:55"; "29…37".
 std::vector<std::string> momentLabelForms(const MomentGroup& group);
 
 // The moment a finding is marked at: its line's start, or when its line has no plan line of its

@@ -112,8 +112,9 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
   std::string ledOut;  // the labels that found no place beside their line
   for (size_t g = groups.size(); g-- > 0;) {
     const std::vector<std::string> forms = momentLabelForms(groups[g]);
-    const double leftLimit = g > 0 ? groups[g - 1].x + 2 : kPlotLeft;
-    if (momentBand.place(groups[g].x, 0,
+    const double leftLimit = g > 0 ? groups[g - 1].x2 + 2 : kPlotLeft;
+    const double centre = (groups[g].x + groups[g].x2) / 2;
+    if (momentBand.place(centre, (groups[g].x2 - groups[g].x) / 2,
                          {{textWidth(forms[0], kMomentSize), 3},
                           {textWidth(forms[1], kMomentSize), 4},
                           {textWidth(forms[2], kMomentSize), kUnlimited}},
@@ -232,7 +233,8 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
       const char* dash = mark.kind == MomentKind::Moment       ? ""
                          : mark.kind == MomentKind::Checkpoint ? "stroke-dasharray=\"4 3\""
                                                                : "stroke-dasharray=\"1 2\"";
-      svg.line(groups[g].x, baseline - 9, groups[g].x, yAxis, colour, 1.2, dash);
+      const double x = span.xOf(mark.utc);
+      svg.line(x, baseline - 9, x, yAxis, colour, 1.2, dash);
     }
     if (!momentLabels[g].empty()) {
       svg.text(momentPlaces[g].start, baseline, momentLabels[g], kMomentSize, labelColour);
