@@ -23,9 +23,9 @@ class LabelBand {
     int levels;
   };
   struct Placement {
-    size_t form = 0;   // index into the forms given
+    size_t form = 0;  // index into the forms given
     int level = 0;
-    double start = 0;  // the label's left edge
+    double start = 0;   // the label's left edge
     bool left = false;  // the label ends left of its x
   };
 

@@ -39,8 +39,8 @@ TEST(LabelBandTest, CrowdsOfItemsWithLinesAllGetAPlaceBesideTheirItem) {
       LabelBand::Placement p;
       const double leftLimit = i > 0 ? xs[i - 1] + reaches[i - 1] + 2 : 150;
       const double width = 20 + std::rand() % 180;
-      ASSERT_TRUE(band.place(xs[i], reach, {{width, 3}, {width / 2, 4}, {12, 1000}}, leftLimit,
-                             true, &p))
+      ASSERT_TRUE(
+          band.place(xs[i], reach, {{width, 3}, {width / 2, 4}, {12, 1000}}, leftLimit, true, &p))
           << "round " << round << ", item at " << xs[i];
       const double w = p.form == 0 ? width : p.form == 1 ? width / 2 : 12;
       EXPECT_TRUE(p.start == xs[i] + reach + LabelBand::kGap ||
@@ -52,14 +52,15 @@ TEST(LabelBandTest, CrowdsOfItemsWithLinesAllGetAPlaceBesideTheirItem) {
       for (const Placed& b : placed) {
         if (&a == &b) continue;
         if (a.level == b.level) {
-          EXPECT_TRUE(a.end + LabelBand::kMargin <= b.start || b.end + LabelBand::kMargin <= a.start)
+          EXPECT_TRUE(a.end + LabelBand::kMargin <= b.start ||
+                      b.end + LabelBand::kMargin <= a.start)
               << "round " << round;
         }
         // b's line (b.x +- b.reach) reaches b.level: it must miss a's label if a is not higher.
         if (a.level <= b.level) {
           EXPECT_FALSE(b.x + b.reach > a.start && b.x - b.reach < a.end)
-              << "round " << round << ": the line at " << b.x << " crosses the label at "
-              << a.start << ".." << a.end;
+              << "round " << round << ": the line at " << b.x << " crosses the label at " << a.start
+              << ".." << a.end;
         }
       }
     }

@@ -23,13 +23,14 @@ void drawLegend(SvgWriter& svg) {
     const char* text;
     const char* attrs;
   };
-  static const Key kKeys[] = {{"#d2691e", "exposure", ""},
-                              {"#f5b971", "processing, storing", ""},
-                              {"#ffffff", "refused release", "stroke=\"#d00000\" stroke-width=\"1\""},
-                              {"#c8c8c8", "wait", ""},
-                              {"#8a2be2", "flash pulse", ""},
-                              {"#008b8b", "sound", ""},
-                              {kFindingColour, "finding", ""}};
+  static const Key kKeys[] = {
+      {"#d2691e", "exposure", ""},
+      {"#f5b971", "processing, storing", ""},
+      {"#ffffff", "refused release", "stroke=\"#d00000\" stroke-width=\"1\""},
+      {"#c8c8c8", "wait", ""},
+      {"#8a2be2", "flash pulse", ""},
+      {"#008b8b", "sound", ""},
+      {kFindingColour, "finding", ""}};
   double width = 0;
   for (const Key& key : kKeys) width += 16 + textWidth(key.text, 11) + 12;
   svg.beginGroup("legend");

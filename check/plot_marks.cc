@@ -68,7 +68,8 @@ std::vector<std::string> momentLabelForms(const MomentGroup& group) {
   std::string what = kinds;
   if (moment != nullptr && lastMoment->utc / kUnitsPerMs != moment->utc / kUnitsPerMs) {
     what = localClockText(moment->utc, true) + " to " + localClockText(lastMoment->utc, true) +
-           " (" + clockText(moment->utc, true) + " to " + clockText(lastMoment->utc, true) + " UTC)";
+           " (" + clockText(moment->utc, true) + " to " + clockText(lastMoment->utc, true) +
+           " UTC)";
   } else if (moment != nullptr) {
     what = localClockText(moment->utc, true) + " (" + clockText(moment->utc, true) + " UTC)";
   }

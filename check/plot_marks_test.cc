@@ -8,9 +8,8 @@ namespace {
 
 uint64_t utcAt(int hour, int minute, int second) {
   uint64_t utc = 0;
-  EXPECT_TRUE(
-      platform::calendarToFileTime(calendar_testing::makeTime(2026, 8, 12, hour, minute, second),
-                                   &utc));
+  EXPECT_TRUE(platform::calendarToFileTime(
+      calendar_testing::makeTime(2026, 8, 12, hour, minute, second), &utc));
   return utc;
 }
 
@@ -44,7 +43,8 @@ TEST(PlotMarksTest, MomentsThatFallTogetherShareALabel) {
   plan.lines.push_back(unknown);
   plan.lines.push_back(momentLine(50, utcAt(19, 40, 0)));
 
-  std::vector<MomentGroup> groups = momentGroups(plan, PlotSpan{utcAt(17, 35, 0), utcAt(18, 35, 0)});
+  std::vector<MomentGroup> groups =
+      momentGroups(plan, PlotSpan{utcAt(17, 35, 0), utcAt(18, 35, 0)});
   ASSERT_EQ(1u, groups.size());
   ASSERT_EQ(3u, groups[0].marks.size());
   EXPECT_EQ(MomentKind::Checkpoint, groups[0].marks[2].kind);
@@ -54,7 +54,10 @@ TEST(PlotMarksTest, MomentsThatFallTogetherShareALabel) {
   EXPECT_EQ(0u, forms[0].find("lines 29, 36, 37: ")) << forms[0];
   EXPECT_TRUE(endsWith(forms[0], " (18:28:55 to 18:29:00 UTC)")) << forms[0];
   EXPECT_EQ(0u, forms[1].find("29, 36, 37: ")) << forms[1];
-  EXPECT_EQ("29\xE2\x80\xA6" "37", forms[2]);
+  EXPECT_EQ(
+      "29\xE2\x80\xA6"
+      "37",
+      forms[2]);
 
   groups = momentGroups(plan, PlotSpan{utcAt(18, 28, 30), utcAt(18, 29, 30)});
   ASSERT_EQ(2u, groups.size());

@@ -32,8 +32,8 @@ std::string lineName(uint32_t line) { return "line " + std::to_string(line); }
 
 // A tick step (seconds) that gives at most about twelve ticks over |seconds|.
 double tickStep(double seconds) {
-  static const double kSteps[] = {0.1, 0.2, 0.5, 1,   2,    5,    10,   15,    30,    60,
-                                  120, 300, 600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
+  static const double kSteps[] = {0.1, 0.2, 0.5, 1,    2,    5,    10,    15,    30,    60,   120,
+                                  300, 600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
   for (double step : kSteps) {
     if (seconds / step <= 12) return step;
   }
@@ -67,7 +67,8 @@ void drawAxis(SvgWriter& svg, const PlotSpan& span, double y) {
     std::string local = localClockText(tick, withSeconds);
     std::string utc = clockText(tick, withSeconds);
     if (withTenths) {
-      const std::string tenth = "." + std::to_string(tick / (platform::kFileTimeUnitsPerSecond / 10) % 10);
+      const std::string tenth =
+          "." + std::to_string(tick / (platform::kFileTimeUnitsPerSecond / 10) % 10);
       local += tenth;
       utc += tenth;
     }
@@ -82,6 +83,7 @@ void drawAxis(SvgWriter& svg, const PlotSpan& span, double y) {
 struct Marker {
   size_t finding;  // index into the plan's findings
   double x;
+  std::string where;  // ", 09:30:00" for a moment beyond the row's edge
   LabelBand::Placement placement;
   std::string label;
 };
@@ -138,14 +140,16 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
     uint64_t at = 0;
     const bool timed = findingMoment(plan, plan.findings[i], &at);
     double x;
+    std::string where;
     if (timed && span.covers(at)) {
       x = span.xOf(at);
     } else if (!whole) {
       continue;
     } else {
       x = !timed || at < span.from ? kPlotLeft : kPlotRight;
+      if (timed) where = ", " + localClockText(at, true);
     }
-    markers.push_back(Marker{i, x, {}, ""});
+    markers.push_back(Marker{i, x, where, {}, ""});
   }
   std::stable_sort(markers.begin(), markers.end(),
                    [](const Marker& a, const Marker& b) { return a.x < b.x; });
@@ -159,10 +163,12 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
     Marker& marker = markers[k];
     const Finding& finding = plan.findings[marker.finding];
     const std::string number = std::to_string(marker.finding + 1);
-    const std::string full = number + ": " + (finding.line == 0 ? "script" : lineName(finding.line));
-    findingBand.place(marker.x, 3,
-                      {{textWidth(full, kFindingSize), 2}, {textWidth(number, kFindingSize), kUnlimited}},
-                      k > 0 ? markers[k - 1].x + 5 : kPlotLeft, true, &marker.placement);
+    const std::string full =
+        number + ": " + (finding.line == 0 ? "script" : lineName(finding.line)) + marker.where;
+    findingBand.place(
+        marker.x, 3,
+        {{textWidth(full, kFindingSize), 2}, {textWidth(number, kFindingSize), kUnlimited}},
+        k > 0 ? markers[k - 1].x + 5 : kPlotLeft, true, &marker.placement);
     marker.label = marker.placement.form == 0 ? full : number;
     findingLevels = std::max(findingLevels, marker.placement.level + 1);
   }
@@ -181,7 +187,9 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
   // The lanes, top to bottom.
   const int momentLevels = std::max(1, momentBand.levelsUsed());
   const double plotTop = top + 10;
-  auto momentBaseline = [&](int level) { return plotTop + 13 + kLevel * (momentLevels - 1 - level); };
+  auto momentBaseline = [&](int level) {
+    return plotTop + 13 + kLevel * (momentLevels - 1 - level);
+  };
   const double yWaits = plotTop + kLevel * momentLevels + 12;
   const double yShots = yWaits + 18 + kLevel * tvLevels;
   const double yFlash = yShots + 26;
@@ -196,16 +204,19 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
   const std::string title =
       whole ? "whole script"
             : "zoom " + std::to_string(row.zoom) + ": " + localClockText(span.from, true) + " to " +
-                  localClockText(span.to, true) + " local (" + clockText(span.from, true) +
-                  " to " + clockText(span.to, true) + " UTC)";
+                  localClockText(span.to, true) + " local (" + clockText(span.from, true) + " to " +
+                  clockText(span.to, true) + " UTC)";
   svg.text(kPlotLeft, top + 4, title, 13, "#000000", "start", "font-weight=\"bold\"");
   svg.rect(kPlotLeft, plotTop, kPlotWidth, yAxis - plotTop, "#f7f7f7");
   svg.beginGroup("lane-names");
   const struct {
     const char* name;
     double y;
-  } lanes[] = {{"moments", momentBaseline(0)}, {"waits", yWaits + 10}, {"shots", yShots + 14},
-               {"flash, play", yFlash + 10},    {"findings", yFindings + 10}};
+  } lanes[] = {{"moments", momentBaseline(0)},
+               {"waits", yWaits + 10},
+               {"shots", yShots + 14},
+               {"flash, play", yFlash + 10},
+               {"findings", yFindings + 10}};
   for (const auto& lane : lanes) svg.text(kPlotLeft - 10, lane.y, lane.name, 11, "#333333", "end");
   svg.endGroup();
 
@@ -242,8 +253,8 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
     svg.endGroup();
   }
   if (!ledOut.empty()) {
-    svg.text(kPlotLeft, yAxis + 48 + kLevel * zoomLevels,
-             "no room beside their lines: " + ledOut, kMomentSize, kMomentColour);
+    svg.text(kPlotLeft, yAxis + 48 + kLevel * zoomLevels, "no room beside their lines: " + ledOut,
+             kMomentSize, kMomentColour);
   }
   svg.endGroup();
 
@@ -253,7 +264,8 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
     if (!span.covers(line.startUtc, line.endUtc) || line.endUtc <= line.startUtc) continue;
     const double x = std::max(kPlotLeft, span.xOf(line.startUtc));
     const double x2 = std::min(kPlotRight, span.xOf(line.endUtc));
-    svg.rect(x, yWaits, std::max(1.0, x2 - x), 12, kWaitColour, lineName(line.line) + ": " + line.text);
+    svg.rect(x, yWaits, std::max(1.0, x2 - x), 12, kWaitColour,
+             lineName(line.line) + ": " + line.text);
   }
   for (const PlanLine& line : plan.lines) {
     if (line.wait != WaitKind::User || !span.covers(line.startUtc)) continue;
@@ -283,7 +295,8 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
     const std::string tip = lineName(frame.line) + ": shot " + std::to_string(shot.number) +
                             ", Tv " + shot.tv + ", body " + std::to_string(shot.bodyMs) + " ms";
     bool finding = false;
-    for (const PlanLine& line : plan.lines) finding = finding || (line.line == frame.line && line.finding);
+    for (const PlanLine& line : plan.lines)
+      finding = finding || (line.line == frame.line && line.finding);
     svg.rect(x, yShots, w, 20, finding ? kFindingColour : kBodyColour, tip);
     svg.rect(x, yShots, std::min(we, w), 20, kExposureColour, tip);
   }
@@ -306,9 +319,11 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
     }
     if (!line.play.empty() && span.covers(line.startUtc)) {
       const double x = span.xOf(line.startUtc);
-      const uint64_t end = line.startUtc + static_cast<uint64_t>(line.playSeconds * kUnitsPerSecond);
+      const uint64_t end =
+          line.startUtc + static_cast<uint64_t>(line.playSeconds * kUnitsPerSecond);
       svg.rect(x, yFlash + 3, std::max(3.0, span.xOf(end) - x), 6,
-               line.finding ? kFindingColour : kPlayColour, lineName(line.line) + ": play " + line.play);
+               line.finding ? kFindingColour : kPlayColour,
+               lineName(line.line) + ": play " + line.play);
     }
   }
   svg.endGroup();

@@ -24,7 +24,8 @@ class RowBuilder {
     if (depth >= kMaxZoomDepth) return;
     const PlotSpan span = (*rows_)[r].span;
     std::vector<size_t> need;
-    labelFrames(frames_, span, kTvLevels, false, [](size_t) { return false; }, &need);
+    labelFrames(
+        frames_, span, kTvLevels, false, [](size_t) { return false; }, &need);
     if (need.empty()) return;
     // A zoomed row takes the whole burst a frame without room belongs to.
     std::vector<bool> needed(frames_.size(), false);
@@ -33,7 +34,8 @@ class RowBuilder {
       if (needed[i - 1] && span.covers(frames_[i].utc) && close(span, i - 1, i)) needed[i] = true;
     }
     for (size_t i = frames_.size() - 1; i > 0; --i) {
-      if (needed[i] && span.covers(frames_[i - 1].utc) && close(span, i - 1, i)) needed[i - 1] = true;
+      if (needed[i] && span.covers(frames_[i - 1].utc) && close(span, i - 1, i))
+        needed[i - 1] = true;
     }
     need.clear();
     for (size_t i = 0; i < frames_.size(); ++i) {
@@ -147,8 +149,8 @@ std::vector<TvLabel> labelFrames(const std::vector<PlotFrame>& frames, const Plo
     size_t end = k + 1;
     // Frames too close for a label each (and shown one after another) share one.
     const double room = textWidth(text, kTvSize) + LabelBand::kGap + LabelBand::kMargin;
-    while (end < shown.size() && (!crowded[end] || crowdedToo) && shown[end] == shown[end - 1] + 1 &&
-           tvText(frames[shown[end]]) == text &&
+    while (end < shown.size() && (!crowded[end] || crowdedToo) &&
+           shown[end] == shown[end - 1] + 1 && tvText(frames[shown[end]]) == text &&
            span.xOf(frames[shown[end]].utc) - span.xOf(frames[shown[end - 1]].utc) < room) {
       ++end;
     }

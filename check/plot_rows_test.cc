@@ -30,7 +30,8 @@ class Frames {
 
 std::vector<size_t> unlabelledIn(const std::vector<PlotFrame>& frames, const PlotSpan& span) {
   std::vector<size_t> unlabelled;
-  labelFrames(frames, span, kTvLevels, false, [](size_t) { return false; }, &unlabelled);
+  labelFrames(
+      frames, span, kTvLevels, false, [](size_t) { return false; }, &unlabelled);
   return unlabelled;
 }
 
@@ -58,8 +59,8 @@ TEST(PlotRowsTest, EachBurstGetsARowWhereItsFramesStandApartWithLabels) {
       if (!row.span.covers(f.frames[first].utc) || !row.span.covers(f.frames[last].utc)) continue;
       bool apart = true;
       for (size_t i = first + 1; i <= last; ++i) {
-        apart = apart && row.span.xOf(f.frames[i].utc) - row.span.xOf(f.frames[i - 1].utc) >=
-                             kMinFramePx;
+        apart = apart &&
+                row.span.xOf(f.frames[i].utc) - row.span.xOf(f.frames[i - 1].utc) >= kMinFramePx;
       }
       std::vector<size_t> missing = unlabelledIn(f.frames, row.span);
       bool labelled = true;
@@ -90,12 +91,14 @@ TEST(PlotRowsTest, RowsStopWhereZoomingCannotHelpAndAtTheirLimit) {
   EXPECT_LE(rows.size(), static_cast<size_t>(kMaxZoomDepth) + 1);
   EXPECT_EQ(0u, skipped);
   std::vector<size_t> unlabelled;
-  const std::vector<TvLabel> labels =
-      labelFrames(same.frames, rows.back().span, 1000, true, [](size_t) { return false; },
-                  &unlabelled);
+  const std::vector<TvLabel> labels = labelFrames(
+      same.frames, rows.back().span, 1000, true, [](size_t) { return false; }, &unlabelled);
   EXPECT_TRUE(unlabelled.empty());
   ASSERT_FALSE(labels.empty());
-  EXPECT_EQ("1/500 \xC3\x97" "3", labels.back().text);
+  EXPECT_EQ(
+      "1/500 \xC3\x97"
+      "3",
+      labels.back().text);
 
   Frames day;
   for (int b = 0; b < 30; ++b) {

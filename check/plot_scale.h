@@ -11,7 +11,7 @@
 #include "platform/clock.h"
 
 constexpr double kPlotPageWidth = 1500;
-constexpr double kPlotLeft = 150;   // row names stand left of it
+constexpr double kPlotLeft = 150;    // row names stand left of it
 constexpr double kPlotRight = 1460;  // the time axis ends here; the margin right of it takes labels
 constexpr double kPlotWidth = kPlotRight - kPlotLeft;
 constexpr double kUnitsPerSecond = static_cast<double>(platform::kFileTimeUnitsPerSecond);

@@ -117,6 +117,6 @@ std::string SvgWriter::document() const {
          svgNumber(width_) + "\" height=\"" + svgNumber(height_) + "\" viewBox=\"0 0 " +
          svgNumber(width_) + " " + svgNumber(height_) +
          "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n<rect x=\"0\" y=\"0\" width=\"" +
-         svgNumber(width_) + "\" height=\"" + svgNumber(height_) + "\" fill=\"#ffffff\"/>\n" + body_ +
-         "</svg>\n";
+         svgNumber(width_) + "\" height=\"" + svgNumber(height_) + "\" fill=\"#ffffff\"/>\n" +
+         body_ + "</svg>\n";
 }

@@ -71,8 +71,7 @@ std::vector<Frame> framesOf(const std::vector<const Element*>& lane) {
     const size_t tvEnd = e->title.find(',', tvAt + 5);
     frames.push_back(Frame{shot, e->title.substr(tvAt + 5, tvEnd - tvAt - 5), e->number("x")});
   }
-  std::sort(frames.begin(), frames.end(),
-            [](const Frame& a, const Frame& b) { return a.x < b.x; });
+  std::sort(frames.begin(), frames.end(), [](const Frame& a, const Frame& b) { return a.x < b.x; });
   return frames;
 }
 
@@ -266,9 +265,8 @@ TEST(PlotE2eTest, EveryMomentLabelledBesideItsLineAndNoTextsOverlap) {
   expectNoTextsOverlap(doc);
 
   // The first tick at the very left of the axis keeps clear of the axis's row names.
-  doc = plot(
-      "#!quorvale\nwait utc=2026-08-12T18:00:01\ncheckpoint\nwait utc=2026-08-12T18:00:41\n",
-      {"-atutc", "2026-08-12T17:00"}, &r);
+  doc = plot("#!quorvale\nwait utc=2026-08-12T18:00:01\ncheckpoint\nwait utc=2026-08-12T18:00:41\n",
+             {"-atutc", "2026-08-12T17:00"}, &r);
   const Element* first = nullptr;
   for (const Element& e : doc.elements) {
     if (e.name == "text" && innermost(e, "axis") && e.text == "18:00:00" && first == nullptr) {
@@ -286,8 +284,8 @@ TEST(PlotE2eTest, EveryMomentLabelledBesideItsLineAndNoTextsOverlap) {
 TEST(PlotE2eTest, EachFindingItsMarkerAndRefusedReleasesInTheShotsLane) {
   RunResult r;
   SvgDocument doc = plot(
-      "#!quorvale\nset timeshot=0 timemul=0\nshot tv=1\nshot\nshot\nwait 5\nset tv=1/3 av=99\n",
-      {}, &r);
+      "#!quorvale\nset timeshot=0 timemul=0\nshot tv=1\nshot\nshot\nwait 5\nset tv=1/3 av=99\n", {},
+      &r);
   EXPECT_EQ(4, r.exitCode);
   const size_t findings = findingCount(r.out);
   ASSERT_GE(findings, 5u) << r.out;
