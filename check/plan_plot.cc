@@ -98,7 +98,8 @@ std::string planPlotSvg(const ScriptPlan& plan, const std::string& scriptName) {
   svg.append(body);
   if (skipped != 0) {
     svg.text(20, findingsTop - 8,
-             std::to_string(skipped) + " more dense stretch(es) have no zoomed row of their own",
+             std::to_string(skipped) +
+                 " dense stretch(es) not zoomed in full: too many frames for the rows",
              11, kFindingColour);
   }
 

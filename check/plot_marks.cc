@@ -39,14 +39,19 @@ std::vector<MomentGroup> momentGroups(const ScriptPlan& plan, const PlotSpan& sp
   }
   std::stable_sort(marks.begin(), marks.end(),
                    [](const MomentMark& a, const MomentMark& b) { return a.utc < b.utc; });
+  // Where the lines crowd so that their labels would tower over the row, bundles grow.
   std::vector<MomentGroup> groups;
-  for (const MomentMark& mark : marks) {
-    const double x = span.xOf(mark.utc);
-    if (groups.empty() || x - groups.back().x2 >= 2 || x - groups.back().x >= kMomentBundle) {
-      groups.push_back(MomentGroup{x, x, {}});
+  for (double bundle = kMomentBundle;; bundle *= 2) {
+    groups.clear();
+    for (const MomentMark& mark : marks) {
+      const double x = span.xOf(mark.utc);
+      if (groups.empty() || x - groups.back().x2 >= 2 || x - groups.back().x >= bundle) {
+        groups.push_back(MomentGroup{x, x, {}});
+      }
+      groups.back().x2 = x;
+      groups.back().marks.push_back(mark);
     }
-    groups.back().x2 = x;
-    groups.back().marks.push_back(mark);
+    if (groups.size() <= kMostMomentLabels || bundle > kPlotWidth) break;
   }
   return groups;
 }

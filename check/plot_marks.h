@@ -22,9 +22,11 @@ struct MomentMark {
 };
 
 // The moments of |span|'s lines that fall together: each within 2 units of the one before, all
-// within kMomentBundle of the first, in time order. Their lines are drawn as they fall; they
-// share a label.
+// within kMomentBundle of the first (or twice, four times that ... where the row would otherwise
+// have more than kMostMomentLabels labels), in time order. Their lines are drawn as they fall;
+// they share a label.
 constexpr double kMomentBundle = 8;
+constexpr size_t kMostMomentLabels = 16;
 struct MomentGroup {
   double x = 0;   // the first line's
   double x2 = 0;  // the last line's

@@ -1,6 +1,7 @@
 #include "check/plot_rows.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "check/text_width.h"
 
@@ -9,6 +10,7 @@ namespace {
 constexpr double kTvSize = 9;
 constexpr uint64_t kMinPad = kUnitsPerMs * 500;
 constexpr double kBurstPx = 40;  // frames closer than this on a row belong to one burst
+constexpr double kFramePx = 16;  // room a frame of a long burst gets in its zoomed row
 
 std::string tvText(const PlotFrame& frame) {
   return frame.shot != nullptr ? frame.shot->tv : "refused";
@@ -68,17 +70,33 @@ class RowBuilder {
     PlotSpan span{first.utc > pad ? first.utc - pad : 0, to + pad};
     if ((span.to - span.from) * 2 > parent.to - parent.from) {
       if (group.size() < 2) return;  // a zoom would not help; the row labels it as it can
-      // Too long a stretch for one zoomed row: split it where the frames are furthest apart.
+      // Too long a stretch for one zoomed row. The length at which its closest frames stand
+      // kFramePx apart: a gap longer than that parts two bursts, each zoomed on its own.
+      uint64_t closest = UINT64_MAX;
       size_t cut = 1;
       for (size_t k = 1; k < group.size(); ++k) {
-        if (frames_[group[k]].utc - frames_[group[k - 1]].utc >
-            frames_[group[cut]].utc - frames_[group[cut - 1]].utc) {
-          cut = k;
-        }
+        const uint64_t gap = frames_[group[k]].utc - frames_[group[k - 1]].utc;
+        closest = std::min(closest, gap);
+        if (gap > frames_[group[cut]].utc - frames_[group[cut - 1]].utc) cut = k;
       }
-      zoom(r, std::vector<size_t>(group.begin(), group.begin() + cut), depth);
-      zoom(r, std::vector<size_t>(group.begin() + cut, group.end()), depth);
-      return;
+      const uint64_t length = std::max<uint64_t>(
+          static_cast<uint64_t>(static_cast<double>(closest) * kPlotWidth / kFramePx), kMinPad);
+      if (frames_[group[cut]].utc - frames_[group[cut - 1]].utc > length) {
+        zoom(r, std::vector<size_t>(group.begin(), group.begin() + cut), depth);
+        zoom(r, std::vector<size_t>(group.begin() + cut, group.end()), depth);
+        return;
+      }
+      // One long burst: its first stretch of that length shows how it goes; the rest is
+      // counted as without a row of its own.
+      size_t end = 1;
+      while (end < group.size() && frames_[group[end]].utc - first.utc <= length) ++end;
+      if (end < group.size()) {
+        ++*skipped_;
+        zoom(r, std::vector<size_t>(group.begin(), group.begin() + end), depth);
+        return;
+      }
+      // The burst fits: a row of a little less than the parent's length still draws it wider.
+      if ((span.to - span.from) * 10 > (parent.to - parent.from) * 9) return;
     }
     if (rows_->size() >= kMaxRows) {
       ++*skipped_;
