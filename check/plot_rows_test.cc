@@ -107,6 +107,16 @@ TEST(PlotRowsTest, RowsStopWhereZoomingCannotHelpAndAtTheirLimit) {
   rows = plotRows(day.frames, PlotSpan{kT0, kT0 + 86400 * kSecond}, &skipped);
   EXPECT_EQ(kMaxRows, rows.size());
   EXPECT_GT(skipped, 0u);
+
+  // A burst of 2000 frames over nine minutes: one zoomed row shows its start, frames apart.
+  Frames burst;
+  for (int i = 0; i < 2000; ++i) burst.add(i * 260ull, "1/125");
+  rows = plotRows(burst.frames, PlotSpan{kT0, kT0 + 540 * kSecond}, &skipped);
+  ASSERT_EQ(2u, rows.size());
+  EXPECT_EQ(1u, skipped);
+  const PlotSpan& zoom = rows[1].span;
+  EXPECT_TRUE(zoom.covers(burst.frames[0].utc));
+  EXPECT_GE(zoom.xOf(burst.frames[1].utc) - zoom.xOf(burst.frames[0].utc), kMinFramePx);
 }
 
 }  // namespace
