@@ -111,7 +111,7 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
   const std::vector<MomentGroup> groups = momentGroups(plan, span);
   std::vector<std::string> momentLabels(groups.size());
   std::vector<LabelBand::Placement> momentPlaces(groups.size());
-  std::string ledOut;  // the labels that found no place beside their line
+  std::string ledOut;  // the labels that found no place beside their marks
   for (size_t g = groups.size(); g-- > 0;) {
     const std::vector<std::string> forms = momentLabelForms(groups[g]);
     const double leftLimit = g > 0 ? groups[g - 1].x2 + 2 : kPlotLeft;
@@ -124,6 +124,7 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
       momentLabels[g] = forms[momentPlaces[g].form];
     } else {
       ledOut = forms[0] + (ledOut.empty() ? "" : "; ") + ledOut;
+      momentPlaces[g].level = 0;
     }
   }
 
@@ -132,6 +133,10 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
       labelFrames(frames, span, kUnlimited, true, zoomedBelow, &unlabelled);
   int tvLevels = 1;
   for (const TvLabel& label : tvLabels) tvLevels = std::max(tvLevels, label.placement.level + 1);
+  for (size_t i : unlabelled) {
+    ledOut += (ledOut.empty() ? "" : "; ") + lineName(frames[i].line) + ": " +
+              (frames[i].shot != nullptr ? "Tv " + frames[i].shot->tv : "refused");
+  }
 
   // Findings about the whole script, or before or after the whole row's stretch, stand at its
   // edges.
@@ -156,6 +161,12 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
   for (size_t k = 1; k < markers.size(); ++k) {
     markers[k].x = std::max(markers[k].x, markers[k - 1].x + kMarkerStep);
   }
+  // Markers pushed past the page's edge move back, side by side, to their left.
+  for (size_t k = markers.size(); k-- > 0;) {
+    const double limit =
+        k + 1 == markers.size() ? kPlotPageWidth - 8 : markers[k + 1].x - kMarkerStep;
+    markers[k].x = std::min(markers[k].x, limit);
+  }
   LabelBand findingBand(kPlotLeft, kPlotPageWidth - 2);
   for (const Marker& marker : markers) findingBand.block(marker.x - 3, marker.x + 3, 0);
   int findingLevels = 1;
@@ -165,11 +176,14 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
     const std::string number = std::to_string(marker.finding + 1);
     const std::string full =
         number + ": " + (finding.line == 0 ? "script" : lineName(finding.line)) + marker.where;
-    findingBand.place(
-        marker.x, 3,
-        {{textWidth(full, kFindingSize), 2}, {textWidth(number, kFindingSize), kUnlimited}},
-        k > 0 ? markers[k - 1].x + 5 : kPlotLeft, true, &marker.placement);
-    marker.label = marker.placement.form == 0 ? full : number;
+    if (findingBand.place(
+            marker.x, 3,
+            {{textWidth(full, kFindingSize), 2}, {textWidth(number, kFindingSize), kUnlimited}},
+            k > 0 ? markers[k - 1].x + 5 : kPlotLeft, true, &marker.placement)) {
+      marker.label = marker.placement.form == 0 ? full : number;
+    } else {
+      ledOut = full + (ledOut.empty() ? "" : "; ") + ledOut;
+    }
     findingLevels = std::max(findingLevels, marker.placement.level + 1);
   }
 
@@ -253,7 +267,7 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
     svg.endGroup();
   }
   if (!ledOut.empty()) {
-    svg.text(kPlotLeft, yAxis + 48 + kLevel * zoomLevels, "no room beside their lines: " + ledOut,
+    svg.text(kPlotLeft, yAxis + 48 + kLevel * zoomLevels, "no room beside their marks: " + ledOut,
              kMomentSize, kMomentColour);
   }
   svg.endGroup();
@@ -338,7 +352,9 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
     if (marker.placement.level > 0) {
       svg.line(marker.x, yFindings + 12, marker.x, baseline + 2, kFindingColour, 1);
     }
-    svg.text(marker.placement.start, baseline, marker.label, kFindingSize, kFindingColour);
+    if (!marker.label.empty()) {
+      svg.text(marker.placement.start, baseline, marker.label, kFindingSize, kFindingColour);
+    }
   }
   svg.endGroup();
 

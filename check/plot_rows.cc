@@ -176,9 +176,14 @@ std::vector<TvLabel> labelFrames(const std::vector<PlotFrame>& frames, const Plo
     label.first = shown[k];
     label.last = shown[end - 1];
     label.text = end - k > 1 ? text + " \xC3\x97" + std::to_string(end - k) : text;
+    // A label stands right of its frame; only where the page ends does it end left of it, clear
+    // of the frame before.
     const double x = span.xOf(frames[shown[k]].utc);
-    if (band.place(x, 0, {{textWidth(label.text, kTvSize), levels}}, LabelBand::kNoLeft, false,
-                   &label.placement)) {
+    const double width = textWidth(label.text, kTvSize);
+    const double leftLimit = x + LabelBand::kGap + width <= kPlotPageWidth - 2 || k == 0
+                                 ? LabelBand::kNoLeft
+                                 : span.xOf(frames[shown[k - 1]].utc) + LabelBand::kGap;
+    if (band.place(x, 0, {{width, levels}}, leftLimit, false, &label.placement)) {
       labels.push_back(label);
     } else {
       for (size_t j = k; j < end; ++j) unlabelled->push_back(shown[j]);

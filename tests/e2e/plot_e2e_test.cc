@@ -319,6 +319,36 @@ TEST(PlotE2eTest, EachFindingItsMarkerAndRefusedReleasesInTheShotsLane) {
   }
   EXPECT_EQ(2u, refused);
   expectNoTextsOverlap(doc);
+
+  // Fourteen findings at the end of the whole row: every marker stays on the page, and every
+  // finding's number is written beside its marker or, where there is no room, under the row.
+  doc = plot(
+      "#!quorvale\nwait utc=2026-08-12T18:00:00\nshot\nwait utc=2026-08-12T18:10:00\nshot\n"
+      "set tv=1/3 av=99 iso=7 tv=1/7 av=77 iso=9\nset tv=1/3 av=99 iso=7 tv=1/7 av=77 iso=9\n"
+      "comflash\n",
+      {"-atutc", "2026-08-12T17:00"}, &r);
+  ASSERT_GE(findingCount(r.out), 14u) << r.out;
+  const std::vector<const Element*> row = doc.groupsOf("findings")[0];
+  std::string written;
+  for (const Element* e : row) {
+    if (e->name == "rect") {
+      EXPECT_LE(e->number("x") + e->number("width"), 1500) << e->title;
+    }
+    if (e->name == "text") written += "|" + e->text.substr(0, e->text.find(':')) + "|";
+  }
+  for (const Element& e : doc.elements) {
+    if (e.name != "text" || e.text.compare(0, 28, "no room beside their marks: ") != 0) continue;
+    std::istringstream notes(e.text.substr(28));
+    std::string note;
+    while (std::getline(notes, note, ';')) {
+      note.erase(0, note.find_first_not_of(' '));
+      written += "|" + note.substr(0, note.find(':')) + "|";
+    }
+  }
+  for (size_t n = 1; n <= findingCount(r.out); ++n) {
+    EXPECT_NE(npos, written.find("|" + std::to_string(n) + "|")) << n << " in " << written;
+  }
+  expectNoTextsOverlap(doc);
 }
 
 }  // namespace
