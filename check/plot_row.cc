@@ -1,6 +1,7 @@
 #include "check/plot_row.h"
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 #include "check/label_band.h"
@@ -211,7 +212,6 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
   const double yAxis = yFindings + kLevel * findingLevels + 6;
   DrawnRow drawn;
   drawn.top = top;
-  drawn.plotTop = plotTop;
   drawn.markBottom = yAxis + 40 + kLevel * (zoomLevels + (ledOut.empty() ? 0 : 1));
   drawn.bottom = drawn.markBottom + 24;
 
@@ -288,6 +288,10 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
   }
   svg.endGroup();
 
+  std::set<uint32_t> findingLines;
+  for (const PlanLine& line : plan.lines) {
+    if (line.finding) findingLines.insert(line.line);
+  }
   svg.beginGroup("shots");
   for (size_t i = 0; i < frames.size(); ++i) {
     const PlotFrame& frame = frames[i];
@@ -308,9 +312,7 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
     const double we = std::max(1.0, span.xOf(frame.utc + shot.exposureMs * kUnitsPerMs) - x);
     const std::string tip = lineName(frame.line) + ": shot " + std::to_string(shot.number) +
                             ", Tv " + shot.tv + ", body " + std::to_string(shot.bodyMs) + " ms";
-    bool finding = false;
-    for (const PlanLine& line : plan.lines)
-      finding = finding || (line.line == frame.line && line.finding);
+    const bool finding = findingLines.count(frame.line) != 0;
     svg.rect(x, yShots, w, 20, finding ? kFindingColour : kBodyColour, tip);
     svg.rect(x, yShots, std::min(we, w), 20, kExposureColour, tip);
   }

@@ -20,7 +20,6 @@ extern const char kFindingColour[];
 struct DrawnRow {
   double top = 0;
   double bottom = 0;      // the next row may start here
-  double plotTop = 0;     // the top of the grey plot area
   double markBottom = 0;  // below the zoom marks' labels
 };
 
