@@ -70,15 +70,18 @@ std::vector<std::string> momentLabelForms(const MomentGroup& group) {
       kinds += (kinds.empty() ? "" : ", ") + std::string(kind);
     }
   }
+  // The moments' clock times, one or the first and the last.
   std::string what = kinds;
-  if (moment != nullptr && lastMoment->utc / kUnitsPerMs != moment->utc / kUnitsPerMs) {
-    what = localClockText(moment->utc, true) + " to " + localClockText(lastMoment->utc, true) +
-           " (" + clockText(moment->utc, true) + " to " + clockText(lastMoment->utc, true) +
-           " UTC)";
-  } else if (moment != nullptr) {
-    what = localClockText(moment->utc, true) + " (" + clockText(moment->utc, true) + " UTC)";
+  std::string brief = kinds;
+  if (moment != nullptr) {
+    const std::string local = localClockText(moment->utc, true);
+    const std::string lastLocal = localClockText(lastMoment->utc, true);
+    const std::string utc = clockText(moment->utc, true);
+    const std::string lastUtc = clockText(lastMoment->utc, true);
+    const bool stretch = local != lastLocal;
+    brief = stretch ? local + " to " + lastLocal : local;
+    what = brief + " (" + (stretch ? utc + " to " + lastUtc : utc) + " UTC)";
   }
-  const std::string brief = moment != nullptr ? localClockText(moment->utc, true) : kinds;
   const bool one = group.marks.size() == 1;
   return {(one ? "line " : "lines ") + numbers(group, 4) + ": " + what,
           numbers(group, 3) + ": " + brief, numbers(group, 2)};
