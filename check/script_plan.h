@@ -42,6 +42,7 @@ struct PlanLine {
   uint64_t dueUtc = 0;      // the moment waited for (Moment and Checkpoint waits)
   bool checkpoint = false;  // the line sets the checkpoint
   std::vector<PlannedShot> shots;
+  std::vector<uint64_t> refusedUtc;  // releases the body refuses (still busy): no shot taken
   uint32_t flashMs = 0;      // an RTS pulse of this length (0: none)
   uint64_t flashStartUtc = 0;  // when RTS rises for it
   std::string play;          // the sound file the line plays

@@ -272,6 +272,7 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
                    " images of this quality in its buffer): a run prints \"Shot error: Device "
                    "busy! Camera unstable!\"");
     line.finding = true;
+    line.refusedUtc.push_back(release);
     clock_.advanceMs((release - now) / kUnitsPerMs);
     line.endUtc = clock_.utcNow();
     return;
