@@ -87,7 +87,8 @@ TEST(AppE2eTest, AKilledRunKeepsEveryLineItWroteInTheLog) {
   options.files = {{"test.qvs",
                     "#!quorvale\nset quality=RAW\nshot\nshot\necho before the wait\n"
                     "wait sleep=600\necho woke\n"}};
-  options.steps = {{"Sleep: 600 seconds\n", 0, 0}};
+  // No line end: a Windows program's lines end with CR LF.
+  options.steps = {{"Sleep: 600 seconds", 0, 0}};
   options.steps.front().kill = true;
   options.timeoutMs = 30000;
   RunResult r = runQuorvale(options);
