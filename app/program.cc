@@ -115,7 +115,8 @@ int runProgram(int argc, const char* const* argv) {
     closeLogFile();
     return 1;
   }
-  options.bodySpeed = rehearsal.speed();
+  // The program's waits for its bodies stay real at any "-speed" (options.bodySpeed 1): only the
+  // script's own waits are hurried, so a rehearsal meets what a run at 1x meets.
   if (options.check && options.mode != RunMode::Script) {
     options.mode = RunMode::BadArgument;
     options.badArgument = "-check";
@@ -128,7 +129,7 @@ int runProgram(int argc, const char* const* argv) {
     closeLogFile();
     return code;
   }
-  startCameraSdkWith(options.simulated ? rehearsal.createSimBackend() : createCameraBackend(false));
+  startCameraSdkWith(options.simulated ? rehearsal.createRunBackend() : createCameraBackend(false));
   const int code = runMode(&options, &rehearsal);
   stopCameraSdk();
   closeLogFile();

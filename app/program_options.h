@@ -12,7 +12,7 @@
 //   -sim --sim [<world file>]    the simulated cameras; a next argument not starting with "-" is
 //                                the world file that describes them
 //   -at <moment>, -atutc <moment>  the script clock reads <moment> (local time / UTC) at the start
-//   -speed <factor>              the script clock and the simulated cameras run factor times faster
+//   -speed <factor>              the script's waits pass factor times faster (simulated cameras)
 //   -check --check               check the script instead of running it
 //   -plot --plot <file.svg>      check, and draw the plan as an SVG timeline into the file
 // Anything else, or an option missing its value, makes the mode BadArgument and stops parsing.
@@ -53,7 +53,7 @@ struct ProgramOptions {
   std::optional<std::string> atMoment;      // "-at"/"-atutc" value as given (checked later)
   bool atUtc = false;                       // the moment is UTC ("-atutc")
   std::optional<std::string> speed;         // "-speed" value as given (checked later)
-  double bodySpeed = 1.0;                   // the checked "-speed" factor (set by main)
+  double bodySpeed = 1.0;                   // 1: the camera waits in real time at any speed
   ScriptClock* scriptClock = nullptr;       // the script's clock; null: the real one; not owned
   bool check = false;                       // "-check" or "-plot": plan and findings, no run
   std::string plotPath;                     // "-plot": the SVG timeline's file, else empty

@@ -43,6 +43,19 @@ bool readWorldFile(const std::string& path, SimWorld* world) {
   return true;
 }
 
+// The pace of a faster rehearsal is the simulated bodies' model time.
+class SimRehearsalPace final : public RehearsalPace {
+ public:
+  explicit SimRehearsalPace(SimBackend* sim) : sim_(sim) {}
+  double nowMs() override { return sim_->modelTimeMs(); }
+  void hurryUntil(double untilMs, double factor) override { sim_->hurry(factor, untilMs); }
+  void endHurry() override { sim_->endHurry(); }
+  double realMsUntil(double ms) override { return sim_->realMsUntil(ms); }
+
+ private:
+  SimBackend* const sim_;
+};
+
 std::string localText(uint64_t utc) {
   uint64_t local = 0;
   platform::CalendarTime t;
@@ -113,13 +126,25 @@ std::unique_ptr<EdsBackend> Rehearsal::createSimBackend() const {
   return ::createSimBackend(world_, 1.0 / speed_, shifted_ ? startUtc_ : platform::utcNow());
 }
 
+std::unique_ptr<EdsBackend> Rehearsal::createRunBackend() {
+  // The model runs in real time; the script clock hurries it through the script's waits.
+  std::unique_ptr<SimBackend> sim =
+      ::createSimBackend(world_, 1.0, shifted_ ? startUtc_ : platform::utcNow());
+  if (speed_ > 1.0) pace_.reset(new SimRehearsalPace(sim.get()));
+  return sim;
+}
+
 ScriptClock* Rehearsal::startScriptClock() {
   if (!shifted_ && speed_ == 1.0) return nullptr;
   const uint64_t realNow = platform::utcNow();
   const uint64_t start = shifted_ ? startUtc_ : realNow;
-  clock_.reset(new RehearsalScriptClock(systemScriptClock(), start, speed_));
+  if (pace_ != nullptr) {
+    clock_.reset(new RehearsalScriptClock(systemScriptClock(), start, pace_.get(), speed_));
+  } else {
+    clock_.reset(new RehearsalScriptClock(systemScriptClock(), start));
+  }
   const double shift = (static_cast<double>(start) - static_cast<double>(realNow)) / 1e7;
-  printTrace("Script clock: starts at %s (real time %s, shift %+.3f s), %g times real speed\n",
+  printTrace("Script clock: starts at %s (real time %s, shift %+.3f s), waits %g times faster\n",
              localText(start).c_str(), localText(realNow).c_str(), shift, speed_);
   return clock_.get();
 }

@@ -3,7 +3,7 @@
 //
 //   Rehearsal rehearsal;
 //   if (!rehearsal.prepare(options)) return 1;       // one error line printed
-//   startCameraSdk(options.simulated ? rehearsal.createSimBackend() : nullptr);
+//   startCameraSdk(options.simulated ? rehearsal.createRunBackend() : nullptr);
 //   ...
 //   options.scriptClock = rehearsal.startScriptClock();  // right before the script starts
 //
@@ -19,6 +19,7 @@
 #include "app/program_options.h"
 #include "camera/eds_backend.h"
 #include "camera/sim/sim_world.h"
+#include "script/rehearsal_pace.h"
 #include "script/script_clock.h"
 
 // "-speed" factors the command line allows.
@@ -37,11 +38,17 @@ class Rehearsal final {
   // and the line).
   bool prepare(const ProgramOptions& options);
 
-  // The simulated backend of the world (the default world without a file), at the speed asked.
+  // The simulated backend of the world (the default world without a file) for the check, its model
+  // at the speed asked.
   std::unique_ptr<EdsBackend> createSimBackend() const;
+  // The same for a run: its model runs in real time, and at a "-speed" factor the script clock
+  // hurries it through the script's waits. Called once; the backend must outlive the script clock.
+  std::unique_ptr<EdsBackend> createRunBackend();
 
   // The script clock: null (the real clock) without shift and scale; otherwise a clock that reads
-  // the "-at" moment now and runs at the "-speed" factor. Writes one log line that says so.
+  // the "-at" moment now and whose waits pass "-speed" times faster, on the simulated bodies' time
+  // (rehearsal_script_clock.h): what happens between the waits takes its real time, as at 1x.
+  // Writes one log line that says so. REQUIRES: createRunBackend() before, at a factor above 1.
   ScriptClock* startScriptClock();
 
   double speed() const { return speed_; }
@@ -53,6 +60,7 @@ class Rehearsal final {
   bool shifted_ = false;
   uint64_t startUtc_ = 0;  // the moment the script clock reads at its start (when shifted)
   SimWorld world_;
+  std::unique_ptr<RehearsalPace> pace_;  // at a factor above 1: the simulated backend's time
   std::unique_ptr<ScriptClock> clock_;
 };
 

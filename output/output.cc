@@ -2,16 +2,18 @@
 #include "output/output.h"
 
 #include <atomic>
-#include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "mt/mt_critical_section.h"
 #include "mt/mt_locker.h"
+#include "output/log_syncer.h"
 #include "platform/clock.h"
 #include "platform/error.h"
+#include "platform/file.h"
 #include "platform/process.h"
 
 namespace {
@@ -27,8 +29,10 @@ struct OutputState {
   // write, so flushLogFile() cannot be kept waiting by a console nobody reads. Taken after
   // outputLock.
   std::mutex logLock;
-  // Changed only with outputLock and logLock held; read with either.
-  FILE* logFile = nullptr;
+  // Changed only with outputLock and logLock held; read with either. The syncer, when there is
+  // one, syncs logFile and is stopped before logFile goes.
+  std::unique_ptr<platform::AppendFile> logFile;
+  std::unique_ptr<LogSyncer> syncer;
   // Guarded by outputLock.
   FILE* out = stdout;
   FILE* err = stderr;
@@ -109,12 +113,16 @@ void outputText(uint32_t kind, const char* text) {
   }
 
   if (s.logFile != nullptr) {
+    char prefix[32];
+    const int prefixLength = snprintf(prefix, sizeof(prefix), "%02u:%02u:%02u.%03u %3s: ", now.hour,
+                                      now.minute, now.second, now.millisecond, tagOf(kind));
+    const size_t skip = (n > 1 && text[0] == '\n') ? 1 : 0;
+    const char* parts[] = {prefix, text + skip, "\n"};
+    const size_t lengths[] = {prefixLength > 0 ? static_cast<size_t>(prefixLength) : 0, n - skip,
+                              text[n - 1] != '\n' ? size_t{1} : size_t{0}};
     std::lock_guard<std::mutex> logLock(s.logLock);
-    const char* start = (n > 1 && text[0] == '\n') ? text + 1 : text;
-    fprintf(s.logFile, "%02u:%02u:%02u.%03u %3s: ", now.hour, now.minute, now.second,
-            now.millisecond, tagOf(kind));
-    fputs(start, s.logFile);
-    if (text[n - 1] != '\n') fputc('\n', s.logFile);
+    s.logFile->append(parts, lengths, 3);  // a write error is ignored, as on the console
+    if (s.syncer != nullptr) s.syncer->wrote();
   }
 }
 
@@ -165,18 +173,22 @@ void openLogFile() {
   CMtLocker lock(&s.outputLock);
   if (s.logFile != nullptr) closeLogFile();
   const std::string path = logPath();
-  FILE* file = fopen(path.c_str(), "a+t");  // text mode: the system's line ends
-  {
-    std::lock_guard<std::mutex> logLock(s.logLock);
-    s.logFile = file;
-  }
+  std::string reason;
+  std::unique_ptr<platform::AppendFile> file = platform::AppendFile::open(path, &reason);
   if (file == nullptr) {
-    // The C runtime's own text for its failure (errno is not a system error code everywhere).
-    const std::string reason = std::strerror(errno);
     outputPrintf(Error, "Log file '%s' not open: %s\n", path.c_str(), reason.c_str());
     return;
   }
+  std::unique_ptr<LogSyncer> syncer = LogSyncer::start(file.get());
+  {
+    std::lock_guard<std::mutex> logLock(s.logLock);
+    s.logFile = std::move(file);
+    s.syncer = std::move(syncer);
+  }
   writeBanner("\nOpen log file at %04u-%02u-%02u %02u:%02u:%02u\n");
+  if (s.syncer == nullptr) {
+    outputText(Trace, "Log file: no thread to sync it, it reaches the disk when it is closed\n");
+  }
 }
 
 void closeLogFile() {
@@ -184,15 +196,21 @@ void closeLogFile() {
   CMtLocker lock(&s.outputLock);
   if (s.logFile == nullptr) return;
   writeBanner("\nClose log file at %04u-%02u-%02u %02u:%02u:%02u\n");
-  std::lock_guard<std::mutex> logLock(s.logLock);
-  fclose(s.logFile);
-  s.logFile = nullptr;
+  std::unique_ptr<platform::AppendFile> file;
+  std::unique_ptr<LogSyncer> syncer;
+  {
+    std::lock_guard<std::mutex> logLock(s.logLock);
+    file = std::move(s.logFile);
+    syncer = std::move(s.syncer);
+  }
+  syncer.reset();    // its last sync done, it no longer uses the file
+  file->syncData();  // what came after that sync; a failure is ignored
 }
 
 void flushLogFile() {
   OutputState& s = state();
+  // Every line is with the system once written; only a write in progress is waited for.
   std::lock_guard<std::mutex> logLock(s.logLock);
-  if (s.logFile != nullptr) fflush(s.logFile);
 }
 
 bool isLogFileOpen() {

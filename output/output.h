@@ -5,12 +5,17 @@
 //   Msg -> standard output, "MSG"; Warn -> standard error, "WRN"; Error -> standard error, "ERR";
 //   Debug, Debug2 -> log only, "DBG"; Trace -> log only, "TRC"; any higher kind -> log only, "???".
 // Console text is written unchanged and flushed per message; the log gets a local-time prefix
-// "HH:MM:SS.mmm TAG: " per message and stays buffered.
+// "HH:MM:SS.mmm TAG: " per message. Each log message reaches the system with one write as it is
+// issued, so a program that is killed or crashes keeps every line it wrote; a thread of the log's
+// own syncs the file to the disk soon after (at once after a quiet spell, then at most once a
+// second: log_syncer.h), so a power cut takes at most the last second. Nothing that prints waits
+// for the disk.
 //
 // Thread safety: every operation may be called from any thread. One recursive lock is held across
 // the console write and the log write of a message, so messages never interleave. The lock is
 // taken last: callers may hold other locks, but nothing else is locked while it is held (except
-// the log stream's own lock around the log write, which flushLogFile() takes alone).
+// the log file's own lock around the log write, which flushLogFile() takes alone, and under it
+// for a moment the syncer's).
 #ifndef QUORVALE_OUTPUT_OUTPUT_H_
 #define QUORVALE_OUTPUT_OUTPUT_H_
 
@@ -59,9 +64,9 @@ void openLogFile();
 // Writes the close banner and closes the log; does nothing when no log is open.
 void closeLogFile();
 
-// Writes what the log holds in its buffer to the disk, whole messages only. Waits at most for a
-// log write in progress, never for a console write (a console nobody reads may block one for
-// ever). For ending the process at once.
+// Waits for a log write in progress, so that the log ends with whole messages, never for a
+// console write (a console nobody reads may block one for ever) nor for the disk. For ending the
+// process at once: every message written is with the system already.
 void flushLogFile();
 
 // True while a log file is open.

@@ -48,6 +48,10 @@ class ChildProcess {
   // child. Returns false when it could not be sent.
   virtual bool sendConsoleEvent(uint32_t code) = 0;
 
+  // Ends the child at once, as a crash or a power cut would end it: nothing of it runs after
+  // (SIGKILL). Returns false when it could not be sent (the child has ended and been reaped).
+  virtual bool kill() = 0;
+
   // Waits until |text| has appeared on the child's standard output or standard error, up to
   // |timeoutMs|. Returns whether it did.
   virtual bool waitForText(const std::string& text, uint32_t timeoutMs) = 0;

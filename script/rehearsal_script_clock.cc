@@ -6,6 +6,7 @@
 namespace {
 
 constexpr uint64_t kLast = std::numeric_limits<uint64_t>::max();
+constexpr double kUnitsPerMs = static_cast<double>(platform::kFileTimeUnitsPerMs);
 
 // |origin| moved by the signed |delta|, held to the unsigned range.
 uint64_t moved(uint64_t origin, double delta) {
@@ -19,44 +20,69 @@ uint64_t moved(uint64_t origin, double delta) {
 
 }  // namespace
 
-RehearsalScriptClock::RehearsalScriptClock(ScriptClock* base, uint64_t startUtc, double factor)
-    : base_(base), startUtc_(startUtc), baseStart_(base->utcNow()), factor_(factor) {}
+RehearsalScriptClock::RehearsalScriptClock(ScriptClock* base, uint64_t startUtc)
+    : base_(base),
+      startUtc_(startUtc),
+      baseStart_(base->utcNow()),
+      pace_(nullptr),
+      paceStart_(0.0),
+      factor_(1.0) {}
+
+RehearsalScriptClock::RehearsalScriptClock(ScriptClock* base, uint64_t startUtc,
+                                           RehearsalPace* pace, double factor)
+    : base_(base),
+      startUtc_(startUtc),
+      baseStart_(base->utcNow()),
+      pace_(pace),
+      paceStart_(pace->nowMs()),
+      factor_(factor) {}
 
 uint64_t RehearsalScriptClock::utcNow() {
-  const uint64_t now = base_->utcNow();
-  if (factor_ == 1.0) {
-    // Exact: a plain shift.
-    return now >= baseStart_ ? startUtc_ + (now - baseStart_) : startUtc_ - (baseStart_ - now);
+  if (pace_ != nullptr) {
+    return moved(startUtc_, std::floor((pace_->nowMs() - paceStart_) * kUnitsPerMs));
   }
-  const double elapsed = now >= baseStart_ ? static_cast<double>(now - baseStart_)
-                                           : -static_cast<double>(baseStart_ - now);
-  return moved(startUtc_, std::floor(elapsed * factor_));
+  const uint64_t now = base_->utcNow();
+  return now >= baseStart_ ? startUtc_ + (now - baseStart_) : startUtc_ - (baseStart_ - now);
 }
 
 uint64_t RehearsalScriptClock::baseMomentOf(uint64_t utc) const {
-  if (factor_ == 1.0) {
-    return utc >= startUtc_ ? baseStart_ + (utc - startUtc_) : baseStart_ - (startUtc_ - utc);
-  }
-  const double span = utc >= startUtc_ ? static_cast<double>(utc - startUtc_)
-                                       : -static_cast<double>(startUtc_ - utc);
-  return moved(baseStart_, std::ceil(span / factor_));
+  return utc >= startUtc_ ? baseStart_ + (utc - startUtc_) : baseStart_ - (startUtc_ - utc);
 }
 
-uint64_t RehearsalScriptClock::baseMsOf(uint64_t ms) const {
-  return static_cast<uint64_t>(std::floor(static_cast<double>(ms) / factor_ + 0.5));
+double RehearsalScriptClock::paceMsOf(uint64_t utc) const {
+  const double span = utc >= startUtc_ ? static_cast<double>(utc - startUtc_)
+                                       : -static_cast<double>(startUtc_ - utc);
+  return paceStart_ + span / kUnitsPerMs;
+}
+
+uint64_t RehearsalScriptClock::hurryTo(double untilMs) {
+  pace_->hurryUntil(untilMs, factor_);
+  const double real = std::ceil(pace_->realMsUntil(untilMs));
+  return real < static_cast<double>(kLast) ? static_cast<uint64_t>(real) : kLast;
 }
 
 uint32_t RehearsalScriptClock::waitForMoment(platform::WaitableTimer* timer, platform::Event* stop,
                                              uint64_t dueUtc) {
-  return base_->waitForMoment(timer, stop, baseMomentOf(dueUtc));
+  if (pace_ == nullptr) return base_->waitForMoment(timer, stop, baseMomentOf(dueUtc));
+  // A wait of a length: the pace's time does not follow steps of the real clock, so neither does
+  // the wait. The timer stays unarmed.
+  const uint32_t result = base_->waitForStop(stop, hurryTo(paceMsOf(dueUtc)));
+  pace_->endHurry();
+  if (result == platform::kWaitTimeout) return platform::kWaitObject0;
+  if (result == platform::kWaitObject0) return platform::kWaitObject0 + 1;
+  return result;
 }
 
 uint32_t RehearsalScriptClock::waitForStop(platform::Event* stop, uint64_t ms) {
-  return base_->waitForStop(stop, baseMsOf(ms));
+  if (pace_ == nullptr) return base_->waitForStop(stop, ms);
+  const uint32_t result =
+      base_->waitForStop(stop, hurryTo(pace_->nowMs() + static_cast<double>(ms)));
+  pace_->endHurry();
+  return result;
 }
 
-void RehearsalScriptClock::sleep(uint64_t ms) { base_->sleep(baseMsOf(ms)); }
-
-uint32_t RehearsalScriptClock::holdPulse(platform::Event* stop, uint64_t ms) {
-  return base_->holdPulse(stop, ms);
+void RehearsalScriptClock::sleep(uint64_t ms) {
+  if (pace_ == nullptr) return base_->sleep(ms);
+  base_->sleep(hurryTo(pace_->nowMs() + static_cast<double>(ms)));
+  pace_->endHurry();
 }

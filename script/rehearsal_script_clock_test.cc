@@ -1,8 +1,11 @@
-// The rehearsal clock: shifted and scaled readings and waits mapped back to the base clock. A
-// script run on it is tried end to end.
+// The rehearsal clock: shifted readings and waits mapped back to the base clock; at a factor, the
+// script's waits hurried on the pace to their very end while the rest runs at real speed.
 #include "script/rehearsal_script_clock.h"
 
 #include <gtest/gtest.h>
+
+#include <iomanip>
+#include <sstream>
 
 #include "script/script_test_support.h"
 
@@ -12,29 +15,88 @@ using script_testing::FakeScriptClock;
 
 constexpr uint64_t kReal = 133944624000000000ULL;  // 2025-06-15 12:00:00 UTC
 constexpr uint64_t kSecond = 10000000ULL;
+constexpr uint64_t kMs = 10000ULL;
 constexpr uint64_t kShifted = kReal + 30 * 86400 * kSecond;  // 30 days later
 
-TEST(RehearsalScriptClockTest, ShiftAndScaleFollowTheBaseClock) {
+// A pace whose real time moves only when told: work() for the program's own work, and a hurried
+// wait that ends takes it to the hurry's end, unless |stop| cut the wait short.
+class FakePace final : public RehearsalPace {
+ public:
+  explicit FakePace(platform::Event* stop) : stop_(stop) { journal_ << std::fixed; }
+  double nowMs() override { return now_; }
+  void hurryUntil(double untilMs, double factor) override {
+    journal_ << std::setprecision(1) << "hurry to " << untilMs << " x" << factor << "\n";
+    if (untilMs > now_) {
+      until_ = untilMs;
+      factor_ = factor;
+    }
+  }
+  void endHurry() override {
+    if (factor_ > 1.0 && stop_->wait(0) != platform::kWaitObject0) now_ = until_;
+    factor_ = 1.0;
+  }
+  double realMsUntil(double ms) override { return ms > now_ ? (ms - now_) / factor_ : 0.0; }
+
+  void work(double realMs) { now_ += realMs; }
+  std::string journal() const { return journal_.str(); }
+
+ private:
+  platform::Event* const stop_;
+  double now_ = 5000.0;
+  double until_ = 0.0;
+  double factor_ = 1.0;
+  std::ostringstream journal_;
+};
+
+TEST(RehearsalScriptClockTest, ShiftFollowsTheBaseClockExactly) {
   FakeScriptClock base(kReal);
-  RehearsalScriptClock shifted(&base, kShifted, 1.0);
-  RehearsalScriptClock fast(&base, kShifted, 60.0);
+  RehearsalScriptClock shifted(&base, kShifted);
   EXPECT_EQ(kShifted, shifted.utcNow());
   base.sleep(1500);  // the base clock moves on, as after a step of the real clock
   EXPECT_EQ(kShifted + 15 * kSecond / 10, shifted.utcNow());
-  EXPECT_EQ(kShifted + 90 * kSecond, fast.utcNow());
-  // A wait for a moment is armed at the base moment that maps to it; the waits are journaled by
-  // the base clock relative to its own "now".
   EXPECT_EQ(platform::kWaitObject0,
-            fast.waitForMoment(nullptr, nullptr, fast.utcNow() + 60 * kSecond));
-  EXPECT_EQ(kShifted + 150 * kSecond, fast.utcNow());
-  EXPECT_EQ(platform::kWaitTimeout, fast.waitForStop(nullptr, 300000));
-  fast.sleep(100);
-  fast.holdPulse(nullptr, 250);  // a pulse on a real line keeps its length
-  EXPECT_EQ("pause 1500 ms\nmoment +1000 ms\nsleep 5000 ms\npause 2 ms\npause 250 ms\n",
-            base.journal());
+            shifted.waitForMoment(nullptr, nullptr, shifted.utcNow() + 60 * kSecond));
+  EXPECT_EQ(platform::kWaitTimeout, shifted.waitForStop(nullptr, 300));
+  EXPECT_EQ("pause 1500 ms\nmoment +60000 ms\nsleep 300 ms\n", base.journal());
   // A moment before the start maps before the base's start.
-  RehearsalScriptClock later(&base, kShifted, 60.0);
-  EXPECT_EQ(base.utcNow() - kSecond, later.baseMomentOf(kShifted - 60 * kSecond));
+  RehearsalScriptClock later(&base, kShifted);
+  EXPECT_EQ(base.utcNow() - kSecond, later.baseMomentOf(kShifted - kSecond));
+}
+
+// Sixty times faster: each wait lasts a sixtieth in real time and ends exactly at its moment; the
+// program's own work between waits counts once, not sixty times.
+TEST(RehearsalScriptClockTest, FasterWaitsEndAtTheirMomentAndWorkCountsAtRealSpeed) {
+  FakeScriptClock base(kReal);
+  platform::Event stop(true, false);
+  FakePace pace(&stop);
+  RehearsalScriptClock fast(&base, kShifted, &pace, 60.0);
+  EXPECT_EQ(kShifted, fast.utcNow());
+  pace.work(1.5);
+  EXPECT_EQ(kShifted + 15 * kMs / 10, fast.utcNow());
+  EXPECT_EQ(platform::kWaitTimeout, fast.waitForStop(&stop, 300000));
+  EXPECT_EQ(kShifted + 15 * kMs / 10 + 300 * kSecond, fast.utcNow());
+  const uint64_t due = fast.utcNow() + 60 * kSecond + 5 * kMs / 10;
+  EXPECT_EQ(platform::kWaitObject0, fast.waitForMoment(nullptr, &stop, due));
+  EXPECT_EQ(due, fast.utcNow());
+  EXPECT_EQ(platform::kWaitObject0, fast.waitForMoment(nullptr, &stop, due - kSecond));  // past
+  fast.sleep(100);
+  EXPECT_EQ(due + 100 * kMs, fast.utcNow());
+  fast.holdPulse(&stop, 250);  // a pulse on a real line keeps its length, unhurried
+  EXPECT_EQ(due + 100 * kMs, fast.utcNow());
+
+  // A stop ends a wait early, and its hurry with it.
+  stop.set();
+  EXPECT_EQ(platform::kWaitObject0, fast.waitForStop(&stop, 60000));
+  EXPECT_EQ(platform::kWaitObject0 + 1, fast.waitForMoment(nullptr, &stop, due + 3600 * kSecond));
+  EXPECT_EQ(due + 100 * kMs, fast.utcNow());
+  EXPECT_EQ(
+      "sleep 5000 ms\nsleep 1001 ms\nsleep 0 ms\npause 2 ms\nsleep 250 ms\nsleep 1000 ms\n"
+      "sleep 59999 ms\n",
+      base.journal());
+  EXPECT_EQ(
+      "hurry to 305001.5 x60.0\nhurry to 365002.0 x60.0\nhurry to 364002.0 x60.0\n"
+      "hurry to 365102.0 x60.0\nhurry to 425102.0 x60.0\nhurry to 3965002.0 x60.0\n",
+      pace.journal());
 }
 
 }  // namespace

@@ -47,6 +47,10 @@ void SimBackend::setTimeScale(double scale) { impl_->queue.setTimeScale(scale); 
 void SimBackend::useManualTime() { impl_->queue.useManualTime(); }
 void SimBackend::advanceTime(uint32_t ms) { impl_->queue.advanceTime(ms); }
 uint64_t SimBackend::modelNowMs() const { return impl_->queue.modelNowMs(); }
+void SimBackend::hurry(double factor, double untilMs) { impl_->queue.hurry(factor, untilMs); }
+void SimBackend::endHurry() { impl_->queue.endHurry(); }
+double SimBackend::modelTimeMs() const { return impl_->queue.modelTimeMs(); }
+double SimBackend::realMsUntil(double modelMs) const { return impl_->queue.realMsUntil(modelMs); }
 void SimBackend::waitIdle() { impl_->queue.waitIdle(); }
 
 size_t SimBackend::liveObjectCount() const {

@@ -102,6 +102,15 @@ class SimBackend final : public EdsBackend {
   // Model milliseconds since the backend was created.
   uint64_t modelNowMs() const;
 
+  // A rehearsal's waits: from now the model runs |factor| times faster than its time scale until
+  // it reaches |untilMs|, then at its scale again (endHurry(): at once). modelTimeMs() is the model
+  // time with its fraction; realMsUntil() the real ms until the model reaches |modelMs| at the
+  // pace set now. See sim_event_queue.h.
+  void hurry(double factor, double untilMs);
+  void endHurry();
+  double modelTimeMs() const;
+  double realMsUntil(double modelMs) const;
+
   // Blocks until no event or model step is due at the current model time and none is running
   // (with time scale 0: until nothing is pending at all; with manual time: until the model has
   // reached the time advanceTime() set). REQUIRES: not called from a handler.

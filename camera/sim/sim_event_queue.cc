@@ -40,8 +40,62 @@ void SimEventQueue::refuseNextStart() {
 
 double SimEventQueue::nowLocked() const {
   if (manual_ || scale_ <= 0.0) return modelBase_;
-  std::chrono::duration<double, std::milli> real = Clock::now() - realBase_;
-  return modelBase_ + real.count() / scale_;
+  const double real = std::chrono::duration<double, std::milli>(Clock::now() - realBase_).count();
+  if (hurrying_) {
+    const double hurried = (hurryUntil_ - modelBase_) * hurryScale_;  // real ms the hurry lasts
+    if (real <= hurried) return modelBase_ + real / hurryScale_;
+    return hurryUntil_ + (real - hurried) / scale_;
+  }
+  return modelBase_ + real / scale_;
+}
+
+double SimEventQueue::realAtLocked(double modelMs) const {
+  if (hurrying_) {
+    if (modelMs <= hurryUntil_) return (modelMs - modelBase_) * hurryScale_;
+    return (hurryUntil_ - modelBase_) * hurryScale_ + (modelMs - hurryUntil_) * scale_;
+  }
+  return (modelMs - modelBase_) * scale_;
+}
+
+void SimEventQueue::rebaseLocked() {
+  modelBase_ = nowLocked();
+  realBase_ = Clock::now();
+  if (hurrying_ && modelBase_ >= hurryUntil_) hurrying_ = false;
+}
+
+void SimEventQueue::hurry(double factor, double untilMs) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (manual_ || scale_ <= 0.0 || !(factor > 1.0)) return;
+    rebaseLocked();
+    hurrying_ = untilMs > modelBase_;
+    hurryScale_ = scale_ / factor;
+    hurryUntil_ = untilMs;
+  }
+  wake_.notify_all();  // the thread's wait for the next step is shorter now
+}
+
+void SimEventQueue::endHurry() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!hurrying_) return;
+    rebaseLocked();
+    hurrying_ = false;
+  }
+  wake_.notify_all();
+}
+
+double SimEventQueue::modelTimeMs() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return nowLocked();
+}
+
+double SimEventQueue::realMsUntil(double modelMs) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (manual_ || scale_ <= 0.0) return 0.0;
+  const double real = std::chrono::duration<double, std::milli>(Clock::now() - realBase_).count();
+  const double left = realAtLocked(modelMs) - real;
+  return left > 0.0 ? left : 0.0;
 }
 
 uint64_t SimEventQueue::modelNowMs() const {
@@ -64,6 +118,7 @@ void SimEventQueue::setTimeScale(double scale) {
     modelBase_ = manual_ ? std::max(modelBase_, manualTarget_) : nowLocked();
     realBase_ = Clock::now();
     manual_ = false;
+    hurrying_ = false;
     scale_ = scale < 0.0 ? 0.0 : scale;
   }
   wake_.notify_all();
@@ -74,6 +129,7 @@ void SimEventQueue::useManualTime() {
   modelBase_ = nowLocked();
   manualTarget_ = modelBase_;
   manual_ = true;
+  hurrying_ = false;
 }
 
 void SimEventQueue::advanceTime(uint64_t ms) {
@@ -143,7 +199,9 @@ void SimEventQueue::run() {
       wake_.wait(lock);
     } else {
       double at = static_cast<double>(steps_.begin()->first.first);
-      auto wait = std::chrono::duration<double, std::milli>((at - nowLocked()) * scale_);
+      const double real =
+          std::chrono::duration<double, std::milli>(Clock::now() - realBase_).count();
+      auto wait = std::chrono::duration<double, std::milli>(realAtLocked(at) - real);
       wake_.wait_for(
           lock, std::chrono::duration_cast<Clock::duration>(wait) + std::chrono::microseconds(1));
     }

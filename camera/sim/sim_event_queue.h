@@ -2,11 +2,14 @@
 // time, run one at a time, in order of due time (then of scheduling), on one thread of its own.
 //
 // Model time is in milliseconds since the queue was created. Time scale s > 0: one model ms lasts
-// s real ms. Scale 0: the model jumps to the next step's due time without waiting, as soon as the
-// thread gets to it, so a step scheduled later from another thread may find the model already
-// further on. Manual time: the model stands still except for advanceTime(), which runs the steps
-// due on the way one by one, each at its own due time (a step scheduling another counts from its
-// due time), and then stands at the new time.
+// s real ms, except in a hurry: from hurry() on, the model runs a given factor faster until it
+// reaches the hurry's end, then at scale s again (a rehearsal's waits pass quickly, while what the
+// program does between them takes the model time it takes in real time). Scale 0: the model jumps
+// to the next step's due time without waiting, as soon as the thread gets to it, so a step
+// scheduled later from another thread may find the model already further on. Manual time: the model
+// stands still except for advanceTime(), which runs the steps due on the way one by one, each at
+// its own due time (a step scheduling another counts from its due time), and then stands at the new
+// time.
 //
 // The thread starts with start(); steps scheduled before wait for it. Steps run with no lock of the
 // queue held; they may schedule further steps. Destroying the queue stops the thread after the
@@ -44,7 +47,18 @@ class SimEventQueue final {
   // Runs |step| on the event thread when the model reaches now + |delayMs|.
   void schedule(uint64_t delayMs, Step step);
 
-  void setTimeScale(double scale);  // leaves manual time
+  void setTimeScale(double scale);  // leaves manual time and a hurry
+  // From now on the model runs |factor| (> 1) times faster than its time scale until it reaches
+  // |untilMs|, then at its scale again. Replaces a hurry under way; no effect in manual time, at
+  // scale 0 or with |untilMs| not ahead of the model.
+  void hurry(double factor, double untilMs);
+  // Ends a hurry now (a wait that ended early); no effect without one.
+  void endHurry();
+  // The model time in ms, with its fraction.
+  double modelTimeMs() const;
+  // Real ms from now until the model reaches |modelMs| at the pace set now (0 when it has; in
+  // manual time and at scale 0, 0).
+  double realMsUntil(double modelMs) const;
   void useManualTime();
   void advanceTime(uint64_t ms);  // moves manual time forward; no effect otherwise
   // The model time; in manual time, once waitIdle() has returned after advanceTime().
@@ -66,6 +80,9 @@ class SimEventQueue final {
 
   void run();
   double nowLocked() const;
+  // Real ms after realBase_ at which the model reaches |modelMs|. REQUIRES: scale_ > 0, not manual.
+  double realAtLocked(double modelMs) const;
+  void rebaseLocked();
   bool idleLocked() const;
 
   mutable std::mutex mutex_;
@@ -81,6 +98,10 @@ class SimEventQueue final {
   double modelBase_ = 0.0;     // model ms at realBase_ (manual and scale 0: the model time)
   double manualTarget_ = 0.0;  // manual time: where advanceTime() has moved the model to
   Clock::time_point realBase_;
+  // A hurry from realBase_ on: one model ms lasts hurryScale_ real ms until hurryUntil_.
+  bool hurrying_ = false;
+  double hurryScale_ = 0.0;
+  double hurryUntil_ = 0.0;
   bool refuseStart_ = false;
   std::thread::id threadId_;  // the event thread's; none before start()
 

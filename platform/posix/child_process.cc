@@ -47,7 +47,7 @@ class PosixChildProcess final : public ChildProcess {
   ~PosixChildProcess() override {
     int code = 0;
     if (!wait(0, &code)) {
-      kill(pid_, SIGKILL);
+      ::kill(pid_, SIGKILL);
       wait(60000, &code);
     }
     if (writer_.joinable()) writer_.join();
@@ -62,7 +62,13 @@ class PosixChildProcess final : public ChildProcess {
     if (code == 2) signal = SIGHUP;
     std::lock_guard<std::mutex> lock(mutex_);
     if (reaped_) return false;
-    return kill(pid_, signal) == 0;
+    return ::kill(pid_, signal) == 0;
+  }
+
+  bool kill() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (reaped_) return false;
+    return ::kill(pid_, SIGKILL) == 0;
   }
 
   bool waitForText(const std::string& text, uint32_t timeoutMs) override {

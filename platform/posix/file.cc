@@ -1,8 +1,16 @@
-// POSIX implementation of the file facts.
+// POSIX implementation of the file facts and of the append-only file.
 #include "platform/file.h"
 
 #include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "platform/error.h"
 
@@ -16,6 +24,72 @@ bool fileSize(const std::string& path, uint64_t* size) {
   }
   *size = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
   return true;
+}
+
+namespace {
+
+class PosixAppendFile final : public AppendFile {
+ public:
+  explicit PosixAppendFile(int fd) : fd_(fd) {}
+  ~PosixAppendFile() override { close(fd_); }
+  PosixAppendFile(const PosixAppendFile&) = delete;
+  PosixAppendFile& operator=(const PosixAppendFile&) = delete;
+
+  bool append(const char* const* parts, const size_t* lengths, size_t count) override {
+    std::vector<iovec> pieces;
+    pieces.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+      if (lengths[i] > 0) pieces.push_back({const_cast<char*>(parts[i]), lengths[i]});
+    }
+    size_t first = 0;
+    while (first < pieces.size()) {
+      const int n = static_cast<int>(std::min<size_t>(pieces.size() - first, IOV_MAX));
+      const ssize_t written = writev(fd_, &pieces[first], n);
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        setLastError(static_cast<uint32_t>(errno));
+        return false;
+      }
+      if (written == 0) return false;
+      // A short write (a disk nearly full, a signal): go on after what was taken.
+      size_t left = static_cast<size_t>(written);
+      while (first < pieces.size() && left >= pieces[first].iov_len) {
+        left -= pieces[first].iov_len;
+        ++first;
+      }
+      if (left > 0) {
+        pieces[first].iov_base = static_cast<char*>(pieces[first].iov_base) + left;
+        pieces[first].iov_len -= left;
+      }
+    }
+    return true;
+  }
+
+  bool syncData() override {
+    while (fdatasync(fd_) != 0) {
+      if (errno == EINTR) continue;
+      setLastError(static_cast<uint32_t>(errno));
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  const int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<AppendFile> AppendFile::open(const std::string& path, std::string* reason) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    *reason = std::strerror(errno);
+    return nullptr;
+  }
+  return std::make_unique<PosixAppendFile>(fd);
 }
 
 }  // namespace platform

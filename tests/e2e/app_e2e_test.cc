@@ -79,6 +79,35 @@ TEST(AppE2eTest, CtrlCStopsAScriptInOrderAndIsLogged) {
   EXPECT_EQ(log.size() - kCloseBanner.size(), log.rfind(kCloseBanner)) << log;
 }
 
+// A run that is killed (a crash, a flat battery) keeps in its log every line it wrote: each line
+// reaches the system when it is written, not when a buffer fills or the log closes.
+TEST(AppE2eTest, AKilledRunKeepsEveryLineItWroteInTheLog) {
+  RunOptions options;
+  options.arguments = {"-sim", "-log", "-script", "test.qvs"};
+  options.files = {{"test.qvs",
+                    "#!quorvale\nset quality=RAW\nshot\nshot\necho before the wait\n"
+                    "wait sleep=600\necho woke\n"}};
+  // No line end: a Windows program's lines end with CR LF.
+  options.steps = {{"Sleep: 600 seconds", 0, 0}};
+  options.steps.front().kill = true;
+  options.timeoutMs = 30000;
+  RunResult r = runQuorvale(options);
+  ASSERT_TRUE(r.finished) << "waited for: " << r.failedStep << "\n" << r.out << r.err;
+  EXPECT_EQ(128 + 9, r.exitCode) << r.err;
+  const std::string log = normalizeLog(r.log);
+  EXPECT_EQ(0u, log.find(kOpenBanner)) << log;
+  size_t at = 0;
+  for (const std::string& line :
+       {"T MSG: " + kSession, std::string("T MSG: set ImageQuality=RAW -> RAW\n"),
+        std::string("T MSG: Shot #1: ok\n"), std::string("T MSG: Shot #2: ok\n"),
+        std::string("T MSG: before the wait\n")}) {
+    at = log.find(line, at);
+    ASSERT_NE(npos, at) << line << "\n" << log;
+  }
+  EXPECT_EQ(npos, log.find("woke")) << log;
+  EXPECT_EQ(npos, log.find(kCloseBanner)) << log;
+}
+
 // Outside a script an event ends the program as the system would: no notice, exit code 130.
 TEST(AppE2eTest, AnEventWhileTheScriptIsReadEndsTheProgramWithoutNotice) {
   RunOptions options;

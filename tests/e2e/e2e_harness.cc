@@ -144,7 +144,11 @@ RunResult runQuorvale(const RunOptions& options) {
         break;
       }
       if (step.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(step.delayMs));
-      child->sendConsoleEvent(step.event);
+      if (step.kill) {
+        child->kill();
+      } else {
+        child->sendConsoleEvent(step.event);
+      }
     }
     result.finished = stepsDone && child->wait(remainingMs(), &result.exitCode);
     // A child still running is killed when |child| goes; what it wrote so far is kept.

@@ -21,6 +21,8 @@ struct ConsoleStep {
   std::string waitForText;
   uint32_t delayMs = 0;
   uint32_t event = 0;  // 0 Ctrl+C, 1 Ctrl+Break, 2 close, 6 shutdown
+  bool kill = false;   // instead of |event|: the program is killed at once (SIGKILL), as a crash
+                       // or a power cut would end it
   bool afterOutputBlocks = false;
 };
 

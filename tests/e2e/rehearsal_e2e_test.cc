@@ -169,6 +169,44 @@ TEST(RehearsalE2eTest, RawBurstFillsTheBufferAtItsFrameAtAnySpeed) {
   }
 }
 
+// What a rehearsal meets does not depend on its speed: at the highest factor the program's own
+// work and its waits for the body take their real time, as at 1x, and only the script's waits
+// pass faster, each ending at its moment.
+TEST(RehearsalE2eTest, BusyFramesAtTheHighestSpeedAreThoseOfARunAt1x) {
+  std::string paced = "set bufsize=20\ncheckpoint\nshot\n";
+  for (int second = 1; second <= 6; ++second) {
+    paced += "wait point=" + std::to_string(second) + "\nshot\n";
+  }
+  const struct {
+    std::string world;
+    std::string script;
+    size_t busy;  // releases that find the buffer full at 1x
+  } cases[] = {
+      // A release a second on a body that keeps one RAW frame and writes it in 2.5 s: two of each
+      // three releases are refused, with a third of a second or more to spare either way.
+      {"buffer_frames = 1\nraw_size = 30MB\nwrite_speed = 12MB/s\n", paced, 4},
+      // A burst: each release waits 0.56 s for its frame, which the card writes in 0.95 s; the
+      // buffer's three frames are full at the sixth release (0.2 s before the third frame is
+      // written, 0.2 s after the second was), and a refusal comes at once, so all after it are
+      // refused too.
+      {"buffer_frames = 3\nraw_size = 28.5MB\nwrite_speed = 30MB/s\n",
+       "set bufsize=20\nshot\nshot\nshot\nshot\nshot\nshot\nshot\nshot\n", 3},
+  };
+  const std::string busy = "Shot error: Device busy! Camera unstable!\n";
+  for (const auto& c : cases) {
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"w.ini", "[camera ptp]\nquality = RAW\n" + c.world}};
+    RunResult slow = rehearse(c.script, {"-sim", "w.ini", "-atutc", "2026-08-12 18:00:00"}, files);
+    RunResult fast = rehearse(
+        c.script, {"-sim", "w.ini", "-atutc", "2026-08-12 18:00:00", "-speed", "1000"}, files);
+    std::string busyFrames;
+    for (size_t i = 0; i < c.busy; ++i) busyFrames += busy;
+    EXPECT_EQ(busyFrames, slow.err) << c.script;
+    EXPECT_EQ(slow.err, fast.err) << c.script;
+    EXPECT_EQ(slow.out, fast.out) << c.script;
+  }
+}
+
 // A body's default idle minute powers it off unless the program extends the timer when warned.
 TEST(RehearsalE2eTest, PowerOffDuringALongWaitWithAndWithoutTheDefence) {
   for (bool defended : {true, false}) {
@@ -253,7 +291,8 @@ TEST(RehearsalE2eTest, EclipseDryRunOnTheExampleWorld) {
                        "-atutc", "2026-08-12 17:20:00", "-script", "eclipse.qvs"};
   options.files = {{"world.ini", exampleText("eclipse_rehearsal.ini")},
                    {"eclipse.qvs", exampleText("eclipse.qvs")}};
-  options.timeoutMs = 30000;
+  // The shots take their real time (about 0.6 s each), the waits between them a thousandth.
+  options.timeoutMs = 90000;
   RunResult r = runQuorvale(options);
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(0, r.exitCode) << r.err;

@@ -1,0 +1,29 @@
+// RehearsalPace: the time of a rehearsal that runs faster than real time, as the simulated bodies
+// keep it, seen from the script clock.
+//
+// The time runs at real speed while the program works, shoots and waits for its bodies, so that
+// what happens between a script's waits takes the time it takes at 1x; only the script's own waits
+// (sleeps, waits for a moment, the pause after a setting) are hurried, and each ends exactly at its
+// moment. A rehearsal at any factor thus meets the busy frames, buffers and timeouts of a run at
+// 1x, only sooner.
+//
+// Thread safety: every operation may be called from any thread.
+#ifndef QUORVALE_SCRIPT_REHEARSAL_PACE_H_
+#define QUORVALE_SCRIPT_REHEARSAL_PACE_H_
+
+class RehearsalPace {
+ public:
+  virtual ~RehearsalPace() = default;
+
+  // The rehearsal's time now, in ms (with its fraction) from an origin of the pace's own.
+  virtual double nowMs() = 0;
+  // From now until the time reaches |untilMs|, it runs |factor| (> 1) times faster than real time;
+  // then at real speed again. Replaces a hurry under way; nothing when |untilMs| is not ahead.
+  virtual void hurryUntil(double untilMs, double factor) = 0;
+  // Real speed again from now on (a hurried wait that ended early).
+  virtual void endHurry() = 0;
+  // Real ms from now until the time reaches |ms| at the pace set now (0 when it has).
+  virtual double realMsUntil(double ms) = 0;
+};
+
+#endif  // QUORVALE_SCRIPT_REHEARSAL_PACE_H_
