@@ -58,6 +58,20 @@ uint64_t exposureWaitMs(uint32_t exposureMs, double multiplier) {
   return value > 0.0 ? static_cast<uint64_t>(value) : 0;
 }
 
+// The finding of a local time that the zone repeats or skips, waited for at |due|.
+std::string localTimeChangeText(const platform::CalendarTime& t, platform::LocalTimeKind kind,
+                                const std::string& due) {
+  char written[64];
+  std::snprintf(written, sizeof(written), "%04u-%02u-%02u %02u:%02u:%02u", t.year, t.month, t.day,
+                t.hour, t.minute, t.second);
+  if (kind == platform::LocalTimeKind::kRepeated) {
+    return std::string("local time ") + written +
+           " comes twice (the clocks go back): the wait is for the first, " + due;
+  }
+  return std::string("local time ") + written +
+         " does not exist (the clocks go forward): the wait is for " + due;
+}
+
 }  // namespace
 
 ScriptPlanner::ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body)
@@ -160,6 +174,11 @@ void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
     addFinding(line.line, 0,
                "not reached in time: " + cause + " end " + durationText(nowUtc - dueUtc) +
                    " after " + due + "; the wait is skipped (\"Moment in the past\")");
+  }
+  if (moment && parser_ != nullptr &&
+      parser_->lastLocalMomentKind() != platform::LocalTimeKind::kUnique) {
+    addFinding(line.line, 0, localTimeChangeText(parser_->lastLocalMoment(),
+                                                 parser_->lastLocalMomentKind(), due));
   }
   if (moment) {
     lastMomentLine_ = line.line;
