@@ -177,8 +177,9 @@ void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
   }
   if (moment && parser_ != nullptr &&
       parser_->lastLocalMomentKind() != platform::LocalTimeKind::kUnique) {
-    addFinding(line.line, 0, localTimeChangeText(parser_->lastLocalMoment(),
-                                                 parser_->lastLocalMomentKind(), due));
+    addFinding(
+        line.line, 0,
+        localTimeChangeText(parser_->lastLocalMoment(), parser_->lastLocalMomentKind(), due));
   }
   if (moment) {
     lastMomentLine_ = line.line;

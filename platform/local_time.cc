@@ -24,7 +24,9 @@ bool offsetAt(int64_t utc, int64_t* offset) {
 
 }  // namespace
 
-bool localToUtcFileTime(uint64_t local, uint64_t* utc) { return resolveLocalTime(local, utc, nullptr); }
+bool localToUtcFileTime(uint64_t local, uint64_t* utc) {
+  return resolveLocalTime(local, utc, nullptr);
+}
 
 bool resolveLocalTime(uint64_t local, uint64_t* utc, LocalTimeKind* kind) {
   const int64_t l = static_cast<int64_t>(local);
@@ -53,7 +55,8 @@ bool resolveLocalTime(uint64_t local, uint64_t* utc, LocalTimeKind* kind) {
   }
   if (occurrences > 0) {
     *utc = static_cast<uint64_t>(first);
-    if (kind != nullptr) *kind = occurrences > 1 ? LocalTimeKind::kRepeated : LocalTimeKind::kUnique;
+    if (kind != nullptr)
+      *kind = occurrences > 1 ? LocalTimeKind::kRepeated : LocalTimeKind::kUnique;
     return true;
   }
   // A gap: the earliest reading (with the largest offset) still falls before the change, so the

@@ -2,6 +2,8 @@
 // time repeats or skips, world-file moments, numbers and files that are not files, a session that
 // never opens, and -at / -atutc values that are no moments.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -33,7 +35,8 @@ std::string findings(const std::string& out) {
 TEST(TimeEdgesE2eTest, RepeatedAutumnHourIsItsFirstOccurrenceWhateverCameBefore) {
   const std::string zone = "Europe/Madrid";
   // The check shows each wait's UTC moment: 02:45 is 00:45 UTC alone and after 01:30 or 03:30.
-  for (const std::string before : {"", "wait time=01:30:00\n", "wait time=\"2026-10-25 03:30\"\n"}) {
+  for (const std::string before :
+       {"", "wait time=01:30:00\n", "wait time=\"2026-10-25 03:30\"\n"}) {
     RunResult r = runIn(zone, {"-check", "-sim", "-atutc", "2026-10-24T23:00:00"},
                         before + "wait time=02:45:00\n");
     EXPECT_EQ(4, r.exitCode) << before;
@@ -52,8 +55,8 @@ TEST(TimeEdgesE2eTest, RepeatedAutumnHourIsItsFirstOccurrenceWhateverCameBefore)
   }
   // The run waits for the first 02:45 (a second away), and -at of the same instant gives the same
   // run as -atutc: the local start 02:44:59 is itself the first one.
-  for (const auto& at : std::vector<std::vector<std::string>>{
-           {"-atutc", "2026-10-25 00:44:59"}, {"-at", "2026-10-25 02:44:59"}}) {
+  for (const auto& at : std::vector<std::vector<std::string>>{{"-atutc", "2026-10-25 00:44:59"},
+                                                              {"-at", "2026-10-25 02:44:59"}}) {
     std::vector<std::string> arguments = {"-sim", "-speed", "100"};
     arguments.insert(arguments.end(), at.begin(), at.end());
     RunResult r = runIn(zone, arguments, "wait time=01:30:00\nwait time=02:45:00\n");
@@ -83,6 +86,83 @@ TEST(TimeEdgesE2eTest, MissingSpringHourIsReadWithTheOffsetBeforeTheChange) {
             "wait time=02:30:00\n");
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(kBanner + kSession + "Wait for 03/29/26 02:30:00\nContinue\nClose session\n", r.out);
+}
+
+// Refused before anything runs: one line, exit code 1.
+void expectRefused(std::vector<std::string> arguments, const std::string& err,
+                   std::vector<std::pair<std::string, std::string>> files = {}) {
+  RunOptions options;
+  options.arguments = std::move(arguments);
+  options.arguments.insert(options.arguments.end(), {"-script", "test.qvs"});
+  options.files = std::move(files);
+  options.files.push_back({"test.qvs", "#!quorvale\necho never\n"});
+  options.timeoutMs = 20000;
+  RunResult r = runQuorvale(options);
+  ASSERT_TRUE(r.finished) << err;
+  EXPECT_EQ(1, r.exitCode) << err;
+  EXPECT_EQ("", r.out) << err;
+  EXPECT_EQ(err, r.err);
+}
+
+TEST(TimeEdgesE2eTest, AtTakesWholeScriptMomentsOnly) {
+  for (const char* bad : {"0", "1:2:3:4:5", "00.00", "2026-00-12", "12.8.2026 10:00 x",
+                          "10:00:", "2026-08-12T", "  ", "2026-08-12 10:00:00:00", "1.2.3.4"}) {
+    expectRefused({"-sim", "-atutc", bad}, std::string("-atutc ") + bad + ": not a date or time\n");
+  }
+  expectRefused({"-sim", "-at", "25:00"}, "-at 25:00: not a date or time\n");
+  // The forms scripts write pass: the log's script clock line shows the moment taken.
+  for (const auto& good : std::vector<std::pair<std::string, std::string>>{
+           {"2026-08-12 17:34:30", "08/12/26 17:34:30"},
+           {"12.08.2026t17:34", "08/12/26 17:34:00"},
+           {"26-8-12", "08/12/26 00:00:00"}}) {
+    RunOptions options;
+    options.arguments = {"-sim", "-atutc", good.first, "-script", "test.qvs", "-log"};
+    options.files = {{"test.qvs", "#!quorvale\necho ok\n"}};
+    options.environment = {{"TZ", std::string("UTC")}};
+    RunResult r = runQuorvale(options);
+    EXPECT_EQ(0, r.exitCode) << good.first << r.err;
+    EXPECT_NE(npos, r.log.find("Script clock: starts at " + good.second)) << r.log;
+  }
+}
+
+TEST(TimeEdgesE2eTest, WorldFileIsARegularFileOfBoundedSize) {
+  expectRefused({"-sim", "."}, "World file '.' is not a regular file\n");
+  expectRefused({"-sim", "/dev/zero"}, "World file '/dev/zero' is not a regular file\n");
+  const std::string fifo = "/tmp/quorvale_e2e_world_fifo_" + std::to_string(getpid());
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  expectRefused({"-sim", fifo}, "World file '" + fifo + "' is not a regular file\n");
+  unlink(fifo.c_str());
+  expectRefused({"-sim", "big.ini"}, "World file 'big.ini' too large: more than 1048576 bytes\n",
+                {{"big.ini", "[world]\n" + std::string(1 << 20, '#')}});
+}
+
+TEST(TimeEdgesE2eTest, WorldFileNumbersAndMomentsMeanWhatTheySay) {
+  // 010 is shot 10, not 8: eight shots all go.
+  RunResult r = runIn("UTC", {"-sim", "w.ini", "-speed", "50"},
+                      "shot\nshot\nshot\nshot\nshot\nshot\nshot\nshot\n",
+                      {{"w.ini", "[camera ptp]\nbusy_on_shot = 010\n"}});
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_NE(npos, r.out.find("Shot #8: ok\n")) << r.out;
+  EXPECT_EQ("", r.err);
+
+  // A body that comes back after 49.7 days is not back two seconds later.
+  r = runIn("UTC", {"-sim", "w.ini", "-speed", "10"}, "shot\nwait sleep=2\nshot\n",
+            {{"w.ini", "[camera ptp]\nshutdown_after_shot = 1\nback_after = 4294968\n"}});
+  EXPECT_EQ(npos, r.out.find("Camera back")) << r.out;
+  EXPECT_EQ(npos, r.out.find("Shot #2: ok")) << r.out;
+
+  // A time-only shutdown moment is on the script clock's date: the body goes five seconds in.
+  r = runIn("UTC", {"-sim", "w.ini", "-speed", "10", "-atutc", "2030-01-01 10:00:00"},
+            "shot\nwait sleep=10\nshot\n",
+            {{"w.ini", "[camera ptp]\nshutdown_at_utc = 10:00:05\n"}});
+  EXPECT_NE(npos, r.out.find(kSession + "Shot #1: ok\nSleep: 10 seconds\n")) << r.out;
+  EXPECT_EQ(npos, r.out.find("Shot #2: ok")) << r.out;
+  EXPECT_NE(npos, r.err.find("Camera lost: Canon EOS 5D Mark IV (simulated)\n")) << r.err;
+  // The same moment with -at on the local date.
+  r = runIn("Europe/Madrid", {"-sim", "w.ini", "-speed", "10", "-at", "2030-01-01 11:00:00"},
+            "shot\nwait sleep=10\nshot\n", {{"w.ini", "[camera ptp]\nshutdown_at = 11:00:05\n"}});
+  EXPECT_NE(npos, r.out.find(kSession + "Shot #1: ok\nSleep: 10 seconds\n")) << r.out;
+  EXPECT_EQ(npos, r.out.find("Shot #2: ok")) << r.out;
 }
 
 }  // namespace
