@@ -165,5 +165,39 @@ TEST(TimeEdgesE2eTest, WorldFileNumbersAndMomentsMeanWhatTheySay) {
   EXPECT_EQ(npos, r.out.find("Shot #2: ok")) << r.out;
 }
 
+TEST(TimeEdgesE2eTest, ASessionThatNeverOpensIsNoSuccess) {
+  const std::string world = "[camera ptp]\nsession_error = 0x81\n";
+  RunResult r = runIn("UTC", {"-sim", "w.ini"}, "echo never\nshot\n", {{"w.ini", world}});
+  EXPECT_EQ(6, r.exitCode);
+  EXPECT_EQ(kBanner, r.out);
+  EXPECT_EQ("Camera session did not open: Device busy! Camera unstable!\n", r.err);
+  // The check says so, and plans nothing.
+  r = runIn("UTC", {"-check", "-sim", "w.ini"}, "echo never\nshot\n", {{"w.ini", world}});
+  EXPECT_EQ(4, r.exitCode);
+  EXPECT_EQ(npos, r.out.find("echo never")) << r.out;
+  EXPECT_EQ(npos, r.out.find("Card: ")) << r.out;
+  EXPECT_NE(npos, r.out.find("Findings: 1\n  script: the camera's session does not open (Device "
+                             "busy! Camera unstable!): a run ends at once with exit code 6\n"))
+      << r.out;
+}
+
+TEST(TimeEdgesE2eTest, AnSdkThatWillNotStartGivesOneReasonAndOneCodeInEveryMode) {
+  const std::string world = "[world]\ninitialize_error = 0x1\n";
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"-sim", "w.ini", "-list"},
+           {"-sim", "w.ini", "-camera", "0"},
+           {"-sim", "w.ini", "-script", "test.qvs"},
+           {"-sim", "w.ini", "-com", "/dev/no_such_port", "-script", "test.qvs"},
+           {"-check", "-sim", "w.ini", "-script", "test.qvs"}}) {
+    RunOptions options;
+    options.arguments = arguments;
+    options.files = {{"w.ini", world}, {"test.qvs", "#!quorvale\necho never\n"}};
+    RunResult r = runQuorvale(options);
+    EXPECT_EQ(1, r.exitCode) << arguments[2];
+    EXPECT_EQ("Canon interface not ready: Not implemented\n", r.err) << arguments[2];
+    EXPECT_EQ(npos, r.out.find("never")) << r.out;
+  }
+}
+
 }  // namespace
 }  // namespace e2e
