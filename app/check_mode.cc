@@ -157,7 +157,8 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
     ScriptPlan plan = planner.finish(clockState, availableShots);
     plan.camera = device.szDeviceDescription;
     plan.simulatedFigures = simulatedFigures && !options->simulated;
-    outputText(Msg, checkReportText(plan, scriptName).c_str());
+    writeCheckReport(plan, scriptName,
+                     [](const std::string& piece) { outputText(Msg, piece.c_str()); });
     if (!options->plotPath.empty() && !writePlanPlot(plan, scriptName, options->plotPath)) {
       return 2;
     }

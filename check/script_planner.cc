@@ -58,6 +58,9 @@ uint64_t exposureWaitMs(uint32_t exposureMs, double multiplier) {
   return value > 0.0 ? static_cast<uint64_t>(value) : 0;
 }
 
+uint32_t lineOf(const PlanLine& entry) { return entry.line; }
+uint32_t lineOf(uint32_t line) { return line; }
+
 // The finding of a local time that the zone repeats or skips, waited for at |due|.
 std::string localTimeChangeText(const platform::CalendarTime& t, platform::LocalTimeKind kind,
                                 const std::string& due) {
@@ -145,9 +148,11 @@ std::string ScriptPlanner::momentText(uint64_t utc, bool known, uint64_t baseUtc
 
 void ScriptPlanner::addFinding(uint32_t line, uint32_t column, const std::string& text) {
   plan_.findings.push_back(Finding{line, column, text});
-  for (PlanLine& entry : plan_.lines) {
-    if (entry.line == line) entry.finding = true;
-  }
+  // The scan goes forward, so plan lines are in line order: the entries of |line| are found by
+  // bisection, not by a pass over the whole plan for each finding.
+  auto range = std::equal_range(plan_.lines.begin(), plan_.lines.end(), line,
+                                [](const auto& a, const auto& b) { return lineOf(a) < lineOf(b); });
+  for (auto it = range.first; it != range.second; ++it) it->finding = true;
 }
 
 void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
@@ -214,7 +219,7 @@ void ScriptPlanner::onUserWait(uint64_t atUtc, const std::string&) {
   line.endUtc = atUtc;
   known_ = false;
   baseUtc_ = atUtc;
-  baseName_ = "prompt (line " + std::to_string(line.line) + ")";
+  baseName_ = SharedText("prompt (line " + std::to_string(line.line) + ")");
   shotsSinceTimedStep_ = 0;
 }
 
@@ -378,7 +383,7 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
     line.checkpoint = true;
     if (!known_) {
       baseUtc_ = clock_.utcNow();
-      baseName_ = "checkpoint (line " + std::to_string(line.line) + ")";
+      baseName_ = SharedText("checkpoint (line " + std::to_string(line.line) + ")");
     }
   }
 }
@@ -404,5 +409,5 @@ ScriptPlan ScriptPlanner::finish(const platform::ClockDiscipline& clock, int64_t
   }
   std::stable_sort(plan_.findings.begin(), plan_.findings.end(),
                    [](const Finding& a, const Finding& b) { return a.line < b.line; });
-  return plan_;
+  return std::move(plan_);
 }
