@@ -88,7 +88,6 @@ void outputVPrintf(uint32_t kind, const char* format, va_list args) {
 }  // namespace
 
 void outputText(uint32_t kind, const char* text) {
-  const platform::CalendarTime now = platform::localCalendarNow();
   OutputState& s = state();
   CMtLocker lock(&s.outputLock);
   if (kind > 5) kind = 6;
@@ -109,6 +108,8 @@ void outputText(uint32_t kind, const char* text) {
   }
 
   if (s.logFile != nullptr) {
+    // The stamp is read only for the log: the console text of a timed step goes out first.
+    const platform::CalendarTime now = platform::localCalendarNow();
     std::lock_guard<std::mutex> logLock(s.logLock);
     const char* start = (n > 1 && text[0] == '\n') ? text + 1 : text;
     fprintf(s.logFile, "%02u:%02u:%02u.%03u %3s: ", now.hour, now.minute, now.second,
