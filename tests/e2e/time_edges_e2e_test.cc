@@ -53,8 +53,8 @@ TEST(TimeEdgesE2eTest, RepeatedAutumnHourIsItsFirstOccurrenceWhateverCameBefore)
                         "wait is for the first, 2026-10-25 02:45:00.000 (00:45:00.000 UTC)\n"))
         << r.out;
   }
-  // The run waits for the first 02:45 (a second away), and -at of the same instant gives the same
-  // run as -atutc: the local start 02:44:59 is itself the first one.
+  // The run waits for the first 02:45 (a minute away), and -at of the same instant gives the same
+  // run as -atutc: the local start 02:44 is itself the first one.
   for (const auto& at : std::vector<std::vector<std::string>>{{"-atutc", "2026-10-25 00:44:59"},
                                                               {"-at", "2026-10-25 02:44:59"}}) {
     std::vector<std::string> arguments = {"-sim", "-speed", "100"};
@@ -82,7 +82,7 @@ TEST(TimeEdgesE2eTest, MissingSpringHourIsReadWithTheOffsetBeforeTheChange) {
                       "forward): the wait is for 2026-03-29 03:30:00.000 (01:30:00.000 UTC)\n"))
       << r.out;
   // The run prints the moment as written and waits until 01:30 UTC.
-  r = runIn("Europe/Madrid", {"-sim", "-speed", "100", "-atutc", "2026-03-29 01:29:59"},
+  r = runIn("Europe/Madrid", {"-sim", "-speed", "100", "-atutc", "2026-03-29 01:29:00"},
             "wait time=02:30:00\n");
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(kBanner + kSession + "Wait for 03/29/26 02:30:00\nContinue\nClose session\n", r.out);
@@ -151,17 +151,17 @@ TEST(TimeEdgesE2eTest, WorldFileNumbersAndMomentsMeanWhatTheySay) {
   EXPECT_EQ(npos, r.out.find("Camera back")) << r.out;
   EXPECT_EQ(npos, r.out.find("Shot #2: ok")) << r.out;
 
-  // A time-only shutdown moment is on the script clock's date: the body goes five seconds in.
-  r = runIn("UTC", {"-sim", "w.ini", "-speed", "10", "-atutc", "2030-01-01 10:00:00"},
-            "shot\nwait sleep=10\nshot\n",
-            {{"w.ini", "[camera ptp]\nshutdown_at_utc = 10:00:05\n"}});
-  EXPECT_NE(npos, r.out.find(kSession + "Shot #1: ok\nSleep: 10 seconds\n")) << r.out;
+  // A time-only shutdown moment is on the script clock's date: the body goes 30 seconds in.
+  r = runIn("UTC", {"-sim", "w.ini", "-speed", "20", "-atutc", "2030-01-01 10:00:00"},
+            "shot\nwait sleep=60\nshot\n",
+            {{"w.ini", "[camera ptp]\nshutdown_at_utc = 10:00:30\n"}});
+  EXPECT_NE(npos, r.out.find(kSession + "Shot #1: ok\nSleep: 60 seconds\n")) << r.out;
   EXPECT_EQ(npos, r.out.find("Shot #2: ok")) << r.out;
   EXPECT_NE(npos, r.err.find("Camera lost: Canon EOS 5D Mark IV (simulated)\n")) << r.err;
   // The same moment with -at on the local date.
-  r = runIn("Europe/Madrid", {"-sim", "w.ini", "-speed", "10", "-at", "2030-01-01 11:00:00"},
-            "shot\nwait sleep=10\nshot\n", {{"w.ini", "[camera ptp]\nshutdown_at = 11:00:05\n"}});
-  EXPECT_NE(npos, r.out.find(kSession + "Shot #1: ok\nSleep: 10 seconds\n")) << r.out;
+  r = runIn("Europe/Madrid", {"-sim", "w.ini", "-speed", "20", "-at", "2030-01-01 11:00:00"},
+            "shot\nwait sleep=60\nshot\n", {{"w.ini", "[camera ptp]\nshutdown_at = 11:00:30\n"}});
+  EXPECT_NE(npos, r.out.find(kSession + "Shot #1: ok\nSleep: 60 seconds\n")) << r.out;
   EXPECT_EQ(npos, r.out.find("Shot #2: ok")) << r.out;
 }
 
