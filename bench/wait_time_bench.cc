@@ -139,10 +139,7 @@ int main(int argc, char** argv) {
         points.push_back(secondsText(due - platform::utcNow()));
         script += "wait point=" + points.back() + "\necho mark\n";
       }
-      if (f == 3)
-        script += "wait sleep=0." + std::to_string(1000 + shortMs).substr(1) +
-                  "\n"
-                  "echo mark\n";
+      if (f == 3) script += "wait sleep=" + secondsText(shortMs * unitsPerMs) + "\necho mark\n";
       if (f == 4) {
         script += "wait utc=" + bench::momentText(due) + "\ncomflash\n";
       }
