@@ -6,17 +6,19 @@
 #include <string>
 #include <vector>
 
-#include "check/plan_plot.h"
-#include "check/plan_report.h"
 #include "app/rehearsal.h"
 #include "app/script_file.h"
-#include "check/script_planner.h"
+#include "app/script_thread.h"
 #include "app/sdk_setup.h"
 #include "app/usage.h"
 #include "camera/canon_camera.h"
 #include "camera/canon_interface.h"
-#include "check/plan_backend.h"
+#include "camera/error_text.h"
 #include "camera/sim/sim_world.h"
+#include "check/plan_backend.h"
+#include "check/plan_plot.h"
+#include "check/plan_report.h"
+#include "check/script_planner.h"
 #include "output/output.h"
 #include "platform/clock.h"
 #include "platform/clock_discipline.h"
@@ -119,28 +121,48 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
     bool simulatedFigures = false;
     std::unique_ptr<CCanonCamera> camera =
         openPlannedCamera(*options, rehearsal, &planner, &simulatedFigures);
-    if (camera == nullptr) {
-      printSdkError("Camera not found!",
-                    g_canonInterface != nullptr ? g_canonInterface->lastError() : kNoSuchCamera);
+    if (g_canonInterface == nullptr || g_canonInterface->initStatus() != 0) {
+      // As the run would end: one reason, one code.
+      printSdkError("Canon interface not ready", g_canonInterface == nullptr
+                                                     ? EDS_ERR_NOT_INITIALIZED
+                                                     : g_canonInterface->initStatus());
+      camera.reset();
       stopCameraSdk();
-      return 5;
+      return static_cast<int>(kSdkNotReadyExitCode);
+    }
+    if (camera == nullptr) {
+      printSdkError("Camera not found!", g_canonInterface->lastError());
+      stopCameraSdk();
+      return static_cast<int>(kNoCameraExitCode);
     }
     EdsDeviceInfo device;
     std::memset(&device, 0, sizeof(device));
     camera->getDeviceInfo(&device);
+    // A run without a session runs no line: there is no plan to make.
+    const EdsError session = camera->sessionStatus();
     EdsUInt32 available = 0;
     const int64_t availableShots =
-        camera->readProperty(kEdsPropID_AvailableShots, &available) == 0 ? available : -1;
+        session == 0 && camera->readProperty(kEdsPropID_AvailableShots, &available) == 0
+            ? static_cast<int64_t>(available)
+            : int64_t{-1};
+    if (session != 0) {
+      planner.addFinding(0, 0,
+                         std::string("the camera's session does not open (") +
+                             edsErrorText(session) + "): a run ends at once with exit code " +
+                             std::to_string(kSessionNotOpenExitCode));
+    }
     EdsUInt32 battery = 0;
-    const bool batteryRead = camera->readProperty(kEdsPropID_BatteryLevel, &battery) == 0;
+    const bool batteryRead =
+        session == 0 && camera->readProperty(kEdsPropID_BatteryLevel, &battery) == 0;
     planner.setSupplies(batteryRead ? static_cast<double>(battery) : -1.0,
-                        plannedCards(body.config, simulatedFigures, camera.get()));
+                        session == 0 ? plannedCards(body.config, simulatedFigures, camera.get())
+                                     : std::vector<uint64_t>{});
 
     const bool withPort = options->comPortNumber >= 0 || !options->comPortPath.empty();
     if (withPort) checkComPort(*options, &planner);
 
     platform::Event neverSet(/*manualReset=*/true, false);
-    {
+    if (session == 0) {
       // The scan reads the text in place (dropping NUL bytes), and so does the planner.
       std::string& text = *options->scriptText;
       const size_t size = text.size();
@@ -168,7 +190,8 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
     ScriptPlan plan = planner.finish(clockState, availableShots);
     plan.camera = device.szDeviceDescription;
     plan.simulatedFigures = simulatedFigures && !options->simulated;
-    outputText(Msg, checkReportText(plan, scriptName).c_str());
+    writeCheckReport(plan, scriptName,
+                     [](const std::string& piece) { outputText(Msg, piece.c_str()); });
     if (!options->plotPath.empty() && !writePlanPlot(plan, scriptName, options->plotPath)) {
       return 2;
     }

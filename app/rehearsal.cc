@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "camera/sim/sim_backend.h"
@@ -20,23 +18,31 @@ namespace {
 
 constexpr uint64_t kMaxWorldFileSize = 1 << 20;
 
-bool readWorldFile(const std::string& path, SimWorld* world) {
-  uint64_t size = 0;
-  if (!platform::fileSize(path, &size)) {
-    printSysError(("World file '" + path + "' not found").c_str(), platform::lastError());
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
+bool readWorldFile(const std::string& path, uint64_t scriptStartUtc, SimWorld* world) {
   std::string text;
-  if (in && size <= kMaxWorldFileSize) {
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  if (!in || size > kMaxWorldFileSize || in.bad()) {
-    printErr("World file '%s' cannot be read\n", path.c_str());
-    return false;
+  switch (platform::readRegularFile(path, kMaxWorldFileSize, &text)) {
+    case platform::ReadFileResult::kRead:
+      break;
+    case platform::ReadFileResult::kNotFound:
+      printSysError(("World file '" + path + "' not found").c_str(), platform::lastError());
+      return false;
+    case platform::ReadFileResult::kNotRegular:
+      printErr("World file '%s' is not a regular file\n", path.c_str());
+      return false;
+    case platform::ReadFileResult::kTooLarge:
+      printErr("World file '%s' too large: more than %llu bytes\n", path.c_str(),
+               static_cast<unsigned long long>(kMaxWorldFileSize));
+      return false;
+    case platform::ReadFileResult::kReadError:
+      printSysError(("World file '" + path + "' cannot be read").c_str(), platform::lastError());
+      return false;
   }
   SimWorldFileError error;
-  if (!parseSimWorldFile(text, readCommandLineMoment, world, &error)) {
+  const SimMomentReader readMoment = [scriptStartUtc](const std::string& value, bool utc,
+                                                      uint64_t* out) {
+    return readMomentAt(value, utc, scriptStartUtc, out);
+  };
+  if (!parseSimWorldFile(text, readMoment, world, &error)) {
     printErr("World file '%s' line %u: %s\n", path.c_str(), error.line, error.reason.c_str());
     return false;
   }
@@ -70,15 +76,18 @@ std::string localText(uint64_t utc) {
 
 }  // namespace
 
-bool readCommandLineMoment(const std::string& text, bool utc, uint64_t* utcOut) {
-  if (text.empty() || text.size() > 64 ||
-      text.find_first_not_of("0123456789:.- Tt") != std::string::npos ||
-      text.find_first_of("0123456789") == std::string::npos) {
+bool readMomentAt(const std::string& text, bool utc, uint64_t nowUtc, uint64_t* utcOut) {
+  if (!isMomentForm(text)) return false;
+  platform::CalendarTime now;
+  std::memset(&now, 0, sizeof(now));
+  uint64_t nowLocal = 0;
+  if (utc ? !platform::fileTimeToCalendar(nowUtc, &now)
+          : !platform::utcToLocalFileTime(nowUtc, &nowLocal) ||
+                !platform::fileTimeToCalendar(nowLocal, &now)) {
     return false;
   }
   std::string copy = text;
-  platform::CalendarTime t =
-      parseMomentFrom(&copy[0], utc ? platform::utcCalendarNow() : platform::localCalendarNow());
+  platform::CalendarTime t = parseMomentFrom(&copy[0], now);
   uint64_t carry = 0;
   if (t.millisecond >= 1000) {
     carry = (t.millisecond / 1000) * platform::kFileTimeUnitsPerSecond;
@@ -92,6 +101,10 @@ bool readCommandLineMoment(const std::string& text, bool utc, uint64_t* utcOut) 
     return true;
   }
   return platform::localToUtcFileTime(moment, utcOut);
+}
+
+bool readCommandLineMoment(const std::string& text, bool utc, uint64_t* utcOut) {
+  return readMomentAt(text, utc, platform::utcNow(), utcOut);
 }
 
 bool Rehearsal::prepare(const ProgramOptions& options) {
@@ -118,7 +131,11 @@ bool Rehearsal::prepare(const ProgramOptions& options) {
     shifted_ = true;
   }
   world_ = defaultSimWorld();
-  if (options.simWorldPath && !readWorldFile(*options.simWorldPath, &world_)) return false;
+  // The world's moments are moments of the script clock: a date left out is its date.
+  const uint64_t scriptStart = shifted_ ? startUtc_ : platform::utcNow();
+  if (options.simWorldPath && !readWorldFile(*options.simWorldPath, scriptStart, &world_)) {
+    return false;
+  }
   return true;
 }
 

@@ -64,8 +64,12 @@ class Rehearsal final {
   std::unique_ptr<ScriptClock> clock_;
 };
 
-// Reads |text|, a moment in the script language's forms, against the real clock's date and time
-// (UTC when |utc|, else local), into a UTC file time. False when it is no valid moment.
+// Reads |text|, the whole of it one of the script language's moment forms, against the date and
+// time of the UTC moment |nowUtc| (taken in UTC when |utc|, else in local time), into a UTC file
+// time. A local time that summer time repeats or skips resolves as a script's wait resolves it.
+// False when it is no valid moment.
+bool readMomentAt(const std::string& text, bool utc, uint64_t nowUtc, uint64_t* utcOut);
+// readMomentAt against the real clock's now.
 bool readCommandLineMoment(const std::string& text, bool utc, uint64_t* utcOut);
 
 #endif  // QUORVALE_APP_REHEARSAL_H_

@@ -60,18 +60,31 @@ uint32_t doScript(ProgramOptions* options) {
     return 10;
   }
 
+  // The same reason and code as the list and info modes give when the SDK did not start.
+  if (g_canonInterface == nullptr || g_canonInterface->initStatus() != 0) {
+    printSdkError("Canon interface not ready", g_canonInterface == nullptr
+                                                   ? EDS_ERR_NOT_INITIALIZED
+                                                   : g_canonInterface->initStatus());
+    return kSdkNotReadyExitCode;
+  }
+
   std::unique_ptr<platform::SerialLine> port;
   if (options->comPortNumber >= 0 || !options->comPortPath.empty()) {
     port = openComPort(*options);
     if (port == nullptr) return 3;
   }
 
-  std::unique_ptr<CCanonCamera> camera;
-  if (g_canonInterface != nullptr) camera = g_canonInterface->NewCamera(options->cameraIndex);
+  std::unique_ptr<CCanonCamera> camera = g_canonInterface->NewCamera(options->cameraIndex);
   if (camera == nullptr) {
-    printSdkError("Camera not found!",
-                  g_canonInterface != nullptr ? g_canonInterface->lastError() : kNoSuchCamera);
-    return 5;
+    printSdkError("Camera not found!", g_canonInterface->lastError());
+    return kNoCameraExitCode;
+  }
+  const EdsError session = camera->sessionStatus();
+  if (session != 0) {
+    printSdkError("Camera session did not open", session);
+    camera.reset();
+    port.reset();
+    return kSessionNotOpenExitCode;
   }
 
   camera->setBodySpeed(options->bodySpeed);  // a simulated body at "-speed"

@@ -76,11 +76,11 @@ void StatusLineClock::arm(uint64_t dueUtc) {
 }
 
 void StatusLineClock::disarm() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    armed_ = false;
-  }
-  wake_.notify_all();
+  // The drawing thread is not woken here: at the end of a wait it would compete with the script's
+  // next step for the processor. It clears the line at its next tick, within a second, unless the
+  // next output has erased it already.
+  std::lock_guard<std::mutex> lock(mutex_);
+  armed_ = false;
 }
 
 void StatusLineClock::run() {

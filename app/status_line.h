@@ -72,7 +72,8 @@ class StatusLineClock final : public ScriptClock {
 
   // Shows the line of a wait until |dueUtc| now and has the helper redraw it every second.
   void arm(uint64_t dueUtc);
-  // The wait is over: the helper erases the line.
+  // The wait is over: the helper erases the line at its next tick (within a second), unless
+  // output has erased it first.
   void disarm();
   void run();  // the helper thread
 

@@ -73,6 +73,32 @@ std::string shotText(const PlanLine& line, const PlannedShot& shot) {
   return text + "; holds the script " + secondsText(shot.holdMs);
 }
 
+// Collects report text and hands it on in pieces of whole lines.
+class ReportSink {
+ public:
+  explicit ReportSink(const std::function<void(const std::string&)>& emit) : emit_(emit) {}
+  ~ReportSink() { flush(); }
+  ReportSink(const ReportSink&) = delete;
+  ReportSink& operator=(const ReportSink&) = delete;
+
+  ReportSink& operator+=(const std::string& text) {
+    buffer_ += text;
+    if (buffer_.size() >= kPieceBytes && buffer_.back() == '\n') flush();
+    return *this;
+  }
+  ReportSink& operator+=(const char* text) { return *this += std::string(text); }
+  void flush() {
+    if (buffer_.empty()) return;
+    emit_(buffer_);
+    buffer_.clear();
+  }
+
+ private:
+  static constexpr size_t kPieceBytes = 65536;
+  const std::function<void(const std::string&)>& emit_;
+  std::string buffer_;
+};
+
 }  // namespace
 
 std::string absoluteMomentText(uint64_t utc) {
@@ -126,7 +152,15 @@ std::string planLineMoment(const PlanLine& line) {
 }
 
 std::string checkReportText(const ScriptPlan& plan, const std::string& scriptName) {
-  std::string out = "Plan of " + scriptName + " for " + plan.camera;
+  std::string text;
+  writeCheckReport(plan, scriptName, [&text](const std::string& piece) { text += piece; });
+  return text;
+}
+
+void writeCheckReport(const ScriptPlan& plan, const std::string& scriptName,
+                      const std::function<void(const std::string&)>& emit) {
+  ReportSink out(emit);
+  out += "Plan of " + scriptName + " for " + plan.camera;
   if (plan.simulatedFigures) out += " (no real camera answered: the simulated body stands in)";
   out += ", started at " + absoluteMomentText(plan.startUtc) + "\n";
   char head[160];
@@ -176,7 +210,7 @@ std::string checkReportText(const ScriptPlan& plan, const std::string& scriptNam
   out += "Clock: " + platform::describeClockDiscipline(plan.clock) + "\n";
   if (plan.findings.empty()) {
     out += "Findings: none\n";
-    return out;
+    return;
   }
   out += "Findings: " + std::to_string(plan.findings.size()) + "\n";
   for (const Finding& f : plan.findings) {
@@ -184,7 +218,6 @@ std::string checkReportText(const ScriptPlan& plan, const std::string& scriptNam
     if (f.column != 0) where += ", column " + std::to_string(f.column);
     out += "  " + where + ": " + f.text + "\n";
   }
-  return out;
 }
 
 int checkExitCode(const ScriptPlan& plan) {

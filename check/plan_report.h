@@ -7,6 +7,7 @@
 #define QUORVALE_APP_PLAN_REPORT_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "check/script_plan.h"
@@ -26,6 +27,10 @@ std::string planLineMoment(const PlanLine& line);
 
 // The whole report of |plan| for the script |scriptName|, as printed.
 std::string checkReportText(const ScriptPlan& plan, const std::string& scriptName);
+// The same text handed to |emit| in pieces of whole lines (about 64 KB each), so that the report of
+// a long script is never held whole.
+void writeCheckReport(const ScriptPlan& plan, const std::string& scriptName,
+                      const std::function<void(const std::string&)>& emit);
 
 // 0 when nothing is flagged, kCheckFlaggedExitCode otherwise.
 int checkExitCode(const ScriptPlan& plan);

@@ -11,10 +11,30 @@
 #define QUORVALE_APP_SCRIPT_PLAN_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/clock_discipline.h"
+
+// A text that many plan lines hold alike (the name of their base): one copy, shared. Reads as a
+// const std::string&; an empty one reads as "".
+class SharedText {
+ public:
+  SharedText() = default;
+  SharedText(std::string text)  // NOLINT: implicit, as the std::string it stands for
+      : text_(std::make_shared<const std::string>(std::move(text))) {}
+  SharedText(const char* text) : SharedText(std::string(text)) {}  // NOLINT: as above
+  operator const std::string&() const { return str(); }            // NOLINT: as above
+  const std::string& str() const {
+    static const std::string kEmpty;
+    return text_ != nullptr ? *text_ : kEmpty;
+  }
+
+ private:
+  std::shared_ptr<const std::string> text_;
+};
 
 struct PlannedShot {
   uint32_t number = 0;        // 1-based count of the script's shots
@@ -28,26 +48,29 @@ struct PlannedShot {
   uint32_t holdMs = 0;        // how long the shot holds the script
 };
 
-enum class WaitKind { None, Moment, Checkpoint, Sleep, User };
+enum class WaitKind : uint8_t { None, Moment, Checkpoint, Sleep, User };
 
+// One line of the plan. A plan holds one for each line of a script that does something (a million
+// for a script of a million lines), so the fields are laid out without holes and the base's name
+// is shared by the lines that count from it.
 struct PlanLine {
   uint32_t line = 0;      // 1-based line of the script text
+  uint32_t flashMs = 0;   // an RTS pulse of this length (0: none)
   std::string text;       // the line as written (no line end)
   uint64_t startUtc = 0;  // when the line begins
   uint64_t endUtc = 0;    // when the line is done
-  bool known = false;     // startUtc/endUtc are absolute moments
   uint64_t baseUtc = 0;   // the base of relative moments
-  std::string baseName;   // "start", "checkpoint (line 12)", "prompt (line 40)"
+  SharedText baseName;    // "start", "checkpoint (line 12)", "prompt (line 40)"
+  uint64_t dueUtc = 0;    // the moment waited for (Moment and Checkpoint waits)
   WaitKind wait = WaitKind::None;
-  uint64_t dueUtc = 0;      // the moment waited for (Moment and Checkpoint waits)
+  bool known = false;       // startUtc/endUtc are absolute moments
   bool checkpoint = false;  // the line sets the checkpoint
+  bool finding = false;     // a finding names this line
   std::vector<PlannedShot> shots;
   std::vector<uint64_t> refusedUtc;  // releases the body refuses (still busy): no shot taken
-  uint32_t flashMs = 0;      // an RTS pulse of this length (0: none)
-  uint64_t flashStartUtc = 0;  // when RTS rises for it
+  uint64_t flashStartUtc = 0;        // when RTS rises for the pulse
   std::string play;          // the sound file the line plays
   double playSeconds = 0.0;  // its length
-  bool finding = false;      // a finding names this line
 };
 
 // A wait for a moment (clock time or checkpoint) that the steps before it reach only after the

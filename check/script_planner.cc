@@ -60,6 +60,23 @@ uint64_t exposureWaitMs(uint32_t exposureMs, double multiplier) {
   return value > 0.0 ? static_cast<uint64_t>(value) : 0;
 }
 
+uint32_t lineOf(const PlanLine& entry) { return entry.line; }
+uint32_t lineOf(uint32_t line) { return line; }
+
+// The finding of a local time that the zone repeats or skips, waited for at |due|.
+std::string localTimeChangeText(const platform::CalendarTime& t, platform::LocalTimeKind kind,
+                                const std::string& due) {
+  char written[64];
+  std::snprintf(written, sizeof(written), "%04u-%02u-%02u %02u:%02u:%02u", t.year, t.month, t.day,
+                t.hour, t.minute, t.second);
+  if (kind == platform::LocalTimeKind::kRepeated) {
+    return std::string("local time ") + written +
+           " comes twice (the clocks go back): the wait is for the first, " + due;
+  }
+  return std::string("local time ") + written +
+         " does not exist (the clocks go forward): the wait is for " + due;
+}
+
 }  // namespace
 
 ScriptPlanner::ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body, uint32_t eventDelayMs)
@@ -140,9 +157,11 @@ std::string ScriptPlanner::momentText(uint64_t utc, bool known, uint64_t baseUtc
 
 void ScriptPlanner::addFinding(uint32_t line, uint32_t column, const std::string& text) {
   plan_.findings.push_back(Finding{line, column, text});
-  for (PlanLine& entry : plan_.lines) {
-    if (entry.line == line) entry.finding = true;
-  }
+  // The scan goes forward, so plan lines are in line order: the entries of |line| are found by
+  // bisection, not by a pass over the whole plan for each finding.
+  auto range = std::equal_range(plan_.lines.begin(), plan_.lines.end(), line,
+                                [](const auto& a, const auto& b) { return lineOf(a) < lineOf(b); });
+  for (auto it = range.first; it != range.second; ++it) it->finding = true;
 }
 
 void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
@@ -169,6 +188,12 @@ void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
     addFinding(line.line, 0,
                "not reached in time: " + cause + " end " + durationText(nowUtc - dueUtc) +
                    " after " + due + "; the wait is skipped (\"Moment in the past\")");
+  }
+  if (moment && parser_ != nullptr &&
+      parser_->lastLocalMomentKind() != platform::LocalTimeKind::kUnique) {
+    addFinding(
+        line.line, 0,
+        localTimeChangeText(parser_->lastLocalMoment(), parser_->lastLocalMomentKind(), due));
   }
   if (moment) {
     line.known = true;  // the moment itself is a clock time, whether reached in time or not
@@ -221,7 +246,7 @@ void ScriptPlanner::onUserWait(uint64_t atUtc, const std::string&) {
   promptLine_ = line.line;
   promptUtc_ = atUtc;
   baseUtc_ = atUtc;
-  baseName_ = "prompt (line " + std::to_string(line.line) + ")";
+  baseName_ = SharedText("prompt (line " + std::to_string(line.line) + ")");
   shotsSinceTimedStep_ = 0;
 }
 
@@ -415,7 +440,7 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
     checkpointUtc_ = clock_.utcNow();
     if (!known_) {
       baseUtc_ = clock_.utcNow();
-      baseName_ = "checkpoint (line " + std::to_string(line.line) + ")";
+      baseName_ = SharedText("checkpoint (line " + std::to_string(line.line) + ")");
     }
   }
 }
@@ -445,5 +470,5 @@ ScriptPlan ScriptPlanner::finish(const platform::ClockDiscipline& clock, int64_t
   }
   std::stable_sort(plan_.findings.begin(), plan_.findings.end(),
                    [](const Finding& a, const Finding& b) { return a.line < b.line; });
-  return plan_;
+  return std::move(plan_);
 }

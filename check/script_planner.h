@@ -61,7 +61,8 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   void addFinding(uint32_t line, uint32_t column, const std::string& text);
 
   // Completes the plan: totals and the findings that need the whole script. |clock| is the
-  // system clock's discipline; |availableShots| the card's figure (-1 unknown).
+  // system clock's discipline; |availableShots| the card's figure (-1 unknown). The plan is moved
+  // out (a plan of a long script is large): call once, after the scan.
   ScriptPlan finish(const platform::ClockDiscipline& clock, int64_t availableShots);
 
   // PlanningClock::Listener
@@ -102,7 +103,7 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
 
   bool known_ = false;  // moments are absolute now
   uint64_t baseUtc_;
-  std::string baseName_ = "start";
+  SharedText baseName_ = "start";  // shared with the plan lines that count from it
   bool pendingMomentWait_ = false;  // the next due moment comes from a time= or utc= wait
   uint32_t lastMomentLine_ = 0;
   uint64_t lastMomentUtc_ = 0;

@@ -92,7 +92,6 @@ void outputVPrintf(uint32_t kind, const char* format, va_list args) {
 }  // namespace
 
 void outputText(uint32_t kind, const char* text) {
-  const platform::CalendarTime now = platform::localCalendarNow();
   OutputState& s = state();
   CMtLocker lock(&s.outputLock);
   if (kind > 5) kind = 6;
@@ -113,6 +112,8 @@ void outputText(uint32_t kind, const char* text) {
   }
 
   if (s.logFile != nullptr) {
+    // The stamp is read only for the log: the console text of a timed step goes out first.
+    const platform::CalendarTime now = platform::localCalendarNow();
     char prefix[32];
     const int prefixLength = snprintf(prefix, sizeof(prefix), "%02u:%02u:%02u.%03u %3s: ", now.hour,
                                       now.minute, now.second, now.millisecond, tagOf(kind));

@@ -46,7 +46,9 @@ bool fileTimeToCalendar(uint64_t fileTime, CalendarTime* out);
 bool calendarToFileTime(const CalendarTime& t, uint64_t* out);
 
 // Converts between UTC and local wall-clock file times using the zone rules in force at that moment
-// (daylight saving time included). Return false when the conversion is impossible.
+// (daylight saving time included). Return false when the conversion is impossible. A local time
+// that the zone repeats or skips is resolved by the rule of local_time.h, whatever was converted
+// before.
 bool utcToLocalFileTime(uint64_t utc, uint64_t* local);
 bool localToUtcFileTime(uint64_t local, uint64_t* utc);
 

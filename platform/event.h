@@ -78,6 +78,14 @@ class WaitableTimer final : public Waitable {
 // objects, a null object) with lastError() set.
 uint32_t waitAny(Waitable* const* objects, size_t count, uint32_t timeoutMs);
 
+// waitAny for the waits whose moment matters to the microsecond (the script's timed waits, sleeps
+// and pulses): the thread sleeps on the system's timer until shortly before the earliest due time
+// or time limit, then finishes on the clock itself, so it returns within microseconds after the
+// moment and never before it. The finish costs the calling thread a short stretch of processor
+// time (well under a millisecond) per wait; other objects signalled meanwhile are seen at once
+// before it and right after it.
+uint32_t waitAnyPrecisely(Waitable* const* objects, size_t count, uint32_t timeoutMs);
+
 // Test seam: the number of waits blocked on |object| at this moment.
 size_t waiterCountForTest(const Waitable& object);
 

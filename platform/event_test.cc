@@ -149,5 +149,48 @@ TEST(WaitableTimerTest, RearmingWakesAWaiterAlreadyBlockedAtTheDueTime) {
   EXPECT_EQ(kWaitTimeout, waitOne(timer, 0));  // auto reset: the firing was consumed
 }
 
+// A precise wait ends on its moment, never before it, for a timer and for a time limit; it sees
+// the other objects as a plain wait does, also during its last stretch before the moment.
+TEST(PreciseWaitTest, EndsNeverBeforeTheMomentAndSeesTheOtherObjects) {
+  WaitableTimer timer;
+  Event stop(/*manualReset=*/true, false);
+  Waitable* objects[] = {&timer, &stop};
+  for (int i = 0; i < 20; ++i) {
+    const uint64_t due = utcNow() + (i % 4) * kFileTimeUnitsPerMs + (i % 3) * 1000;
+    timer.setAbsolute(due);
+    ASSERT_EQ(kWaitObject0, waitAnyPrecisely(objects, 2, kInfinite)) << i;
+    ASSERT_GE(utcNow(), due) << i;
+    EXPECT_EQ(kWaitTimeout, waitOne(timer, 0)) << i;  // the firing was consumed
+  }
+  EXPECT_EQ(0u, waiterCountForTest(timer) + waiterCountForTest(stop));
+
+  // A time limit before the timer's moment: the limit ends the wait, not before it.
+  timer.setAbsolute(utcNow() + 3600 * kFileTimeUnitsPerSecond);
+  const uint32_t start = tickCount();
+  EXPECT_EQ(kWaitTimeout, waitAnyPrecisely(objects, 2, 3));
+  EXPECT_GE(static_cast<uint32_t>(tickCount() - start), 3u);
+
+  // The stop event and a pulse end a precise wait at once, whatever its moment.
+  std::atomic<uint32_t> result{12345};
+  std::thread waiter([&] { result = waitAnyPrecisely(objects, 2, kInfinite); });
+  awaitWaiters(stop, 1);
+  stop.set();
+  waiter.join();
+  EXPECT_EQ(kWaitObject0 + 1, result.load());
+  stop.reset();
+  Event pulsed(/*manualReset=*/false, false);
+  Waitable* withPulse[] = {&timer, &pulsed};
+  std::thread pulseWaiter([&] { result = waitAnyPrecisely(withPulse, 2, 3600000); });
+  awaitWaiters(pulsed, 1);
+  pulsed.pulse();
+  pulseWaiter.join();
+  EXPECT_EQ(kWaitObject0 + 1, result.load());
+
+  // A stop set within the last stretch (the timer due in 50 us) is seen right after the moment.
+  timer.setAbsolute(utcNow() + 500);
+  stop.set();
+  EXPECT_NE(kWaitTimeout, waitAnyPrecisely(objects, 2, kInfinite));
+}
+
 }  // namespace
 }  // namespace platform

@@ -4,6 +4,7 @@
 #ifndef QUORVALE_PLATFORM_PROCESS_H_
 #define QUORVALE_PLATFORM_PROCESS_H_
 
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -24,6 +25,10 @@ bool raiseCurrentThreadToTimeCritical();
 // null device, so that nothing the program opens later takes its place (a log file or a serial
 // line must never receive console text). Call first thing in main, before anything is opened.
 void ensureStandardStreams();
+
+// The most memory the process has held in RAM at once so far (its peak resident set), in bytes;
+// 0 where the system does not tell.
+uint64_t peakMemoryBytes();
 
 // Ends the process at once with |code|: no destructors, no exit handlers, no stream flushing.
 [[noreturn]] void exitProcessNow(int code);

@@ -17,7 +17,7 @@ class SystemScriptClock final : public ScriptClock {
                          uint64_t dueUtc) override {
     timer->setAbsolute(dueUtc);
     platform::Waitable* objects[2] = {timer, stop};
-    return platform::waitAny(objects, stop != nullptr ? 2 : 1, platform::kInfinite);
+    return platform::waitAnyPrecisely(objects, stop != nullptr ? 2 : 1, platform::kInfinite);
   }
 
   uint32_t waitForStop(platform::Event* stop, uint64_t ms) override {
@@ -26,9 +26,10 @@ class SystemScriptClock final : public ScriptClock {
       return platform::kWaitTimeout;
     }
     // Sleeps of 2^32 ms and more are waited in pieces, each watching the stop event.
+    platform::Waitable* objects[1] = {stop};
     do {
       uint64_t piece = ms < kLongestWaitMs ? ms : kLongestWaitMs;
-      uint32_t result = stop->wait(static_cast<uint32_t>(piece));
+      uint32_t result = platform::waitAnyPrecisely(objects, 1, static_cast<uint32_t>(piece));
       if (result != platform::kWaitTimeout) return result;
       ms -= piece;
     } while (ms > 0);

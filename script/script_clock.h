@@ -2,7 +2,9 @@
 // the fuzz target can run scripts with far moments and long sleeps without waiting in real time.
 //
 // The system clock (systemScriptClock) reads the real-time clock and blocks in the platform's
-// timers and events; no wait polls.
+// timers and events; no wait polls. Its waits for a moment, sleeps and pulses are precise waits
+// (platform::waitAnyPrecisely): asleep until shortly before the moment, then finished on the clock,
+// so the next step starts microseconds after it, never before.
 //
 // Thread safety: the system clock is stateless and may be used from any thread. Other clocks are
 // used by the script thread that owns the parser they were given to.

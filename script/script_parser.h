@@ -36,6 +36,7 @@
 
 #include "mt/mt_locker.h"
 #include "platform/event.h"
+#include "platform/local_time.h"
 #include "script/script_clock.h"
 #include "script/set_item.h"
 
@@ -106,6 +107,11 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   uint32_t shots() const { return shotCount; }
   uint32_t comTimeMs() const { return shotComTime; }
   uint64_t checkpoint() const { return checkpointTime; }
+  // The moment of the latest time or utc wait as written (its calendar fields) and, for a local
+  // time, how the zone's rules resolved it (a repeated or a skipped hour); kUnique for UTC and
+  // before any wait.
+  const platform::CalendarTime& lastLocalMoment() const { return lastLocalMoment_; }
+  platform::LocalTimeKind lastLocalMomentKind() const { return lastLocalMomentKind_; }
   // The byte offset in the script text where the match whose action runs now begins.
   uint64_t matchOffset() const { return matchStart_; }
   // The text given to switchToText as the scan reads it (NUL bytes dropped), for readers on the
@@ -150,6 +156,8 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   uint64_t textSize_ = 0;
   uint64_t matched_ = 0;     // bytes matched so far
   uint64_t matchStart_ = 0;  // where the current match begins
+  platform::CalendarTime lastLocalMoment_{};
+  platform::LocalTimeKind lastLocalMomentKind_ = platform::LocalTimeKind::kUnique;
 };
 
 #endif  // QUORVALE_SCRIPT_SCRIPT_PARSER_H_

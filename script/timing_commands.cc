@@ -123,11 +123,18 @@ void CQuorvaleScriptParser::doWaitTime(const char* text, bool gmt) {
   }
   uint64_t moment = 0;
   uint64_t target = 0;
+  platform::LocalTimeKind kind = platform::LocalTimeKind::kUnique;
   bool valid = platform::calendarToFileTime(t, &moment);
   if (valid) {
     moment += carry;
+    // A local time the zone repeats is its first occurrence, one it skips is read with the offset
+    // before the change (local_time.h); the text shows the time as written.
     valid = platform::fileTimeToCalendar(moment, &t) &&
-            (gmt ? (target = moment, true) : platform::localToUtcFileTime(moment, &target));
+            (gmt ? (target = moment, true) : platform::resolveLocalTime(moment, &target, &kind));
+  }
+  if (valid) {
+    lastLocalMoment_ = t;
+    lastLocalMomentKind_ = kind;
   }
   if (!valid) {
     printErr("Wait for: no such date or time '%s'\n", shown.c_str());

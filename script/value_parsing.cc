@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <regex>
+#include <vector>
 
 namespace {
 
@@ -197,4 +199,32 @@ void formatMoment(const platform::CalendarTime& t, char* out) {
   platform::formatLocaleTime(t, timeText, sizeof(timeText));
   platform::formatLocaleDate(t, dateText, sizeof(dateText));
   std::snprintf(out, kMomentTextSize, "%s %s", dateText, timeText);
+}
+
+bool isMomentForm(const std::string& text) {
+  // The forms of the scanner's quoted moment: a day alone, a date, a clock time, or a date and a
+  // clock time joined by "T" or blanks.
+  static const std::regex kForm(
+      "([0-9]{4}-[0-9]{1,2}-[0-9]{1,2}|[0-9]{1,2}-[0-9]{1,2}(?:-[0-9]{1,2})?|"
+      "[0-9]{1,2}\\.[0-9]{1,2}(?:\\.(?:[0-9]{1,2}|[0-9]{4}))?|[0-9]{1,2})"
+      "(?:(?:[Tt]|[\\x01-\\x09\\x0b-\\x20]+)([0-9]{1,2}:[0-9]{1,2}(?::[0-9]{1,2}(?:\\.[0-9]*)?)?))?"
+      "|([0-9]{1,2}:[0-9]{1,2}(?::[0-9]{1,2}(?:\\.[0-9]*)?)?)");
+  std::smatch match;
+  if (text.empty() || text.size() > 64 || !std::regex_match(text, match, kForm)) return false;
+  if (!match[1].matched) return true;  // a clock time alone
+  // Day and month, wherever the form puts them, are not 0 (the year may be: 00 is 2000).
+  const std::string date = match[1].str();
+  const char sep = date.find('-') != std::string::npos ? '-' : '.';
+  std::vector<std::string> fields;
+  for (size_t start = 0;;) {
+    const size_t end = date.find(sep, start);
+    fields.push_back(date.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const bool year = fields.size() == 3 && i == (sep == '-' ? 0u : 2u);
+    if (!year && fields[i].find_first_not_of('0') == std::string::npos) return false;
+  }
+  return true;
 }

@@ -55,6 +55,11 @@ platform::CalendarTime parseMomentFrom(char* text, const platform::CalendarTime&
 // parseMomentFrom with the current time, UTC when |utc| is set and local time otherwise.
 platform::CalendarTime parseMoment(char* text, bool utc);
 
+// True when |text| is, whole, one of the moment forms a script's wait takes (a blank or "T"
+// between date and time, as in quotes) and names no day or month 0. Ranges beyond that (hour 25,
+// 31 February) are the calendar conversion's to refuse.
+bool isMomentForm(const std::string& text);
+
 // Writes "<user's short date> <user's time>" for |t| into |out| (kMomentTextSize bytes); a part
 // the locale cannot make shows "?".
 void formatMoment(const platform::CalendarTime& t, char* out);

@@ -194,7 +194,7 @@ void SimCamera::shutDownLocked() {
   if (state_->comesBack) scheduleComeBackLocked(state_->comeBackMs);
 }
 
-void SimCamera::comeBackAfter(uint32_t ms) {
+void SimCamera::comeBackAfter(uint64_t ms) {
   std::lock_guard<std::mutex> lock(*mutex_);
   if (state_->powered) {
     state_->comesBack = true;
@@ -204,7 +204,7 @@ void SimCamera::comeBackAfter(uint32_t ms) {
   }
 }
 
-void SimCamera::scheduleComeBackLocked(uint32_t ms) {
+void SimCamera::scheduleComeBackLocked(uint64_t ms) {
   state_->comesBack = false;
   // After the shutdown event (delivered eventDelayMs after going off) on the same model clock.
   host_->schedule(static_cast<uint64_t>(state_->eventDelayMs) + ms, [this] {

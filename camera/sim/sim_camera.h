@@ -122,7 +122,7 @@ class SimCamera final {
   // already, else from its next shutdown), as a body switched off and on or a cable plugged in
   // again: it is listed again, a new reference to it opens a session, and the camera-added
   // handler is called.
-  void comeBackAfter(uint32_t ms);
+  void comeBackAfter(uint64_t ms);
 
   // --- raising arbitrary events (delivered on the event thread if a handler is registered) ---
   void fireStateEvent(EdsStateEvent event, EdsUInt32 data);
@@ -172,7 +172,7 @@ class SimCamera final {
   // Starts the automatic power-off's idle time again (activity of the program).
   void rearmAutoPowerOffLocked();
   void shutDownLocked();
-  void scheduleComeBackLocked(uint32_t ms);
+  void scheduleComeBackLocked(uint64_t ms);
   // Uses one shot's share of the battery; shuts the body down and returns false when it is empty.
   bool drainBatteryLocked();
   // The battery level now (raw 0x08 value; a drained level never goes below 0).

@@ -65,7 +65,7 @@ struct SimCamera::State {
   std::map<uint32_t, SimShotFault> shotFaults;  // by release number
   uint32_t nextShotDelayMs = 0;                 // extra lateness of the shot being released
   bool comesBack = false;                       // switched on again comeBackMs after going off
-  uint32_t comeBackMs = 0;
+  uint64_t comeBackMs = 0;
 
   // Automatic power-off; a step is current while |idleGeneration| is unchanged since it was armed.
   uint32_t autoOffIdleMs;

@@ -42,7 +42,7 @@ struct SimBodyPlan {
   std::map<uint32_t, SimShotFault> shotFaults;  // by shot number
   uint32_t shutdownAfterShots = 0;              // 0: none
   std::optional<uint64_t> shutdownAtUtc;        // a moment of the script clock (file time)
-  std::optional<uint32_t> backAfterMs;          // switched on again this long after shutting down
+  std::optional<uint64_t> backAfterMs;          // switched on again this long after shutting down
 };
 
 // A whole simulated world: its bodies, in camera order, and the SDK's own start.

@@ -31,13 +31,16 @@ std::vector<std::string> words(const std::string& text) {
   return out;
 }
 
-// A whole unsigned integer, decimal or 0x hex, within 32 bits.
+// A whole unsigned integer within 32 bits: decimal (leading zeros and all), or hex after "0x".
 bool readCode(const std::string& text, uint32_t* out) {
-  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
+  if (text.empty() || !std::isxdigit(static_cast<unsigned char>(text[0]))) return false;
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char* digits = text.c_str() + (hex ? 2 : 0);
+  if (!std::isxdigit(static_cast<unsigned char>(*digits))) return false;
   errno = 0;
   char* end = nullptr;
-  unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-  if (errno != 0 || *end != '\0' || end == text.c_str() || value > 0xFFFFFFFFULL) return false;
+  unsigned long long value = std::strtoull(digits, &end, hex ? 16 : 10);
+  if (errno != 0 || *end != '\0' || end == digits || value > 0xFFFFFFFFULL) return false;
   *out = static_cast<uint32_t>(value);
   return true;
 }
@@ -310,7 +313,7 @@ bool WorldFileReader::cameraKey(const std::string& key, const std::string& value
     plan.shutdownAfterShots = code;
   } else if (key == "back_after") {
     if (!readCode(value, &code)) return badValue(key, value, "a number of seconds");
-    plan.backAfterMs = code * 1000;
+    plan.backAfterMs = uint64_t{code} * 1000;
   } else if (key == "shutdown_at" || key == "shutdown_at_utc") {
     uint64_t moment = 0;
     if (!readMoment_ || !readMoment_(value, key == "shutdown_at_utc", &moment)) {

@@ -1,6 +1,6 @@
 // POSIX implementation of the clock and calendar: CLOCK_REALTIME as file times, our own civil
 // calendar arithmetic (valid for every year the file time can hold), and the C library's zone
-// rules (localtime_r, mktime) and LC_TIME texts (strftime).
+// rules (localtime_r) and LC_TIME texts (strftime).
 #include "platform/clock.h"
 
 #include <errno.h>
@@ -149,20 +149,6 @@ bool utcToLocalFileTime(uint64_t utc, uint64_t* local) {
   const int64_t shifted = static_cast<int64_t>(utc) + t.tm_gmtoff * 10000000LL;
   if (shifted < 0) return false;
   *local = static_cast<uint64_t>(shifted);
-  return true;
-}
-
-bool localToUtcFileTime(uint64_t local, uint64_t* utc) {
-  CalendarTime c{};
-  if (!fileTimeToCalendar(local, &c)) return false;
-  tm t = tmOf(c);
-  errno = 0;
-  const time_t seconds = mktime(&t);
-  if (seconds == static_cast<time_t>(-1) && errno != 0) return false;
-  const int64_t result = (static_cast<int64_t>(seconds) + kEpochDeltaSeconds) * 10000000LL +
-                         static_cast<int64_t>(local % kFileTimeUnitsPerSecond);
-  if (result < 0) return false;
-  *utc = static_cast<uint64_t>(result);
   return true;
 }
 

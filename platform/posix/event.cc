@@ -8,14 +8,19 @@
 //
 // Deadlines: a wait for a timer sleeps on a condition variable bound to CLOCK_REALTIME with the
 // timer's absolute due time, so a step of the system clock moves the wake-up with it; relative
-// time limits sleep on a CLOCK_MONOTONIC condition variable. Nothing polls.
+// time limits sleep on a CLOCK_MONOTONIC condition variable. Nothing polls. A precise wait
+// (waitAnyPrecisely) sleeps so until shortly before the moment (a lead of 100 to 600 us that
+// follows the recent wake-up delays), with the thread's timer slack at its least, and spins on the
+// clock for the rest, with the mutex released.
 #include "platform/event.h"
 
 #include <errno.h>
 #include <pthread.h>
+#include <sys/prctl.h>
 #include <time.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/clock.h"
@@ -214,7 +219,85 @@ void WaitableTimer::cancel() {
   impl()->signalled = false;
 }
 
-uint32_t waitAny(Waitable* const* objects, size_t count, uint32_t timeoutMs) {
+namespace {
+
+// A precise wait sleeps on the timer until a lead before its moment and spins on the clock for the
+// rest. The lead follows how late the wake-ups of such waits have lately come (twice the recent
+// worst, decaying by an eighth per wait) within these bounds: long enough to cover the wake-up's
+// own delay on a busy machine, short enough to keep the spin under a millisecond of processor time.
+constexpr int64_t kLeastLeadNs = 100000;  // 100 us
+constexpr int64_t kMostLeadNs = 600000;   // 600 us
+int64_t g_wakeLatenessNs = 50000;         // the recent worst; guarded by g_mutex
+
+int64_t preciseLeadNs() {
+  return std::min(kMostLeadNs, std::max(kLeastLeadNs, 2 * g_wakeLatenessNs));
+}
+
+// Notes how late a wake-up for the lead came. REQUIRES: g_mutex held.
+void noteWakeLateness(int64_t lateNs) {
+  g_wakeLatenessNs =
+      std::max(std::max<int64_t>(lateNs, 0), g_wakeLatenessNs - g_wakeLatenessNs / 8);
+}
+// A spin never lasts longer than this (a step of the clock backwards): the wait then sleeps again.
+constexpr int64_t kLongestSpinNs = 2000000;
+
+// The calling thread's timer slack (the leeway the kernel may add to its timed sleeps) set to the
+// least for the life of the object, so that the wake-up before the spin comes when asked.
+class LeastTimerSlack {
+ public:
+  LeastTimerSlack() {
+#ifdef PR_SET_TIMERSLACK
+    const int old = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+    if (old > 1 && prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0) == 0) old_ = old;
+#endif
+  }
+  ~LeastTimerSlack() {
+#ifdef PR_SET_TIMERSLACK
+    if (old_ > 0) prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(old_), 0, 0, 0);
+#endif
+  }
+  LeastTimerSlack(const LeastTimerSlack&) = delete;
+  LeastTimerSlack& operator=(const LeastTimerSlack&) = delete;
+
+ private:
+  int old_ = 0;
+};
+
+timespec monotonicNow() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return ts;
+}
+
+int64_t nsBetween(const timespec& from, const timespec& to) {
+  return (static_cast<int64_t>(to.tv_sec) - from.tv_sec) * 1000000000LL +
+         (to.tv_nsec - from.tv_nsec);
+}
+
+timespec minusNs(timespec ts, int64_t ns) {
+  ts.tv_sec -= static_cast<time_t>(ns / 1000000000LL);
+  ts.tv_nsec -= static_cast<long>(ns % 1000000000LL);
+  if (ts.tv_nsec < 0) {
+    ts.tv_nsec += 1000000000L;
+    --ts.tv_sec;
+  }
+  return ts;
+}
+
+// Spins, with g_mutex released, until the real-time clock reaches |dueUtc| (or, without a timer,
+// the monotonic clock reaches |limit|), for at most kLongestSpinNs.
+void spinUntil(bool timer, uint64_t dueUtc, const timespec& limit) {
+  pthread_mutex_unlock(&g_mutex);
+  const timespec start = monotonicNow();
+  for (;;) {
+    const timespec now = monotonicNow();
+    if (timer ? utcNow() >= dueUtc : nsBetween(limit, now) >= 0) break;
+    if (nsBetween(start, now) > kLongestSpinNs) break;
+  }
+  pthread_mutex_lock(&g_mutex);
+}
+
+uint32_t waitAnyWith(Waitable* const* objects, size_t count, uint32_t timeoutMs, bool precise) {
   if (objects == nullptr || count == 0) {
     setLastError(EINVAL);
     return kWaitFailed;
@@ -227,6 +310,8 @@ uint32_t waitAny(Waitable* const* objects, size_t count, uint32_t timeoutMs) {
   }
   const bool limited = timeoutMs != kInfinite;
   const timespec limit = limited ? monotonicAfter(timeoutMs) : timespec{};
+  std::optional<LeastTimerSlack> slack;
+  if (precise) slack.emplace();
 
   MutexGuard guard;
   long index = consumeFirstSignalled(objects, count);
@@ -244,7 +329,31 @@ uint32_t waitAny(Waitable* const* objects, size_t count, uint32_t timeoutMs) {
       const int64_t timerNs = (static_cast<int64_t>(due) - static_cast<int64_t>(utcNow())) * 100;
       useTimer = timerNs <= monotonicRemainingNs(limit);
     }
-    if (useTimer) {
+    if (precise && (useTimer || limited)) {
+      // Asleep until the lead before the moment, then on the clock.
+      const int64_t leftNs =
+          useTimer ? (static_cast<int64_t>(due) - static_cast<int64_t>(utcNow())) * 100
+                   : monotonicRemainingNs(limit);
+      const int64_t leadNs = preciseLeadNs();
+      if (leftNs > leadNs) {
+        int rc = 0;
+        if (useTimer) {
+          const uint64_t wakeUtc = due - static_cast<uint64_t>(leadNs / 100);
+          const timespec at = realtimeOf(wakeUtc);
+          rc = pthread_cond_timedwait(&waiter.realtimeCond, &g_mutex, &at);
+          if (rc == ETIMEDOUT) {
+            noteWakeLateness((static_cast<int64_t>(utcNow()) - static_cast<int64_t>(wakeUtc)) *
+                             100);
+          }
+        } else {
+          const timespec at = minusNs(limit, leadNs);
+          rc = pthread_cond_timedwait(&waiter.monotonicCond, &g_mutex, &at);
+          if (rc == ETIMEDOUT) noteWakeLateness(nsBetween(at, monotonicNow()));
+        }
+      } else if (leftNs > 0 && waiter.pulsedBy == nullptr) {
+        spinUntil(useTimer, due, limit);
+      }
+    } else if (useTimer) {
       const timespec at = realtimeOf(due);
       pthread_cond_timedwait(&waiter.realtimeCond, &g_mutex, &at);
     } else if (limited) {
@@ -275,6 +384,16 @@ uint32_t waitAny(Waitable* const* objects, size_t count, uint32_t timeoutMs) {
     list.erase(std::remove(list.begin(), list.end(), &waiter), list.end());
   }
   return result;
+}
+
+}  // namespace
+
+uint32_t waitAny(Waitable* const* objects, size_t count, uint32_t timeoutMs) {
+  return waitAnyWith(objects, count, timeoutMs, /*precise=*/false);
+}
+
+uint32_t waitAnyPrecisely(Waitable* const* objects, size_t count, uint32_t timeoutMs) {
+  return waitAnyWith(objects, count, timeoutMs, /*precise=*/true);
 }
 
 size_t waiterCountForTest(const Waitable& object) {

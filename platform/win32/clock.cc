@@ -140,12 +140,6 @@ bool utcToLocalFileTime(uint64_t utc, uint64_t* local) {
   });
 }
 
-bool localToUtcFileTime(uint64_t local, uint64_t* utc) {
-  return convertZone(local, utc, [](const SYSTEMTIME* in, SYSTEMTIME* out) {
-    return TzSpecificLocalTimeToSystemTime(nullptr, in, out) != FALSE;
-  });
-}
-
 namespace {
 
 UINT g_savedConsoleOutputCodePage = 0;

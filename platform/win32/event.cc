@@ -13,6 +13,8 @@
 // the resume flag. The system moves such a timer with a step of its clock. Where the system offers
 // high-resolution timers that accept absolute due times they are used; otherwise the timer
 // resolution of the system is raised to 1 ms (timeBeginPeriod) while a timer object exists.
+// A precise wait (waitAnyPrecisely) wakes on a timer of the thread's own shortly before the moment
+// (500 us on a high-resolution timer, 1.5 ms otherwise) and spins on the clock for the rest.
 #include "platform/event.h"
 
 #include <windows.h>
@@ -21,6 +23,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/error.h"
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
@@ -95,6 +98,8 @@ struct Waitable::Impl {
   const bool manualReset;
   const bool raisedTimerResolution;
   std::vector<EventWaiter*> waiters;  // guarded by g_mutex
+  bool armed = false;                 // timers: due not yet reached by a wait; guarded by g_mutex
+  uint64_t due = 0;                   // timers: the absolute UTC due time; guarded by g_mutex
 };
 
 namespace {
@@ -160,12 +165,17 @@ void WaitableTimer::setAbsolute(uint64_t dueUtc) {
   WaitForSingleObject(impl()->handle, 0);
   // The resume flag wakes a suspended computer where the system supports that.
   SetWaitableTimer(impl()->handle, &due, 0, nullptr, nullptr, TRUE);
+  std::lock_guard<std::mutex> lock(g_mutex);
+  impl()->armed = true;
+  impl()->due = dueUtc;
 }
 
 void WaitableTimer::cancel() {
   CancelWaitableTimer(impl()->handle);
   // Cancelling keeps a signal already given; consume it.
   WaitForSingleObject(impl()->handle, 0);
+  std::lock_guard<std::mutex> lock(g_mutex);
+  impl()->armed = false;
 }
 
 uint32_t waitAny(Waitable* const* objects, size_t count, uint32_t timeoutMs) {
@@ -186,6 +196,10 @@ uint32_t waitAny(Waitable* const* objects, size_t count, uint32_t timeoutMs) {
   if (timeoutMs == 0) {
     const DWORD result = WaitForMultipleObjects(n, handles + 1, FALSE, 0);
     if (result == WAIT_FAILED) setLastError(GetLastError());
+    if (result < n) {
+      std::lock_guard<std::mutex> lock(g_mutex);
+      objects[result]->impl()->armed = false;  // a timer's firing consumed
+    }
     return result == WAIT_FAILED ? kWaitFailed : result;
   }
 
@@ -214,9 +228,101 @@ uint32_t waitAny(Waitable* const* objects, size_t count, uint32_t timeoutMs) {
     }
   }
   if (result == WAIT_TIMEOUT) return kWaitTimeout;
-  if (result > WAIT_OBJECT_0 && result <= WAIT_OBJECT_0 + n) return result - WAIT_OBJECT_0 - 1;
+  if (result > WAIT_OBJECT_0 && result <= WAIT_OBJECT_0 + n) {
+    objects[result - WAIT_OBJECT_0 - 1]->impl()->armed = false;  // a timer's firing consumed
+    return result - WAIT_OBJECT_0 - 1;
+  }
   setLastError(result == WAIT_FAILED ? error : ERROR_INVALID_HANDLE);
   return kWaitFailed;
+}
+
+namespace {
+
+// A precise wait sleeps until this long before its moment (on a high-resolution timer where the
+// system has one, else on the 1 ms system timer) and spins on the clock for the rest.
+constexpr int64_t kPreciseLeadHighResolutionUnits = 5000;  // 500 us
+constexpr int64_t kPreciseLeadUnits = 15000;               // 1.5 ms
+constexpr int64_t kLongestSpinUnits = 40000;               // 4 ms: a step of the clock backwards
+
+int64_t performanceUnits() {
+  static const int64_t frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<int64_t>(f.QuadPart);
+  }();
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  // 100-ns units of the performance counter (no overflow for centuries of uptime).
+  return static_cast<int64_t>(c.QuadPart / frequency * 10000000 +
+                              c.QuadPart % frequency * 10000000 / frequency);
+}
+
+// The earliest armed timer among |objects| and its index; -1 when none.
+long earliestTimer(Waitable* const* objects, size_t count, uint64_t* due) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  long found = -1;
+  for (size_t i = 0; i < count; ++i) {
+    const Waitable::Impl* impl = objects[i]->impl();
+    if (impl->isTimer && impl->armed && (found < 0 || impl->due < *due)) {
+      *due = impl->due;
+      found = static_cast<long>(i);
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+uint32_t waitAnyPrecisely(Waitable* const* objects, size_t count, uint32_t timeoutMs) {
+  if (objects == nullptr || count == 0 || count > MAXIMUM_WAIT_OBJECTS - 2) {
+    setLastError(ERROR_INVALID_PARAMETER);
+    return kWaitFailed;
+  }
+  // The thread's own timer for the wake-up before the moment.
+  thread_local WaitableTimer early;
+  Waitable* withEarly[MAXIMUM_WAIT_OBJECTS];
+  for (size_t i = 0; i < count; ++i) withEarly[i] = objects[i];
+  withEarly[count] = &early;
+  const int64_t lead =
+      highResolutionTimersWork() ? kPreciseLeadHighResolutionUnits : kPreciseLeadUnits;
+  const bool limited = timeoutMs != kInfinite;
+  const int64_t limit = performanceUnits() + static_cast<int64_t>(timeoutMs) * 10000;
+  for (;;) {
+    uint64_t due = 0;
+    long timer = earliestTimer(objects, count, &due);
+    int64_t left = timer >= 0 ? static_cast<int64_t>(due) - static_cast<int64_t>(utcNow()) : 0;
+    if (limited && (timer < 0 || limit - performanceUnits() < left)) {
+      timer = -1;
+      left = limit - performanceUnits();
+    }
+    if (timer < 0 && !limited) return waitAny(objects, count, kInfinite);
+    if (left > lead) {
+      early.setAbsolute(utcNow() + static_cast<uint64_t>(left - lead));
+      const uint32_t result = waitAny(withEarly, count + 1, kInfinite);
+      early.cancel();
+      if (result != kWaitObject0 + count) return result;
+      continue;  // within the lead: on the clock from here
+    }
+    // The rest on the clock, then the objects as they are at the moment.
+    const int64_t spinStart = performanceUnits();
+    while (performanceUnits() - spinStart < kLongestSpinUnits &&
+           (timer >= 0 ? utcNow() < due : performanceUnits() < limit)) {
+    }
+    const uint32_t now = waitAny(objects, count, 0);
+    if (now != kWaitTimeout) return now;
+    if (timer < 0) {
+      if (performanceUnits() >= limit) return kWaitTimeout;
+      continue;
+    }
+    if (utcNow() < due) continue;  // the clock stepped back
+    // The moment has come before the system's timer said so: the firing is taken here.
+    Waitable::Impl* fired = objects[timer]->impl();
+    CancelWaitableTimer(fired->handle);
+    WaitForSingleObject(fired->handle, 0);
+    std::lock_guard<std::mutex> lock(g_mutex);
+    fired->armed = false;
+    return kWaitObject0 + static_cast<uint32_t>(timer);
+  }
 }
 
 size_t waiterCountForTest(const Waitable& object) {

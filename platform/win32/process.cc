@@ -24,6 +24,11 @@ std::string executableDirectory() {
   return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
+uint64_t peakMemoryBytes() {
+  // The process-memory counters live in psapi, which the program does not link: not told here.
+  return 0;
+}
+
 bool raiseCurrentThreadToTimeCritical() {
   if (!SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL)) {
     setLastError(GetLastError());

@@ -119,7 +119,8 @@ TEST(RehearsalE2eTest, WorldFileFaultsReachTheScript) {
   r = runQuorvale(options);
   EXPECT_NE(npos, normalizeLog(r.log).find("Session not ready: 00002003 Session open error\n"))
       << r.log;
-  EXPECT_EQ("Shot error: Session open error\n", r.err);
+  EXPECT_EQ(6, r.exitCode);
+  EXPECT_EQ("Camera session did not open: Session open error\n", r.err);
   options.files[0].second = "[world]\ninitialize_error = 0x1\n";
   options.arguments = {"-sim", "w.ini"};
   r = runQuorvale(options);
