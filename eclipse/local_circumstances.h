@@ -48,6 +48,22 @@ struct LocalCircumstances {
 LocalCircumstances computeLocalCircumstances(const BesselianElements& elements, const Site& site,
                                              double deltaTS);
 
+// The UTC moment (seconds since 1970) of |t| TT hours after the elements' t0.
+double ttHoursToUtcS(const BesselianElements& elements, double t);
+
+// The site against the shadow at one UTC moment: the distance from the shadow's axis and the
+// penumbra's and umbra's radii in the site's plane (Earth equatorial radii; l2p < 0 for an
+// umbra, > 0 for an antumbra), and the Sun's altitude. The partial phase is on while
+// distance < l1p, the central phase while distance < |l2p|.
+struct ShadowAtSite {
+  double distance = 0.0;
+  double l1p = 0.0;
+  double l2p = 0.0;
+  double sunAltitudeDeg = 0.0;
+};
+ShadowAtSite shadowAtSite(const BesselianElements& elements, const Site& site, double deltaTS,
+                          double utcS);
+
 }  // namespace eclipse
 
 #endif  // QUORVALE_ECLIPSE_LOCAL_CIRCUMSTANCES_H_
