@@ -15,6 +15,8 @@ void drawContactLines(SvgWriter& svg, const PlannedEclipse& eclipse, uint64_t fr
   if (!eclipse.present || toUtc <= fromUtc) return;
   svg.beginGroup("contacts");
   const double length = static_cast<double>(toUtc - fromUtc);
+  // Labels of contacts close together step down, one level each, so that none covers another.
+  double levelEnds[3] = {-1e9, -1e9, -1e9};
   for (int i = 0; i < eclipse::kContactCount; ++i) {
     const PlannedContact& c = eclipse.contacts[i];
     if (!c.exists || c.utc < fromUtc || c.utc > toUtc) continue;
@@ -29,8 +31,12 @@ void drawContactLines(SvgWriter& svg, const PlannedEclipse& eclipse, uint64_t fr
     // The label sits on the line's right, or its left at the row's right edge.
     const double labelWidth = static_cast<double>(label.size()) * 11 * 0.6;
     const bool right = x + 3 + labelWidth <= xLeft + width;
-    svg.text(right ? x + 3 : x - 3, yTop + 11, label, 11, kContactColour, right ? "start" : "end",
-             "font-weight=\"bold\"");
+    const double start = right ? x + 3 : x - 3 - labelWidth;
+    int level = 0;
+    while (level < 2 && start < levelEnds[level] + 4) ++level;
+    levelEnds[level] = start + labelWidth;
+    svg.text(right ? x + 3 : x - 3, yTop + 11 + 12 * level, label, 11, kContactColour,
+             right ? "start" : "end", "font-weight=\"bold\"");
     svg.rect(x - 2, yTop, 4, yBottom - yTop, kContactColour, tip, "fill-opacity=\"0\"");
   }
   svg.endGroup();
