@@ -204,5 +204,263 @@ TEST(EclipseE2eTest, MalformedElementsFileIsNamedWithItsLine) {
   EXPECT_EQ(0u, r.err.find("-elements bad.txt:7: ")) << r.err;
 }
 
+// --- Contact waits in a run, "-at c2-60", the check and the timeline ---
+
+const char kTz[] = "CET-1CEST,M3.5.0,M10.5.0/3";
+
+// The contacts at |site| as -eclipse lists them (the figures the other modes must agree with).
+std::vector<ListedContact> listedContacts(const std::string& site) {
+  RunResult r = listing({"-eclipse", "2026-08-12", "-site", site});
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  return contactsOf(r.out);
+}
+
+// "hh:mm:ss" of |secondsOfDay|, whole seconds cut off as the announcements do.
+std::string clockOf(double seconds) {
+  const long s = static_cast<long>(std::floor(seconds + 1e-6));
+  char text[64];
+  std::snprintf(text, sizeof(text), "%02ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+  return text;
+}
+
+// The announcement of a contact wait: the moment in UTC as "wait utc=" prints it. The listing
+// rounds to tenths, so a moment within 0.05 s of a whole second may show either second.
+bool announces(const std::string& out, double seconds) {
+  for (double d : {-0.05, 0.05}) {
+    if (out.find("Wait for 08/12/26 " + clockOf(seconds + d) + " GMT\n") != npos) return true;
+  }
+  return false;
+}
+
+RunResult rehearse(const std::string& script, std::vector<std::string> arguments,
+                   std::vector<std::pair<std::string, std::string>> files = {}) {
+  RunOptions options;
+  options.arguments = {"-sim"};
+  options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
+  options.arguments.insert(options.arguments.end(), {"-script", "s.qvs"});
+  options.files = std::move(files);
+  options.files.push_back({"s.qvs", script});
+  options.environment = {{"TZ", std::string(kTz)}};
+  options.timeoutMs = 30000;
+  return runQuorvale(options);
+}
+
+TEST(EclipseE2eTest, ContactWaitsInARehearsalAtTheEclipsesHour) {
+  const std::vector<ListedContact> c = listedContacts(kBurgos);
+  ASSERT_EQ(5u, c.size());
+  const double c2 = secondsOfDay(c[1].utc), c3 = secondsOfDay(c[3].utc);
+  const std::string script =
+      "#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c2=-10\nshot\nWAIT C2 = 0\n"
+      "echo totality\nwait c3=\"+0:05\"\necho after C3\nwait c2=-20\necho end\n";
+  // The same start in UTC and in local (summer) time, 100 times faster than real time.
+  for (std::vector<std::string> at : {std::vector<std::string>{"-atutc", "2026-08-12 18:28:00"},
+                                      std::vector<std::string>{"-at", "2026-08-12 20:28:00"}}) {
+    at.insert(at.end(), {"-speed", "100"});
+    RunResult r = rehearse(script, at);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ("", r.err);
+    EXPECT_TRUE(announces(r.out, c2 - 10)) << r.out;
+    EXPECT_TRUE(announces(r.out, c2)) << r.out;
+    EXPECT_TRUE(announces(r.out, c3 + 5)) << r.out;
+    EXPECT_NE(npos, r.out.find(" GMT\nContinue\nShot #1: ok\n")) << r.out;
+    EXPECT_NE(npos, r.out.find(" GMT\nContinue\ntotality\n")) << r.out;
+    EXPECT_NE(npos, r.out.find(" GMT\nContinue\nafter C3\n")) << r.out;
+    // A contact moment already past is said so, as any moment.
+    EXPECT_TRUE(announces(r.out, c2 - 20)) << r.out;
+    EXPECT_NE(npos, r.out.find("after C3\nWait for 08/12/26 " + clockOf(c2 - 20) +
+                               " GMT\nMoment in the past. Continue\n"))
+        << r.out;
+  }
+}
+
+TEST(EclipseE2eTest, ContactWaitFailuresGoOnWithTheScript) {
+  RunResult r = rehearse(
+      "#!quorvale\nwait c2=-10\nsite lat=51.5074 lon=-0.1278\nwait c2=0\nsite lat=abc lon=1\n"
+      "echo end\n",
+      {"-atutc", "2026-08-12 17:00:00"});
+  EXPECT_EQ(0, r.exitCode);
+  EXPECT_NE(npos, r.out.find("\nend\nClose session\n")) << r.out;
+  EXPECT_EQ(
+      "Wait for C2-10 s: no site: give -site <lat>,<lon>[,<height m>] or a site line before it\n"
+      "Wait for C2: C2 does not happen at 51.50740 N, 0.12780 W, 0 m: the eclipse of 2026-08-12 "
+      "is partial there\n"
+      "site lat=abc lon=1: lat=abc is not a number\n",
+      r.err);
+}
+
+TEST(EclipseE2eTest, AtAContactRehearsesTheMinuteBeforeTotality) {
+  const std::vector<ListedContact> c = listedContacts(kBurgos);
+  ASSERT_EQ(5u, c.size());
+  const double c2 = secondsOfDay(c[1].utc);
+  // The site comes from the script's site line; the eclipse from the elements file.
+  const std::string script =
+      "#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c2=-61\nwait c2=-40\n"
+      "wait c2=0\necho C2\n";
+  RunResult r = rehearse(script, {"-elements", "e.txt", "-at", "c2-60", "-speed", "50"},
+                         {{"e.txt", kElements2026}});
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_NE(npos, r.out.find("Wait for 08/12/26 " + clockOf(c2 - 61) +
+                             " GMT\nMoment in the past. Continue\nWait for 08/12/26 "))
+      << r.out;
+  EXPECT_NE(npos, r.out.find(clockOf(c2 - 40) + " GMT\nContinue\n")) << r.out;
+  EXPECT_TRUE(announces(r.out, c2)) << r.out;
+  EXPECT_NE(npos, r.out.find(" GMT\nContinue\nC2\n")) << r.out;
+
+  // -site wins over the site line; -atutc takes the same form.
+  r = rehearse("#!quorvale\nsite lat=51.5 lon=0\nwait c2=-50\n",
+               {"-elements", "e.txt", "-site", kBurgos, "-atutc", "C2-60", "-speed", "50"},
+               {{"e.txt", kElements2026}});
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_NE(npos, r.out.find(clockOf(c2 - 50) + " GMT\nContinue\n")) << r.out;
+
+  // Without a site, or at a site without C2, nothing runs.
+  r = rehearse("#!quorvale\necho x\n", {"-at", "c2-60"});
+  EXPECT_EQ(1, r.exitCode);
+  EXPECT_EQ("-at c2-60: no site: give -site <lat>,<lon>[,<height m>] or a site line before it\n",
+            r.err);
+  r = rehearse("#!quorvale\nsite lat=51.5074 lon=-0.1278\n",
+               {"-elements", "e.txt", "-atutc", "c3+10"}, {{"e.txt", kElements2026}});
+  EXPECT_EQ(1, r.exitCode);
+  EXPECT_EQ("-atutc c3+10: C3 does not happen at 51.50740 N, 0.12780 W, 0 m: the eclipse of "
+            "2026-08-12 is partial there\n",
+            r.err);
+  r = rehearse("#!quorvale\nsite lat=1\n", {"-at", "c2-60"});
+  EXPECT_EQ(1, r.exitCode);
+  EXPECT_EQ("-at c2-60: the script's site line: lat= and lon= are both needed (decimal degrees, "
+            "east positive)\n",
+            r.err);
+}
+
+RunResult checkScript(const std::string& script, std::vector<std::string> extra = {}) {
+  RunOptions options;
+  options.arguments = {"-check", "-sim", "-atutc", "2026-08-12 17:00", "-script", "s.qvs"};
+  options.arguments.insert(options.arguments.end(), extra.begin(), extra.end());
+  options.files = {{"s.qvs", script}};
+  options.environment = {{"TZ", std::string(kTz)}};
+  return runQuorvale(options);
+}
+
+TEST(EclipseE2eTest, CheckShowsTheContactsAndFindsTheirProblems) {
+  // 42.3 N near Zaragoza: inside the path by a few km, about 20 s of totality; C4 after sunset.
+  const std::string edge = "42.3,-0.8891";
+  const std::vector<ListedContact> c = listedContacts(edge);
+  ASSERT_EQ(5u, c.size());
+  RunResult r = checkScript("#!quorvale\nsite lat=42.3 lon=-0.8891\nwait c2=-10\nshot\n");
+  EXPECT_EQ(4, r.exitCode);
+  const std::string heading =
+      "Eclipse 2026-08-12 (Total) at 42.30000 N, 0.88910 W, 0 m: total, Delta T 69.2 s, "
+      "totality ";
+  ASSERT_NE(npos, r.out.find(heading)) << r.out;
+  // The contacts, as -eclipse lists them.
+  RunResult l = listing({"-eclipse", "2026-08-12", "-site", edge});
+  std::string lines;
+  for (const ListedContact& contact : c) {
+    const size_t at = l.out.find(contact.name + " ");
+    lines += "  " + l.out.substr(at, l.out.find('\n', at) - at + 1);
+  }
+  EXPECT_NE(npos, r.out.find(lines)) << r.out;
+  // The wait stands at C2 - 10 s, to the millisecond that the listing's tenth allows.
+  const size_t wait = r.out.find("   wait c2=-10\n");
+  ASSERT_NE(npos, wait) << r.out;
+  const size_t utc = r.out.rfind("(", wait);
+  const double planned = secondsOfDay("0000-00-00 " + r.out.substr(utc + 1, 12));
+  EXPECT_NEAR(secondsOfDay(c[1].utc) - 10, planned, 0.051);
+  EXPECT_NE(npos, r.out.find("  script: C4: the Sun is below the horizon (" +
+                             std::to_string(c[4].altitude).substr(0, 4) + " deg) at 42.30000 N, "
+                             "0.88910 W, 0 m\n"))
+      << r.out;
+  EXPECT_NE(npos, r.out.find("  script: 42.30000 N, 0.88910 W, 0 m is near the edge of the path: "))
+      << r.out;
+  EXPECT_NE(npos, r.out.find(" between C2 and C3 (under 30 s), where a small error in the site "
+                             "moves the contacts by seconds or takes them away\n"))
+      << r.out;
+
+  // A contact the site does not have; -site wins over the script's line.
+  r = checkScript("#!quorvale\nsite lat=42.3439 lon=-3.6969\nwait c3=0\n",
+                  {"-site", "51.5074,-0.1278"});
+  EXPECT_EQ(4, r.exitCode);
+  EXPECT_NE(npos, r.out.find("Eclipse 2026-08-12 (Total) at 51.50740 N, 0.12780 W, 0 m: partial "
+                             "(no C2 or C3), Delta T 69.2 s\n"))
+      << r.out;
+  EXPECT_NE(npos, r.out.find("  line 3: a contact wait for a contact the site does not have: a "
+                             "run prints \"Wait for C3: C3 does not happen at 51.50740 N, "
+                             "0.12780 W, 0 m: the eclipse of 2026-08-12 is partial there\"\n"))
+      << r.out;
+  EXPECT_EQ(npos, r.out.find("near the edge")) << r.out;
+
+  // -deltat is the figure the plan uses and shows.
+  r = checkScript("#!quorvale\nsite lat=42.3439 lon=-3.6969\n", {"-deltat", "71.4"});
+  EXPECT_NE(npos, r.out.find(": total, Delta T 71.4 s, totality ")) << r.out;
+}
+
+// Parses |svg| for the texts of the groups of class "contacts": one list per row.
+std::vector<std::vector<std::string>> contactLabels(const std::string& svg) {
+  struct State {
+    std::vector<std::vector<std::string>> rows;
+    int depth = 0;  // inside a contacts group: its nesting depth
+    int level = 0;
+    bool inText = false;
+    std::string text;
+  } state;
+  XML_Parser parser = XML_ParserCreate("UTF-8");
+  XML_SetUserData(parser, &state);
+  XML_SetElementHandler(
+      parser,
+      [](void* data, const XML_Char* name, const XML_Char** attributes) {
+        auto* s = static_cast<State*>(data);
+        ++s->level;
+        if (std::string(name) == "g") {
+          for (size_t i = 0; attributes[i] != nullptr; i += 2) {
+            if (std::string(attributes[i]) == "class" &&
+                std::string(attributes[i + 1]) == "contacts") {
+              s->depth = s->level;
+              s->rows.emplace_back();
+            }
+          }
+        }
+        s->inText = s->depth != 0 && std::string(name) == "text";
+        s->text.clear();
+      },
+      [](void* data, const XML_Char* name) {
+        auto* s = static_cast<State*>(data);
+        if (s->inText) s->rows.back().push_back(s->text);
+        s->inText = false;
+        if (s->level == s->depth) s->depth = 0;
+        --s->level;
+      });
+  XML_SetCharacterDataHandler(parser, [](void* data, const XML_Char* text, int length) {
+    auto* s = static_cast<State*>(data);
+    if (s->inText) s->text.append(text, length);
+  });
+  EXPECT_EQ(XML_STATUS_OK, XML_Parse(parser, svg.data(), static_cast<int>(svg.size()), 1));
+  XML_ParserFree(parser);
+  return state.rows;
+}
+
+TEST(EclipseE2eTest, TimelineDrawsTheContactsOnBothRows) {
+  char dir[] = "/tmp/quorvale_contacts_XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(dir));
+  const std::string svgPath = std::string(dir) + "/plan.svg";
+  RunOptions options;
+  options.arguments = {"-check", "-sim", "-atutc", "2026-08-12T15:00", "-script", "eclipse.qvs",
+                       "-plot", svgPath};
+  options.files = {{"eclipse.qvs", exampleText("eclipse.qvs")}};
+  RunResult r = runQuorvale(options);
+  EXPECT_EQ(4, r.exitCode) << r.err;
+  std::ifstream in(svgPath);
+  std::ostringstream svg;
+  svg << in.rdbuf();
+  unlink(svgPath.c_str());
+  rmdir(dir);
+  const std::vector<std::vector<std::string>> rows = contactLabels(svg.str());
+  ASSERT_EQ(2u, rows.size()) << svg.str();
+  // The whole script spans the eclipse; the zoomed row, totality. C4 is after sunset at Burgos.
+  EXPECT_EQ((std::vector<std::string>{"C1", "C2", "Max", "C3", "C4 (Sun below horizon)"}),
+            rows[0]);
+  EXPECT_EQ((std::vector<std::string>{"C2", "Max", "C3"}), rows[1]);
+}
+
 }  // namespace
 }  // namespace e2e
