@@ -333,11 +333,15 @@ TEST(EclipseE2eTest, AtAContactRehearsesTheMinuteBeforeTotality) {
             r.err);
 }
 
+// A check of |script|, as if at 17:00 UTC on the day unless |extra| says otherwise.
 RunResult checkScript(const std::string& script, std::vector<std::string> extra = {}) {
   RunOptions options;
-  options.arguments = {"-check", "-sim", "-atutc", "2026-08-12 17:00", "-script", "s.qvs"};
+  options.arguments = {"-check", "-sim", "-script", "s.qvs"};
+  if (extra.empty() || (extra[0] != "-at" && extra[0] != "-atutc")) {
+    options.arguments.insert(options.arguments.end(), {"-atutc", "2026-08-12 17:00"});
+  }
   options.arguments.insert(options.arguments.end(), extra.begin(), extra.end());
-  options.files = {{"s.qvs", script}};
+  options.files = {{"s.qvs", script}, {"e.txt", kElements2026}};
   options.environment = {{"TZ", std::string(kTz)}};
   return runQuorvale(options);
 }
@@ -389,6 +393,17 @@ TEST(EclipseE2eTest, CheckShowsTheContactsAndFindsTheirProblems) {
                              "0.12780 W, 0 m: the eclipse of 2026-08-12 is partial there\"\n"))
       << r.out;
   EXPECT_EQ(npos, r.out.find("near the edge")) << r.out;
+
+  // -at c2-60 checks as if started a minute before totality: the wait for C1 is past then.
+  r = checkScript("#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c1=0\nwait c2=0\n",
+                  {"-at", "c2-60", "-elements", "e.txt"});
+  const std::vector<ListedContact> burgos = listedContacts(kBurgos);
+  ASSERT_EQ(5u, burgos.size());
+  EXPECT_NE(npos, r.out.find("  line 3: moment already past: ")) << r.out;
+  EXPECT_EQ(npos, r.out.find("  line 4: moment already past")) << r.out;
+  EXPECT_NE(npos, r.out.find("started at 2026-08-12 " + clockOf(secondsOfDay(burgos[1].utc) -
+                                                                  60 + 7200)))
+      << r.out;
 
   // -deltat is the figure the plan uses and shows.
   r = checkScript("#!quorvale\nsite lat=42.3439 lon=-3.6969\n", {"-deltat", "71.4"});
