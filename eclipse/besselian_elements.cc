@@ -83,10 +83,14 @@ std::string kindIn(const std::string& line) {
     std::vector<std::string> rest = words(line.substr(at + 12));
     if (rest.size() >= 2 && rest[0] == "=" && !rest[1].empty()) {
       switch (rest[1][0]) {
-        case 'T': return "Total";
-        case 'A': return "Annular";
-        case 'H': return "Hybrid";
-        case 'P': return "Partial";
+        case 'T':
+          return "Total";
+        case 'A':
+          return "Annular";
+        case 'H':
+          return "Hybrid";
+        case 'P':
+          return "Partial";
       }
     }
   }
@@ -95,6 +99,22 @@ std::string kindIn(const std::string& line) {
     if (line.find(std::string(kind) + " Solar Eclipse") != std::string::npos) return kind;
   }
   return "";
+}
+
+// "Tan <f with hook>1" (the per-eclipse pages, U+0192) and "tan f1" (the canon) as one
+// spelling: ASCII letters in lower case, the f with hook as f.
+std::string foldTanF(const std::string& line) {
+  std::string out;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line.compare(i, 2, "\xC6\x92") == 0) {
+      out += 'f';
+      ++i;
+    } else {
+      char c = line[i];
+      out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+  }
+  return out;
 }
 
 bool fail(const std::string& name, int line, const std::string& reason, std::string* error) {
@@ -126,10 +146,11 @@ bool parseElements(const std::string& text, const std::string& name, BesselianEl
       std::vector<std::string> f = words(line.substr(heading + sizeof kHeading - 1));
       double year = 0, day = 0;
       if (f.size() < 5 || !toNumber(f[0], &year) || year != std::floor(year) ||
-          monthNumber(f[1]) == 0 || !toNumber(f[2], &day) || day != std::floor(day) ||
-          day < 1 || day > 31 || !toHour(f[3], &e.t0TtHours) || f[4] != "TDT") {
-        return fail(name, lineNo, "the t0 line must read \"" + std::string(kHeading) +
-                                      " <yyyy> <Mon> <dd> <hh.hhh> TDT (=t0)\"",
+          monthNumber(f[1]) == 0 || !toNumber(f[2], &day) || day != std::floor(day) || day < 1 ||
+          day > 31 || !toHour(f[3], &e.t0TtHours) || f[4] != "TDT") {
+        return fail(name, lineNo,
+                    "the t0 line must read \"" + std::string(kHeading) +
+                        " <yyyy> <Mon> <dd> <hh.hhh> TDT (=t0)\"",
                     error);
       }
       e.year = static_cast<int>(year);
@@ -142,13 +163,17 @@ bool parseElements(const std::string& text, const std::string& name, BesselianEl
 
     if (nextRow >= 0 && nextRow < 4) {
       if (w[0] == "n") continue;  // the column heading "n x y d l1 l2 mu"
-      double values[6];
-      bool ok = w.size() == 7 && w[0] == std::to_string(nextRow);
-      for (int i = 0; ok && i < 6; ++i) ok = toNumber(w[i + 1], &values[i]);
+      // Rows 0 and 1 carry all six elements; the per-eclipse pages leave the zero mu of row 2
+      // and everything but x and y of row 3 blank.
+      size_t count = w.size() - 1;
+      bool shapeOk = count == 6 || (nextRow == 2 && count == 5) || (nextRow == 3 && count == 2);
+      double values[6] = {};
+      bool ok = shapeOk && w[0] == std::to_string(nextRow);
+      for (size_t i = 0; ok && i < count; ++i) ok = toNumber(w[i + 1], &values[i]);
       if (!ok) {
         return fail(name, lineNo,
                     "row " + std::to_string(nextRow) + " of the elements must be \"" +
-                        std::to_string(nextRow) + "\" and six numbers (x y d l1 l2 mu)",
+                        std::to_string(nextRow) + "\" and its numbers (x y d l1 l2 mu)",
                     error);
       }
       e.x[nextRow] = values[0];
@@ -165,8 +190,9 @@ bool parseElements(const std::string& text, const std::string& name, BesselianEl
 
     bool found1 = false, found2 = false;
     double f1 = 0, f2 = 0;
-    bool ok1 = valueAfter(line, "tan f1", &f1, &found1);
-    bool ok2 = valueAfter(line, "tan f2", &f2, &found2);
+    std::string folded = foldTanF(line);
+    bool ok1 = valueAfter(folded, "tan f1", &f1, &found1);
+    bool ok2 = valueAfter(folded, "tan f2", &f2, &found2);
     if (found1 || found2) {
       if (!ok1 || !ok2 || f1 <= 0 || f2 <= 0 || f1 > 0.01 || f2 > 0.01) {
         return fail(name, lineNo, "the line must read \"tan f1 = <value> tan f2 = <value>\"",

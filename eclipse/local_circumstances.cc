@@ -120,10 +120,10 @@ double epochSecondsOfDate(int year, int month, int day) {
 }  // namespace
 
 double defaultDeltaTS() {
-  // TT - UT1 = (TT - TAI) + (TAI - UTC) - (UT1 - UTC) = 32.184 + 37 - (UT1 - UTC). IERS Bulletin A
-  // keeps UT1 - UTC between about -0.2 s and +0.1 s through 2024-2026 and predicts it within a
-  // few tenths for the years after (it can never leave +-0.9 s without a leap second, which would
-  // change TAI - UTC with it): 69.2 s, good to about 0.3 s for 2024-2030.
+  // TT - UT1 = (TT - TAI) + (TAI - UTC) - (UT1 - UTC) = 32.184 s + 37 s - (UT1 - UTC). Since the
+  // last leap second (end of 2016) the IERS (Bulletin A) has seen UT1 - UTC stay within a few
+  // tenths of a second of zero, and by its rules it never leaves +-0.9 s (a leap second would
+  // change TAI - UTC with it): 69.2 s, good to a few tenths of a second for 2024-2030.
   return 69.2;
 }
 
@@ -138,9 +138,10 @@ double ttHoursToUtcS(const BesselianElements& e, double t) {
 
 ShadowAtSite shadowAtSite(const BesselianElements& elements, const Site& site, double deltaTS,
                           double utcS) {
-  double t = (utcS + kTtMinusUtcS - epochSecondsOfDate(elements.year, elements.month,
-                                                       elements.day)) / 3600.0 -
-             elements.t0TtHours;
+  double t =
+      (utcS + kTtMinusUtcS - epochSecondsOfDate(elements.year, elements.month, elements.day)) /
+          3600.0 -
+      elements.t0TtHours;
   State s = stateAt(elements, observerOf(site), deltaTS, t);
   ShadowAtSite out;
   out.distance = std::sqrt(s.u * s.u + s.v * s.v);
@@ -173,8 +174,10 @@ LocalCircumstances computeLocalCircumstances(const BesselianElements& elements, 
     ContactId id;
     bool useL1;
     double sign;
-  } wanted[] = {{ContactId::kC1, true, -1}, {ContactId::kC4, true, +1},
-                {ContactId::kC2, false, -1}, {ContactId::kC3, false, +1}};
+  } wanted[] = {{ContactId::kC1, true, -1},
+                {ContactId::kC4, true, +1},
+                {ContactId::kC2, false, -1},
+                {ContactId::kC3, false, +1}};
   for (const Wanted& w : wanted) {
     if (!w.useL1 && !central) continue;
     double t = tMax;
