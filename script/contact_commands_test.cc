@@ -107,6 +107,14 @@ TEST_F(ContactCommandsTest, WaitsForTheContactsPlusTheirOffsets) {
             clock.journal());
 }
 
+TEST_F(ContactCommandsTest, AStopEndsAContactWaitAsAnyWait) {
+  FakeScriptClock clock(kNow);
+  clock.onWait = [this] { stop_.set(); };
+  EXPECT_EQ(gmtText(contactAt(dallas(), 1, -10)) + "\nProgram terminated!\n",
+            run("site lat=32.7767 lon=-96.797 height=140\nwait c2=-10\necho never\n", &clock));
+  EXPECT_EQ("value 0", end_);
+}
+
 TEST_F(ContactCommandsTest, FailuresAreReportedAndTheScriptGoesOn) {
   FakeScriptClock clock(kNow);
   std::string out =
