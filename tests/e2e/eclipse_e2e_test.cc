@@ -273,6 +273,22 @@ TEST(EclipseE2eTest, ContactWaitsInARehearsalAtTheEclipsesHour) {
   }
 }
 
+// A script started after totality (C4 is after sunset at Burgos) finds its contacts past; it
+// does not wait a year for the next eclipse.
+TEST(EclipseE2eTest, AScriptStartedLateFindsItsContactsPast) {
+  const std::vector<ListedContact> c = listedContacts(kBurgos);
+  ASSERT_EQ(5u, c.size());
+  RunResult r = rehearse("#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c3=+20\n",
+                         {"-atutc", "2026-08-12 19:00:00"});
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_NE(npos, r.out.find("Wait for 08/12/26 " + clockOf(secondsOfDay(c[3].utc) + 20) +
+                             " GMT\nMoment in the past. Continue\n"))
+      << r.out;
+  // The listing, though, is of the next eclipse with a contact still to be seen.
+  r = listing({"-eclipse", "-site", kBurgos, "-atutc", "2026-08-12 19:00:00"});
+  EXPECT_EQ(npos, r.out.find("Eclipse 2026-08-12")) << r.out;
+}
+
 TEST(EclipseE2eTest, ContactWaitFailuresGoOnWithTheScript) {
   RunResult r = rehearse(
       "#!quorvale\nwait c2=-10\nsite lat=51.5074 lon=-0.1278\nwait c2=0\nsite lat=abc lon=1\n"
