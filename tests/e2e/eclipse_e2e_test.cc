@@ -279,8 +279,13 @@ TEST(EclipseE2eTest, AScriptStartedLateFindsItsContactsPast) {
   const std::vector<ListedContact> c = listedContacts(kBurgos);
   ASSERT_EQ(5u, c.size());
   RunResult r = rehearse("#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c3=+20\n",
-                         {"-atutc", "2026-08-12 19:00:00"});
+                         {"-atutc", "2026-08-12 19:00:00", "-log"});
   EXPECT_EQ(0, r.exitCode) << r.err;
+  // The log keeps the eclipse the waits are measured from.
+  EXPECT_NE(npos,
+            r.log.find("Eclipse 2026-08-12 at 42.34390 N, 3.69690 W, 860 m, Delta T 69.2 s\n"))
+      << r.log;
+  EXPECT_NE(npos, r.log.find("\nC3   " + c[3].utc + " UTC  local ")) << r.log;
   EXPECT_NE(npos, r.out.find("Wait for 08/12/26 " + clockOf(secondsOfDay(c[3].utc) + 20) +
                              " GMT\nMoment in the past. Continue\n"))
       << r.out;
