@@ -62,14 +62,14 @@ void CQuorvaleScriptParser::doWaitContact(const char* text) {
     const eclipse::LocalCircumstances& lc = eclipse_.circumstances();
     char deltaT[64];
     std::snprintf(deltaT, sizeof(deltaT), ", Delta T %.1f s\n", lc.deltaTS);
-    std::string text = "Eclipse " + eclipse_.eclipseName() + " at " +
-                       eclipse::formatSite(eclipse_.site()) + deltaT;
+    std::string logText = "Eclipse " + eclipse_.eclipseName() + " at " +
+                          eclipse::formatSite(eclipse_.site()) + deltaT;
     for (int i = 0; i < eclipse::kContactCount; ++i) {
       if (lc.contacts[i].exists) {
-        text += contactLineText(static_cast<eclipse::ContactId>(i), lc.contacts[i]);
+        logText += contactLineText(static_cast<eclipse::ContactId>(i), lc.contacts[i]);
       }
     }
-    printTrace("%s", text.c_str());
+    printTrace("%s", logText.c_str());
   }
   if (!known) {
     printErr("Wait for %s: %s\n", contactMomentText(moment).c_str(), error.c_str());
