@@ -214,10 +214,10 @@ TEST(CheckE2eTest, EclipsePlanAndTimelineOnTheDay) {
   EXPECT_EQ(2u * 14, count(doc, "rect", "shots", 2));
   const Element* zoom = textStarting(doc, "zoom 1: ");
   ASSERT_NE(nullptr, zoom);
-  EXPECT_NE(npos, zoom->text.find("(18:27:")) << zoom->text;
+  EXPECT_NE(npos, zoom->text.find("(18:28:")) << zoom->text;
   EXPECT_NE(npos, zoom->text.find(" to 18:30:")) << zoom->text;
   // Moments are labelled in local time and UTC; the findings are listed in red.
-  EXPECT_NE(nullptr, textStarting(doc, "line 15: "));
+  EXPECT_NE(nullptr, textStarting(doc, "lines 15, 16: "));
   const Element* finding = textStarting(doc, "line 45: flash without -com");
   ASSERT_NE(nullptr, finding);
   EXPECT_EQ("#d00000", finding->attributes.at("fill"));
