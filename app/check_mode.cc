@@ -16,6 +16,7 @@
 #include "camera/error_text.h"
 #include "camera/sim/sim_world.h"
 #include "check/plan_backend.h"
+#include "check/plan_eclipse.h"
 #include "check/plan_plot.h"
 #include "check/plan_report.h"
 #include "check/script_planner.h"
@@ -111,7 +112,7 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
   const platform::ClockDiscipline clockState = platform::readClockDiscipline();
 
   uint64_t start = platform::utcNow();
-  if (options->atMoment) readCommandLineMoment(*options->atMoment, options->atUtc, &start);
+  rehearsal.shiftedStart(&start);
 
   // Memory that is refused (the parser, the plan, a command's copy of its rule text) ends the
   // check in order: the scan, the camera and the SDK go first, then the report of it.
@@ -169,6 +170,7 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
       text.append(2, '\0');
       CQuorvaleScriptParser parser(camera.get(), withPort ? planner.serialLine() : nullptr, nullptr,
                                    &neverSet, planner.clock());
+      parser.eclipse().configure(options->eclipse);
       planner.setParser(&parser);
       planner.setCamera(camera.get());
       parser.switchToText(&text[0], size);
@@ -182,6 +184,7 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
         printErr("Script scanner failure (%d)\n", static_cast<int>(failure));
       }
       planner.uninstall();
+      planner.setEclipse(planEclipse(&parser.eclipse(), start));
       planner.setParser(nullptr);
     }
     camera.reset();

@@ -11,10 +11,16 @@
 //   -log --log                   opens the log file at once; parsing goes on
 //   -sim --sim [<world file>]    the simulated cameras; a next argument not starting with "-" is
 //                                the world file that describes them
-//   -at <moment>, -atutc <moment>  the script clock reads <moment> (local time / UTC) at the start
+//   -at <moment>, -atutc <moment>  the script clock reads <moment> (local time / UTC) at the start;
+//                                <moment> may also be a contact of the eclipse ("c2-60")
 //   -speed <factor>              the script's waits pass factor times faster (simulated cameras)
 //   -check --check               check the script instead of running it
 //   -plot --plot <file.svg>      check, and draw the plan as an SVG timeline into the file
+//   -site <lat>,<lon>[,<m>]      the observer's site for the eclipse (checked later)
+//   -eclipse [<yyyy-mm-dd>]      list the eclipse's contacts at the site; a next argument not
+//                                starting with "-" is the eclipse's date
+//   -elements <file>             the eclipse's Besselian elements from a file (read later)
+//   -deltat <s>                  Delta T (TT - UT1) in seconds (checked later)
 // Anything else, or an option missing its value, makes the mode BadArgument and stops parsing.
 //
 // A serial port is wanted when comPortNumber >= 0 or comPortPath is not empty; the later "-com"
@@ -25,6 +31,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "script/eclipse_context.h"
 
 class ScriptClock;
 namespace platform {
@@ -58,6 +66,12 @@ struct ProgramOptions {
   bool check = false;                       // "-check" or "-plot": plan and findings, no run
   std::string plotPath;                     // "-plot": the SVG timeline's file, else empty
   platform::Event* stopEvent = nullptr;     // the program-wide stop event (script mode); not owned
+  bool eclipseListing = false;              // "-eclipse": list the contacts at the site
+  std::optional<std::string> eclipseDate;   // "-eclipse <date>" as given (checked later)
+  std::optional<std::string> site;          // "-site" value as given (checked later)
+  std::optional<std::string> elementsPath;  // "-elements" file
+  std::optional<std::string> deltaT;        // "-deltat" value as given (checked later)
+  EclipseSettings eclipse;                  // the checked eclipse options (set by main)
 };
 
 // Resets |options| to the defaults and applies argv[1..argc-1]. May open the log file ("-log").

@@ -5,12 +5,14 @@
 #include <cstring>
 #include <string>
 
+#include "app/script_file.h"
 #include "camera/sim/sim_backend.h"
 #include "camera/sim/sim_world_file.h"
 #include "output/output.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/file.h"
+#include "script/eclipse_context.h"
 #include "script/rehearsal_script_clock.h"
 #include "script/value_parsing.h"
 
@@ -74,6 +76,35 @@ std::string localText(uint64_t utc) {
   return text;
 }
 
+// "-at c2-60": the moment of a contact of the eclipse at the site of -site, or else of the script's
+// site line, with the offset. Prints one error line when it cannot be given.
+bool readContactStartMoment(const ProgramOptions& options, const ContactMoment& contact,
+                            uint64_t* utcOut) {
+  const char* option = options.atUtc ? "-atutc" : "-at";
+  EclipseContext context;
+  context.configure(options.eclipse);
+  if (!context.hasSite() && options.scriptPath) {
+    // The script itself is read (and refused when unreadable) later; here only its site counts.
+    std::string text;
+    platform::readRegularFile(*options.scriptPath, kMaxScriptSize, &text);
+    eclipse::Site site;
+    std::string error;
+    if (findScriptSite(text, &site, &error)) {
+      context.setScriptSite(site);
+    } else if (!error.empty()) {
+      printErr("%s %s: the script's site line: %s\n", option, options.atMoment->c_str(),
+               error.c_str());
+      return false;
+    }
+  }
+  std::string error;
+  if (!context.momentOf(contact, platform::utcNow(), utcOut, &error)) {
+    printErr("%s %s: %s\n", option, options.atMoment->c_str(), error.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool readMomentAt(const std::string& text, bool utc, uint64_t nowUtc, uint64_t* utcOut) {
@@ -122,7 +153,12 @@ bool Rehearsal::prepare(const ProgramOptions& options) {
       return false;
     }
   }
-  if (options.atMoment) {
+  ContactMoment contact;
+  if (options.atMoment && parseContactMoment(*options.atMoment, &contact)) {
+    // A contact-relative moment ("c2-60"): the eclipse's own clock, not a calendar form.
+    if (!readContactStartMoment(options, contact, &startUtc_)) return false;
+    shifted_ = true;
+  } else if (options.atMoment) {
     if (!readCommandLineMoment(*options.atMoment, options.atUtc, &startUtc_)) {
       printErr("%s %s: not a date or time\n", options.atUtc ? "-atutc" : "-at",
                options.atMoment->c_str());

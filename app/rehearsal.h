@@ -33,8 +33,10 @@ class Rehearsal final {
   Rehearsal& operator=(const Rehearsal&) = delete;
 
   // Checks the factor of "-speed" (1 to 1000, simulated cameras only), the moment of "-at" /
-  // "-atutc" (the script language's forms, read against the real clock now) and reads the world
-  // file of "-sim". Returns false after printing one error line (a world file error names the file
+  // "-atutc" (the script language's forms, read against the real clock now; or a contact of the
+  // eclipse with an offset, "c2-60", at the site of options.eclipse or else of the script file's
+  // site line) and reads the world file of "-sim".
+  // REQUIRES: prepareEclipseOptions(options) succeeded (the contact form uses options.eclipse). Returns false after printing one error line (a world file error names the file
   // and the line).
   bool prepare(const ProgramOptions& options);
 
@@ -52,6 +54,11 @@ class Rehearsal final {
   ScriptClock* startScriptClock();
 
   double speed() const { return speed_; }
+  // The moment the script clock starts at, when -at / -atutc gave one: true and *utc set.
+  bool shiftedStart(uint64_t* utc) const {
+    if (shifted_) *utc = startUtc_;
+    return shifted_;
+  }
   // The simulated world prepare() made (the default one without a world file).
   const SimWorld& world() const { return world_; }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "check/plan_plot_contacts.h"
 #include "check/plan_report.h"
 #include "check/plot_row.h"
 #include "check/plot_rows.h"
@@ -58,6 +59,7 @@ void joinZoom(SvgWriter& svg, const PlotRow& parent, const PlotRow& child, const
 
 std::string planPlotSvg(const ScriptPlan& plan, const std::string& scriptName) {
   PlotSpan whole{plan.firstTimedUtc, plan.lastTimedUtc};
+  spanContacts(plan.eclipse, &whole.from, &whole.to);
   if (whole.to <= whole.from) whole.to = whole.from + 60 * platform::kFileTimeUnitsPerSecond;
   const uint64_t pad = (whole.to - whole.from) / 40;
   whole.from = whole.from > pad ? whole.from - pad : 0;
@@ -73,6 +75,8 @@ std::string planPlotSvg(const ScriptPlan& plan, const std::string& scriptName) {
   double y = kRowsTop;
   for (size_t r = 0; r < rows.size(); ++r) {
     drawn.push_back(drawPlotRow(body, plan, frames, rows, r, y));
+    drawContactLines(body, plan.eclipse, rows[r].span.from, rows[r].span.to, kPlotLeft,
+                     kPlotWidth, drawn.back().plotTop, drawn.back().axis);
     y = drawn.back().bottom;
     if (r > 0 && rows[r].parent == static_cast<int>(r) - 1) {
       joinZoom(body, rows[r - 1], rows[r], drawn[r - 1], drawn[r]);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "check/finding_texts.h"
+#include "check/plan_eclipse.h"
 #include "platform/clock.h"
 
 namespace {
@@ -163,6 +164,7 @@ void writeCheckReport(const ScriptPlan& plan, const std::string& scriptName,
   out += "Plan of " + scriptName + " for " + plan.camera;
   if (plan.simulatedFigures) out += " (no real camera answered: the simulated body stands in)";
   out += ", started at " + absoluteMomentText(plan.startUtc) + "\n";
+  out += eclipseReportText(plan.eclipse);
   char head[160];
   std::snprintf(head, sizeof(head), "%5s  %-44s %s\n", "line", "moment", "command");
   out += head;

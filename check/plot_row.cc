@@ -213,6 +213,8 @@ DrawnRow drawPlotRow(SvgWriter& svg, const ScriptPlan& plan, const std::vector<P
   const double yAxis = yFindings + kLevel * findingLevels + 6;
   DrawnRow drawn;
   drawn.top = top;
+  drawn.plotTop = plotTop;
+  drawn.axis = yAxis;
   drawn.markBottom = yAxis + 40 + kLevel * (zoomLevels + (ledOut.empty() ? 0 : 1));
   drawn.bottom = drawn.markBottom + 24;
 

@@ -19,6 +19,8 @@ extern const char kFindingColour[];
 // Where a drawn row's parts are, for the lines that join a zoom mark to its zoomed row.
 struct DrawnRow {
   double top = 0;
+  double plotTop = 0;     // the top of the lanes' background
+  double axis = 0;        // the time axis' line
   double bottom = 0;      // the next row may start here
   double markBottom = 0;  // below the zoom marks' labels
 };

@@ -10,6 +10,7 @@
 #include "camera/property_tables.h"
 #include "camera/sim/sim_body_timing.h"
 #include "check/finding_texts.h"
+#include "check/plan_eclipse.h"
 #include "check/plan_report.h"
 #include "output/output.h"
 #include "platform/sound_player.h"
@@ -162,6 +163,11 @@ void ScriptPlanner::addFinding(uint32_t line, uint32_t column, const std::string
   auto range = std::equal_range(plan_.lines.begin(), plan_.lines.end(), line,
                                 [](const auto& a, const auto& b) { return lineOf(a) < lineOf(b); });
   for (auto it = range.first; it != range.second; ++it) it->finding = true;
+}
+
+void ScriptPlanner::setEclipse(const PlannedEclipse& eclipse) {
+  plan_.eclipse = eclipse;
+  for (const std::string& text : eclipseFindings(eclipse)) addFinding(0, 0, text);
 }
 
 void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
@@ -421,6 +427,11 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
       addFinding(line.line, 0, "flash without -com: a run prints \"COM port not open\"");
     } else if (endsWith(message, ": Not supported")) {
       addFinding(line.line, 0, "no table has this value: a run prints \"" + message + "\"");
+    } else if (startsWith(message.c_str(), "Wait for ") &&
+               message.find(" does not happen at ") != std::string::npos) {
+      addFinding(
+          line.line, 0,
+          "a contact wait for a contact the site does not have: a run prints \"" + message + "\"");
     } else if (endsWith(message, ": Device parameter invalid")) {
       addFinding(line.line, 0,
                  "the body does not offer this value: a run prints \"" + message + "\"");
