@@ -4,9 +4,11 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "check/plan_plot.h"
 #include "check/plan_report.h"
+#include "app/gps_site.h"
 #include "app/rehearsal.h"
 #include "app/script_file.h"
 #include "check/script_planner.h"
@@ -80,6 +82,9 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
     return 10;
   }
   const std::string scriptName = options->scriptPath.value_or("<stdin>");
+  gps::GpsdAddress gpsd;
+  const std::vector<std::string> gpsFindings =
+      wantsGpsSite(*options, &gpsd) ? takeGpsSiteForCheck(options) : std::vector<std::string>();
   const platform::ClockDiscipline clockState = platform::readClockDiscipline();
 
   uint64_t start = platform::utcNow();
@@ -89,6 +94,7 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
   // check in order: the scan, the camera and the SDK go first, then the report of it.
   try {
     ScriptPlanner planner(start, plannedBody(rehearsal.world(), options->cameraIndex));
+    for (const std::string& finding : gpsFindings) planner.addFinding(0, 0, finding);
     bool simulatedFigures = false;
     std::unique_ptr<CCanonCamera> camera =
         openPlannedCamera(*options, rehearsal, &planner, &simulatedFigures);

@@ -9,6 +9,7 @@
 #include "app/camera_list.h"
 #include "app/check_mode.h"
 #include "app/console_control_handler.h"
+#include "app/gps_site.h"
 #include "app/rehearsal.h"
 #include "app/script_file.h"
 #include "app/script_thread.h"
@@ -66,6 +67,8 @@ int runScriptMode(ProgramOptions* options, Rehearsal* rehearsal) {
     outputText(Warn, "\nRead script from stdin\n");
     if (!readScriptStream(stdin, &options->scriptText)) return 2;
   }
+  gps::GpsdAddress gpsd;
+  if (wantsGpsSite(*options, &gpsd) && !takeGpsSiteForRun(options)) return 1;
 
   platform::Event& stop = stopEvent();
   options->stopEvent = &stop;

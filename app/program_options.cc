@@ -62,6 +62,8 @@ void parseArguments(int argc, const char* const* argv, ProgramOptions* options) 
     } else if (isOneOf(arg, {"-at", "--at", "-atutc", "--atutc"}) && hasValue) {
       options->atUtc = isOneOf(arg, {"-atutc", "--atutc"});
       options->atMoment = argv[++i];
+    } else if (isOneOf(arg, {"-site", "--site"}) && hasValue) {
+      options->site = argv[++i];
     } else if (isOneOf(arg, {"-speed", "--speed"}) && hasValue) {
       options->speed = argv[++i];
     } else if (isOneOf(arg, {"-c", "-camera", "--camera"}) && hasValue) {

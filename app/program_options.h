@@ -15,6 +15,8 @@
 //   -speed <factor>              the script clock and the simulated cameras run factor times faster
 //   -check --check               check the script instead of running it
 //   -plot --plot <file.svg>      check, and draw the plan as an SVG timeline into the file
+//   -site --site <value>         the observer's site as given (checked later); "gps" asks the
+//                                GPS receiver through gpsd
 // Anything else, or an option missing its value, makes the mode BadArgument and stops parsing.
 //
 // A serial port is wanted when comPortNumber >= 0 or comPortPath is not empty; the later "-com"
@@ -25,6 +27,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "gps/gps_reading.h"
 
 class ScriptClock;
 namespace platform {
@@ -58,6 +62,9 @@ struct ProgramOptions {
   bool check = false;                       // "-check" or "-plot": plan and findings, no run
   std::string plotPath;                     // "-plot": the SVG timeline's file, else empty
   platform::Event* stopEvent = nullptr;     // the program-wide stop event (script mode); not owned
+  std::optional<std::string> site;          // "-site" value as given (checked later)
+  std::optional<gps::GpsFix> gpsFix;        // "-site gps": the receiver's fix, read before the run
+  std::optional<gps::GpsClockOffset> gpsClock;  // "-site gps": GPS time against the system clock
 };
 
 // Resets |options| to the defaults and applies argv[1..argc-1]. May open the log file ("-log").

@@ -10,6 +10,7 @@
 #include "app/status_line.h"
 #include "camera/canon_camera.h"
 #include "camera/canon_interface.h"
+#include "gps/gps_text.h"
 #include "output/output.h"
 #include "platform/clock_discipline.h"
 #include "platform/error.h"
@@ -99,6 +100,9 @@ uint32_t doScript(ProgramOptions* options) {
             std::make_unique<StatusLineClock>(clock != nullptr ? clock : systemScriptClock(),
                                               clockState, platform::terminalColumns());
         clock = statusClock.get();
+        if (options->gpsClock) {
+          statusClock->setGpsClockText(gps::shortClockOffsetText(*options->gpsClock));
+        }
       } catch (const std::system_error&) {
         // No thread to draw it: the script runs without a status line.
       }

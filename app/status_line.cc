@@ -65,6 +65,11 @@ StatusLineClock::~StatusLineClock() {
   clearStatusLine();
 }
 
+void StatusLineClock::setGpsClockText(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  gpsClock_ = text;
+}
+
 void StatusLineClock::arm(uint64_t dueUtc) {
   std::lock_guard<std::mutex> lock(mutex_);
   next_ = nextCommandText();
@@ -140,6 +145,7 @@ std::string StatusLineClock::statusText(uint64_t nowUtc, uint64_t dueUtc) const 
                   static_cast<double>(clockState_.estimatedErrorUs) / 1000.0);
     text += clock;
   }
+  if (!gpsClock_.empty()) text += ", " + gpsClock_;
   if (columns_ > 1 && text.size() > columns_ - 1) text.resize(columns_ - 1);
   return text;
 }

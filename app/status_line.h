@@ -47,6 +47,10 @@ class StatusLineClock final : public ScriptClock {
   // command shown).
   void setParser(const CQuorvaleScriptParser* parser) { lines_.emplace(parser); }
 
+  // GPS time against the system clock as read before the run (e.g. "GPS -0.012 s"), shown after
+  // the clock's state; empty: none.
+  void setGpsClockText(const std::string& text);
+
   uint64_t utcNow() override { return wrapped_->utcNow(); }
   bool isPast(uint64_t dueUtc) override { return wrapped_->isPast(dueUtc); }
   uint32_t waitForMoment(platform::WaitableTimer* timer, platform::Event* stop,
@@ -84,6 +88,7 @@ class StatusLineClock final : public ScriptClock {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::string next_;         // guarded by mutex_: nextCommandText() of the wait in progress
+  std::string gpsClock_;     // guarded by mutex_
   uint64_t due_ = 0;         // guarded by mutex_
   bool armed_ = false;       // guarded by mutex_: a long wait is in progress
   uint64_t generation_ = 0;  // guarded by mutex_: counts the waits armed

@@ -18,9 +18,10 @@ bool GpsCollector::add(const GpsReport& report, double nowS) {
       break;
     case GpsReport::Kind::kFix:
       deviceSeen_ = true;
-      if (report.mode == 3 && !have3d_) {
+      if (report.mode == 3) {
+        // The latest 3D fix: gpsd completes a fix's figures (its accuracy) over a cycle.
+        if (!have3d_) fix3dAtS_ = nowS;
         have3d_ = true;
-        fix3dAtS_ = nowS;
         reading_.fix = report.fix;
         reading_.fix.mode = 3;
       } else if (report.mode == 2 && !have3d_) {

@@ -3,7 +3,8 @@
 // report with the times it was received, so every rule here is testable without a daemon.
 //
 // Rules:
-// - A 3D fix is taken at once; the reading then waits up to kTimeWaitS for a clock offset (gpsd's
+// - A 3D fix is taken at once (a later one replaces it while the reading goes on: gpsd completes
+//   a fix's figures over its cycle); the reading then waits up to kTimeWaitS for a clock offset (gpsd's
 //   TOFF or PPS report, else a fix with its time), and after the first offset up to kPpsWaitS for
 //   a PPS offset, which replaces a coarser one.
 // - At the fix limit, the best there is: the last 2D fix (height 0 m), else no fix — or no

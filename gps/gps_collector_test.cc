@@ -39,6 +39,9 @@ TEST(GpsCollector, ThreeDFixWithSerialTimeWaitsBrieflyForPpsThenCompletes) {
   EXPECT_DOUBLE_EQ(110.0, collector.deadline());
   EXPECT_FALSE(collector.add(fixReport(3, 41.6488, -0.8891, 250.0), 101.0));
   EXPECT_DOUBLE_EQ(101.0 + GpsCollector::kTimeWaitS, collector.deadline());
+  // The same fix completed later in gpsd's cycle replaces the first, without a longer wait.
+  EXPECT_FALSE(collector.add(fixReport(3, 41.6488, -0.8891, 250.5), 101.2));
+  EXPECT_DOUBLE_EQ(101.0 + GpsCollector::kTimeWaitS, collector.deadline());
   EXPECT_FALSE(collector.add(offsetReport(GpsReport::Kind::kTimeOffset, 1000.0, 1002.25), 101.5));
   EXPECT_DOUBLE_EQ(101.5 + GpsCollector::kPpsWaitS, collector.deadline());
   // A later fix (here a 2D one) changes neither the fix taken nor the wait.
@@ -49,7 +52,7 @@ TEST(GpsCollector, ThreeDFixWithSerialTimeWaitsBrieflyForPpsThenCompletes) {
   EXPECT_EQ(3, reading.fix.mode);
   EXPECT_DOUBLE_EQ(41.6488, reading.fix.latitudeDeg);
   EXPECT_DOUBLE_EQ(-0.8891, reading.fix.longitudeDeg);
-  EXPECT_DOUBLE_EQ(250.0, reading.fix.heightM);
+  EXPECT_DOUBLE_EQ(250.5, reading.fix.heightM);
   EXPECT_EQ(ClockSource::kSerialTime, reading.clock.source);
   EXPECT_DOUBLE_EQ(2.25, reading.clock.offsetS);
 }

@@ -72,19 +72,18 @@ bool deliver(const gps_data_t& data, double nowS, GpsCollector* collector) {
     report.receivedS = systemSeconds();
     done = collector->add(report, nowS) || done;
   }
-  if (data.set & TOFF_SET) {
-    GpsReport report;
-    report.kind = GpsReport::Kind::kTimeOffset;
-    report.gpsS = seconds(data.toff.real);
-    report.systemS = seconds(data.toff.clock);
-    done = collector->add(report, nowS) || done;
-  }
-  if (data.set & PPS_SET) {
-    GpsReport report;
-    report.kind = GpsReport::Kind::kPps;
-    report.gpsS = seconds(data.pps.real);
-    report.systemS = seconds(data.pps.clock);
-    done = collector->add(report, nowS) || done;
+  // libgps (3.22) unpacks a TOFF report into the pps pair and leaves toff empty: take whichever
+  // pair the report filled. A pair without GPS time is no measurement.
+  if (data.set & (TOFF_SET | PPS_SET)) {
+    const bool pps = (data.set & PPS_SET) != 0;
+    const timedelta_t& pair = !pps && data.toff.real.tv_sec > 0 ? data.toff : data.pps;
+    if (pair.real.tv_sec > 0 && pair.clock.tv_sec > 0) {
+      GpsReport report;
+      report.kind = pps ? GpsReport::Kind::kPps : GpsReport::Kind::kTimeOffset;
+      report.gpsS = seconds(pair.real);
+      report.systemS = seconds(pair.clock);
+      done = collector->add(report, nowS) || done;
+    }
   }
   return done;
 }
