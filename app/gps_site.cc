@@ -1,5 +1,8 @@
 #include "app/gps_site.h"
 
+#include <chrono>
+#include <system_error>
+
 #include "gps/gps_text.h"
 #include "gps/gpsd_reader.h"
 #include "output/output.h"
@@ -58,4 +61,23 @@ std::vector<std::string> takeGpsSiteForCheck(ProgramOptions* options) {
                        "(docs/field_setup.md says how to keep the clock on GPS time)");
   }
   return findings;
+}
+
+std::unique_ptr<gps::GpsClockWatch> startGpsClockWatch(const ProgramOptions& options) {
+  gps::GpsdAddress address;
+  if (!wantsGpsSite(options, &address)) return nullptr;
+  try {
+    auto watch = std::make_unique<gps::GpsClockWatch>(address);
+    if (options.gpsClock) watch->take(*options.gpsClock, std::chrono::steady_clock::now());
+    return watch;
+  } catch (const std::system_error&) {
+    return nullptr;  // no thread: the status line goes without GPS time
+  }
+}
+
+std::function<std::string()> gpsStatusText(gps::GpsClockWatch* watch) {
+  return [watch] {
+    const std::string text = gps::shortClockOffsetText(watch->latest());
+    return text.empty() ? std::string("GPS: no time") : text;
+  };
 }

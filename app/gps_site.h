@@ -8,10 +8,13 @@
 #ifndef QUORVALE_APP_GPS_SITE_H_
 #define QUORVALE_APP_GPS_SITE_H_
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/program_options.h"
+#include "gps/gps_clock_watch.h"
 #include "gps/gps_reading.h"
 #include "platform/clock_discipline.h"
 
@@ -32,5 +35,13 @@ bool takeGpsSiteForRun(ProgramOptions* options);
 // returns the findings: no fix (and why), or the system clock more than 100 ms off GPS time.
 // REQUIRES: wantsGpsSite(*options).
 std::vector<std::string> takeGpsSiteForCheck(ProgramOptions* options);
+
+// During a run with "-site gps": a watch on gpsd that keeps GPS time against the system clock
+// current, starting from the offset read before the run. Null without "-site gps" or a thread.
+std::unique_ptr<gps::GpsClockWatch> startGpsClockWatch(const ProgramOptions& options);
+
+// The status line's GPS text from |watch|: "GPS -0.012 s", or "GPS: no time" when gpsd has said
+// nothing for a few seconds. |watch| must outlive the function returned.
+std::function<std::string()> gpsStatusText(gps::GpsClockWatch* watch);
 
 #endif  // QUORVALE_APP_GPS_SITE_H_

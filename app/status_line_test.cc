@@ -41,7 +41,7 @@ class StatusLineTest : public testing::Test, protected script_testing::ScriptRun
       StatusLineClock status(&clock_, state, columns);
       CQuorvaleScriptParser parser(&camera_, nullptr, nullptr, &stop_, &status);
       status.setParser(&parser);
-      if (!gpsClock.empty()) status.setGpsClockText(gpsClock);
+      if (!gpsClock.empty()) status.setGpsClock([gpsClock] { return gpsClock; });
       end_ = script_testing::runScript(&parser, text);
     }  // a line still shown is erased by now
     return capture.out();
