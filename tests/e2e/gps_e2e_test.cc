@@ -49,9 +49,7 @@ double statedOffset(const std::string& text) {
   do {                                                                             \
     if (testsWindowsProgram()) GTEST_SKIP() << "gpsd is not available on Windows"; \
     std::string why;                                                               \
-    if (!(gpsd).startReceiver(fix, shift, &why)) {                                 \
-      GTEST_SKIP() << "gpsd cannot start: " << why;                                \
-    }                                                                              \
+    QUORVALE_SKIP_WITHOUT_GPSD((gpsd).startReceiver(fix, shift, &why), why);       \
   } while (0)
 
 TEST(GpsE2eTest, ThreeDFixAtZaragozaIsTheSiteOfTheCheckAndOfTheRun) {
@@ -113,7 +111,7 @@ TEST(GpsE2eTest, NoReceiverIsAFindingOfTheCheck) {
   if (testsWindowsProgram()) GTEST_SKIP() << "gpsd is not available on Windows";
   GpsdFake gpsd;
   std::string why;
-  if (!gpsd.startWithoutReceiver(&why)) GTEST_SKIP() << "gpsd cannot start: " << why;
+  QUORVALE_SKIP_WITHOUT_GPSD(gpsd.startWithoutReceiver(&why), why);
   const std::string site = gpsd.siteValue();
   const RunResult r = runWith(site, /*check=*/true);
   EXPECT_EQ(4, r.exitCode);

@@ -189,4 +189,9 @@ std::string siteWithoutGpsd() {
   return "gps:127.0.0.1:9";
 }
 
+bool gpsdRequired() {
+  const char* value = std::getenv("QUORVALE_REQUIRE_GPSD");
+  return value != nullptr && std::string(value) == "1";
+}
+
 }  // namespace e2e

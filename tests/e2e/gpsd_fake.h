@@ -61,6 +61,24 @@ class GpsdFake {
 // The "-site" value of a port where nothing listens.
 std::string siteWithoutGpsd();
 
+// True where gpsd must start (QUORVALE_REQUIRE_GPSD=1, as CI sets it): a fixture that cannot
+// start it fails the test instead of skipping it.
+bool gpsdRequired();
+
+}  // namespace e2e
+
+// In a test body: skips the test with one line when |started| is false, or fails it where gpsd is
+// required.
+#define QUORVALE_SKIP_WITHOUT_GPSD(started, why)                                    \
+  do {                                                                              \
+    if (!(started)) {                                                               \
+      if (::e2e::gpsdRequired()) FAIL() << "gpsd cannot start: " << (why);          \
+      GTEST_SKIP() << "gpsd cannot start: " << (why);                               \
+    }                                                                               \
+  } while (0)
+
+namespace e2e {
+
 }  // namespace e2e
 
 #endif  // QUORVALE_TESTS_E2E_GPSD_FAKE_H_
