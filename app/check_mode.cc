@@ -17,6 +17,7 @@
 #include "camera/canon_camera.h"
 #include "camera/canon_interface.h"
 #include "check/plan_backend.h"
+#include "check/plan_eclipse.h"
 #include "camera/sim/sim_world.h"
 #include "output/output.h"
 #include "platform/clock.h"
@@ -88,7 +89,7 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
   const platform::ClockDiscipline clockState = platform::readClockDiscipline();
 
   uint64_t start = platform::utcNow();
-  if (options->atMoment) readCommandLineMoment(*options->atMoment, options->atUtc, &start);
+  rehearsal.shiftedStart(&start);
 
   // Memory that is refused (the parser, the plan, a command's copy of its rule text) ends the
   // check in order: the scan, the camera and the SDK go first, then the report of it.
@@ -122,6 +123,7 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
       text.append(2, '\0');
       CQuorvaleScriptParser parser(camera.get(), withPort ? planner.serialLine() : nullptr, nullptr,
                                    &neverSet, planner.clock());
+      parser.eclipse().configure(options->eclipse);
       planner.setParser(&parser);
       planner.setCamera(camera.get());
       parser.switchToText(&text[0], size);
@@ -135,6 +137,7 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
         printErr("Script scanner failure (%d)\n", static_cast<int>(failure));
       }
       planner.uninstall();
+      planner.setEclipse(planEclipse(&parser.eclipse(), start));
       planner.setParser(nullptr);
     }
     camera.reset();

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <system_error>
 
+#include "eclipse/site.h"
 #include "gps/gps_text.h"
 #include "gps/gpsd_reader.h"
 #include "output/output.h"
@@ -18,6 +19,8 @@ gps::GpsReading readReceiver(ProgramOptions* options) {
   gps::GpsReading reading = gps::readGpsd(address, gps::kFixLimitS);
   if (reading.status == gps::GpsStatus::kFix) {
     options->gpsFix = reading.fix;
+    options->eclipse.site =
+        eclipse::Site{reading.fix.latitudeDeg, reading.fix.longitudeDeg, reading.fix.heightM};
     printMsg("GPS fix: %s\n", gps::fixText(reading).c_str());
   }
   options->gpsClock = reading.clock;
@@ -35,7 +38,7 @@ bool wantsGpsSite(const ProgramOptions& options, gps::GpsdAddress* address) {
   return options.site.has_value() && gps::parseGpsSite(*options.site, address);
 }
 
-bool takeGpsSiteForRun(ProgramOptions* options) {
+bool takeGpsSite(ProgramOptions* options) {
   const gps::GpsReading reading = readReceiver(options);
   if (reading.status != gps::GpsStatus::kFix) {
     printErr("-site gps: %s\n", gps::failureText(reading).c_str());

@@ -25,14 +25,15 @@ std::string gpsClockLine(const gps::GpsClockOffset& clock, const platform::Clock
 // True when options->site asks for the receiver; fills *address.
 bool wantsGpsSite(const ProgramOptions& options, gps::GpsdAddress* address);
 
-// Before a run with "-site gps": says that it asks gpsd, reads the receiver and prints
-// "GPS fix: ...\n" (console and log) and logs the GPS time line. Keeps the fix and the offset in
-// *options. Without a fix prints "-site gps: <why>\n" as an error and returns false (exit 1).
+// Before a run or the "-eclipse" listing with "-site gps": says that it asks gpsd, reads the
+// receiver and prints "GPS fix: ...\n" (console and log) and logs the GPS time line. The fix
+// becomes the site (options->eclipse.site); it and the offset are kept in *options. Without a fix
+// prints "-site gps: <why>\n" as an error and returns false (exit 1).
 // REQUIRES: wantsGpsSite(*options).
-bool takeGpsSiteForRun(ProgramOptions* options);
+bool takeGpsSite(ProgramOptions* options);
 
-// The same for "-check": prints the fix and the GPS time line, keeps them in *options, and
-// returns the findings: no fix (and why), or the system clock more than 100 ms off GPS time.
+// The same for "-check": prints the fix and the GPS time line, keeps them in *options (the fix as
+// the site), and returns the findings: no fix (and why), or the system clock more than 100 ms off GPS time.
 // REQUIRES: wantsGpsSite(*options).
 std::vector<std::string> takeGpsSiteForCheck(ProgramOptions* options);
 

@@ -9,6 +9,8 @@
 #include "app/camera_list.h"
 #include "app/check_mode.h"
 #include "app/console_control_handler.h"
+#include "app/eclipse_listing.h"
+#include "app/eclipse_options.h"
 #include "app/gps_site.h"
 #include "app/rehearsal.h"
 #include "app/script_file.h"
@@ -57,6 +59,26 @@ int runMode(ProgramOptions* options, Rehearsal* rehearsal) {
   }
 }
 
+// "-eclipse": the listing at the moment of -at / -atutc, or now. A script or a check with it is a
+// bad command line: the listing is a mode of its own.
+int runEclipseMode(ProgramOptions* options) {
+  if (options->mode == RunMode::Script || options->mode == RunMode::Info || options->check) {
+    options->mode = RunMode::BadArgument;
+    options->badArgument = "-eclipse";
+    return printUsage(*options, stderr);
+  }
+  uint64_t now = platform::utcNow();
+  if (options->atMoment && !readCommandLineMoment(*options->atMoment, options->atUtc, &now)) {
+    printErr("%s %s: not a date or time\n", options->atUtc ? "-atutc" : "-at",
+             options->atMoment->c_str());
+    return 1;
+  }
+  writeBanner(stdout);
+  gps::GpsdAddress gpsd;
+  if (wantsGpsSite(*options, &gpsd) && !takeGpsSite(options)) return 1;
+  return runEclipseListing(*options, now);
+}
+
 }  // namespace
 
 int runScriptMode(ProgramOptions* options, Rehearsal* rehearsal) {
@@ -68,7 +90,7 @@ int runScriptMode(ProgramOptions* options, Rehearsal* rehearsal) {
     if (!readScriptStream(stdin, &options->scriptText)) return 2;
   }
   gps::GpsdAddress gpsd;
-  if (wantsGpsSite(*options, &gpsd) && !takeGpsSiteForRun(options)) return 1;
+  if (wantsGpsSite(*options, &gpsd) && !takeGpsSite(options)) return 1;
 
   platform::Event& stop = stopEvent();
   options->stopEvent = &stop;
@@ -109,6 +131,16 @@ int runProgram(int argc, const char* const* argv) {
   parseArguments(argc, argv, &options);
   if (options.mode == RunMode::Help || options.mode == RunMode::BadArgument) {
     const int code = printUsage(options, stderr);
+    closeLogFile();
+    return code;
+  }
+
+  if (!prepareEclipseOptions(&options)) {
+    closeLogFile();
+    return 1;
+  }
+  if (options.eclipseListing) {
+    const int code = runEclipseMode(&options);
     closeLogFile();
     return code;
   }

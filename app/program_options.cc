@@ -62,8 +62,15 @@ void parseArguments(int argc, const char* const* argv, ProgramOptions* options) 
     } else if (isOneOf(arg, {"-at", "--at", "-atutc", "--atutc"}) && hasValue) {
       options->atUtc = isOneOf(arg, {"-atutc", "--atutc"});
       options->atMoment = argv[++i];
+    } else if (isOneOf(arg, {"-eclipse", "--eclipse"})) {
+      options->eclipseListing = true;
+      if (hasValue && argv[i + 1][0] != '-') options->eclipseDate = argv[++i];
     } else if (isOneOf(arg, {"-site", "--site"}) && hasValue) {
       options->site = argv[++i];
+    } else if (isOneOf(arg, {"-elements", "--elements"}) && hasValue) {
+      options->elementsPath = argv[++i];
+    } else if (isOneOf(arg, {"-deltat", "--deltat"}) && hasValue) {
+      options->deltaT = argv[++i];
     } else if (isOneOf(arg, {"-speed", "--speed"}) && hasValue) {
       options->speed = argv[++i];
     } else if (isOneOf(arg, {"-c", "-camera", "--camera"}) && hasValue) {

@@ -15,8 +15,12 @@
 //   -speed <factor>              the script clock and the simulated cameras run factor times faster
 //   -check --check               check the script instead of running it
 //   -plot --plot <file.svg>      check, and draw the plan as an SVG timeline into the file
-//   -site --site <value>         the observer's site as given (checked later); "gps" asks the
-//                                GPS receiver through gpsd
+//   -site <lat>,<lon>[,<m>]      the observer's site for the eclipse (checked later); "gps",
+//                                "gps:<host>[:<port>]": the GPS receiver's fix through gpsd
+//   -eclipse [<yyyy-mm-dd>]      list the eclipse's contacts at the site; a next argument not
+//                                starting with "-" is the eclipse's date
+//   -elements <file>             the eclipse's Besselian elements from a file (read later)
+//   -deltat <s>                  Delta T (TT - UT1) in seconds (checked later)
 // Anything else, or an option missing its value, makes the mode BadArgument and stops parsing.
 //
 // A serial port is wanted when comPortNumber >= 0 or comPortPath is not empty; the later "-com"
@@ -29,6 +33,7 @@
 #include <string>
 
 #include "gps/gps_reading.h"
+#include "script/eclipse_context.h"
 
 class ScriptClock;
 namespace platform {
@@ -62,7 +67,12 @@ struct ProgramOptions {
   bool check = false;                       // "-check" or "-plot": plan and findings, no run
   std::string plotPath;                     // "-plot": the SVG timeline's file, else empty
   platform::Event* stopEvent = nullptr;     // the program-wide stop event (script mode); not owned
+  bool eclipseListing = false;              // "-eclipse": list the contacts at the site
+  std::optional<std::string> eclipseDate;   // "-eclipse <date>" as given (checked later)
   std::optional<std::string> site;          // "-site" value as given (checked later)
+  std::optional<std::string> elementsPath;  // "-elements" file
+  std::optional<std::string> deltaT;        // "-deltat" value as given (checked later)
+  EclipseSettings eclipse;                  // the checked eclipse options (set by main)
   std::optional<gps::GpsFix> gpsFix;        // "-site gps": the receiver's fix, read before the run
   std::optional<gps::GpsClockOffset> gpsClock;  // "-site gps": GPS time against the system clock
 };

@@ -72,4 +72,32 @@ TEST(ParseArgumentsTest, ModesValuesAndTheirOrder) {
   }
 }
 
+// The eclipse options keep their values as given; -eclipse takes a date only when the next word
+// does not start with "-", and the other three need a value (a site may start with "-").
+TEST(ParseArgumentsTest, EclipseOptions) {
+  ProgramOptions o = parse({"-eclipse", "2026-08-12", "-site", "-33.9,18.4,20", "-elements",
+                            "e.txt", "-deltat", "-1.5"});
+  EXPECT_EQ("List camera=0 com=-1", describe(o));
+  EXPECT_TRUE(o.eclipseListing);
+  EXPECT_EQ("2026-08-12", o.eclipseDate.value_or("none"));
+  EXPECT_EQ("-33.9,18.4,20", o.site.value_or("none"));
+  EXPECT_EQ("e.txt", o.elementsPath.value_or("none"));
+  EXPECT_EQ("-1.5", o.deltaT.value_or("none"));
+
+  o = parse({"--eclipse", "--site", "41.6,-0.9", "-sim", "-script", "s.qvs"});
+  EXPECT_TRUE(o.eclipseListing);
+  EXPECT_FALSE(o.eclipseDate.has_value());
+  EXPECT_EQ("41.6,-0.9", o.site.value_or("none"));
+  EXPECT_EQ("Script camera=0 com=-1 script=s.qvs sim", describe(o));
+
+  o = parse({"-at", "c2-60", "-script", "s.qvs"});
+  EXPECT_FALSE(o.eclipseListing);
+  EXPECT_EQ("Script camera=0 com=-1 script=s.qvs at=c2-60", describe(o));
+
+  for (const char* option : {"-site", "-elements", "-deltat"}) {
+    EXPECT_EQ(std::string("BadArgument camera=0 com=-1 bad=") + option,
+              describe(parse({"-eclipse", option})));
+  }
+}
+
 }  // namespace

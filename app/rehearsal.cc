@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/file.h"
+#include "script/eclipse_context.h"
 #include "script/rehearsal_script_clock.h"
 #include "script/value_parsing.h"
 
@@ -53,6 +54,34 @@ std::string localText(uint64_t utc) {
   char text[kMomentTextSize];
   formatMoment(t, text);
   return text;
+}
+
+// "-at c2-60": the moment of a contact of the eclipse at the site of -site, or else of the script's
+// site line, with the offset. Prints one error line when it cannot be given.
+bool readContactStartMoment(const ProgramOptions& options, const ContactMoment& contact,
+                            uint64_t* utcOut) {
+  const char* option = options.atUtc ? "-atutc" : "-at";
+  EclipseContext context;
+  context.configure(options.eclipse);
+  if (!context.hasSite() && options.scriptPath) {
+    std::ifstream in(*options.scriptPath, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    eclipse::Site site;
+    std::string error;
+    if (findScriptSite(text, &site, &error)) {
+      context.setScriptSite(site);
+    } else if (!error.empty()) {
+      printErr("%s %s: the script's site line: %s\n", option, options.atMoment->c_str(),
+               error.c_str());
+      return false;
+    }
+  }
+  std::string error;
+  if (!context.momentOf(contact, platform::utcNow(), utcOut, &error)) {
+    printErr("%s %s: %s\n", option, options.atMoment->c_str(), error.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -96,7 +125,12 @@ bool Rehearsal::prepare(const ProgramOptions& options) {
       return false;
     }
   }
-  if (options.atMoment) {
+  ContactMoment contact;
+  if (options.atMoment && parseContactMoment(*options.atMoment, &contact)) {
+    // A contact-relative moment ("c2-60"): the eclipse's own clock, not a calendar form.
+    if (!readContactStartMoment(options, contact, &startUtc_)) return false;
+    shifted_ = true;
+  } else if (options.atMoment) {
     if (!readCommandLineMoment(*options.atMoment, options.atUtc, &startUtc_)) {
       printErr("%s %s: not a date or time\n", options.atUtc ? "-atutc" : "-at",
                options.atMoment->c_str());

@@ -45,6 +45,11 @@ class Rehearsal final {
   ScriptClock* startScriptClock();
 
   double speed() const { return speed_; }
+  // The moment the script clock starts at, when -at / -atutc gave one: true and *utc set.
+  bool shiftedStart(uint64_t* utc) const {
+    if (shifted_) *utc = startUtc_;
+    return shifted_;
+  }
   // The simulated world prepare() made (the default one without a world file).
   const SimWorld& world() const { return world_; }
 

@@ -110,6 +110,7 @@ uint32_t doScript(ProgramOptions* options) {
     parser = std::make_unique<CQuorvaleScriptParser>(
         camera.get(), port.get(), options->consoleWindow, options->stopEvent, clock);
     if (statusClock) statusClock->setParser(parser.get());
+    parser->eclipse().configure(options->eclipse);
     std::string& text = *options->scriptText;
     if (text.empty()) {
       printErr("Can't init script stream\n");

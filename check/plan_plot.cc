@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "check/plan_plot_contacts.h"
 #include "check/plan_report.h"
 #include "check/svg_writer.h"
 #include "output/output.h"
@@ -233,6 +234,7 @@ void drawRow(SvgWriter& svg, const ScriptPlan& plan, const Span& span, double y,
   svg.endGroup();
 
   drawAxis(svg, span, yAxis);
+  drawContactLines(svg, plan.eclipse, span.from, span.to, kLeft, kPlotWidth, y + 10, yAxis);
 }
 
 void drawLegend(SvgWriter& svg) {
@@ -302,6 +304,7 @@ bool denseStretch(const ScriptPlan& plan, const Span& whole, Span* zoom) {
 
 std::string planPlotSvg(const ScriptPlan& plan, const std::string& scriptName) {
   Span whole{plan.firstTimedUtc, plan.lastTimedUtc};
+  spanContacts(plan.eclipse, &whole.from, &whole.to);
   if (whole.to <= whole.from) whole.to = whole.from + 60 * platform::kFileTimeUnitsPerSecond;
   const uint64_t pad = (whole.to - whole.from) / 40;
   whole.from = whole.from > pad ? whole.from - pad : 0;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "check/plan_eclipse.h"
 #include "platform/clock.h"
 
 namespace {
@@ -82,6 +83,7 @@ std::string checkReportText(const ScriptPlan& plan, const std::string& scriptNam
   std::string out = "Plan of " + scriptName + " for " + plan.camera;
   if (plan.simulatedFigures) out += " (no real camera answered: the simulated body stands in)";
   out += ", started at " + absoluteMomentText(plan.startUtc) + "\n";
+  out += eclipseReportText(plan.eclipse);
   char head[160];
   std::snprintf(head, sizeof(head), "%5s  %-44s %s\n", "line", "moment", "command");
   out += head;

@@ -54,6 +54,25 @@ struct Finding {
   std::string text;
 };
 
+// The eclipse the script's contacts refer to, as the check found it at the end of the scan.
+struct PlannedContact {
+  bool exists = false;          // the site has this contact
+  uint64_t utc = 0;             // its moment
+  double sunAltitudeDeg = 0.0;  // the Sun's altitude then
+  std::string line;             // its line as -eclipse prints it, line feed included
+};
+
+struct PlannedEclipse {
+  bool siteKnown = false;      // -site or a site line
+  bool present = false;        // the contacts are known
+  std::string problem;         // why not, when a site is known but the contacts are not
+  std::string heading;         // "Eclipse 2026-08-12 (Total) at <site>: total, Delta T 69.2 s"
+  std::string site;            // the site as listings show it
+  bool central = false;        // total or annular at the site
+  double centralDurationS = 0.0;
+  PlannedContact contacts[5];  // C1, C2, Max, C3, C4
+};
+
 struct ScriptPlan {
   std::string camera;  // the body the plan is made for
   bool simulatedFigures = false;
@@ -67,6 +86,7 @@ struct ScriptPlan {
   // The first and the last timed step (a wait, a shot, a pulse); equal when none.
   uint64_t firstTimedUtc = 0;
   uint64_t lastTimedUtc = 0;
+  PlannedEclipse eclipse;
 };
 
 #endif  // QUORVALE_APP_SCRIPT_PLAN_H_

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "check/plan_eclipse.h"
 #include "check/plan_report.h"
 #include "camera/canon_camera.h"
 #include "camera/property_tables.h"
@@ -134,6 +135,11 @@ void ScriptPlanner::addFinding(uint32_t line, uint32_t column, const std::string
   for (PlanLine& entry : plan_.lines) {
     if (entry.line == line) entry.finding = true;
   }
+}
+
+void ScriptPlanner::setEclipse(const PlannedEclipse& eclipse) {
+  plan_.eclipse = eclipse;
+  for (const std::string& text : eclipseFindings(eclipse)) addFinding(0, 0, text);
 }
 
 void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
@@ -344,6 +350,11 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
       addFinding(line.line, 0, "flash without -com: a run prints \"COM port not open\"");
     } else if (endsWith(message, ": Not supported")) {
       addFinding(line.line, 0, "no table has this value: a run prints \"" + message + "\"");
+    } else if (startsWith(message.c_str(), "Wait for ") &&
+               message.find(" does not happen at ") != std::string::npos) {
+      addFinding(line.line, 0,
+                 "a contact wait for a contact the site does not have: a run prints \"" +
+                     message + "\"");
     } else if (endsWith(message, ": Device parameter invalid")) {
       addFinding(line.line, 0,
                  "the body does not offer this value: a run prints \"" + message + "\"");

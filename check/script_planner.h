@@ -50,6 +50,9 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   void install();
   void uninstall();
 
+  // The eclipse the script's contacts refer to, and the findings it gives by itself.
+  void setEclipse(const PlannedEclipse& eclipse);
+
   // Adds a finding about the whole script or the command line.
   void addFinding(uint32_t line, uint32_t column, const std::string& text);
 

@@ -37,7 +37,7 @@ mkdir scripts
 touch eclipse.qvs "sun set.qvs" notes.txt plan.svg world.ini scripts/demo.qvs
 
 complete_line -s
-expect "options after -s" -sim -script -speed
+expect "options after -s" -sim -script -site -speed
 complete_line -camera 1 -a
 expect "options after a camera number" -at -atutc
 complete_line -camera ''
@@ -56,6 +56,12 @@ complete_line -sim n
 expect "no other file after -sim"
 complete_line -sim -c
 expect "options after -sim" -camera -check -com
+complete_line -sim -e
+expect "eclipse options" -eclipse -elements
+complete_line -site ''
+expect "nothing for a site"
+complete_line -elements n
+expect "any file for -elements" notes.txt
 
 complete_line -com "$scratch/scr"
 expect "a device path" "$scratch/scripts"

@@ -36,6 +36,7 @@
 
 #include "mt/mt_locker.h"
 #include "platform/event.h"
+#include "script/eclipse_context.h"
 #include "script/script_clock.h"
 #include "script/set_item.h"
 
@@ -84,6 +85,18 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   void doWaitCheckpoint(const char* text);
   void doWaitTime(const char* text, bool gmt);
   void doSleep(const char* text);
+
+  // --- Eclipse commands (contact_commands.cc); |text| is the whole matched rule text ---
+  // The site line ("site lat=41.6488 lon=-0.8891 height=200"): the site of the contact waits,
+  // unless the command line gave one (which wins). Bad items: an error line, the site unchanged.
+  void doSite(const char* text);
+  // "wait c2=-10" and the like: waits, like "wait utc=", for the contact's moment plus the offset
+  // at the current site. No site, no eclipse or no such contact there: an error line, no wait.
+  void doWaitContact(const char* text);
+
+  // The eclipse of the contact waits; configured by the script thread before the scan.
+  EclipseContext& eclipse() { return eclipse_; }
+  const EclipseContext& eclipse() const { return eclipse_; }
 
   // --- Message, sound and prompt commands (user_commands.cc) ---
   void doSkip(const char* text);
@@ -146,6 +159,7 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   platform::SerialLine* const comPort;
   uint32_t shotComTime = 250;
   ScriptClock* const clock_;
+  EclipseContext eclipse_;
   const char* text_ = nullptr;  // the text of switchToText
   uint64_t textSize_ = 0;
   uint64_t matched_ = 0;     // bytes matched so far

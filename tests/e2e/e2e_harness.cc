@@ -34,6 +34,12 @@ const char kUsage[] =
     "    exit code 4                           : -check found something to look at\n"
     "    -at <moment>, -atutc <moment>         : run the script as if the clock read <moment>\n"
     "    -speed <factor>                       : with -sim, run the script 1 to 1000 times faster\n"
+    "    quorvale -eclipse [<date>] -site <lat>,<lon>[,<height m>] \n"
+    "             [-elements <file>] [-deltat <s>]: the eclipse's contacts at the site\n"
+    "    -site <lat>,<lon>[,<height m>]        : the site, for the eclipse's contacts\n"
+    "    -elements <file>                      : Besselian elements of the eclipse (NASA's form)\n"
+    "    -deltat <s>                           : Delta T (TT - UT1) for the contacts, seconds\n"
+    "    -at c2-60, -atutc c2-60               : the clock reads a contact +/- a duration\n"
     "\n";
 
 namespace {

@@ -82,6 +82,23 @@ TEST(GpsE2eTest, ThreeDFixAtZaragozaIsTheSiteOfTheCheckAndOfTheRun) {
   EXPECT_NEAR(gpsd.feedOffsetS(), statedOffset(r.log), 0.1);
 }
 
+// Moving the site on the day: the contacts at the receiver's fix are those at the same site typed.
+TEST(GpsE2eTest, TheFixIsTheSiteOfTheEclipseListing) {
+  GpsdFake gpsd;
+  START_RECEIVER(gpsd, NmeaFix::k3D, 0.0);
+  const RunResult typed = runQuorvale({"-eclipse", "2026-08-12", "-site", "41.6488,-0.8891,250"});
+  ASSERT_EQ(0, typed.exitCode) << typed.err;
+  const RunResult r = runQuorvale({"-eclipse", "2026-08-12", "-site", gpsd.siteValue()});
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_EQ("", r.err);
+  const size_t listing = r.out.find("Eclipse 2026-08-12");
+  ASSERT_NE(npos, listing) << r.out;
+  EXPECT_EQ(0u, r.out.find(kBanner + reading(gpsd.siteValue()) + kFixPrefix + "250 m (3D fix; "))
+      << r.out;
+  EXPECT_EQ(typed.out, kBanner + r.out.substr(listing));
+  EXPECT_NE(npos, r.out.find("\nSite: 41.64880 N, 0.88910 W, 250 m\n")) << r.out;
+}
+
 TEST(GpsE2eTest, TwoDFixIsTakenAfterTheLimitWithHeightZero) {
   GpsdFake gpsd;
   START_RECEIVER(gpsd, NmeaFix::k2D, 0.0);
@@ -157,6 +174,11 @@ TEST(GpsE2eTest, NoGpsdIsAnErrorBeforeARunAndAFindingOfTheCheck) {
   EXPECT_EQ(4, r.exitCode);
   EXPECT_NE(npos, r.out.find("  script: " + because.substr(0, because.size() - 1))) << r.out;
   EXPECT_EQ(npos, r.out.find("GPS time:")) << r.out;
+
+  r = runQuorvale({"-eclipse", "2026-08-12", "-site", site});
+  EXPECT_EQ(1, r.exitCode);
+  EXPECT_EQ(0u, r.err.find(because)) << r.err;
+  EXPECT_EQ(kBanner + reading(site), r.out);
 }
 
 }  // namespace

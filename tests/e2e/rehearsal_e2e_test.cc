@@ -256,7 +256,8 @@ TEST(RehearsalE2eTest, EclipseDryRunOnTheExampleWorld) {
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(0, r.exitCode) << r.err;
   EXPECT_NE(npos, r.out.find("Open session with Canon EOS 5D Mark IV (rehearsal)\n")) << r.out;
-  EXPECT_NE(npos, r.out.find("Wait for 08/12/26 17:35:00 GMT\nContinue\n")) << r.out;
+  // The first wait is 1:30 after C1 at the example's site (C1 at 17:33:23.1 UTC).
+  EXPECT_NE(npos, r.out.find("Wait for 08/12/26 17:34:53 GMT\nContinue\n")) << r.out;
   EXPECT_NE(npos, r.out.find("Sequence complete.\nClose session\n")) << r.out;
   // The shot's wait is a few real ms: the error may come after it timed out, so only it is sought.
   EXPECT_NE(npos, r.err.find("Capture error: The lens was closed\n")) << r.err;
