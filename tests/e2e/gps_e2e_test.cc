@@ -66,6 +66,8 @@ TEST(GpsE2eTest, ThreeDFixAtZaragozaIsTheSiteOfTheCheckAndOfTheRun) {
   EXPECT_NEAR(gpsd.feedOffsetS(), statedOffset(r.out), 0.1);
   EXPECT_NE(npos, r.out.find(" GPS time (gpsd's serial time stamp, no PPS); system clock "));
   EXPECT_EQ(npos, r.out.find("-site gps:")) << r.out;
+  // The plan's contacts are at the fix.
+  EXPECT_NE(npos, r.out.find(") at 41.64880 N, 0.88910 W, 250 m: ")) << r.out;
   // A clock on GPS time is no finding (when this machine let the fixture aim the feed well).
   if (std::abs(gpsd.feedOffsetS()) < 0.05) {
     EXPECT_NE(npos, r.out.find("\nFindings: none\n")) << r.out;
