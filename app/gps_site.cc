@@ -14,8 +14,10 @@ namespace {
 gps::GpsReading readReceiver(ProgramOptions* options) {
   gps::GpsdAddress address;
   wantsGpsSite(*options, &address);
-  printMsg("Reading the GPS receiver through gpsd at %s (up to %.0f s for a 3D fix)\n",
-           gps::addressText(address).c_str(), gps::kFixLimitS);
+  if (gps::gpsdAvailable()) {
+    printMsg("Reading the GPS receiver through gpsd at %s (up to %.0f s for a 3D fix)\n",
+             gps::addressText(address).c_str(), gps::kFixLimitS);
+  }
   gps::GpsReading reading = gps::readGpsd(address, gps::kFixLimitS);
   if (reading.status == gps::GpsStatus::kFix) {
     options->gpsFix = reading.fix;

@@ -20,6 +20,9 @@ constexpr double kFixLimitS = 10.0;
 // when the text does not ask for the receiver (or leaves the host or port empty).
 bool parseGpsSite(const std::string& text, GpsdAddress* address);
 
+// False where this build cannot talk to gpsd (Windows): readGpsd() then only says so.
+bool gpsdAvailable();
+
 // Connects to gpsd at |address|, watches its reports and returns when it has a 3D fix and the
 // clock offset (or after a bounded extra wait for the time), or after |fixLimitS| with the best
 // there is: a 2D fix, or no fix and why. Never throws; blocks for at most about fixLimitS + 4 s.

@@ -3,6 +3,8 @@
 
 namespace gps {
 
+bool gpsdAvailable() { return false; }
+
 GpsReading readGpsd(const GpsdAddress& address, double fixLimitS) {
   GpsReading reading;
   reading.status = GpsStatus::kUnavailable;
