@@ -185,5 +185,16 @@ TEST(GpsE2eTest, NoGpsdIsAnErrorBeforeARunAndAFindingOfTheCheck) {
   EXPECT_EQ(kBanner + asking, r.out);
 }
 
+TEST(GpsE2eTest, AGpsdAddressThatIsNoneIsABadCommandLine) {
+  for (const char* site : {"gps:", "gps:host:", "gps:host:29x", "gpsd"}) {
+    const RunResult r = runQuorvale({"-check", "-sim", "-site", site, "-script", "test.qvs"});
+    EXPECT_EQ(1, r.exitCode) << site;
+    EXPECT_EQ(std::string("-site ") + site +
+                  ": not a gpsd address (give gps, gps:<host> or gps:<host>:<port>)\n",
+              r.err);
+    EXPECT_EQ("", r.out);
+  }
+}
+
 }  // namespace
 }  // namespace e2e
