@@ -42,9 +42,10 @@ TEST(PlanEclipseTest, FindingsOfTheEclipseItself) {
   partial.central = false;
   partial.contacts[1].exists = partial.contacts[3].exists = false;
   partial.contacts[1].sunAltitudeDeg = -5.0;
-  EXPECT_EQ(std::vector<std::string>{
-                "C4: the Sun is below the horizon (-3.0 deg) at 42.30000 N, 0.88910 W, 0 m"},
-            eclipseFindings(partial));
+  EXPECT_EQ(
+      std::vector<std::string>{
+          "C4: the Sun is below the horizon (-3.0 deg) at 42.30000 N, 0.88910 W, 0 m"},
+      eclipseFindings(partial));
   partial.present = false;
   EXPECT_TRUE(eclipseFindings(partial).empty());
 }
@@ -58,9 +59,10 @@ TEST(PlanEclipseTest, ReportLines) {
   none.siteKnown = true;
   none.site = "1.00000 S, 2.00000 E, 0 m";
   none.problem = "no built-in eclipse has a contact visible from there";
-  EXPECT_EQ("Eclipse at 1.00000 S, 2.00000 E, 0 m: no built-in eclipse has a contact visible "
-            "from there\n",
-            eclipseReportText(none));
+  EXPECT_EQ(
+      "Eclipse at 1.00000 S, 2.00000 E, 0 m: no built-in eclipse has a contact visible "
+      "from there\n",
+      eclipseReportText(none));
 }
 
 }  // namespace

@@ -352,9 +352,9 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
       addFinding(line.line, 0, "no table has this value: a run prints \"" + message + "\"");
     } else if (startsWith(message.c_str(), "Wait for ") &&
                message.find(" does not happen at ") != std::string::npos) {
-      addFinding(line.line, 0,
-                 "a contact wait for a contact the site does not have: a run prints \"" +
-                     message + "\"");
+      addFinding(
+          line.line, 0,
+          "a contact wait for a contact the site does not have: a run prints \"" + message + "\"");
     } else if (endsWith(message, ": Device parameter invalid")) {
       addFinding(line.line, 0,
                  "the body does not offer this value: a run prints \"" + message + "\"");

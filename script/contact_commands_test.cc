@@ -50,7 +50,8 @@ eclipse::Site dallas() {
 
 // The contact |id| at |site| plus |offsetS|, as a UTC file time.
 uint64_t contactAt(const eclipse::Site& site, int id, double offsetS) {
-  const eclipse::LocalCircumstances lc = eclipse::computeLocalCircumstances(april2024(), site, 69.2);
+  const eclipse::LocalCircumstances lc =
+      eclipse::computeLocalCircumstances(april2024(), site, 69.2);
   return unixSecondsToFileTime(lc.contacts[id].utcS + offsetS);
 }
 
@@ -85,7 +86,8 @@ class ContactCommandsTest : public testing::Test {
 
 TEST_F(ContactCommandsTest, WaitsForTheContactsPlusTheirOffsets) {
   const eclipse::Site site = dallas();
-  const eclipse::LocalCircumstances lc = eclipse::computeLocalCircumstances(april2024(), site, 69.2);
+  const eclipse::LocalCircumstances lc =
+      eclipse::computeLocalCircumstances(april2024(), site, 69.2);
   ASSERT_EQ(eclipse::LocalKind::kTotal, lc.kind);
   const uint64_t c1 = contactAt(site, 0, 0);
   const uint64_t c2 = contactAt(site, 1, -10);
@@ -105,10 +107,18 @@ TEST_F(ContactCommandsTest, WaitsForTheContactsPlusTheirOffsets) {
             clock.journal());
 }
 
+TEST_F(ContactCommandsTest, AStopEndsAContactWaitAsAnyWait) {
+  FakeScriptClock clock(kNow);
+  clock.onWait = [this] { stop_.set(); };
+  EXPECT_EQ(gmtText(contactAt(dallas(), 1, -10)) + "\nProgram terminated!\n",
+            run("site lat=32.7767 lon=-96.797 height=140\nwait c2=-10\necho never\n", &clock));
+  EXPECT_EQ("value 0", end_);
+}
+
 TEST_F(ContactCommandsTest, FailuresAreReportedAndTheScriptGoesOn) {
   FakeScriptClock clock(kNow);
-  std::string out = run(
-      "wait c2=-10\nsite lat=91 lon=0\nsite lat=1\nsite\nwait c3=0\necho after\n", &clock);
+  std::string out =
+      run("wait c2=-10\nsite lat=91 lon=0\nsite lat=1\nsite\nwait c3=0\necho after\n", &clock);
   const std::string noSite =
       "no site: give -site <lat>,<lon>[,<height m>] or a site line before it\n";
   EXPECT_EQ(0u, out.find("Wait for C2-10 s: " + noSite + "site lat=91 lon=0: ")) << out;
@@ -140,12 +150,13 @@ TEST_F(ContactCommandsTest, NoContactAtAPartialSite) {
   eclipse::Site north;
   north.latitudeDeg = 25.7617;
   north.longitudeDeg = -80.1918;
-  const eclipse::LocalCircumstances lc = eclipse::computeLocalCircumstances(april2024(), north, 69.2);
+  const eclipse::LocalCircumstances lc =
+      eclipse::computeLocalCircumstances(april2024(), north, 69.2);
   ASSERT_EQ(eclipse::LocalKind::kPartial, lc.kind);
   FakeScriptClock clock(kNow);
   EXPECT_EQ("Wait for C2: C2 does not happen at " + eclipse::formatSite(north) +
-                ": the eclipse of 2024-04-08 is partial there\n" +
-                gmtText(contactAt(north, 2, 0)) + "Continue\n",
+                ": the eclipse of 2024-04-08 is partial there\n" + gmtText(contactAt(north, 2, 0)) +
+                "Continue\n",
             run("site lat=25.7617 lon=-80.1918\nwait c2=0\nwait max=0\n", &clock));
 }
 

@@ -1,5 +1,6 @@
 #include "script/eclipse_context.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -19,9 +20,7 @@ std::string lowerCase(std::string text) {
   return text;
 }
 
-bool isBlankOrSeparator(char c) {
-  return (c > 0 && c <= ' ') || c == ',' || c == ';';
-}
+bool isBlankOrSeparator(char c) { return (c > 0 && c <= ' ') || c == ',' || c == ';'; }
 
 // "12", "12.5" or "" for a field of a duration; |last| allows a fraction.
 bool isDurationField(const std::string& field, bool last) {
@@ -121,8 +120,8 @@ bool parseSignedDuration(const std::string& text, double* seconds) {
   size_t from = 0;
   for (;;) {
     const size_t colon = rest.find(':', from);
-    fields.push_back(rest.substr(from, colon == std::string::npos ? std::string::npos
-                                                                   : colon - from));
+    fields.push_back(
+        rest.substr(from, colon == std::string::npos ? std::string::npos : colon - from));
     if (colon == std::string::npos) break;
     from = colon + 1;
   }
@@ -291,8 +290,7 @@ bool EclipseContext::resolve(uint64_t nowUtc, std::string* error) {
       }
     }
     if (!chosen_) {
-      *error = "no built-in eclipse on " +
-               dateText(settings_.year, settings_.month, settings_.day);
+      *error = "no built-in eclipse on " + dateText(settings_.year, settings_.month, settings_.day);
       return false;
     }
   } else {

@@ -27,10 +27,10 @@
 
 // What the command line says about the eclipse; every field already checked.
 struct EclipseSettings {
-  std::optional<eclipse::Site> site;                  // -site: wins over a script's site line
+  std::optional<eclipse::Site> site;                   // -site: wins over a script's site line
   std::optional<eclipse::BesselianElements> elements;  // -elements: this eclipse only
-  std::optional<double> deltaTS;                      // -deltat, else the program's own figure
-  int year = 0, month = 0, day = 0;                   // -eclipse's date (0: none given)
+  std::optional<double> deltaTS;                       // -deltat, else the program's own figure
+  int year = 0, month = 0, day = 0;                    // -eclipse's date (0: none given)
 };
 
 // A contact with a signed offset in seconds, e.g. C2 and -10.
@@ -108,8 +108,7 @@ class EclipseContext final {
   // The moment of |moment| at the site, as a UTC file time: resolve(nowUtc), then the contact plus
   // the offset. False with *error set when it cannot be given (see resolve; also a contact that
   // the site does not have, such as C2 where the eclipse is partial).
-  bool momentOf(const ContactMoment& moment, uint64_t nowUtc, uint64_t* dueUtc,
-                std::string* error);
+  bool momentOf(const ContactMoment& moment, uint64_t nowUtc, uint64_t* dueUtc, std::string* error);
 
   // The eclipse named by its date: "2026-08-12".
   std::string eclipseName() const;

@@ -127,8 +127,8 @@ TEST(EclipseContextTest, SiteLineItems) {
 TEST(EclipseContextTest, FindsTheScriptsSiteLineAfterTheHeader) {
   eclipse::Site s;
   std::string error;
-  EXPECT_TRUE(findScriptSite("site lat=1 lon=1\n#!quorvale\necho x\n  SITE lat=10 lon=20\n", &s,
-                             &error));
+  EXPECT_TRUE(
+      findScriptSite("site lat=1 lon=1\n#!quorvale\necho x\n  SITE lat=10 lon=20\n", &s, &error));
   EXPECT_DOUBLE_EQ(10, s.latitudeDeg);
   EXPECT_DOUBLE_EQ(20, s.longitudeDeg);
   EXPECT_FALSE(findScriptSite("#!quorvale\nsites lat=10 lon=20\n", &s, &error));
@@ -192,8 +192,8 @@ TEST(EclipseContextTest, ChoosesTheNextEclipseVisibleFromTheSite) {
   const std::vector<eclipse::BesselianElements> both = {april2024(), later};
   const eclipse::Site dallas = site(32.7767, -96.7970);
   eclipse::LocalCircumstances lc;
-  EXPECT_EQ(0, chooseEclipse(both, dallas, 69.2, 1712534400.0, &lc));  // 2024-04-08 00:00 UTC
-  EXPECT_EQ(1, chooseEclipse(both, dallas, 69.2, 1712620800.0, &lc));  // 2024-04-09 00:00 UTC
+  EXPECT_EQ(0, chooseEclipse(both, dallas, 69.2, 1712534400.0, &lc));   // 2024-04-08 00:00 UTC
+  EXPECT_EQ(1, chooseEclipse(both, dallas, 69.2, 1712620800.0, &lc));   // 2024-04-09 00:00 UTC
   EXPECT_EQ(-1, chooseEclipse(both, dallas, 69.2, 1712793600.0, &lc));  // 2024-04-11
   // From the other side of the Earth no contact is visible.
   EXPECT_EQ(-1, chooseEclipse(both, site(-30.0, 120.0), 69.2, 0.0, &lc));

@@ -189,8 +189,7 @@ TEST(EclipseE2eTest, BadSiteDeltaTAndDateAreCommandLineErrors) {
 TEST(EclipseE2eTest, MalformedElementsFileIsNamedWithItsLine) {
   std::string bad = kElements2026;
   bad.replace(bad.find("0.5189288"), 9, "0.51x9288");  // row 1, line 7
-  RunResult r = listing({"-eclipse", "-site", kBurgos, "-elements", "bad.txt"},
-                        {{"bad.txt", bad}});
+  RunResult r = listing({"-eclipse", "-site", kBurgos, "-elements", "bad.txt"}, {{"bad.txt", bad}});
   EXPECT_EQ(1, r.exitCode);
   EXPECT_EQ("", r.out);
   EXPECT_EQ(0u, r.err.find("-elements bad.txt:7: ")) << r.err;
@@ -323,14 +322,16 @@ TEST(EclipseE2eTest, AtAContactRehearsesTheMinuteBeforeTotality) {
   r = rehearse("#!quorvale\nsite lat=51.5074 lon=-0.1278\n",
                {"-elements", "e.txt", "-atutc", "c3+10"}, {{"e.txt", kElements2026}});
   EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ("-atutc c3+10: C3 does not happen at 51.50740 N, 0.12780 W, 0 m: the eclipse of "
-            "2026-08-12 is partial there\n",
-            r.err);
+  EXPECT_EQ(
+      "-atutc c3+10: C3 does not happen at 51.50740 N, 0.12780 W, 0 m: the eclipse of "
+      "2026-08-12 is partial there\n",
+      r.err);
   r = rehearse("#!quorvale\nsite lat=1\n", {"-at", "c2-60"});
   EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ("-at c2-60: the script's site line: lat= and lon= are both needed (decimal degrees, "
-            "east positive)\n",
-            r.err);
+  EXPECT_EQ(
+      "-at c2-60: the script's site line: lat= and lon= are both needed (decimal degrees, "
+      "east positive)\n",
+      r.err);
 }
 
 // A check of |script|, as if at 17:00 UTC on the day unless |extra| says otherwise.
@@ -372,7 +373,8 @@ TEST(EclipseE2eTest, CheckShowsTheContactsAndFindsTheirProblems) {
   const double planned = secondsOfDay("0000-00-00 " + r.out.substr(utc + 1, 12));
   EXPECT_NEAR(secondsOfDay(c[1].utc) - 10, planned, 0.051);
   EXPECT_NE(npos, r.out.find("  script: C4: the Sun is below the horizon (" +
-                             std::to_string(c[4].altitude).substr(0, 4) + " deg) at 42.30000 N, "
+                             std::to_string(c[4].altitude).substr(0, 4) +
+                             " deg) at 42.30000 N, "
                              "0.88910 W, 0 m\n"))
       << r.out;
   EXPECT_NE(npos, r.out.find("  script: 42.30000 N, 0.88910 W, 0 m is near the edge of the path: "))
@@ -401,8 +403,8 @@ TEST(EclipseE2eTest, CheckShowsTheContactsAndFindsTheirProblems) {
   ASSERT_EQ(5u, burgos.size());
   EXPECT_NE(npos, r.out.find("  line 3: moment already past: ")) << r.out;
   EXPECT_EQ(npos, r.out.find("  line 4: moment already past")) << r.out;
-  EXPECT_NE(npos, r.out.find("started at 2026-08-12 " + clockOf(secondsOfDay(burgos[1].utc) -
-                                                                  60 + 7200)))
+  EXPECT_NE(npos,
+            r.out.find("started at 2026-08-12 " + clockOf(secondsOfDay(burgos[1].utc) - 60 + 7200)))
       << r.out;
 
   // -deltat is the figure the plan uses and shows.
@@ -459,8 +461,8 @@ TEST(EclipseE2eTest, TimelineDrawsTheContactsOnBothRows) {
   ASSERT_NE(nullptr, mkdtemp(dir));
   const std::string svgPath = std::string(dir) + "/plan.svg";
   RunOptions options;
-  options.arguments = {"-check", "-sim", "-atutc", "2026-08-12T15:00", "-script", "eclipse.qvs",
-                       "-plot", svgPath};
+  options.arguments = {"-check",  "-sim",        "-atutc", "2026-08-12T15:00",
+                       "-script", "eclipse.qvs", "-plot",  svgPath};
   options.files = {{"eclipse.qvs", exampleText("eclipse.qvs")}};
   RunResult r = runQuorvale(options);
   EXPECT_EQ(4, r.exitCode) << r.err;
@@ -472,8 +474,7 @@ TEST(EclipseE2eTest, TimelineDrawsTheContactsOnBothRows) {
   const std::vector<std::vector<std::string>> rows = contactLabels(svg.str());
   ASSERT_EQ(2u, rows.size()) << svg.str();
   // The whole script spans the eclipse; the zoomed row, totality. C4 is after sunset at Burgos.
-  EXPECT_EQ((std::vector<std::string>{"C1", "C2", "Max", "C3", "C4 (Sun below horizon)"}),
-            rows[0]);
+  EXPECT_EQ((std::vector<std::string>{"C1", "C2", "Max", "C3", "C4 (Sun below horizon)"}), rows[0]);
   EXPECT_EQ((std::vector<std::string>{"C2", "Max", "C3"}), rows[1]);
 }
 
