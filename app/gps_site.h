@@ -33,8 +33,8 @@ bool wantsGpsSite(const ProgramOptions& options, gps::GpsdAddress* address);
 bool takeGpsSite(ProgramOptions* options);
 
 // The same for "-check": prints the fix and the GPS time line, keeps them in *options (the fix as
-// the site), and returns the findings: no fix (and why), or the system clock more than 100 ms off GPS time.
-// REQUIRES: wantsGpsSite(*options).
+// the site), and returns the findings: no fix (and why), or the system clock more than 100 ms off
+// GPS time. REQUIRES: wantsGpsSite(*options).
 std::vector<std::string> takeGpsSiteForCheck(ProgramOptions* options);
 
 // During a run with "-site gps": a watch on gpsd that keeps GPS time against the system clock

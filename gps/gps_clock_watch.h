@@ -42,8 +42,8 @@ class GpsClockWatch final {
   const GpsdAddress address_;
   std::mutex mutex_;
   std::condition_variable wake_;
-  bool stopping_ = false;           // guarded by mutex_
-  GpsClockOffset offset_;           // guarded by mutex_
+  bool stopping_ = false;                           // guarded by mutex_
+  GpsClockOffset offset_;                           // guarded by mutex_
   std::chrono::steady_clock::time_point offsetAt_;  // guarded by mutex_
   std::chrono::steady_clock::time_point ppsAt_;     // guarded by mutex_: the last PPS offset
   std::thread thread_;

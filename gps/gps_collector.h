@@ -4,9 +4,9 @@
 //
 // Rules:
 // - A 3D fix is taken at once (a later one replaces it while the reading goes on: gpsd completes
-//   a fix's figures over its cycle); the reading then waits up to kTimeWaitS for a clock offset (gpsd's
-//   TOFF or PPS report, else a fix with its time), and after the first offset up to kPpsWaitS for
-//   a PPS offset, which replaces a coarser one.
+//   a fix's figures over its cycle); the reading then waits up to kTimeWaitS for a clock offset
+//   (gpsd's TOFF or PPS report, else a fix with its time), and after the first offset up to
+//   kPpsWaitS for a PPS offset, which replaces a coarser one.
 // - At the fix limit, the best there is: the last 2D fix (height 0 m), else no fix — or no
 //   receiver when gpsd never reported a device.
 //
@@ -22,14 +22,14 @@ namespace gps {
 struct GpsReport {
   enum class Kind { kDevices, kFix, kTimeOffset, kPps };
   Kind kind = Kind::kFix;
-  int deviceCount = 0;  // kDevices: how many receivers gpsd has
-  int mode = 0;         // kFix: 0 not seen, 1 no fix, 2 2D, 3 3D
-  GpsFix fix;           // kFix with mode >= 2 (heightM taken only for mode 3)
-  bool hasTime = false;   // kFix: the report carries the fix's time
-  double timeS = 0.0;     // kFix: the fix's time, seconds since 1970 (UTC)
-  double receivedS = 0.0; // kFix: the system clock when the report came, seconds since 1970
-  double gpsS = 0.0;      // kTimeOffset, kPps: GPS time of the event, seconds since 1970
-  double systemS = 0.0;   // kTimeOffset, kPps: the system clock at that event
+  int deviceCount = 0;     // kDevices: how many receivers gpsd has
+  int mode = 0;            // kFix: 0 not seen, 1 no fix, 2 2D, 3 3D
+  GpsFix fix;              // kFix with mode >= 2 (heightM taken only for mode 3)
+  bool hasTime = false;    // kFix: the report carries the fix's time
+  double timeS = 0.0;      // kFix: the fix's time, seconds since 1970 (UTC)
+  double receivedS = 0.0;  // kFix: the system clock when the report came, seconds since 1970
+  double gpsS = 0.0;       // kTimeOffset, kPps: GPS time of the event, seconds since 1970
+  double systemS = 0.0;    // kTimeOffset, kPps: the system clock at that event
 };
 
 class GpsCollector {
@@ -58,8 +58,8 @@ class GpsCollector {
   bool have3d_ = false;
   bool have2d_ = false;
   GpsFix last2d_;
-  double fix3dAtS_ = 0.0;    // when the first 3D fix came
-  double offsetAtS_ = 0.0;   // when the first clock offset came
+  double fix3dAtS_ = 0.0;   // when the first 3D fix came
+  double offsetAtS_ = 0.0;  // when the first clock offset came
   bool haveOffset_ = false;
 };
 

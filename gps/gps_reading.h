@@ -31,19 +31,19 @@ enum class GpsStatus {
 };
 
 struct GpsFix {
-  int mode = 0;               // 2: latitude and longitude only; 3: with height
-  double latitudeDeg = 0.0;   // north positive
-  double longitudeDeg = 0.0;  // east positive
-  double heightM = 0.0;       // above the ellipsoid; 0 for a 2D fix
+  int mode = 0;                   // 2: latitude and longitude only; 3: with height
+  double latitudeDeg = 0.0;       // north positive
+  double longitudeDeg = 0.0;      // east positive
+  double heightM = 0.0;           // above the ellipsoid; 0 for a 2D fix
   double horizontalErrorM = NAN;  // the receiver's stated accuracy; NaN: not stated
   double verticalErrorM = NAN;    // NaN: not stated (always for a 2D fix)
 };
 
 // Where a clock offset was measured.
 enum class ClockSource {
-  kNone,        // gpsd reported no time
-  kPps,         // the receiver's pulse per second, as gpsd timed it (sub-millisecond)
-  kSerialTime,  // gpsd's stamp of the serial time message (includes the receiver's delay)
+  kNone,          // gpsd reported no time
+  kPps,           // the receiver's pulse per second, as gpsd timed it (sub-millisecond)
+  kSerialTime,    // gpsd's stamp of the serial time message (includes the receiver's delay)
   kFixOnReceipt,  // the fix's time against our clock when the report came (includes gpsd's cycle)
 };
 
@@ -54,11 +54,11 @@ struct GpsClockOffset {
 
 struct GpsReading {
   GpsStatus status = GpsStatus::kNoDaemon;
-  std::string detail;     // the system's or gpsd's reason for kNoDaemon, kLost, kUnavailable
-  GpsdAddress address;    // where gpsd was asked
-  double fixLimitS = 0.0;   // how long a 3D fix was awaited
-  GpsFix fix;             // meaningful when status == kFix
-  GpsClockOffset clock;   // may be known without a fix (a receiver without fix still has time)
+  std::string detail;      // the system's or gpsd's reason for kNoDaemon, kLost, kUnavailable
+  GpsdAddress address;     // where gpsd was asked
+  double fixLimitS = 0.0;  // how long a 3D fix was awaited
+  GpsFix fix;              // meaningful when status == kFix
+  GpsClockOffset clock;    // may be known without a fix (a receiver without fix still has time)
 };
 
 }  // namespace gps

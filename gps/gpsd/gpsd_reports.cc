@@ -10,8 +10,7 @@ namespace gps {
 namespace {
 
 double systemSeconds() {
-  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 double seconds(const timespec_t& t) {
@@ -76,7 +75,6 @@ void reportsOf(const gps_data_t& data, std::vector<GpsReport>* reports) {
     }
   }
 }
-
 
 int openWatch(const GpsdAddress& address, gps_data_t* data, std::string* error) {
   std::memset(data, 0, sizeof(*data));

@@ -134,8 +134,8 @@ TEST(GpsE2eTest, NoReceiverIsAFindingOfTheCheck) {
   const std::string site = gpsd.siteValue();
   const RunResult r = runWith(site, /*check=*/true);
   EXPECT_EQ(4, r.exitCode);
-  EXPECT_NE(npos, r.out.find("  script: -site gps: gpsd at " + site.substr(4) +
-                             " has no receiver\n"))
+  EXPECT_NE(npos,
+            r.out.find("  script: -site gps: gpsd at " + site.substr(4) + " has no receiver\n"))
       << r.out;
   EXPECT_EQ(npos, r.out.find("GPS fix:")) << r.out;
 }
@@ -166,9 +166,8 @@ TEST(GpsE2eTest, NoGpsdIsAnErrorBeforeARunAndAFindingOfTheCheck) {
   const std::string site = siteWithoutGpsd();
   RunResult r = runWith(site, /*check=*/false);
   EXPECT_EQ(1, r.exitCode);
-  const std::string because = testsWindowsProgram()
-                                  ? "-site gps: not available on Windows\n"
-                                  : "-site gps: no gpsd at 127.0.0.1:9 (";
+  const std::string because = testsWindowsProgram() ? "-site gps: not available on Windows\n"
+                                                    : "-site gps: no gpsd at 127.0.0.1:9 (";
   EXPECT_EQ(0u, r.err.find(because)) << r.err;
   // Where there is no gpsd to ask, nothing says that it is asked.
   const std::string asking = testsWindowsProgram() ? "" : reading(site);

@@ -142,8 +142,8 @@ bool GpsdFake::startReceiver(NmeaFix fix, double shiftS, std::string* why) {
     const int64_t shift = static_cast<int64_t>(shiftS * static_cast<double>(kSecond));
     std::ofstream(log, std::ios::binary)
         << zaragozaNmea(fix, static_cast<uint64_t>(static_cast<int64_t>(first) + shift), kEpochs);
-    daemon_ = startProgram(gpsfake, {"-P", std::to_string(port_), "-c", kSentencePause, "-W",
-                                     "600", log});
+    daemon_ = startProgram(gpsfake,
+                           {"-P", std::to_string(port_), "-c", kSentencePause, "-W", "600", log});
     if (daemon_ == nullptr) {
       *why = "gpsfake did not start";
       return false;
@@ -173,8 +173,8 @@ bool GpsdFake::startWithoutReceiver(std::string* why) {
     stop();
     port_ = randomPort();
     // No device, only the control socket through which receivers could be added.
-    daemon_ = startProgram(gpsd, {"-N", "-D", "3", "-F", directory_ + "/control",
-                                  "-S", std::to_string(port_)});
+    daemon_ = startProgram(
+        gpsd, {"-N", "-D", "3", "-F", directory_ + "/control", "-S", std::to_string(port_)});
     if (daemon_ == nullptr) break;
     if (daemon_->waitForText("gpsd:INFO: startup at", 20000)) return true;
   }

@@ -69,16 +69,14 @@ bool gpsdRequired();
 
 // In a test body: skips the test with one line when |started| is false, or fails it where gpsd is
 // required.
-#define QUORVALE_SKIP_WITHOUT_GPSD(started, why)                                    \
-  do {                                                                              \
-    if (!(started)) {                                                               \
-      if (::e2e::gpsdRequired()) FAIL() << "gpsd cannot start: " << (why);          \
-      GTEST_SKIP() << "gpsd cannot start: " << (why);                               \
-    }                                                                               \
+#define QUORVALE_SKIP_WITHOUT_GPSD(started, why)                           \
+  do {                                                                     \
+    if (!(started)) {                                                      \
+      if (::e2e::gpsdRequired()) FAIL() << "gpsd cannot start: " << (why); \
+      GTEST_SKIP() << "gpsd cannot start: " << (why);                      \
+    }                                                                      \
   } while (0)
 
-namespace e2e {
-
-}  // namespace e2e
+namespace e2e {}  // namespace e2e
 
 #endif  // QUORVALE_TESTS_E2E_GPSD_FAKE_H_
