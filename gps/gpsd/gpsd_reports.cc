@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 namespace gps {
 namespace {
@@ -77,7 +78,11 @@ void reportsOf(const gps_data_t& data, std::vector<GpsReport>* reports) {
 }
 
 int openWatch(const GpsdAddress& address, gps_data_t* data, std::string* error) {
+  // libgps connects through getprotobyname(), whose result is a static of the C library: one
+  // connection is made at a time.
+  static std::mutex openMutex;
   std::memset(data, 0, sizeof(*data));
+  std::lock_guard<std::mutex> lock(openMutex);
   errno = 0;
   if (gps_open(address.host.c_str(), address.port.c_str(), data) != 0) {
     *error = gps_errstr(errno);

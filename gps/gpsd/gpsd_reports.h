@@ -16,8 +16,9 @@ namespace gps {
 // by the caller before each read). Reads the system clock for a fix's time of receipt.
 void reportsOf(const gps_data_t& data, std::vector<GpsReport>* reports);
 
-// Streams JSON reports with PPS and TOFF from gpsd at |address| into *data. Returns 0, or -1 with
-// errno set when gpsd cannot be reached (*data then needs no closing); *error gets the reason.
+// Streams JSON reports with PPS and TOFF from gpsd at |address| into *data. Returns 0, or -1 when
+// gpsd cannot be reached (*data then needs no closing) with *error set to the reason.
+// Thread safety: may be called from any thread (connections are made one at a time).
 int openWatch(const GpsdAddress& address, gps_data_t* data, std::string* error);
 
 }  // namespace gps
