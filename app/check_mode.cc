@@ -30,10 +30,28 @@
 namespace {
 
 // The body of camera |index| of the simulated world (a real body is taken alike).
-SimBodyConfig plannedBody(const SimWorld& world, int32_t index) {
-  return index >= 0 && static_cast<size_t>(index) < world.bodies.size()
-             ? world.bodies[static_cast<size_t>(index)].config
-             : defaultPtpBodyConfig();
+SimBodyPlan plannedBody(const SimWorld& world, int32_t index) {
+  if (index >= 0 && static_cast<size_t>(index) < world.bodies.size()) {
+    return world.bodies[static_cast<size_t>(index)];
+  }
+  SimBodyPlan body;
+  body.config = defaultPtpBodyConfig();
+  return body;
+}
+
+// The free bytes of the cards the body fills, in order: the simulated body's own cards, or a real
+// body's free space as one.
+std::vector<uint64_t> plannedCards(const SimBodyConfig& body, bool simulated,
+                                   CCanonCamera* camera) {
+  std::vector<uint64_t> cards;
+  if (simulated) {
+    for (const SimVolume& volume : body.volumes) {
+      if (volume.access == 1 || volume.access == 2) cards.push_back(volume.freeSpace);
+    }
+  } else if (camera->getVolumeCapacity() > 0) {
+    cards.push_back(camera->getFreeSpace());
+  }
+  return cards;
 }
 
 // Opens camera |index| behind the planning layer: the chosen backend, or the simulated one when a
@@ -62,10 +80,17 @@ void checkComPort(const ProgramOptions& options, ScriptPlanner* planner) {
       !options.comPortPath.empty()
           ? options.comPortPath
           : platform::comPortDevicePath(static_cast<uint32_t>(options.comPortNumber));
-  if (!platform::probeSerialLine(device)) {
-    planner->addFinding(0, 0,
-                        "-com " + name + ": the port cannot be opened (" + device + ": " +
-                            platform::errorText(platform::lastError()) + ")");
+  std::string what;
+  if (!platform::probeSerialLine(device, &what)) {
+    if (!what.empty()) {
+      planner->addFinding(0, 0,
+                          "-com " + name + ": not a serial line (" + device + " is " + what +
+                              "): a run cannot pulse a flash on it");
+    } else {
+      planner->addFinding(0, 0,
+                          "-com " + name + ": the port cannot be opened (" + device + ": " +
+                              platform::errorText(platform::lastError()) + ")");
+    }
   }
 }
 
@@ -94,7 +119,8 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
   // Memory that is refused (the parser, the plan, a command's copy of its rule text) ends the
   // check in order: the scan, the camera and the SDK go first, then the report of it.
   try {
-    ScriptPlanner planner(start, plannedBody(rehearsal.world(), options->cameraIndex));
+    const SimBodyPlan body = plannedBody(rehearsal.world(), options->cameraIndex);
+    ScriptPlanner planner(start, body.config, body.eventDelayMs);
     for (const std::string& finding : gpsFindings) planner.addFinding(0, 0, finding);
     bool simulatedFigures = false;
     std::unique_ptr<CCanonCamera> camera =
@@ -111,6 +137,10 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
     EdsUInt32 available = 0;
     const int64_t availableShots =
         camera->readProperty(kEdsPropID_AvailableShots, &available) == 0 ? available : -1;
+    EdsUInt32 battery = 0;
+    const bool batteryRead = camera->readProperty(kEdsPropID_BatteryLevel, &battery) == 0;
+    planner.setSupplies(batteryRead ? static_cast<double>(battery) : -1.0,
+                        plannedCards(body.config, simulatedFigures, camera.get()));
 
     const bool withPort = options->comPortNumber >= 0 || !options->comPortPath.empty();
     if (withPort) checkComPort(*options, &planner);

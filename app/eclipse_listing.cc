@@ -30,7 +30,7 @@ int runEclipseListing(const ProgramOptions& options, uint64_t nowUtc) {
     return 1;
   }
   EclipseContext context;
-  context.configure(options.eclipse);
+  context.configure(options.eclipse, /*graceS=*/0.0);
   std::string error;
   if (!context.resolve(nowUtc, &error)) {
     printErr("-eclipse: %s\n", error.c_str());

@@ -11,7 +11,8 @@
 //   -log --log                   opens the log file at once; parsing goes on
 //   -sim --sim [<world file>]    the simulated cameras; a next argument not starting with "-" is
 //                                the world file that describes them
-//   -at <moment>, -atutc <moment>  the script clock reads <moment> (local time / UTC) at the start
+//   -at <moment>, -atutc <moment>  the script clock reads <moment> (local time / UTC) at the start;
+//                                <moment> may also be a contact of the eclipse ("c2-60")
 //   -speed <factor>              the script clock and the simulated cameras run factor times faster
 //   -check --check               check the script instead of running it
 //   -plot --plot <file.svg>      check, and draw the plan as an SVG timeline into the file

@@ -32,8 +32,10 @@ class Rehearsal final {
   Rehearsal& operator=(const Rehearsal&) = delete;
 
   // Checks the factor of "-speed" (1 to 1000, simulated cameras only), the moment of "-at" /
-  // "-atutc" (the script language's forms, read against the real clock now) and reads the world
-  // file of "-sim". Returns false after printing one error line (a world file error names the file
+  // "-atutc" (the script language's forms, read against the real clock now; or a contact of the
+  // eclipse with an offset, "c2-60", at the site of options.eclipse or else of the script file's
+  // site line) and reads the world file of "-sim".
+  // REQUIRES: prepareEclipseOptions(options) succeeded (the contact form uses options.eclipse). Returns false after printing one error line (a world file error names the file
   // and the line).
   bool prepare(const ProgramOptions& options);
 

@@ -10,10 +10,21 @@
 #include <thread>
 #include <utility>
 
+#include "camera/image_quality.h"
+
 namespace {
 
 // "Device parameter invalid": what a body answers for a value its description does not list.
 constexpr EdsError kValueNotOffered = 0x86;
+constexpr uint32_t kPtpNoSecondary = 0x0F0F;
+
+// The camera code, told that every body speaks PTP, sends image qualities in the PTP form; a
+// legacy body is sent the same table code in its own form.
+EdsUInt32 legacyImageQuality(EdsUInt32 ptpValue) {
+  const uint32_t tableCode =
+      (ptpValue & 0xFFFFu) == kPtpNoSecondary ? (ptpValue & 0xFFFF0000u) : ptpValue;
+  return adjustImageQuality(tableCode, 0);
+}
 
 struct Handlers {
   EdsStateEventHandler state = nullptr;
@@ -81,7 +92,8 @@ class PlanBackend final : public EdsBackend {
   EdsError SetPropertyData(EdsBaseRef ref, EdsPropertyID property, EdsInt32 param, EdsUInt32 size,
                            const void* data) override {
     if (data == nullptr || size != sizeof(EdsUInt32)) return EDS_ERR_INVALID_PARAMETER;
-    const EdsUInt32 value = *static_cast<const EdsUInt32*>(data);
+    EdsUInt32 value = *static_cast<const EdsUInt32*>(data);
+    if (property == kEdsPropID_ImageQuality && isLegacy(ref)) value = legacyImageQuality(value);
     // A value the body's description does not list would be refused on the day.
     EdsPropertyDesc desc;
     std::memset(&desc, 0, sizeof(desc));
@@ -150,6 +162,12 @@ class PlanBackend final : public EdsBackend {
   }
 
  private:
+  bool isLegacy(EdsBaseRef ref) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = legacy_.find(ref);
+    return it != legacy_.end() && it->second;
+  }
+
   void post(std::function<void()> task) {
     {
       std::lock_guard<std::mutex> lock(mutex_);

@@ -13,8 +13,9 @@
 //    left the buffer; job status 0: the shot is complete), delivered on this layer's own thread;
 //  - other commands: answered 0.
 // Device records always name the PTP protocol, so that the camera code never sits in the legacy
-// protocol's real-time waits; the listener is told the body's true protocol with each shot, and
-// legacyBody() answers it.
+// protocol's real-time waits; the listener is told the body's true protocol with each shot. An
+// image quality written to a legacy body is turned into the legacy form the camera code would
+// have sent it (0x000F second half, bit 22 clear) before it is judged and kept.
 //
 // Ownership: owns the wrapped backend. The listener must outlive the layer.
 // Thread safety: every operation may be called from any thread; the listener is called on the

@@ -62,6 +62,18 @@ TEST(PlanBackendTest, TheBodyActsOnNothingAndShotsCompleteAtOnce) {
     const EdsUInt32 quality = body->propertyValue(kEdsPropID_ImageQuality);
     const std::string shot = "shot tv=120 quality=" + std::to_string(quality) + " legacy";
     EXPECT_EQ((std::vector<std::string>{"write 1030=120", shot, shot}), recorder.lines);
+
+    // Qualities the legacy body offers are written in its own form, and read back as written.
+    recorder.lines.clear();
+    EXPECT_EQ(0u, camera->setImageQuality("RAW"));
+    EXPECT_EQ(0u, camera->setImageQuality("RAW+L"));
+    EXPECT_EQ(0u, camera->setImageQuality("M"));
+    EXPECT_EQ(0u, camera->getImageQuality(shown, sizeof(shown)));
+    EXPECT_STREQ("M", shown);
+    EXPECT_EQ((std::vector<std::string>{"write 256=" + std::to_string(0x0024000F),
+                                        "write 256=" + std::to_string(0x00240013),
+                                        "write 256=" + std::to_string(0x0113000F)}),
+              recorder.lines);
   }
   EdsSetBackend(nullptr);
 }

@@ -28,14 +28,15 @@ void drawContactLines(SvgWriter& svg, const PlannedEclipse& eclipse, uint64_t fr
     while (!tip.empty() && tip.back() == '\n') tip.pop_back();
     svg.line(x, yTop, x, yBottom, kContactColour, 1.5,
              "stroke-dasharray=\"6 2\" class=\"contact\"");
-    // The label sits on the line's right, or its left at the row's right edge.
+    // The label sits low on the line's right (or its left at the row's right edge), clear of the
+    // moments' labels at the row's top.
     const double labelWidth = static_cast<double>(label.size()) * 11 * 0.6;
     const bool right = x + 3 + labelWidth <= xLeft + width;
     const double start = right ? x + 3 : x - 3 - labelWidth;
     int level = 0;
     while (level < 2 && start < levelEnds[level] + 4) ++level;
     levelEnds[level] = start + labelWidth;
-    svg.text(right ? x + 3 : x - 3, yTop + 11 + 12 * level, label, 11, kContactColour,
+    svg.text(right ? x + 3 : x - 3, yBottom - 4 - 12 * level, label, 11, kContactColour,
              right ? "start" : "end", "font-weight=\"bold\"");
     svg.rect(x - 2, yTop, 4, yBottom - yTop, kContactColour, tip, "fill-opacity=\"0\"");
   }

@@ -13,7 +13,7 @@
 // Draws, in a group of class "contacts", each contact of |eclipse| that falls within
 // [fromUtc, toUtc] as a line from yTop to yBottom at its place on a row whose time axis spans
 // xLeft to xLeft + width, labelled with its name (with "(Sun below horizon)" when it is) just
-// under yTop. Draws nothing when the contacts are not known.
+// above yBottom (the row's axis). Draws nothing when the contacts are not known.
 void drawContactLines(SvgWriter& svg, const PlannedEclipse& eclipse, uint64_t fromUtc,
                       uint64_t toUtc, double xLeft, double width, double yTop, double yBottom);
 

@@ -1,7 +1,9 @@
 #include "check/plan_report.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "check/finding_texts.h"
 #include "check/plan_eclipse.h"
 #include "platform/clock.h"
 
@@ -29,8 +31,42 @@ std::string secondsText(uint32_t ms) {
   return text;
 }
 
-std::string shotText(const PlannedShot& shot) {
-  std::string text = "shot " + std::to_string(shot.number) + ": Tv " + shot.tv + ", exposure " +
+// The longest script line a plan row shows whole.
+constexpr size_t kMaxRowText = 2000;
+
+std::string momentOf(const PlanLine& line, uint64_t utc) {
+  return line.known ? absoluteMomentText(utc)
+                    : relativeMomentText(utc, line.baseUtc, line.baseName);
+}
+
+// The line as written, on one row: line ends dropped, a long one cut at a character's start and
+// marked with "…".
+std::string rowText(const std::string& text) {
+  std::string out;
+  out.reserve(std::min(text.size(), kMaxRowText) + 3);
+  for (char c : text) {
+    if (c == '\n' || c == '\r') continue;
+    if (out.size() >= kMaxRowText) {
+      while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) {
+        out.pop_back();
+      }
+      if (!out.empty() && (static_cast<unsigned char>(out.back()) & 0x80) != 0) out.pop_back();
+      return out + "\u2026";
+    }
+    out += c;
+  }
+  return out;
+}
+
+std::string percentText(double percent) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%.1f %%", percent);
+  return text;
+}
+
+std::string shotText(const PlanLine& line, const PlannedShot& shot) {
+  std::string text = "shot " + std::to_string(shot.number) + " at " +
+                     momentOf(line, shot.startUtc) + ": Tv " + shot.tv + ", exposure " +
                      secondsText(shot.exposureMs) + " + processing " +
                      secondsText(shot.processingMs) + " + storing " + secondsText(shot.storeMs) +
                      " = body " + secondsText(shot.bodyMs);
@@ -55,8 +91,15 @@ std::string relativeMomentText(uint64_t utc, uint64_t baseUtc, const std::string
 std::string durationText(uint64_t units) {
   const uint64_t ms = units / kUnitsPerMs;
   const uint64_t seconds = ms / 1000;
-  char text[48];
-  if (seconds >= 3600) {
+  char text[64];
+  if (seconds >= 86400) {
+    const unsigned long long days = seconds / 86400;
+    std::snprintf(text, sizeof(text), "%llu %s, %llu:%02llu:%02llu.%03llu", days,
+                  days == 1 ? "day" : "days", static_cast<unsigned long long>(seconds / 3600 % 24),
+                  static_cast<unsigned long long>(seconds / 60 % 60),
+                  static_cast<unsigned long long>(seconds % 60),
+                  static_cast<unsigned long long>(ms % 1000));
+  } else if (seconds >= 3600) {
     std::snprintf(text, sizeof(text), "%llu:%02llu:%02llu.%03llu",
                   static_cast<unsigned long long>(seconds / 3600),
                   static_cast<unsigned long long>(seconds / 60 % 60),
@@ -74,9 +117,13 @@ std::string durationText(uint64_t units) {
 }
 
 std::string planLineMoment(const PlanLine& line) {
-  const bool wait = line.wait != WaitKind::None;
-  const uint64_t at = wait ? line.endUtc : line.startUtc;
-  return line.known ? absoluteMomentText(at) : relativeMomentText(at, line.baseUtc, line.baseName);
+  uint64_t at = line.wait != WaitKind::None ? line.endUtc : line.startUtc;
+  if (line.flashMs != 0) {
+    at = line.flashStartUtc;
+  } else if (waitOverran(line)) {
+    at = line.dueUtc;
+  }
+  return momentOf(line, at);
 }
 
 std::string checkReportText(const ScriptPlan& plan, const std::string& scriptName) {
@@ -88,19 +135,45 @@ std::string checkReportText(const ScriptPlan& plan, const std::string& scriptNam
   std::snprintf(head, sizeof(head), "%5s  %-44s %s\n", "line", "moment", "command");
   out += head;
   for (const PlanLine& line : plan.lines) {
-    char row[2048];
-    std::snprintf(row, sizeof(row), "%5u  %-44s %s\n", line.line, planLineMoment(line).c_str(),
-                  line.text.c_str());
-    out += row;
-    for (const PlannedShot& shot : line.shots) out += "       " + shotText(shot) + "\n";
-    if (line.flashMs != 0) out += "       flash pulse " + secondsText(line.flashMs) + "\n";
+    char number[16];
+    std::snprintf(number, sizeof(number), "%5u  ", line.line);
+    std::string moment = planLineMoment(line);
+    if (moment.size() < 44) moment.append(44 - moment.size(), ' ');
+    out += number + moment + " " + rowText(line.text) + "\n";
+    if (waitOverran(line)) {
+      out += "       reached " + momentOf(line, line.endUtc) + ", " +
+             durationText(line.endUtc - line.dueUtc) + " after its moment\n";
+    }
+    for (const PlannedShot& shot : line.shots) out += "       " + shotText(line, shot) + "\n";
+    if (line.flashMs != 0) {
+      out += "       flash pulse " + secondsText(line.flashMs) + ", RTS raised at " +
+             momentOf(line, line.flashStartUtc) + "\n";
+    }
     if (line.wait == WaitKind::User) out += "       waits for the person: later moments unknown\n";
   }
   out += "Totals: " + std::to_string(plan.shotCount) +
          " shot(s); from the first to the last timed step " +
          durationText(plan.lastTimedUtc - plan.firstTimedUtc) + "\n";
-  if (plan.availableShots >= 0) {
+  if (plan.cardKnown) {
+    out += "Card: " + megabytesText(plan.cardFreeBytes) + " free";
+    if (plan.availableShots >= 0) {
+      out +=
+          " (room for " + std::to_string(plan.availableShots) + " shot(s) at the body's quality)";
+    }
+    out += "; the script's shots take " + megabytesText(plan.cardUsedBytes);
+    if (plan.cardFullShot != 0)
+      out += "; shot " + std::to_string(plan.cardFullShot) + " finds no room";
+    out += "\n";
+  } else if (plan.availableShots >= 0) {
     out += "Card: room for " + std::to_string(plan.availableShots) + " shot(s)\n";
+  }
+  if (plan.batteryKnown) {
+    out += "Battery: " + percentText(plan.batteryStart) + " at the start (" +
+           percentText(plan.batteryPerShot) + " a shot, " + percentText(plan.batteryPerHour) +
+           " an hour), ";
+    out += plan.batteryEmptyShot != 0
+               ? "empty at shot " + std::to_string(plan.batteryEmptyShot) + "\n"
+               : std::to_string(plan.batteryEnd) + " % expected at the end\n";
   }
   out += "Clock: " + platform::describeClockDiscipline(plan.clock) + "\n";
   if (plan.findings.empty()) {

@@ -18,9 +18,10 @@ constexpr int kCheckFlaggedExitCode = 4;
 std::string absoluteMomentText(uint64_t utc);
 // "checkpoint (line 12) +1:30.000": |utc| relative to the base.
 std::string relativeMomentText(uint64_t utc, uint64_t baseUtc, const std::string& baseName);
-// A length of |units| 100-ns units: "0.250 s", "1:30.000", "2:05:00.000".
+// A length of |units| 100-ns units: "0.250 s", "1:30.000", "2:05:00.000", "9 days, 0:00:00.000".
 std::string durationText(uint64_t units);
-// The moment a plan line is shown at: a wait's end, any other line's start.
+// The moment a plan line is shown at: a wait's end (the moment waited for when the steps before
+// reach it late), a flash line's RTS rise, any other line's start.
 std::string planLineMoment(const PlanLine& line);
 
 // The whole report of |plan| for the script |scriptName|, as printed.

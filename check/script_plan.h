@@ -42,11 +42,20 @@ struct PlanLine {
   uint64_t dueUtc = 0;      // the moment waited for (Moment and Checkpoint waits)
   bool checkpoint = false;  // the line sets the checkpoint
   std::vector<PlannedShot> shots;
+  std::vector<uint64_t> refusedUtc;  // releases the body refuses (still busy): no shot taken
   uint32_t flashMs = 0;      // an RTS pulse of this length (0: none)
+  uint64_t flashStartUtc = 0;  // when RTS rises for it
   std::string play;          // the sound file the line plays
   double playSeconds = 0.0;  // its length
   bool finding = false;      // a finding names this line
 };
+
+// A wait for a moment (clock time or checkpoint) that the steps before it reach only after the
+// moment: its dueUtc is the moment, its endUtc when it is reached.
+inline bool waitOverran(const PlanLine& line) {
+  return (line.wait == WaitKind::Moment || line.wait == WaitKind::Checkpoint) &&
+         line.endUtc > line.dueUtc;
+}
 
 struct Finding {
   uint32_t line = 0;    // 0: the script or the command line as a whole
@@ -81,6 +90,18 @@ struct ScriptPlan {
   std::vector<Finding> findings;
   uint32_t shotCount = 0;
   int64_t availableShots = -1;  // the card's available shots; -1: unknown
+  // The cards as the script's shots fill them (known: their free space was known).
+  bool cardKnown = false;
+  uint64_t cardFreeBytes = 0;  // at the start
+  uint64_t cardUsedBytes = 0;  // by the shots that fit
+  uint32_t cardFullShot = 0;   // the first shot no card has room for; 0: none
+  // The battery (known: its level and use were known).
+  bool batteryKnown = false;
+  double batteryStart = 0.0;  // percent at the start
+  double batteryPerShot = 0.0;
+  double batteryPerHour = 0.0;
+  uint32_t batteryEnd = 0;        // percent expected after the last timed step
+  uint32_t batteryEmptyShot = 0;  // the first shot that finds it empty; 0: none
   bool hasAbsoluteMoments = false;
   platform::ClockDiscipline clock;
   // The first and the last timed step (a wait, a shot, a pulse); equal when none.

@@ -5,11 +5,13 @@
 #include <cstring>
 #include <thread>
 
-#include "check/plan_eclipse.h"
-#include "check/plan_report.h"
 #include "camera/canon_camera.h"
+#include "camera/image_quality.h"
 #include "camera/property_tables.h"
 #include "camera/sim/sim_body_timing.h"
+#include "check/finding_texts.h"
+#include "check/plan_eclipse.h"
+#include "check/plan_report.h"
 #include "output/output.h"
 #include "platform/sound_player.h"
 #include "script/audio_player.h"
@@ -61,13 +63,20 @@ uint64_t exposureWaitMs(uint32_t exposureMs, double multiplier) {
 
 }  // namespace
 
-ScriptPlanner::ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body)
+ScriptPlanner::ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body, uint32_t eventDelayMs)
     : body_(body),
       clock_(startUtc, this),
       serialLine_(new PlanningSerialLine(this)),
-      baseUtc_(startUtc) {
+      baseUtc_(startUtc),
+      eventDelayMs_(eventDelayMs),
+      checkpointUtc_(startUtc) {
   plan_.startUtc = startUtc;
   bodyFreeUtc_ = startUtc;
+}
+
+void ScriptPlanner::setSupplies(double batteryPercent, std::vector<uint64_t> cardFreeBytes) {
+  supplies_.start(batteryPercent, body_.batteryPerShot, body_.batteryPerHour, plan_.startUtc,
+                  std::move(cardFreeBytes));
 }
 
 ScriptPlanner::~ScriptPlanner() { uninstall(); }
@@ -168,6 +177,22 @@ void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
                    " after " + due + "; the wait is skipped (\"Moment in the past\")");
   }
   if (moment) {
+    line.known = true;  // the moment itself is a clock time, whether reached in time or not
+    if (momentDates_.empty()) {
+      const std::string far = farFirstMomentFinding(plan_.startUtc, dueUtc);
+      if (!far.empty()) addFinding(line.line, 0, far);
+    }
+    const std::string date = localDateText(dueUtc);
+    if (std::none_of(
+            momentDates_.begin(), momentDates_.end(),
+            [&date](const std::pair<std::string, uint32_t>& d) { return d.first == date; }))
+      momentDates_.emplace_back(date, line.line);
+  } else if (promptLine_ != 0 && promptUtc_ >= checkpointUtc_ && dueUtc >= nowUtc) {
+    // The checkpoint was set before the prompt: the moment does not move with the answer.
+    addFinding(line.line, 0,
+               promptBeforeWaitFinding(checkpointLine_, promptLine_, dueUtc - nowUtc));
+  }
+  if (moment) {
     lastMomentLine_ = line.line;
     lastMomentUtc_ = dueUtc;
     if (dueUtc >= nowUtc) {
@@ -199,12 +224,19 @@ void ScriptPlanner::onUserWait(uint64_t atUtc, const std::string&) {
   line.wait = WaitKind::User;
   line.endUtc = atUtc;
   known_ = false;
+  promptLine_ = line.line;
+  promptUtc_ = atUtc;
   baseUtc_ = atUtc;
   baseName_ = "prompt (line " + std::to_string(line.line) + ")";
   shotsSinceTimedStep_ = 0;
 }
 
-void ScriptPlanner::onPlannedWrite(EdsPropertyID, EdsUInt32) { wroteSinceShot_ = true; }
+void ScriptPlanner::onPlannedWrite(EdsPropertyID, EdsUInt32) {
+  // The camera code resets its property event before the write; the body answers with an event.
+  const uint64_t now = clock_.utcNow();
+  propertyEvents_.reset(now);
+  propertyEvents_.add(now + uint64_t{eventDelayMs_} * kUnitsPerMs);
+}
 
 void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBody) {
   PlanLine& line = current();
@@ -226,10 +258,9 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
     release = std::min(room, now + uint64_t{allocTimeout} * kUnitsPerMs);
     bufferWaitMs = (release - now) / kUnitsPerMs;
   }
-  // The legacy protocol waits for the settings' echo (up to 2 s without a setting since the last
-  // shot) before the release.
-  if (legacyBody && !wroteSinceShot_) release += kLegacyPropertyWaitMs * kUnitsPerMs;
-  wroteSinceShot_ = false;
+  // The legacy protocol waits up to 2 s for the body's next property event before the release.
+  if (legacyBody) release = propertyEvents_.wait(release, kLegacyPropertyWaitMs * kUnitsPerMs);
+  const uint64_t delay = uint64_t{eventDelayMs_} * kUnitsPerMs;
   while (!hostFreeUtc_.empty() && hostFreeUtc_.front() <= release) hostFreeUtc_.pop_front();
 
   // The body refuses a release while its shutter is open or when the image does not fit in its
@@ -247,10 +278,22 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
                    " images of this quality in its buffer): a run prints \"Shot error: Device "
                    "busy! Camera unstable!\"");
     line.finding = true;
+    line.refusedUtc.push_back(release);
     clock_.advanceMs((release - now) / kUnitsPerMs);
     line.endUtc = clock_.utcNow();
     return;
   }
+
+  // A release at an empty battery switches the body off instead.
+  bool levelChanged = false;
+  std::string finding;
+  if (!supplies_.release(plan_.shotCount + 1, release, &levelChanged, &finding)) {
+    if (!finding.empty()) addFinding(line.line, 0, finding);
+    clock_.advanceMs((release - now) / kUnitsPerMs);
+    line.endUtc = clock_.utcNow();
+    return;
+  }
+  if (levelChanged) propertyEvents_.add(release + delay);
 
   PlannedShot shot;
   shot.number = ++plan_.shotCount;
@@ -276,12 +319,20 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
     writerFreeUtc_ = stored;
     leaves = stored;
   }
-  hostFreeUtc_.push_back(legacyBody ? stored : leaves);
+  hostFreeUtc_.push_back((legacyBody ? stored : leaves) + delay);
   bodyImages_.emplace_back(leaves, timing.bytes);
+  char qualityName[32];
+  decodeImageQuality(quality, qualityName, sizeof(qualityName));
+  if (!supplies_.store(shot.number, timing.bytes, qualityName, &finding)) {
+    if (!finding.empty()) addFinding(line.line, 0, finding);
+  } else if (legacyBody) {
+    propertyEvents_.add(stored + delay);  // the new available-shots figure
+  }
 
-  const uint64_t completeMs = (stored - release) / kUnitsPerMs;
+  const uint64_t completeMs = (stored + delay - release) / kUnitsPerMs;
   const uint64_t waitedMs = (release - now) / kUnitsPerMs;
-  shot.queuedMs = static_cast<uint32_t>(completeMs + bufferWaitMs - shot.bodyMs);
+  shot.queuedMs =
+      static_cast<uint32_t>((stored - release) / kUnitsPerMs + bufferWaitMs - shot.bodyMs);
   const uint64_t waitMs = exposureWaitMs(tvExposureMs(tv), multiplier);
   uint64_t holdMs;
   if (legacyBody) {
@@ -308,6 +359,7 @@ void ScriptPlanner::onRts(bool asserted) {
     flashStartUtc_ = now;
   } else {
     line.flashMs = static_cast<uint32_t>((now - flashStartUtc_) / kUnitsPerMs);
+    line.flashStartUtc = flashStartUtc_;
     line.endUtc = now;
     noteTimed(flashStartUtc_);
     noteTimed(now);
@@ -365,8 +417,13 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
   }
   if (startsWith(text, "Wait for ") && !startsWith(text, "Wait for user")) {
     pendingMomentWait_ = true;
+  } else if (startsWith(text, "set Tv=")) {
+    const std::string tv = tvSecondsFinding(text);
+    if (!tv.empty()) addFinding(line.line, 0, tv);
   } else if (startsWith(text, "Set checkpoint at ")) {
     line.checkpoint = true;
+    checkpointLine_ = line.line;
+    checkpointUtc_ = clock_.utcNow();
     if (!known_) {
       baseUtc_ = clock_.utcNow();
       baseName_ = "checkpoint (line " + std::to_string(line.line) + ")";
@@ -382,7 +439,11 @@ ScriptPlan ScriptPlanner::finish(const platform::ClockDiscipline& clock, int64_t
     addFinding(0, 0,
                "no command would run: no line starts with \"#!quorvale\", or nothing follows it");
   }
-  if (availableShots >= 0 && plan_.shotCount > static_cast<uint64_t>(availableShots)) {
+  const std::string dates = datesFinding(momentDates_);
+  if (!dates.empty()) addFinding(0, 0, dates);
+  supplies_.fillPlan(std::max(plan_.lastTimedUtc, clock_.utcNow()), &plan_);
+  if (!plan_.cardKnown && availableShots >= 0 &&
+      plan_.shotCount > static_cast<uint64_t>(availableShots)) {
     addFinding(0, 0,
                std::to_string(plan_.shotCount) + " shots planned, the card has room for " +
                    std::to_string(availableShots));

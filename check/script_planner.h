@@ -22,9 +22,11 @@
 #include <utility>
 #include <vector>
 
-#include "check/script_plan.h"
-#include "check/plan_backend.h"
 #include "camera/sim/sim_body_config.h"
+#include "check/body_supplies.h"
+#include "check/plan_backend.h"
+#include "check/property_event_plan.h"
+#include "check/script_plan.h"
 #include "platform/serial_port.h"
 #include "script/planning_clock.h"
 #include "script/script_text_lines.h"
@@ -35,8 +37,9 @@ class CQuorvaleScriptParser;
 class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendListener {
  public:
   // |body| gives each shot's timing, as the simulated body's capture model has it
-  // (sim_body_timing.h): exposure, processing, writing at the card's speed, buffer room.
-  ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body);
+  // (sim_body_timing.h): exposure, processing, writing at the card's speed, buffer room; its
+  // battery use. Every event of the body comes |eventDelayMs| late.
+  ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body, uint32_t eventDelayMs = 0);
   ~ScriptPlanner() override;
   ScriptPlanner(const ScriptPlanner&) = delete;
   ScriptPlanner& operator=(const ScriptPlanner&) = delete;
@@ -49,6 +52,10 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   // Takes the output and the play command's starter over, and gives them back.
   void install();
   void uninstall();
+
+  // The body's battery level when the check runs (percent; above 100 or negative: not planned)
+  // and the free bytes of its writable cards in the order it fills them (none: unknown).
+  void setSupplies(double batteryPercent, std::vector<uint64_t> cardFreeBytes);
 
   // The eclipse the script's contacts refer to, and the findings it gives by itself.
   void setEclipse(const PlannedEclipse& eclipse);
@@ -103,7 +110,15 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   uint32_t lastMomentLine_ = 0;
   uint64_t lastMomentUtc_ = 0;
   uint32_t shotsSinceTimedStep_ = 0;
-  bool wroteSinceShot_ = false;
+  uint32_t eventDelayMs_ = 0;
+  PropertyEventPlan propertyEvents_;  // a legacy body's, as its release waits see them
+  BodySupplies supplies_;
+  uint32_t checkpointLine_ =
+      0;  // the latest checkpoint (0: none, relative waits count from the start)
+  uint64_t checkpointUtc_;
+  uint32_t promptLine_ = 0;  // the latest prompt (0: none)
+  uint64_t promptUtc_ = 0;
+  std::vector<std::pair<std::string, uint32_t>> momentDates_;  // dates of clock times, first line
   uint64_t bodyFreeUtc_ = 0;          // the body has stored every shot so far
   uint64_t sensorFreeUtc_ = 0;        // the latest exposure has ended
   uint64_t processorFreeUtc_ = 0;     // the latest image is processed

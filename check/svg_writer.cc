@@ -72,9 +72,7 @@ std::string SvgWriter::escape(const std::string& text) {
   return out;
 }
 
-SvgWriter::SvgWriter(double width, double height) : width_(width), height_(height) {
-  rect(0, 0, width, height, "#ffffff");
-}
+SvgWriter::SvgWriter(double width, double height) : width_(width), height_(height) {}
 
 void SvgWriter::rect(double x, double y, double w, double h, const std::string& fill,
                      const std::string& title, const std::string& attrs) {
@@ -118,5 +116,7 @@ std::string SvgWriter::document() const {
          "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
          svgNumber(width_) + "\" height=\"" + svgNumber(height_) + "\" viewBox=\"0 0 " +
          svgNumber(width_) + " " + svgNumber(height_) +
-         "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n" + body_ + "</svg>\n";
+         "\" font-family=\"DejaVu Sans, Arial, sans-serif\">\n<rect x=\"0\" y=\"0\" width=\"" +
+         svgNumber(width_) + "\" height=\"" + svgNumber(height_) + "\" fill=\"#ffffff\"/>\n" +
+         body_ + "</svg>\n";
 }

@@ -25,6 +25,9 @@ class SvgWriter {
   void beginGroup(const std::string& className);
   void endGroup();
 
+  // Adds what |other| has drawn (not its background), as it stands, after what is drawn here.
+  void append(const SvgWriter& other) { body_ += other.body_; }
+
   // The whole document, closed.
   std::string document() const;
 

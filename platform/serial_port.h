@@ -45,11 +45,13 @@ std::string comPortDevicePath(uint32_t comNumber);
 // A test opener, when installed, answers instead.
 std::unique_ptr<SerialLine> openSerialLine(const std::string& devicePath);
 
-// Tells whether |devicePath| names a terminal device this process may open for reading and writing,
-// without opening it (opening a line may raise its control lines). Returns false, with lastError()
-// set, when it does not exist, is no terminal device (ENOTTY) or access is refused. A line that
-// another program holds exclusively is only found out by opening it.
-bool probeSerialLine(const std::string& devicePath);
+// Tells whether |devicePath| names a serial line this process may open for reading and writing,
+// without opening it (opening a line may raise its control lines): what the system says about the
+// device (on Linux its sysfs entry: a tty with a driver behind it, a serial port with a UART).
+// Returns false, with lastError() set, when it does not exist, access is refused, or it is no
+// serial line (ENOTTY; then *what, when given, says what it is instead, e.g. "the mem device
+// \"null\""). A line that another program holds exclusively is only found out by opening it.
+bool probeSerialLine(const std::string& devicePath, std::string* what = nullptr);
 
 // Test seam: openSerialLine() calls |opener| instead of opening a device (an empty function
 // restores the real one).

@@ -55,7 +55,23 @@ void CQuorvaleScriptParser::doWaitContact(const char* text) {
   }
   uint64_t target = 0;
   std::string error;
-  if (!eclipse_.momentOf(moment, clock_->utcNow(), &target, &error)) {
+  const bool chosenBefore = eclipse_.resolved();
+  const bool known = eclipse_.momentOf(moment, clock_->utcNow(), &target, &error);
+  if (!chosenBefore && eclipse_.resolved()) {
+    // The log keeps the contacts and the Delta T the waits are measured from.
+    const eclipse::LocalCircumstances& lc = eclipse_.circumstances();
+    char deltaT[64];
+    std::snprintf(deltaT, sizeof(deltaT), ", Delta T %.1f s\n", lc.deltaTS);
+    std::string logText = "Eclipse " + eclipse_.eclipseName() + " at " +
+                          eclipse::formatSite(eclipse_.site()) + deltaT;
+    for (int i = 0; i < eclipse::kContactCount; ++i) {
+      if (lc.contacts[i].exists) {
+        logText += contactLineText(static_cast<eclipse::ContactId>(i), lc.contacts[i]);
+      }
+    }
+    printTrace("%s", logText.c_str());
+  }
+  if (!known) {
     printErr("Wait for %s: %s\n", contactMomentText(moment).c_str(), error.c_str());
     return;
   }

@@ -239,14 +239,14 @@ double fileTimeToUnixSeconds(uint64_t fileTime) {
 }
 
 int chooseEclipse(const std::vector<eclipse::BesselianElements>& candidates,
-                  const eclipse::Site& site, double deltaTS, double afterUtcS,
+                  const eclipse::Site& site, double deltaTS, double afterUtcS, double graceS,
                   eclipse::LocalCircumstances* circumstances) {
   for (size_t i = 0; i < candidates.size(); ++i) {
     const eclipse::LocalCircumstances lc =
         eclipse::computeLocalCircumstances(candidates[i], site, deltaTS);
     if (!lc.converged || lc.kind == eclipse::LocalKind::kNone) continue;
     for (const eclipse::Contact& c : lc.contacts) {
-      if (c.exists && c.sunAltitudeDeg > 0.0 && c.utcS >= afterUtcS) {
+      if (c.exists && c.sunAltitudeDeg > 0.0 && c.utcS >= afterUtcS - graceS) {
         if (circumstances != nullptr) *circumstances = lc;
         return static_cast<int>(i);
       }
@@ -255,8 +255,9 @@ int chooseEclipse(const std::vector<eclipse::BesselianElements>& candidates,
   return -1;
 }
 
-void EclipseContext::configure(const EclipseSettings& settings) {
+void EclipseContext::configure(const EclipseSettings& settings, double graceS) {
   settings_ = settings;
+  graceS_ = graceS;
   site_ = settings.site;
   chosen_.reset();
 }
@@ -296,7 +297,7 @@ bool EclipseContext::resolve(uint64_t nowUtc, std::string* error) {
   } else {
     const std::vector<eclipse::BesselianElements>& all = eclipse::builtInEclipses();
     const double after = fileTimeToUnixSeconds(nowUtc);
-    const int index = chooseEclipse(all, *site_, deltaT, after, &circumstances_);
+    const int index = chooseEclipse(all, *site_, deltaT, after, graceS_, &circumstances_);
     if (index < 0) {
       *error = "no built-in eclipse has a contact visible from " + eclipse::formatSite(*site_) +
                " after " + utcDayText(after);

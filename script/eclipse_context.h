@@ -73,18 +73,25 @@ uint64_t unixSecondsToFileTime(double seconds);
 double fileTimeToUnixSeconds(uint64_t fileTime);
 
 // The index in |candidates| of the first eclipse with a contact that is visible from |site| (the
-// Sun above the horizon) at or after |afterUtcS| (seconds since 1970). -1 when there is none.
-// |circumstances| (may be null) receives that eclipse's local circumstances.
+// Sun above the horizon) at or after |afterUtcS| - |graceS| (seconds since 1970). -1 when there
+// is none. |circumstances| (may be null) receives that eclipse's local circumstances.
 int chooseEclipse(const std::vector<eclipse::BesselianElements>& candidates,
-                  const eclipse::Site& site, double deltaTS, double afterUtcS,
+                  const eclipse::Site& site, double deltaTS, double afterUtcS, double graceS,
                   eclipse::LocalCircumstances* circumstances);
+
+// How long after its last visible contact an eclipse is still the one a script means: a script
+// started late (or a contact wait reached late) finds its moments past, and does not wait for the
+// next eclipse instead.
+constexpr double kScriptEclipseGraceS = 6 * 3600.0;
 
 class EclipseContext final {
  public:
   EclipseContext() = default;
 
-  // Takes the command line's settings; forgets any choice made before.
-  void configure(const EclipseSettings& settings);
+  // Takes the command line's settings; forgets any choice made before. |graceS|: an eclipse whose
+  // last visible contact is at most this long before the moment given to resolve() may still be
+  // chosen (kScriptEclipseGraceS for scripts; 0 for the listing of the next eclipse).
+  void configure(const EclipseSettings& settings, double graceS = kScriptEclipseGraceS);
 
   // The script's site line: takes effect unless the command line gave a site. Returns whether it
   // did. Forgets the choice made for another site.
@@ -115,6 +122,7 @@ class EclipseContext final {
 
  private:
   EclipseSettings settings_;
+  double graceS_ = kScriptEclipseGraceS;
   std::optional<eclipse::Site> site_;
   std::optional<eclipse::BesselianElements> chosen_;
   eclipse::LocalCircumstances circumstances_;

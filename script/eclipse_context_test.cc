@@ -192,11 +192,20 @@ TEST(EclipseContextTest, ChoosesTheNextEclipseVisibleFromTheSite) {
   const std::vector<eclipse::BesselianElements> both = {april2024(), later};
   const eclipse::Site dallas = site(32.7767, -96.7970);
   eclipse::LocalCircumstances lc;
-  EXPECT_EQ(0, chooseEclipse(both, dallas, 69.2, 1712534400.0, &lc));   // 2024-04-08 00:00 UTC
-  EXPECT_EQ(1, chooseEclipse(both, dallas, 69.2, 1712620800.0, &lc));   // 2024-04-09 00:00 UTC
-  EXPECT_EQ(-1, chooseEclipse(both, dallas, 69.2, 1712793600.0, &lc));  // 2024-04-11
+  EXPECT_EQ(0, chooseEclipse(both, dallas, 69.2, 1712534400.0, 0, &lc));   // 2024-04-08 00:00
+  EXPECT_EQ(1, chooseEclipse(both, dallas, 69.2, 1712620800.0, 0, &lc));   // 2024-04-09 00:00
+  EXPECT_EQ(-1, chooseEclipse(both, dallas, 69.2, 1712793600.0, 0, &lc));  // 2024-04-11
   // From the other side of the Earth no contact is visible.
-  EXPECT_EQ(-1, chooseEclipse(both, site(-30.0, 120.0), 69.2, 0.0, &lc));
+  EXPECT_EQ(-1, chooseEclipse(both, site(-30.0, 120.0), 69.2, 0.0, 0, &lc));
+  // An hour after the last contact of the first, the next one is next; with the script's grace,
+  // the first is still the one meant.
+  const eclipse::LocalCircumstances first =
+      eclipse::computeLocalCircumstances(april2024(), dallas, 69.2);
+  const double anHourAfter = first.contacts[4].utcS + 3600;
+  EXPECT_EQ(1, chooseEclipse(both, dallas, 69.2, anHourAfter, 0, &lc));
+  EXPECT_EQ(0, chooseEclipse(both, dallas, 69.2, anHourAfter, kScriptEclipseGraceS, &lc));
+  EXPECT_EQ(1, chooseEclipse(both, dallas, 69.2, first.contacts[4].utcS + kScriptEclipseGraceS + 1,
+                             kScriptEclipseGraceS, &lc));
 }
 
 }  // namespace

@@ -78,6 +78,25 @@ TEST_F(SerialPortTest, OpensAnyDeviceAndClosesItButReadsOnlyTerminals) {
   EXPECT_EQ(before, openDescriptorCount());
 }
 
+// Only a terminal with hardware behind it is a line; the device is never opened to find out.
+TEST_F(SerialPortTest, ProbeTellsASerialLineFromOtherCharacterDevices) {
+  std::string what = "left over";
+  EXPECT_FALSE(platform::probeSerialLine("/dev/quorvale-no-such-port", &what));
+  EXPECT_EQ(ENOENT, static_cast<int>(platform::lastError()));
+  EXPECT_EQ("", what);
+  EXPECT_FALSE(platform::probeSerialLine("/tmp", &what));  // no device at all
+  EXPECT_EQ(ENOTTY, static_cast<int>(platform::lastError()));
+  if (access("/sys/dev/char", F_OK) != 0) GTEST_SKIP() << "no /sys/dev/char here";
+
+  EXPECT_FALSE(platform::probeSerialLine("/dev/null", &what));
+  EXPECT_EQ(ENOTTY, static_cast<int>(platform::lastError()));
+  EXPECT_EQ("the mem device \"null\"", what);
+  EXPECT_FALSE(platform::probeSerialLine("/dev/ptmx", &what));
+  EXPECT_EQ("the terminal \"ptmx\", which has no hardware behind it", what);
+  EXPECT_FALSE(platform::probeSerialLine(slave_, &what));
+  EXPECT_NE(std::string::npos, what.find("a pseudo-terminal")) << what;
+}
+
 TEST_F(SerialPortTest, PseudoTerminalIsHeldExclusivelyAndGetsItsSettingsBack) {
   termios handshake;
   ASSERT_EQ(0, tcgetattr(master_, &handshake));

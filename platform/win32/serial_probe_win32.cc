@@ -7,7 +7,8 @@
 
 namespace platform {
 
-bool probeSerialLine(const std::string& devicePath) {
+bool probeSerialLine(const std::string& devicePath, std::string* what) {
+  if (what != nullptr) what->clear();
   static const std::string kDeviceNamespace = "\\\\.\\";
   if (devicePath.compare(0, kDeviceNamespace.size(), kDeviceNamespace) != 0) {
     // A file or directory is no communications device.

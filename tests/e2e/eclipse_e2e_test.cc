@@ -273,6 +273,27 @@ TEST(EclipseE2eTest, ContactWaitsInARehearsalAtTheEclipsesHour) {
   }
 }
 
+// A script started after totality (C4 is after sunset at Burgos) finds its contacts past; it
+// does not wait a year for the next eclipse.
+TEST(EclipseE2eTest, AScriptStartedLateFindsItsContactsPast) {
+  const std::vector<ListedContact> c = listedContacts(kBurgos);
+  ASSERT_EQ(5u, c.size());
+  RunResult r = rehearse("#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c3=+20\n",
+                         {"-atutc", "2026-08-12 19:00:00", "-log"});
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  // The log keeps the eclipse the waits are measured from.
+  EXPECT_NE(npos,
+            r.log.find("Eclipse 2026-08-12 at 42.34390 N, 3.69690 W, 860 m, Delta T 69.2 s\n"))
+      << r.log;
+  EXPECT_NE(npos, r.log.find("\nC3   " + c[3].utc + " UTC  local ")) << r.log;
+  EXPECT_NE(npos, r.out.find("Wait for 08/12/26 " + clockOf(secondsOfDay(c[3].utc) + 20) +
+                             " GMT\nMoment in the past. Continue\n"))
+      << r.out;
+  // The listing, though, is of the next eclipse with a contact still to be seen.
+  r = listing({"-eclipse", "-site", kBurgos, "-atutc", "2026-08-12 19:00:00"});
+  EXPECT_EQ(npos, r.out.find("Eclipse 2026-08-12")) << r.out;
+}
+
 TEST(EclipseE2eTest, ContactWaitFailuresGoOnWithTheScript) {
   RunResult r = rehearse(
       "#!quorvale\nwait c2=-10\nsite lat=51.5074 lon=-0.1278\nwait c2=0\nsite lat=abc lon=1\n"
@@ -472,10 +493,16 @@ TEST(EclipseE2eTest, TimelineDrawsTheContactsOnBothRows) {
   unlink(svgPath.c_str());
   rmdir(dir);
   const std::vector<std::vector<std::string>> rows = contactLabels(svg.str());
-  ASSERT_EQ(2u, rows.size()) << svg.str();
-  // The whole script spans the eclipse; the zoomed row, totality. C4 is after sunset at Burgos.
+  ASSERT_LE(2u, rows.size()) << svg.str();
+  // The whole script spans the eclipse; the first zoomed row, totality. C4 is after sunset at
+  // Burgos. Rows zoomed further in show the contacts that fall in them.
   EXPECT_EQ((std::vector<std::string>{"C1", "C2", "Max", "C3", "C4 (Sun below horizon)"}), rows[0]);
   EXPECT_EQ((std::vector<std::string>{"C2", "Max", "C3"}), rows[1]);
+  for (size_t i = 2; i < rows.size(); ++i) {
+    for (const std::string& label : rows[i]) {
+      EXPECT_TRUE(label == "C2" || label == "Max" || label == "C3") << label;
+    }
+  }
 }
 
 }  // namespace

@@ -205,10 +205,12 @@ TEST(RehearsalE2eTest, BodyKeysTakeEffectInTheCheckAndTheRun) {
   };
   const Case cases[] = {
       {"jpeg_size = 16MB\nwrite_speed = 8MB/s\nprocessing_ms = 40\n", "shot\n", nullptr,
-       "       shot 1: Tv 1/125, exposure 0.008 s + processing 0.040 s + storing 2.000 s = body "
+       "       shot 1 at start +0.000 s: Tv 1/125, exposure 0.008 s + processing 0.040 s + storing "
+       "2.000 s = body "
        "2.048 s; holds the script 0.560 s\n"},
       {"write_speed = 0MB/s\nstore_ms = 700\n", "shot\n", nullptr,
-       "       shot 1: Tv 1/125, exposure 0.008 s + processing 0.150 s + storing 0.700 s = body "
+       "       shot 1 at start +0.000 s: Tv 1/125, exposure 0.008 s + processing 0.150 s + storing "
+       "0.700 s = body "
        "0.858 s; holds the script 0.560 s\n"},
       // An L JPEG takes 8 s on the card: the buffer's two frames are full at the third release.
       {"buffer_frames = 2\nwrite_speed = 1MB/s\n", "shot\nshot\nshot\n", nullptr,

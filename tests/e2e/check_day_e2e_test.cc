@@ -1,0 +1,292 @@
+// The check against the day: the plan's shot moments against a run of the same script at 1x, and
+// the findings about cards, battery, prompts, dates, the serial port, and the rows of the plan.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_harness.h"
+
+namespace e2e {
+namespace {
+
+void expectContains(const std::string& text, const std::vector<std::string>& parts) {
+  for (const std::string& part : parts) EXPECT_NE(npos, text.find(part)) << part << "\n" << text;
+}
+
+RunResult run(std::vector<std::string> arguments, const std::string& script,
+              const std::string& world = "") {
+  RunOptions options;
+  options.arguments = std::move(arguments);
+  options.environment.push_back({"TZ", std::string("UTC")});
+  options.files.push_back({"test.qvs", script});
+  if (!world.empty()) options.files.push_back({"w.ini", world});
+  return runQuorvale(options);
+}
+
+// The releases of the plan, in ms after the checkpoint of line 3, by shot number.
+std::map<int, long> plannedReleases(const std::string& plan) {
+  std::map<int, long> releases;
+  static const std::regex kShot(
+      "shot ([0-9]+) at checkpoint \\(line 3\\) \\+([0-9]+)\\.([0-9]{3}) s:");
+  for (std::sregex_iterator it(plan.begin(), plan.end(), kShot), end; it != end; ++it) {
+    releases[std::stoi((*it)[1])] = std::stol((*it)[2]) * 1000 + std::stol((*it)[3]);
+  }
+  return releases;
+}
+
+long logMs(const std::string& line) {
+  return ((std::stol(line.substr(0, 2)) * 60 + std::stol(line.substr(3, 2))) * 60 +
+          std::stol(line.substr(6, 2))) *
+             1000 +
+         std::stol(line.substr(9, 3));
+}
+
+// The releases of a run's log (each "takePicture: Tv=" trace follows its release at once), in ms
+// after the checkpoint was set.
+std::map<int, long> runReleases(const std::string& log) {
+  std::map<int, long> releases;
+  std::istringstream in(log);
+  std::string line;
+  long checkpoint = -1;
+  int shot = 0;
+  while (std::getline(in, line)) {
+    if (line.size() < 13) continue;
+    if (line.find(" MSG: Set checkpoint at ") == 12) checkpoint = logMs(line);
+    if (line.find(" TRC: takePicture: Tv=") == 12 && checkpoint >= 0) {
+      releases[++shot] = logMs(line) - checkpoint;
+    }
+  }
+  return releases;
+}
+
+// Settings, a burst and a change of quality, on the default bodies and on world-file bodies: the
+// plan's release moments are those of a run at 1x, within 50 ms.
+TEST(CheckDayE2eTest, ShotMomentsMeetARunAtOneTimesSpeed) {
+  const std::string script =
+      "#!quorvale\nset quality=L\ncheckpoint\nshot\nshot\nshot tv=1/250 av=8\nset quality=RAW\n"
+      "shot\nshot\nshot\n";
+  struct Body {
+    std::vector<std::string> arguments;
+    std::string world;
+  };
+  const Body bodies[] = {
+      {{"-sim"}, ""},
+      {{"-sim", "-camera", "1"}, ""},
+      {{"-sim", "w.ini"},
+       "[camera legacy]\nevent_delay_ms = 40\nwrite_speed = 4MB/s\nprocessing_ms = 200\n"
+       "battery = 60\nbattery_drain_per_shot = 0.5\n"},
+      {{"-sim", "w.ini"}, "[camera ptp]\nwrite_speed = 20MB/s\nbuffer = 100MB\n"},
+  };
+  for (const Body& body : bodies) {
+    std::vector<std::string> checkArguments = {"-check"};
+    checkArguments.insert(checkArguments.end(), body.arguments.begin(), body.arguments.end());
+    checkArguments.insert(checkArguments.end(), {"-script", "test.qvs"});
+    const RunResult plan = run(checkArguments, script, body.world);
+    EXPECT_EQ(0, plan.exitCode) << plan.out;
+    std::vector<std::string> runArguments = body.arguments;
+    runArguments.insert(runArguments.end(), {"-script", "test.qvs", "-log"});
+    const RunResult day = run(runArguments, script, body.world);
+    ASSERT_EQ(0, day.exitCode) << day.out << day.err;
+
+    const std::map<int, long> planned = plannedReleases(plan.out);
+    const std::map<int, long> ran = runReleases(day.log);
+    ASSERT_EQ(6u, planned.size()) << plan.out;
+    ASSERT_EQ(6u, ran.size()) << day.log;
+    for (const auto& shot : planned) {
+      EXPECT_NEAR(shot.second, ran.at(shot.first), 50)
+          << "shot " << shot.first << " of " << body.arguments.back() << "\n"
+          << plan.out << day.log;
+    }
+  }
+}
+
+// A small card at RAW: the shot that no longer fits, as a run meets it.
+TEST(CheckDayE2eTest, CardRoomAtTheQualitiesTheScriptSets) {
+  std::string script = "#!quorvale\nset quality=RAW\n";
+  for (int i = 0; i < 8; ++i) script += "shot\n";
+  const std::string world = "[camera ptp]\ncard = CF 150MB\n";
+  RunResult r = run({"-check", "-sim", "w.ini", "-script", "test.qvs"}, script, world);
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(
+      r.out, {"Card: 150.0 MB free (room for 18 shot(s) at the body's quality); the script's "
+              "shots take 150.0 MB; shot 6 finds no room\n",
+              "Findings: 1\n  line 8: shot 6: no card has room for it (RAW, 30.0 MB; 0.0 MB "
+              "left): a run prints \"Capture error: Card error (including CARD-FULL/No.-FULL)\" "
+              "and the body refuses the releases after it\n"});
+
+  r = run({"-sim", "w.ini", "-speed", "10", "-script", "test.qvs"}, script, world);
+  EXPECT_NE(npos, r.out.find("Shot #5: ok\n")) << r.out;
+  EXPECT_EQ(npos, r.out.find("Shot #6: ok\n")) << r.out;
+  EXPECT_NE(npos, r.err.find("Capture error: Card error (including CARD-FULL/No.-FULL)\n"));
+
+  // Two cards, the first too small for a RAW but not for a JPEG: the qualities are counted shot
+  // by shot, and images go to the first card with room.
+  r = run({"-check", "-sim", "w.ini", "-script", "test.qvs"},
+          "#!quorvale\nset quality=RAW\nshot\nset quality=L\nshot\nshot\nset quality=RAW\nshot\n",
+          "[camera ptp]\ncard = CF 20MB\ncard = SD 40MB\n");
+  expectContains(r.out, {"the script's shots take 46.0 MB; shot 4 finds no room\n",
+                         "  line 8: shot 4: no card has room for it (RAW, 30.0 MB; 14.0 MB left)"});
+}
+
+// A body at 3 % that uses 1 % a shot, and the default body over a long script: the shot at which
+// the battery runs out, as a run meets it, and the level expected at the end.
+TEST(CheckDayE2eTest, BatteryRunsOutAtTheShotARunMeets) {
+  const std::string world = "[camera ptp]\nbattery = 3\nbattery_drain_per_shot = 1\n";
+  const std::string script = "#!quorvale\nshot\nshot\nshot\nshot\nshot\nshot\n";
+  RunResult r = run({"-check", "-sim", "w.ini", "-script", "test.qvs"}, script, world);
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(r.out, {"Battery: 3.0 % at the start (1.0 % a shot, 2.0 % an hour), empty at "
+                         "shot 4\n",
+                         "  line 5: shot 4: the battery is empty (3.0 % at the start, 1.0 % a "
+                         "shot, 2.0 % an hour): the body switches off, a run prints \"Shot error: "
+                         "Port disconnected\"\n"});
+  r = run({"-sim", "w.ini", "-speed", "10", "-script", "test.qvs"}, script, world);
+  EXPECT_NE(npos, r.out.find("Shot #3: ok\n")) << r.out;
+  EXPECT_EQ(npos, r.out.find("Shot #4: ok\n")) << r.out;
+  EXPECT_NE(npos, r.err.find("Shot error: Port disconnected\n")) << r.err;
+
+  // The default body: 85 %, 0.1 % a shot, 2 % an hour.
+  std::string many = "#!quorvale\n";
+  for (int i = 0; i < 950; ++i) many += "shot\n";
+  r = run({"-check", "-sim", "-script", "test.qvs"}, many);
+  expectContains(r.out, {"empty at shot 845\n", "  line 846: shot 845: the battery is empty"});
+  r = run({"-check", "-sim", "-script", "test.qvs"}, "#!quorvale\nshot\nwait sleep=3:00:00\n");
+  expectContains(r.out, {"Battery: 85.0 % at the start (0.1 % a shot, 2.0 % an hour), 79 % "
+                         "expected at the end\n",
+                         "Findings: none\n"});
+}
+
+// Shots that end after the clock time a wait is for: the row shows the moment, then when it is
+// reached and by how much; the picture labels the moment and draws the overrun red.
+TEST(CheckDayE2eTest, ALateMomentIsShownAtItsDueTime) {
+  char dir[] = "/tmp/quorvale_late_XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(dir));
+  const std::string svgPath = std::string(dir) + "/plan.svg";
+  const RunResult r = run(
+      {"-check", "-sim", "-atutc", "2026-08-12T18:28:49", "-script", "test.qvs", "-plot", svgPath},
+      "#!quorvale\nwait utc=\"2026-08-12 18:28:50\"\nshot tv=4\"\n"
+      "shot tv=4\"\nshot tv=4\"\nwait utc=\"2026-08-12 18:29:00\"\nshot\n");
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(r.out,
+                 {"    6  2026-08-12 18:29:00.000 (18:29:00.000 UTC)   wait utc=\"2026-08-12 "
+                  "18:29:00\"\n"
+                  "       reached 2026-08-12 18:29:03.050 (18:29:03.050 UTC), 3.050 s after "
+                  "its moment\n"
+                  "    7  2026-08-12 18:29:03.050 (18:29:03.050 UTC)   shot\n"});
+  std::ifstream in(svgPath);
+  std::ostringstream svg;
+  svg << in.rdbuf();
+  unlink(svgPath.c_str());
+  rmdir(dir);
+  const std::string drawing = svg.str();
+  const size_t overruns = drawing.find("<g class=\"overruns\">");
+  ASSERT_NE(npos, overruns) << drawing;
+  const size_t span =
+      drawing.find("fill=\"#d00000\"><title>line 6: reached 3.050 s after its moment<", overruns);
+  EXPECT_NE(npos, span) << drawing;
+  EXPECT_LT(span, drawing.find("</g>", overruns));
+  EXPECT_NE(npos, drawing.find(">line 6: 18:29:00 (18:29:00 UTC)<")) << drawing;
+}
+
+// A wait counted from a checkpoint set before a prompt moves with the answer; one counted from a
+// checkpoint after it does not.
+TEST(CheckDayE2eTest, APromptBeforeARelativeWaitIsFound) {
+  RunResult r = run({"-check", "-sim", "-script", "test.qvs"},
+                    "#!quorvale\ncheckpoint\nshot\nwait user=\"Ready?\"\nwait point=10\n"
+                    "checkpoint\nwait point=10\n");
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(r.out, {"Findings: 1\n  line 5: the wait counts from the checkpoint of line 2, "
+                         "before the prompt of line 4: an answer later than 9.742 s finds its "
+                         "moment past (a run prints \"Moment in the past. Continue\")\n"});
+  r = run({"-check", "-sim", "-script", "test.qvs"}, "#!quorvale\nwait user\nwait point=10\n");
+  expectContains(r.out, {"  line 3: the wait counts from the start, before the prompt of line 2"});
+}
+
+// A first clock time nine days after the check, and clock times on two dates.
+TEST(CheckDayE2eTest, AWrongDayIsFound) {
+  RunResult r = run({"-check", "-sim", "-atutc", "2026-08-12T08:00", "-script", "test.qvs"},
+                    "#!quorvale\nwait utc=\"2026-08-21 18:27:00\"\nshot\n");
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(r.out, {"  line 2: the first clock time, 2026-08-21 18:27:00.000 (18:27:00.000 "
+                         "UTC), is 9 days, 10:27:00.000 after the start of the check, 2026-08-12 "
+                         "08:00:00.000 (08:00:00.000 UTC): is its date right?\n"});
+  r = run({"-check", "-sim", "-atutc", "2026-08-12T08:00", "-script", "test.qvs"},
+          "#!quorvale\nwait utc=\"2026-08-12 18:27:00\"\nwait utc=\"2026-08-12 18:30:00\"\n"
+          "wait utc=\"2026-08-13 18:31:00\"\n");
+  expectContains(r.out, {"  script: the clock times fall on 2 dates: 2026-08-12 (line 2), "
+                         "2026-08-13 (line 4)\n"});
+  EXPECT_EQ(npos, r.out.find("first clock time")) << r.out;
+}
+
+// -com on a memory device and on a pseudo-terminal: neither is a serial line.
+TEST(CheckDayE2eTest, ComOnSomethingThatIsNoSerialLine) {
+  RunResult r =
+      run({"-check", "-sim", "-script", "test.qvs", "-com", "/dev/null"}, "#!quorvale\ncomflash\n");
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(r.out, {"Findings: 1\n  script: -com /dev/null: not a serial line (/dev/null is "
+                         "the mem device \"null\"): a run cannot pulse a flash on it\n"});
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+  const std::string slave = ptsname(master);
+  r = run({"-check", "-sim", "-script", "test.qvs", "-com", slave}, "#!quorvale\ncomflash\n");
+  close(master);
+  expectContains(r.out, {"  script: -com " + slave + ": not a serial line (" + slave +
+                         " is "
+                         "character device "});
+}
+
+// A shot line releases after its set items; a flash line's moment is RTS rising, and the line
+// after it comes when the pulse ends.
+TEST(CheckDayE2eTest, ReleaseAndPulseMoments) {
+  const RunResult r = run({"-check", "-sim", "-script", "test.qvs", "-com", "/dev/null"},
+                          "#!quorvale\nshot tv=1/2000 av=8\ncomflash comflashtime=150\necho\n");
+  expectContains(r.out, {"    2  start +0.000 s                               shot tv=1/2000 av=8\n"
+                         "       shot 1 at start +0.200 s: Tv 1/2000,"});
+  std::smatch m;
+  const std::regex kFlash(
+      "\n    3  start \\+0\\.([0-9]{3}) s +comflash comflashtime=150\n"
+      "       flash pulse 0\\.150 s, RTS raised at start \\+0\\.([0-9]{3}) s\n"
+      "    4  start \\+0\\.([0-9]{3}) s +echo\n");
+  ASSERT_TRUE(std::regex_search(r.out, m, kFlash)) << r.out;
+  EXPECT_EQ(m[1], m[2]);
+  EXPECT_GT(std::stoi(m[1]), 200);  // after the shot
+  EXPECT_EQ(std::stoi(m[1]) + 150, std::stoi(m[3]));
+}
+
+// A line of 2500 characters is cut at 2000 with a mark, and the next row keeps its own line.
+TEST(CheckDayE2eTest, LongLinesAreCutVisibly) {
+  const RunResult r = run({"-check", "-sim", "-script", "test.qvs"},
+                          "#!quorvale\necho " + std::string(2495, 'x') + "\necho b\n");
+  expectContains(
+      r.out, {"    2  start +0.000 s                               echo " + std::string(1995, 'x') +
+              "\xe2\x80\xa6\n"
+              "    3  start +0.000 s                               echo b\n"});
+}
+
+// tv=<n> for n >= 2 is 1/n s by the table's convention: found, with what to write for seconds.
+TEST(CheckDayE2eTest, AWholeNumberTvIsFound) {
+  const std::string script = "#!quorvale\nshot tv=2\nset tv=1\nset tv=30\"\nset tv=15\n";
+  RunResult r = run({"-check", "-sim", "-script", "test.qvs"}, script);
+  EXPECT_EQ(4, r.exitCode);
+  expectContains(r.out, {"       shot 1 at start +0.100 s: Tv 0\"5,",
+                         "Findings: 2\n  line 2: tv=2 is 1/2 s (Tv 0\"5); for 2 seconds write "
+                         "tv=2\"\n  line 5: tv=15 is 1/15 s (Tv 1/15); for 15 seconds write "
+                         "tv=15\"\n"});
+  r = run({"-sim", "-speed", "10", "-script", "test.qvs"}, script);
+  expectContains(r.out, {"set Tv=2 -> 0\"5\n", "set Tv=15 -> 1/15\n"});
+  r = run({"-check", "-sim", "-script", "test.qvs"}, exampleText("eclipse.qvs"));
+  EXPECT_EQ(npos, r.out.find(": tv=")) << r.out;
+}
+
+}  // namespace
+}  // namespace e2e
