@@ -29,6 +29,13 @@ gps::GpsReading readReceiver(ProgramOptions* options) {
   return reading;
 }
 
+// "the system clock is ... GPS time (...), more than 100 ms: ...".
+std::string clockOffsetFinding(const gps::GpsClockOffset& clock) {
+  return gps::clockOffsetText(clock) +
+         ", more than 100 ms: absolute moments will be off by as much (docs/field_setup.md says "
+         "how to keep the clock on GPS time)";
+}
+
 }  // namespace
 
 std::string gpsClockLine(const gps::GpsClockOffset& clock, const platform::ClockDiscipline& state) {
@@ -47,6 +54,10 @@ bool takeGpsSite(ProgramOptions* options) {
     return false;
   }
   printTrace("%s\n", gpsClockLine(reading.clock, platform::readClockDiscipline()).c_str());
+  // Every absolute moment will be off by as much: a person must hear of it before the run.
+  if (gps::clockOffsetTooLarge(reading.clock)) {
+    outputPrintf(Warn, "Warning: %s\n", clockOffsetFinding(reading.clock).c_str());
+  }
   return true;
 }
 
@@ -61,9 +72,7 @@ std::vector<std::string> takeGpsSiteForCheck(ProgramOptions* options) {
     printMsg("%s\n", gpsClockLine(reading.clock, platform::readClockDiscipline()).c_str());
   }
   if (gps::clockOffsetTooLarge(reading.clock)) {
-    findings.push_back(gps::clockOffsetText(reading.clock) +
-                       ", more than 100 ms: absolute moments will be off by as much "
-                       "(docs/field_setup.md says how to keep the clock on GPS time)");
+    findings.push_back(clockOffsetFinding(reading.clock));
   }
   return findings;
 }

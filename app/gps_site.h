@@ -26,7 +26,8 @@ std::string gpsClockLine(const gps::GpsClockOffset& clock, const platform::Clock
 bool wantsGpsSite(const ProgramOptions& options, gps::GpsdAddress* address);
 
 // Before a run or the "-eclipse" listing with "-site gps": says that it asks gpsd, reads the
-// receiver and prints "GPS fix: ...\n" (console and log) and logs the GPS time line. The fix
+// receiver and prints "GPS fix: ...\n" (console and log) and logs the GPS time line (and warns
+// on the console when the system clock is more than 100 ms off GPS time). The fix
 // becomes the site (options->eclipse.site); it and the offset are kept in *options. Without a fix
 // prints "-site gps: <why>\n" as an error and returns false (exit 1).
 // REQUIRES: wantsGpsSite(*options).
