@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/gps_site.h"
 #include "app/rehearsal.h"
 #include "app/script_file.h"
 #include "app/script_thread.h"
@@ -109,6 +110,9 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
     return 10;
   }
   const std::string scriptName = options->scriptPath.value_or("<stdin>");
+  gps::GpsdAddress gpsd;
+  const std::vector<std::string> gpsFindings =
+      wantsGpsSite(*options, &gpsd) ? takeGpsSiteForCheck(options) : std::vector<std::string>();
   const platform::ClockDiscipline clockState = platform::readClockDiscipline();
 
   uint64_t start = platform::utcNow();
@@ -119,6 +123,7 @@ int runCheckMode(ProgramOptions* options, const Rehearsal& rehearsal) {
   try {
     const SimBodyPlan body = plannedBody(rehearsal.world(), options->cameraIndex);
     ScriptPlanner planner(start, body.config, body.eventDelayMs);
+    for (const std::string& finding : gpsFindings) planner.addFinding(0, 0, finding);
     bool simulatedFigures = false;
     std::unique_ptr<CCanonCamera> camera =
         openPlannedCamera(*options, rehearsal, &planner, &simulatedFigures);

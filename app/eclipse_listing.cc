@@ -25,7 +25,6 @@ const char* kindAtSiteText(eclipse::LocalKind kind) {
 }  // namespace
 
 int runEclipseListing(const ProgramOptions& options, uint64_t nowUtc) {
-  writeBanner(stdout);
   if (!options.eclipse.site) {
     printErr("-eclipse needs the site: -site <lat>,<lon>[,<height m>]\n");
     return 1;

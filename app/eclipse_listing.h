@@ -28,7 +28,7 @@
 // Prints the listing of options.eclipse at its site for the eclipse after |nowUtc| (file time:
 // now, or the moment of -at). Returns 0, 1 (no site, no such eclipse, a contact-relative -at) or
 // 2 (the eclipse is not visible from the site).
-// REQUIRES: prepareEclipseOptions(options) succeeded.
+// REQUIRES: prepareEclipseOptions(options) succeeded; the banner written.
 int runEclipseListing(const ProgramOptions& options, uint64_t nowUtc);
 
 #endif  // QUORVALE_APP_ECLIPSE_LISTING_H_

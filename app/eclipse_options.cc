@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/gps_site.h"
 #include "eclipse/besselian_elements.h"
 #include "output/output.h"
 
@@ -33,7 +34,14 @@ bool readSiteOption(const std::string& value, eclipse::Site* site, std::string* 
 
 bool prepareEclipseOptions(ProgramOptions* options) {
   EclipseSettings settings;
-  if (options->site) {
+  gps::GpsdAddress gpsd;
+  if (options->site && options->site->compare(0, 3, "gps") == 0 &&
+      !wantsGpsSite(*options, &gpsd)) {
+    printErr("-site %s: not a gpsd address (give gps, gps:<host> or gps:<host>:<port>)\n",
+             options->site->c_str());
+    return false;
+  }
+  if (options->site && !wantsGpsSite(*options, &gpsd)) {  // the receiver's fix comes later
     eclipse::Site site;
     std::string error;
     if (!readSiteOption(*options->site, &site, &error)) {

@@ -11,6 +11,7 @@
 #include "app/console_control_handler.h"
 #include "app/eclipse_listing.h"
 #include "app/eclipse_options.h"
+#include "app/gps_site.h"
 #include "app/rehearsal.h"
 #include "app/script_file.h"
 #include "app/script_thread.h"
@@ -72,6 +73,9 @@ int runEclipseMode(ProgramOptions* options) {
              options->atMoment->c_str());
     return 1;
   }
+  writeBanner(stdout);
+  gps::GpsdAddress gpsd;
+  if (wantsGpsSite(*options, &gpsd) && !takeGpsSite(options)) return 1;
   return runEclipseListing(*options, now);
 }
 
@@ -85,6 +89,8 @@ int runScriptMode(ProgramOptions* options, Rehearsal* rehearsal) {
     outputText(Warn, "\nRead script from stdin\n");
     if (!readScriptStream(stdin, &options->scriptText)) return 2;
   }
+  gps::GpsdAddress gpsd;
+  if (wantsGpsSite(*options, &gpsd) && !takeGpsSite(options)) return 1;
 
   platform::Event& stop = stopEvent();
   options->stopEvent = &stop;

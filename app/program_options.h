@@ -16,7 +16,8 @@
 //   -speed <factor>              the script's waits pass factor times faster (simulated cameras)
 //   -check --check               check the script instead of running it
 //   -plot --plot <file.svg>      check, and draw the plan as an SVG timeline into the file
-//   -site <lat>,<lon>[,<m>]      the observer's site for the eclipse (checked later)
+//   -site <lat>,<lon>[,<m>]      the observer's site for the eclipse (checked later); "gps",
+//                                "gps:<host>[:<port>]": the GPS receiver's fix through gpsd
 //   -eclipse [<yyyy-mm-dd>]      list the eclipse's contacts at the site; a next argument not
 //                                starting with "-" is the eclipse's date
 //   -elements <file>             the eclipse's Besselian elements from a file (read later)
@@ -32,6 +33,7 @@
 #include <optional>
 #include <string>
 
+#include "gps/gps_reading.h"
 #include "script/eclipse_context.h"
 
 class ScriptClock;
@@ -72,6 +74,8 @@ struct ProgramOptions {
   std::optional<std::string> elementsPath;  // "-elements" file
   std::optional<std::string> deltaT;        // "-deltat" value as given (checked later)
   EclipseSettings eclipse;                  // the checked eclipse options (set by main)
+  std::optional<gps::GpsFix> gpsFix;        // "-site gps": the receiver's fix, read before the run
+  std::optional<gps::GpsClockOffset> gpsClock;  // "-site gps": GPS time against the system clock
 };
 
 // Resets |options| to the defaults and applies argv[1..argc-1]. May open the log file ("-log").

@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/gps_site.h"
 #include "app/status_line.h"
 #include "camera/canon_camera.h"
 #include "camera/canon_interface.h"
@@ -102,6 +103,7 @@ uint32_t doScript(ProgramOptions* options) {
   // the readers left room. Whatever memory is still wanted (the parser, a command's copy of its
   // rule text) may be refused: that is reported and ends the script in order.
   uint32_t result = 0;
+  std::unique_ptr<gps::GpsClockWatch> gpsWatch;  // "-site gps": outlives the status line's reads
   std::unique_ptr<StatusLineClock> statusClock;  // on a terminal, long waits show a status line
   std::unique_ptr<CQuorvaleScriptParser> parser;
   try {
@@ -112,6 +114,8 @@ uint32_t doScript(ProgramOptions* options) {
             std::make_unique<StatusLineClock>(clock != nullptr ? clock : systemScriptClock(),
                                               clockState, platform::terminalColumns());
         clock = statusClock.get();
+        gpsWatch = startGpsClockWatch(*options);
+        if (gpsWatch) statusClock->setGpsClock(gpsStatusText(gpsWatch.get()));
       } catch (const std::system_error&) {
         // No thread to draw it: the script runs without a status line.
       }

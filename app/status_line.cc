@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "output/output.h"
 #include "platform/clock.h"
@@ -63,6 +64,11 @@ StatusLineClock::~StatusLineClock() {
   wake_.notify_all();
   thread_.join();
   clearStatusLine();
+}
+
+void StatusLineClock::setGpsClock(std::function<std::string()> text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  gpsClock_ = std::move(text);
 }
 
 void StatusLineClock::arm(uint64_t dueUtc) {
@@ -140,6 +146,8 @@ std::string StatusLineClock::statusText(uint64_t nowUtc, uint64_t dueUtc) const 
                   static_cast<double>(clockState_.estimatedErrorUs) / 1000.0);
     text += clock;
   }
+  const std::string gps = gpsClock_ ? gpsClock_() : std::string();
+  if (!gps.empty()) text += ", " + gps;
   if (columns_ > 1 && text.size() > columns_ - 1) text.resize(columns_ - 1);
   return text;
 }

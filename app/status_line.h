@@ -19,6 +19,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -46,6 +47,11 @@ class StatusLineClock final : public ScriptClock {
   // The parser whose current line tells the next command (may be null, or scan a stream: no next
   // command shown).
   void setParser(const CQuorvaleScriptParser* parser) { lines_.emplace(parser); }
+
+  // GPS time against the system clock, e.g. "GPS -0.012 s", shown after the clock's state: |text|
+  // is called by the helper thread at each redraw (with this clock's lock held; it must not wait
+  // for the script thread). Empty result: nothing shown.
+  void setGpsClock(std::function<std::string()> text);
 
   uint64_t utcNow() override { return wrapped_->utcNow(); }
   bool isPast(uint64_t dueUtc) override { return wrapped_->isPast(dueUtc); }
@@ -85,6 +91,7 @@ class StatusLineClock final : public ScriptClock {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::string next_;         // guarded by mutex_: nextCommandText() of the wait in progress
+  std::function<std::string()> gpsClock_;  // guarded by mutex_
   uint64_t due_ = 0;         // guarded by mutex_
   bool armed_ = false;       // guarded by mutex_: a long wait is in progress
   uint64_t generation_ = 0;  // guarded by mutex_: counts the waits armed

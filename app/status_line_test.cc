@@ -30,7 +30,7 @@ class StatusLineTest : public testing::Test, protected script_testing::ScriptRun
   StatusLineTest() : ScriptRunner(kNow), camera_(nullptr, nullptr) {}
 
   // Runs |body| on a status-line clock over the fake clock; returns the console text.
-  std::string run(const std::string& body, size_t columns = 0) {
+  std::string run(const std::string& body, size_t columns = 0, const std::string& gpsClock = "") {
     const std::string text = "#!quorvale\n" + body;
     platform::ClockDiscipline state;
     state.known = true;
@@ -41,6 +41,7 @@ class StatusLineTest : public testing::Test, protected script_testing::ScriptRun
       StatusLineClock status(&clock_, state, columns);
       CQuorvaleScriptParser parser(&camera_, nullptr, nullptr, &stop_, &status);
       status.setParser(&parser);
+      if (!gpsClock.empty()) status.setGpsClock([gpsClock] { return gpsClock; });
       end_ = script_testing::runScript(&parser, text);
     }  // a line still shown is erased by now
     return capture.out();
@@ -66,6 +67,15 @@ TEST_F(StatusLineTest, LongWaitsDrawTheLineAndEraseItBeforeTheNextOutput) {
                      " (12:05:00 UTC); next: end of script; clock synchronised"))
       << out;
   EXPECT_EQ("sleep 90000 ms\nsleep 2000 ms\nmoment +208000 ms\n", clock_.journal());
+}
+
+// GPS time against the system clock, read before the run, follows the kernel's own view.
+TEST_F(StatusLineTest, TheGpsOffsetFollowsTheClockState) {
+  const std::string out = run("wait sleep=5\n", 0, "GPS -2.004 s");
+  EXPECT_EQ("Sleep: 5 seconds\n\r0:05 left, until " + localTimeOfDay(kNow + 5 * kSecond) +
+                " (12:00:05 UTC); next: end of script; clock synchronised, est. error 0.4 ms, GPS "
+                "-2.004 s\x1b[K\r\x1b[K",
+            out);
 }
 
 TEST_F(StatusLineTest, TheLineFitsTheTerminal) {

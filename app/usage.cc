@@ -26,6 +26,7 @@ const char kExtensions[] =
     "    quorvale -eclipse [<date>] -site <lat>,<lon>[,<height m>] \n"
     "             [-elements <file>] [-deltat <s>]: the eclipse's contacts at the site\n"
     "    -site <lat>,<lon>[,<height m>]        : the site, for the eclipse's contacts\n"
+    "    -site gps[:<host>[:<port>]]           : the site and GPS time from the receiver (gpsd)\n"
     "    -elements <file>                      : Besselian elements of the eclipse (NASA's form)\n"
     "    -deltat <s>                           : Delta T (TT - UT1) for the contacts, seconds\n"
     "    -at c2-60, -atutc c2-60               : the clock reads a contact +/- a duration\n"

@@ -64,6 +64,9 @@ needed=(libc6 libstdc++6 libsndfile1 libasound2)
 if grep -q '^GPHOTO2_FOUND:INTERNAL=1' "$build/CMakeCache.txt"; then
   needed+=(libgphoto2-6)
 fi
+if grep -q '^LIBGPS_FOUND:INTERNAL=1' "$build/CMakeCache.txt"; then
+  needed+=(libgps28)
+fi
 for package in "${needed[@]}"; do
   grep -qE "(^|, )${package//+/\\+}( \(>= [^)]+\))?(,|$)" <<<"$depends" ||
     fail "Depends lacks ${package}: ${depends}"

@@ -9,6 +9,7 @@ packages=(
   flex libfl-dev
   libgtest-dev libgmock-dev libexpat1-dev
   libgphoto2-dev libsndfile1-dev libasound2-dev libudev-dev
+  libgps-dev gpsd gpsd-clients
   clang libclang-rt-14-dev
   locales
   dpkg-dev man-db file

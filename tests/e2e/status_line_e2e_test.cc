@@ -10,20 +10,25 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "tests/e2e/e2e_harness.h"
+#include "tests/e2e/gpsd_fake.h"
 
 namespace e2e {
 namespace {
 
 const char kScript[] = "#!quorvale\necho before\nwait sleep=2.5\n// a note\necho after\n";
 
-// Runs the program with |args| in |dir| on a new pseudo-terminal; returns all it wrote there.
-std::string runOnTerminal(const std::string& dir, const char* const* args) {
+// Runs the program with |args| in |dir| on a new pseudo-terminal (|columns| wide, 0: the
+// system's default); returns all it wrote there.
+std::string runOnTerminal(const std::string& dir, const char* const* args,
+                          unsigned short columns = 0) {
   int master = -1;
-  const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  winsize size = {24, columns, 0, 0};
+  const pid_t pid = forkpty(&master, nullptr, nullptr, columns != 0 ? &size : nullptr);
   if (pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(127);
     execv(QUORVALE_BINARY, const_cast<char* const*>(args));
@@ -65,6 +70,38 @@ TEST(StatusLineE2eTest, DrawnOnATerminalAndErasedBeforeTheNextOutput) {
   EXPECT_NE(npos, out.find("; next line 5: echo after; clock ", status)) << out;
   EXPECT_NE(npos, next) << out;
   EXPECT_NE(npos, out.find("\r\x1b[Kafter\r\nClose session\r\n", next)) << out;
+}
+
+// With "-site gps" the line ends with GPS time against the system clock, as gpsd keeps reporting
+// it during the wait (here a receiver 2 s behind the system clock).
+TEST(StatusLineE2eTest, ShowsGpsTimeAgainstTheSystemClock) {
+  if (testsWindowsProgram()) GTEST_SKIP() << "runs this build's program: once is enough";
+  GpsdFake gpsd;
+  std::string why;
+  QUORVALE_SKIP_WITHOUT_GPSD(gpsd.startReceiver(NmeaFix::k3D, -2.0, &why), why);
+  char dir[] = "/tmp/quorvale_status_XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(dir));
+  const std::string script = std::string(dir) + "/test.qvs";
+  std::ofstream(script) << "#!quorvale\nwait sleep=3.5\n";
+  const std::string site = gpsd.siteValue();
+  const char* const args[] = {"quorvale", "-sim", "-site", site.c_str(), "-script", "test.qvs",
+                              nullptr};
+  const std::string out = runOnTerminal(dir, args, 200);
+  unlink(script.c_str());
+  rmdir(dir);
+
+  size_t at = out.find("Sleep: 3.5 seconds\r\n\r0:04 left, until ");
+  ASSERT_NE(npos, at) << out;
+  int shown = 0;
+  while ((at = out.find(", GPS ", at)) != npos) {
+    at += 6;
+    const double offset = std::strtod(out.c_str() + at, nullptr);
+    EXPECT_EQ('+', out[at]) << out;
+    EXPECT_NEAR(gpsd.feedOffsetS(), offset, 0.1) << out;
+    EXPECT_EQ(" s\x1b[K", out.substr(out.find(' ', at), 5)) << out;
+    ++shown;
+  }
+  EXPECT_GE(shown, 2) << out;  // the first line and the redraws
 }
 
 TEST(StatusLineE2eTest, NeverInAPipeOrTheLog) {
