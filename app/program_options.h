@@ -15,6 +15,7 @@
 //   -speed <factor>              the script clock and the simulated cameras run factor times faster
 //   -check --check               check the script instead of running it
 //   -plot --plot <file.svg>      check, and draw the plan as an SVG timeline into the file
+//   -report --report <file.csv>  a script run writes its frames, with their fates, into the file
 // Anything else, or an option missing its value, makes the mode BadArgument and stops parsing.
 //
 // A serial port is wanted when comPortNumber >= 0 or comPortPath is not empty; the later "-com"
@@ -57,6 +58,7 @@ struct ProgramOptions {
   ScriptClock* scriptClock = nullptr;       // the script's clock; null: the real one; not owned
   bool check = false;                       // "-check" or "-plot": plan and findings, no run
   std::string plotPath;                     // "-plot": the SVG timeline's file, else empty
+  std::string reportPath;                   // "-report": the frame report's file, else empty
   platform::Event* stopEvent = nullptr;     // the program-wide stop event (script mode); not owned
 };
 

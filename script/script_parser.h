@@ -37,9 +37,11 @@
 #include "mt/mt_locker.h"
 #include "platform/event.h"
 #include "script/script_clock.h"
+#include "script/script_text_lines.h"
 #include "script/set_item.h"
 
 class CCanonCamera;
+class CFrameRecord;
 namespace platform {
 class SerialLine;
 }
@@ -101,6 +103,10 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   void doLockUI();
   void doUnlockUI();
 
+  // The record told of each shot's script line and ok line (null: none). Not owned; it must
+  // outlive the parser.
+  void setFrameRecord(CFrameRecord* record) { frameRecord_ = record; }
+
   // Read-only views for tests and benchmarks.
   uint32_t lockCount() const { return cameraLock.count(); }
   uint32_t shots() const { return shotCount; }
@@ -150,6 +156,8 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   uint64_t textSize_ = 0;
   uint64_t matched_ = 0;     // bytes matched so far
   uint64_t matchStart_ = 0;  // where the current match begins
+  CFrameRecord* frameRecord_ = nullptr;
+  ScriptTextLines shotLines_{this};  // the script line of each shot, counted as the scan goes
 };
 
 #endif  // QUORVALE_SCRIPT_SCRIPT_PARSER_H_
