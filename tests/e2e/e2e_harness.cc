@@ -34,6 +34,7 @@ const char kUsage[] =
     "    exit code 4                           : -check found something to look at\n"
     "    -at <moment>, -atutc <moment>         : run the script as if the clock read <moment>\n"
     "    -speed <factor>                       : with -sim, run the script 1 to 1000 times faster\n"
+    "    -report <file.csv>                    : write each frame and its fate to the file\n"
     "\n";
 
 namespace {
