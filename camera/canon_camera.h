@@ -319,12 +319,12 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   // or kWaitTimeout. |event| may be null (a plain interruptible sleep).
   uint32_t waitInterruptible(CMtEvent* event, uint32_t ms);
 
-  FrameLedger frames_;              // guarded by lock_
-  uint64_t framesTaken_ = 0;        // guarded by lock_
-  uint64_t lastFrame_ = 0;          // guarded by lock_
-  uint64_t waitingShot_ = 0;        // guarded by lock_; 0 while no takePicture waits
-  ShotOutcome waitingOutcome_;      // guarded by lock_
-  CFrameRecord* record_ = nullptr;  // guarded by lock_; not owned
+  FrameLedger frames_;                    // guarded by lock_
+  uint64_t framesTaken_ = 0;              // guarded by lock_
+  uint64_t lastFrame_ = 0;                // guarded by lock_
+  uint64_t waitingShot_ = 0;              // guarded by lock_; 0 while no takePicture waits
+  ShotOutcome waitingOutcome_;            // guarded by lock_
+  CFrameRecord* record_ = nullptr;        // guarded by lock_; not owned
   platform::Event* stopEvent_ = nullptr;  // guarded by lock_; not owned
 
   // Event handlers running on this camera. A handler may close the session itself (shutdown), so

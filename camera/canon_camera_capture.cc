@@ -67,7 +67,8 @@ EdsError CCanonCamera::takePicture() {
 
   const bool legacy = protocol() == 0;
   if (legacy) {
-    uint32_t waited = waitInterruptible(&propertyEvent_, realMs(kLegacyPropertyWaitMs, bodySpeed()));
+    uint32_t waited =
+        waitInterruptible(&propertyEvent_, realMs(kLegacyPropertyWaitMs, bodySpeed()));
     if (waited == platform::kWaitObject0) {
       printTrace("takePicture: properties continue by update event\n");
     } else if (waited == platform::kWaitTimeout) {
@@ -248,7 +249,8 @@ bool CCanonCamera::AllocCameraBuffer() {
     // A pulse given while nobody waits is lost; the count is examined again after each slice.
     const uint32_t remaining = allowed - elapsed;
     const uint32_t slice = realMs(kBufferWaitSliceMs, speed);
-    const uint32_t waited = waitInterruptible(&bufferFreedEvent_, remaining < slice ? remaining : slice);
+    const uint32_t waited =
+        waitInterruptible(&bufferFreedEvent_, remaining < slice ? remaining : slice);
     if (waited == platform::kWaitObject0 + 1 || waited == platform::kWaitObject0 + 2) {
       // The session ended or the script stops: no buffer will be waited for.
       printTrace("AllocCameraBuffer timeout = %u/%u\n", inUse, size);

@@ -82,7 +82,8 @@ void CCanonCamera::reportSettled(const std::vector<FrameLedger::Settled>& settle
   const uint64_t now = platform::utcNow();
   for (const FrameLedger::Settled& frame : settled) {
     if (frame.freeBuffer) FreeCameraBuffer();
-    if (record != nullptr) record->onSettled(frame.number, frame.fate, frame.result, frame.why, now);
+    if (record != nullptr)
+      record->onSettled(frame.number, frame.fate, frame.result, frame.why, now);
   }
 }
 

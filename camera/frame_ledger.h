@@ -10,11 +10,11 @@
 // completion to the frame's own completion), and when a completion arrives while the oldest open
 // frame is overdue (its pace has passed since the later of its release and the last completion,
 // plus a slack of an eighth of the pace or the frame's slack, whichever is more) and a younger
-// frame can take it, the old frame is given up as unconfirmed and the completion goes on. Without any completion seen yet, and
-// for a body that falls silent, a frame is given up when its deadline passes: the later of its own
-// wait's end and the moment the frame before it was settled, plus its wait again and a few
-// seconds (ten: a queue of slow card writes settles one frame after the other, and the first
-// RAW frame of a slow card may take that long).
+// frame can take it, the old frame is given up as unconfirmed and the completion goes on. Without
+// any completion seen yet, and for a body that falls silent, a frame is given up when its deadline
+// passes: the later of its own wait's end and the moment the frame before it was settled, plus its
+// wait again and a few seconds (ten: a queue of slow card writes settles one frame after the other,
+// and the first RAW frame of a slow card may take that long).
 //
 // Times are milliseconds of one monotonic clock, chosen by the caller; the ledger never reads a
 // clock itself, so its rules are tested with exact moments.
@@ -34,12 +34,12 @@ class FrameLedger final {
  public:
   // What the ledger knows of a frame when it is released.
   struct Release {
-    uint64_t number = 0;     // the camera's frame number, from 1
-    uint64_t atMs = 0;       // the release moment
-    uint32_t exposureMs = 0;  // the exposure as the body runs it (real ms): no completion before
-    uint32_t waitMs = 0;      // the wait the capture allows for the completion (real ms)
-    uint32_t marginMs = 0;    // added to the deadline of a frame of a silent body (real ms)
-    uint32_t slackMs = 0;     // how much later than the pace allows a completion may come
+    uint64_t number = 0;       // the camera's frame number, from 1
+    uint64_t atMs = 0;         // the release moment
+    uint32_t exposureMs = 0;   // the exposure as the body runs it (real ms): no completion before
+    uint32_t waitMs = 0;       // the wait the capture allows for the completion (real ms)
+    uint32_t marginMs = 0;     // added to the deadline of a frame of a silent body (real ms)
+    uint32_t slackMs = 0;      // how much later than the pace allows a completion may come
     bool holdsBuffer = false;  // took one of the program's in-camera buffers
   };
 
@@ -48,8 +48,8 @@ class FrameLedger final {
   struct Settled {
     uint64_t number = 0;
     FrameFate fate = FrameFate::kOpen;
-    uint32_t result = 0;              // kFailed: the shot's result (captureErrorResult or SDK code)
-    FrameWhy why = FrameWhy::kNone;   // kUnconfirmed: why
+    uint32_t result = 0;             // kFailed: the shot's result (captureErrorResult or SDK code)
+    FrameWhy why = FrameWhy::kNone;  // kUnconfirmed: why
     uint64_t atMs = 0;
     bool freeBuffer = false;
   };
@@ -108,10 +108,10 @@ class FrameLedger final {
   Settled settle(const Frame& frame, FrameFate fate, uint64_t atMs);
   void giveUpFront(uint64_t nowMs, FrameWhy why, std::vector<Settled>* out);
 
-  std::deque<Frame> open_;          // oldest first
-  uint64_t lastCompletionMs_ = 0;   // moment of the last completion matched to a frame
+  std::deque<Frame> open_;         // oldest first
+  uint64_t lastCompletionMs_ = 0;  // moment of the last completion matched to a frame
   bool sawCompletion_ = false;
-  uint64_t lastSettledMs_ = 0;      // moment the last frame was settled, any way
+  uint64_t lastSettledMs_ = 0;  // moment the last frame was settled, any way
   uint32_t paceMs_ = 0;
 };
 

@@ -41,8 +41,7 @@ TEST(FrameRecordTest, LateFatesTheCountTheLogAndTheReport) {
     record.noteScriptLine(6);
     record.onRelease(2, moment(47, 0), 0);
     record.onReportedOk(2, 2);
-    record.onSettled(2, FrameFate::kFailed, captureErrorResult(3), FrameWhy::kNone,
-                     moment(48, 5));
+    record.onSettled(2, FrameFate::kFailed, captureErrorResult(3), FrameWhy::kNone, moment(48, 5));
     record.onExposure(2, 110);
     // A refused release is no frame; a second fate is ignored.
     record.onRelease(3, moment(50, 0), 0);
@@ -65,9 +64,8 @@ TEST(FrameRecordTest, LateFatesTheCountTheLogAndTheReport) {
       console.err());
   EXPECT_EQ("", console.out());
   const std::string logged = log.take();
-  EXPECT_NE(std::string::npos,
-            logged.find("Frame #1: released 2026-08-12T18:27:45.123Z, completed "
-                        "2026-08-12T18:27:45.380Z, stored\n"))
+  EXPECT_NE(std::string::npos, logged.find("Frame #1: released 2026-08-12T18:27:45.123Z, completed "
+                                           "2026-08-12T18:27:45.380Z, stored\n"))
       << logged;
   EXPECT_NE(std::string::npos,
             logged.find("Frame #3: released 2026-08-12T18:27:51.000Z, completed -, unconfirmed: "

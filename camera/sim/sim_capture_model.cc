@@ -24,7 +24,7 @@ struct Shot {
   EdsUInt32 failError;
   bool loseCompletion;
   bool loseAll;
-  uint32_t lateMs;  // extra lateness of the completion (or capture error) events
+  uint32_t lateMs;      // extra lateness of the completion (or capture error) events
   uint64_t powerCycle;  // the body's power cycle it was taken in: a later one lost it
 };
 
@@ -108,7 +108,8 @@ EdsError SimCaptureModel::takePicture(SimCamera* body, EdsInt32 param) {
   host->schedule(handedOn - now, [world, shot]() {
     std::lock_guard<std::mutex> lock(*world);
     SimCamera::State& st = *shot.body->state_;
-    if (!(st.powered && st.powerCycle == shot.powerCycle)) return;  // the buffer was emptied when the power went
+    // Switched off since: the buffer was emptied when the power went.
+    if (!(st.powered && st.powerCycle == shot.powerCycle)) return;
     if (st.inBuffer > 0) st.inBuffer -= 1;
     st.inBufferBytes = st.inBufferBytes > shot.bytes ? st.inBufferBytes - shot.bytes : 0;
     if (!shot.ptp || shot.loseAll) return;
@@ -120,7 +121,8 @@ EdsError SimCaptureModel::takePicture(SimCamera* body, EdsInt32 param) {
     std::lock_guard<std::mutex> lock(*world);
     SimCamera* camera = shot.body;
     SimCamera::State& st = *camera->state_;
-    if (!(st.powered && st.powerCycle == shot.powerCycle)) return;  // lost with the power: never written
+    // Switched off since: the image was lost with the power, never written.
+    if (!(st.powered && st.powerCycle == shot.powerCycle)) return;
     SimHost* events = camera->host_;
     const uint64_t delay = st.eventDelayMs + static_cast<uint64_t>(shot.lateMs);
     SimVolume* card = cardWithRoom(&st.config.volumes, shot.bytes);

@@ -104,9 +104,9 @@ TEST(CameraFaultsE2eTest, AShutdownKeepsTheStoredShotAndARefusedSessionHasNoIden
           "Shot error: Handle error\nFrames: 1 released, 0 stored, 1 failed (#1), 0 unconfirmed\n",
           r.err);
     } else {
-      EXPECT_EQ(kBanner + kSession +
-                    "set ShotTimeout=3000 ms -> 3000 ms\nShot #1: ok\nClose session\n",
-                r.out);
+      EXPECT_EQ(
+          kBanner + kSession + "set ShotTimeout=3000 ms -> 3000 ms\nShot #1: ok\nClose session\n",
+          r.out);
       EXPECT_NE(npos, r.err.find("Shot error: ")) << r.err;
     }
   }

@@ -46,7 +46,8 @@ class ReportFile {
       std::getline(split, field);
       fields.push_back(field);
       if (fields.size() != 7) return "bad row: " + line;
-      out += fields[0] + "," + fields[1] + "," + fields[3] + "," + fields[5] + "," + fields[6] + "\n";
+      out +=
+          fields[0] + "," + fields[1] + "," + fields[3] + "," + fields[5] + "," + fields[6] + "\n";
     }
     return out;
   }
@@ -71,32 +72,48 @@ TEST(FramesE2eTest, LostAndLateCompletionsShiftNoLaterResultOnEitherBody) {
   for (const char* fault : faults) {
     for (const char* body : {"ptp", "legacy"}) {
       ReportFile report;
-      RunResult r = runInWorld(std::string("[camera ") + body + "]\n" + fault +
-                                   "\ncapture_error_on_shot = 4 2\n",
-                               "shot\nshot\nshot\nshot\nshot\nshot\n", {"-report", report.path()});
+      RunResult r = runInWorld(
+          std::string("[camera ") + body + "]\n" + fault + "\ncapture_error_on_shot = 4 2\n",
+          "shot\nshot\nshot\nshot\nshot\nshot\n", {"-report", report.path()});
       const std::string what = std::string(body) + " " + fault;
       EXPECT_EQ(0, r.exitCode) << what;
-      const std::string lost = "Shot #2: unconfirmed after its wait: no completion came from the body\n";
+      const std::string lost =
+          "Shot #2: unconfirmed after its wait: no completion came from the body\n";
       const std::string count = "Frames: 6 released, 4 stored, 1 failed (#4), 1 unconfirmed (#2)\n";
       if (std::string(body) == "ptp") {
         // Shot 4's capture error comes within its wait.
-        EXPECT_EQ(kBanner + kPtp + "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\n"
-                  "Shot #5: ok\nClose session\n", r.out) << what;
-        EXPECT_EQ(lost + "Capture error: The lens was closed\nShot error: The lens was closed\n" +
-                  count, r.err) << what;
+        EXPECT_EQ(kBanner + kPtp +
+                      "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\n"
+                      "Shot #5: ok\nClose session\n",
+                  r.out)
+            << what;
+        EXPECT_EQ(
+            lost + "Capture error: The lens was closed\nShot error: The lens was closed\n" + count,
+            r.err)
+            << what;
       } else {
         // The legacy body's completions come after every wait: its failure is told when it comes.
-        EXPECT_EQ(kBanner + kLegacy + "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\n"
-                  "Shot #5: ok\nShot #6: ok\nClose session\n", r.out) << what;
-        EXPECT_EQ(lost + "Capture error: The lens was closed\n"
-                  "Shot #4: failed after its wait: The lens was closed\n" + count, r.err) << what;
+        EXPECT_EQ(kBanner + kLegacy +
+                      "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\n"
+                      "Shot #5: ok\nShot #6: ok\nClose session\n",
+                  r.out)
+            << what;
+        EXPECT_EQ(lost +
+                      "Capture error: The lens was closed\n"
+                      "Shot #4: failed after its wait: The lens was closed\n" +
+                      count,
+                  r.err)
+            << what;
       }
-      EXPECT_EQ("1,2,110,stored,\"\"\n"
-                "2,3,110,unconfirmed,\"no completion came from the body\"\n"
-                "3,4,110,stored,\"\"\n"
-                "4,5,110,failed,\"The lens was closed\"\n"
-                "5,6,110,stored,\"\"\n"
-                "6,7,110,stored,\"\"\n", report.rows()) << what;
+      EXPECT_EQ(
+          "1,2,110,stored,\"\"\n"
+          "2,3,110,unconfirmed,\"no completion came from the body\"\n"
+          "3,4,110,stored,\"\"\n"
+          "4,5,110,failed,\"The lens was closed\"\n"
+          "5,6,110,stored,\"\"\n"
+          "6,7,110,stored,\"\"\n",
+          report.rows())
+          << what;
     }
   }
 }
@@ -106,15 +123,19 @@ TEST(FramesE2eTest, ABurstCompletedLateInOrderIsAllStoredAndSaysNothingMore) {
   // waits of 0.56 s; the last one is waited for at the end.
   for (const char* body : {"ptp", "legacy"}) {
     ReportFile report;
-    RunResult r = runInWorld(std::string("[camera ") + body + "]\njpeg_size = 8MB\n"
-                             "write_speed = 10MB/s\nbuffer_frames = 10\n",
+    RunResult r = runInWorld(std::string("[camera ") + body +
+                                 "]\njpeg_size = 8MB\n"
+                                 "write_speed = 10MB/s\nbuffer_frames = 10\n",
                              "shot\nshot\nshot\nshot\n", {"-report", report.path()});
     EXPECT_EQ(std::string(body) == "ptp" ? kBanner + kPtp : kBanner + kLegacy,
               r.out.substr(0, r.out.find("Shot #1")));
     EXPECT_NE(std::string::npos, r.out.find("Shot #4: ok\nClose session\n")) << r.out;
     EXPECT_EQ("", r.err) << body;
-    EXPECT_EQ("1,2,110,stored,\"\"\n2,3,110,stored,\"\"\n3,4,110,stored,\"\"\n"
-              "4,5,110,stored,\"\"\n", report.rows()) << body;
+    EXPECT_EQ(
+        "1,2,110,stored,\"\"\n2,3,110,stored,\"\"\n3,4,110,stored,\"\"\n"
+        "4,5,110,stored,\"\"\n",
+        report.rows())
+        << body;
   }
 }
 
@@ -123,16 +144,25 @@ TEST(FramesE2eTest, ABodySwitchedOffDuringAnExposureFailsItsShotAtOnce) {
   // rest of its time-out; back 2 s later, the body has lost the exposure and releases at once.
   for (const char* body : {"ptp", "legacy"}) {
     const bool ptp = std::string(body) == "ptp";
-    RunResult r = runInWorld(
-        std::string("[camera ") + body + "]\nshutdown_at_utc = 2026-08-12 18:00:05\nback_after = 2\n",
-        "shot tv=30\"\nwait sleep=5\nshot tv=1/125\nshot\n",
-        {"-atutc", "2026-08-12 18:00:00", "-speed", "10"});
-    const std::string model = ptp ? "Canon EOS 5D Mark IV (simulated)" : "Canon EOS 350D (simulated)";
-    EXPECT_EQ(kBanner + (ptp ? kPtp : kLegacy) + "set Tv=30\" -> 30\"\nSleep: 5 seconds\n"
-              "Camera back: " + model + "\nset Tv=1/125 -> 1/125\nShot #1: ok\nShot #2: ok\n"
-              "Close session\n", r.out) << body;
-    EXPECT_EQ("Camera lost: " + model + "\nShot error: Port disconnected\n"
-              "Frames: 3 released, 2 stored, 1 failed (#1), 0 unconfirmed\n", r.err) << body;
+    RunResult r = runInWorld(std::string("[camera ") + body +
+                                 "]\nshutdown_at_utc = 2026-08-12 18:00:05\nback_after = 2\n",
+                             "shot tv=30\"\nwait sleep=5\nshot tv=1/125\nshot\n",
+                             {"-atutc", "2026-08-12 18:00:00", "-speed", "10"});
+    const std::string model =
+        ptp ? "Canon EOS 5D Mark IV (simulated)" : "Canon EOS 350D (simulated)";
+    EXPECT_EQ(kBanner + (ptp ? kPtp : kLegacy) +
+                  "set Tv=30\" -> 30\"\nSleep: 5 seconds\n"
+                  "Camera back: " +
+                  model +
+                  "\nset Tv=1/125 -> 1/125\nShot #1: ok\nShot #2: ok\n"
+                  "Close session\n",
+              r.out)
+        << body;
+    EXPECT_EQ("Camera lost: " + model +
+                  "\nShot error: Port disconnected\n"
+                  "Frames: 3 released, 2 stored, 1 failed (#1), 0 unconfirmed\n",
+              r.err)
+        << body;
   }
 }
 
@@ -140,30 +170,34 @@ TEST(FramesE2eTest, ACardThatFillsAfterTheWaitsIsToldForItsShot) {
   // 30 MB RAW frames on a 60 MB card at 10 MB/s, shots 4 s apart (ten times faster): the third
   // fails after its wait; the fourth is refused.
   for (const char* body : {"ptp", "legacy"}) {
-    RunResult r = runInWorld(std::string("[camera ") + body + "]\ncard = CF 60MB\n"
-                             "raw_size = 30MB\nwrite_speed = 10MB/s\nquality = RAW\n",
+    RunResult r = runInWorld(std::string("[camera ") + body +
+                                 "]\ncard = CF 60MB\n"
+                                 "raw_size = 30MB\nwrite_speed = 10MB/s\nquality = RAW\n",
                              "shot\nwait sleep=4\nshot\nwait sleep=4\nshot\nwait sleep=4\nshot\n",
                              {"-speed", "10"});
     EXPECT_NE(std::string::npos, r.out.find("Shot #3: ok\nSleep: 4 seconds\nClose session\n"))
         << r.out;
     EXPECT_EQ("Capture error: " + kCardError + "\nShot #3: failed after its wait: " + kCardError +
-              "\nShot error: Error writing to card\n"
-              "Frames: 3 released, 2 stored, 1 failed (#3), 0 unconfirmed\n", r.err) << body;
+                  "\nShot error: Error writing to card\n"
+                  "Frames: 3 released, 2 stored, 1 failed (#3), 0 unconfirmed\n",
+              r.err)
+        << body;
   }
   // The legacy body completes after every wait: a capture error of the last shot comes after the
   // script's end, which waits for it.
   RunResult r = runInWorld("[camera legacy]\ncapture_error_on_shot = 3 7\n", "shot\nshot\nshot\n");
   EXPECT_EQ(kBanner + kLegacy + "Shot #1: ok\nShot #2: ok\nShot #3: ok\nClose session\n", r.out);
   EXPECT_EQ("Capture error: " + kCardError + "\nShot #3: failed after its wait: " + kCardError +
-            "\nFrames: 3 released, 2 stored, 1 failed (#3), 0 unconfirmed\n", r.err);
+                "\nFrames: 3 released, 2 stored, 1 failed (#3), 0 unconfirmed\n",
+            r.err);
 }
 
 TEST(FramesE2eTest, CtrlCDuringALongExposureEndsTheRunInOrderAtOnce) {
   for (const char* camera : {"0", "1"}) {
     ReportFile report;
     RunOptions options;
-    options.arguments = {"-sim", "-log", "-camera", camera, "-script", "long.qvs",
-                         "-report", report.path()};
+    options.arguments = {"-sim",    "-log",     "-camera", camera,
+                         "-script", "long.qvs", "-report", report.path()};
     options.files = {{"long.qvs", "#!quorvale\nlockui\nshot tv=30\"\necho after\n"}};
     options.steps = {{"set Tv=30\" -> 30\"\n", 300, 0}};
     // The exposure alone would last 30 s: the run must end long before.
@@ -174,10 +208,11 @@ TEST(FramesE2eTest, CtrlCDuringALongExposureEndsTheRunInOrderAtOnce) {
     EXPECT_EQ(std::string::npos, r.out.find("Shot #1")) << r.out;
     EXPECT_NE(std::string::npos, r.out.find("Camera locked\nset Tv=30\" -> 30\"\nClose session\n"))
         << r.out;
-    EXPECT_EQ("\nCtrl+C\n\nProgram terminated!\nTermination excepltion\n"
-              "Frames: 1 released, 0 stored, 0 failed, 1 unconfirmed (#1)\n", r.err);
-    EXPECT_EQ("1,3,33055,unconfirmed,\"the script was stopped during the shot\"\n",
-              report.rows());
+    EXPECT_EQ(
+        "\nCtrl+C\n\nProgram terminated!\nTermination excepltion\n"
+        "Frames: 1 released, 0 stored, 0 failed, 1 unconfirmed (#1)\n",
+        r.err);
+    EXPECT_EQ("1,3,33055,unconfirmed,\"the script was stopped during the shot\"\n", report.rows());
     // The order of the end: the stopped shot, the controls given back, the session closed.
     const std::string log = normalizeLog(r.log);
     const size_t stopped = log.find("T TRC: takePicture: continue by stop\n");
