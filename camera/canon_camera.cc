@@ -198,9 +198,9 @@ void CCanonCamera::endSession(bool lost) {
     }
   }
   // The frames' fates are told before the close, which may take its time; then a shot waiting
-  // for the body ends.
+  // for the body ends (for a lost body, once the loss is said: OnStateShutdown).
   reportSettled(settled);
-  if (wasOpen) sessionEndEvent_.set();
+  if (wasOpen && !lost) sessionEndEvent_.set();
   if (wasOpen) {
     EdsError closed = EdsCloseSession(camera);
     setLastError(closed);

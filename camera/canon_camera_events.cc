@@ -107,10 +107,11 @@ EdsError CCanonCamera::OnStateShutdown() {
     owner = owner_;
     model = bodyModel_;
   }
-  // Said before the session ends: a shot waiting for this body ends with it, and says so after.
-  if (owner != nullptr) outputPrintf(Warn, "Camera lost: %s\n", model.c_str());
   // A camera of an interface waits for its body to come back; the script goes on meanwhile.
   endSession(owner != nullptr);
+  if (owner != nullptr) outputPrintf(Warn, "Camera lost: %s\n", model.c_str());
+  // Only now a shot waiting for the body ends, so that its error follows the loss.
+  sessionEndEvent_.set();
   // Without the camera's lock: the owner takes its own lock, which ranks before ours.
   if (owner != nullptr) owner->OnCameraRemoved();
   return lastError();
