@@ -1,4 +1,6 @@
 // Taking a picture and accounting for the camera's in-camera buffers.
+#include <algorithm>
+
 #include "camera/canon_camera.h"
 #include "camera/error_text.h"
 #include "camera/frame_record.h"
@@ -19,6 +21,9 @@ constexpr uint32_t kMaxMs = 0xFFFFFFFFu;
 // come this much later than the body's pace before an older frame is given up for it (body ms).
 constexpr uint32_t kFrameMarginMs = 10000;
 constexpr uint32_t kFrameSlackMs = 150;
+// At the fastest body speeds those would shrink below the event thread's own delays (real ms).
+constexpr uint32_t kMinFrameMarginMs = 500;
+constexpr uint32_t kMinFrameSlackMs = 5;
 
 // The earliest a completion can come after the release, for a Tv whose exposure the table gives
 // as |tableMs|: the table allows for the body's own delays, the body may need less of them.
@@ -91,8 +96,8 @@ EdsError CCanonCamera::takePicture() {
     release.number = number;
     release.atMs = frameClockMs();
     release.waitMs = realMs(shotTimeout_, speed);
-    release.marginMs = realMs(kFrameMarginMs, speed);
-    release.slackMs = realMs(kFrameSlackMs, speed);
+    release.marginMs = std::max(realMs(kFrameMarginMs, speed), kMinFrameMarginMs);
+    release.slackMs = std::max(realMs(kFrameSlackMs, speed), kMinFrameSlackMs);
     release.holdsBuffer = tookBuffer;
     frames_.open(release);
     waitingShot_ = number;
@@ -149,7 +154,7 @@ EdsError CCanonCamera::takePicture() {
   // Only this frame's own completion, the session's end or the stop sets what is waited for.
   uint32_t waited;
   if (legacy) {
-    waited = waitInterruptible(nullptr, realMs(ms, speed));
+    waited = waitInterruptible(nullptr, boundedWait(realMs(ms, speed)));
     if (waited == platform::kWaitTimeout) {
       waited = waitInterruptible(&shotDoneEvent_, boundedWait(realMs(shotTimeout, speed)));
     }
