@@ -78,6 +78,8 @@ EdsError CCanonCamera::takePicture() {
       printTrace("takePicture: properties continue by update event\n");
     } else if (waited == platform::kWaitTimeout) {
       printTrace("takePicture: properties continue by update timeout\n");
+    } else if (waited == platform::kWaitObject0 + 2) {
+      printTrace("takePicture: properties continue by stop\n");
     } else {
       printTrace("takePicture: properties continue by unknown reason\n");
     }
@@ -144,7 +146,8 @@ EdsError CCanonCamera::takePicture() {
   const uint32_t timeout = boundedSum(shotTimeout, ms);
   {
     CMtLocker locker(&lock_);
-    frames_.setTiming(number, realMs(earliestCompletionMs(exposure), speed),
+    // An unread Tv says nothing of the exposure: the completion may come at any moment.
+    frames_.setTiming(number, tvRead == 0 ? realMs(earliestCompletionMs(exposure), speed) : 0,
                       realMs(boundedSum(shotTimeout, ms), speed));
   }
   if (record != nullptr) record->onExposure(number, exposure);

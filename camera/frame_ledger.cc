@@ -90,6 +90,7 @@ FrameLedger::Settled FrameLedger::settle(const Frame& frame, FrameFate fate, uin
 }
 
 void FrameLedger::giveUpFront(uint64_t nowMs, FrameWhy why, std::vector<Settled>* out) {
+  strays_ += 1;  // its completion may still come, late
   Settled settled = settle(open_.front(), FrameFate::kUnconfirmed, nowMs);
   settled.why = why;
   open_.pop_front();
@@ -137,23 +138,31 @@ uint64_t FrameLedger::complete(uint64_t nowMs, bool failed, uint32_t captureErro
          earliestMs(open_[1].release) <= nowMs) {
     giveUpFront(nowMs, FrameWhy::kNoWord, out);
   }
-  for (auto frame = open_.begin(); frame != open_.end(); ++frame) {
-    if (earliestMs(frame->release) > nowMs) continue;
-    const uint64_t base = std::max(frame->release.atMs, lastCompletionMs_);
-    const uint64_t pace = nowMs > base ? nowMs - base : 0;
-    paceMs_ = pace > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
-                                                          : static_cast<uint32_t>(pace);
-    lastCompletionMs_ = nowMs;
-    sawCompletion_ = true;
-    Settled settled = settle(*frame, failed ? FrameFate::kFailed : FrameFate::kStored, nowMs);
-    settled.result = failed ? captureErrorResult(captureError) : 0;
-    // Frames older than the completed one stay open: a body completes in order, so they are
-    // judged against the pace from now on.
-    open_.erase(frame);
-    out->push_back(settled);
-    return settled.number;
+  auto frame = open_.begin();
+  while (frame != open_.end() && earliestMs(frame->release) > nowMs) ++frame;
+  if (frame == open_.end()) {
+    // No open frame can be complete yet. While a frame given up may still send its completion,
+    // this is that one, late; otherwise the body is quicker than its exposure looked (an
+    // unreadable Tv, a body that does not expose for real) and it is the oldest frame's.
+    if (open_.empty() || strays_ > 0) {
+      if (strays_ > 0) strays_ -= 1;
+      return 0;
+    }
+    frame = open_.begin();
   }
-  return 0;
+  const uint64_t base = std::max(frame->release.atMs, lastCompletionMs_);
+  const uint64_t pace = nowMs > base ? nowMs - base : 0;
+  paceMs_ = pace > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
+                                                        : static_cast<uint32_t>(pace);
+  lastCompletionMs_ = nowMs;
+  sawCompletion_ = true;
+  Settled settled = settle(*frame, failed ? FrameFate::kFailed : FrameFate::kStored, nowMs);
+  settled.result = failed ? captureErrorResult(captureError) : 0;
+  // Frames older than the completed one stay open: a body completes in order, so they are
+  // judged against the pace from now on.
+  open_.erase(frame);
+  out->push_back(settled);
+  return settled.number;
 }
 
 bool FrameLedger::leftBuffer() {

@@ -4,17 +4,20 @@
 // The body's completion events (PTP job status 0, a legacy body's new file, a capture error) carry
 // no shot number. What they do carry is their moment, and the body completes its frames in the
 // order it took them. So a completion at moment t belongs to the oldest open frame that can be
-// complete by t: a frame cannot complete before its exposure has ended. A frame whose completion
-// never comes (a lost event) must not absorb the next frame's: the ledger learns the body's pace
-// from the completions it sees (the time from the later of a frame's release and the previous
-// completion to the frame's own completion), and when a completion arrives while the oldest open
-// frame is overdue (its pace has passed since the later of its release and the last completion,
-// plus a slack of an eighth of the pace or the frame's slack, whichever is more) and a younger
-// frame can take it, the old frame is given up as unconfirmed and the completion goes on. Without
-// any completion seen yet, and for a body that falls silent, a frame is given up when its deadline
-// passes: the later of its own wait's end and the moment the frame before it was settled, plus its
-// wait again and a few seconds (ten: a queue of slow card writes settles one frame after the other,
-// and the first RAW frame of a slow card may take that long).
+// complete by t: a frame cannot complete before its exposure has ended. A completion that no open
+// frame can have is the late one of a frame given up while such a frame's completion may still
+// come (one per frame given up); otherwise it is the oldest open frame's after all (the body was
+// quicker than the exposure looked: an unreadable Tv, a body that does not expose for real). A
+// frame whose completion never comes (a lost event) must not absorb the next frame's: the ledger
+// learns the body's pace from the completions it sees (the time from the later of a frame's release
+// and the previous completion to the frame's own completion), and when a completion arrives while
+// the oldest open frame is overdue (its pace has passed since the later of its release and the last
+// completion, plus a slack of an eighth of the pace or the frame's slack, whichever is more) and a
+// younger frame can take it, the old frame is given up as unconfirmed and the completion goes on.
+// Without any completion seen yet, and for a body that falls silent, a frame is given up when its
+// deadline passes: the later of its own wait's end and the moment the frame before it was settled,
+// plus its wait again and a few seconds (ten: a queue of slow card writes settles one frame after
+// the other, and the first RAW frame of a slow card may take that long).
 //
 // Times are milliseconds of one monotonic clock, chosen by the caller; the ledger never reads a
 // clock itself, so its rules are tested with exact moments.
@@ -69,7 +72,8 @@ class FrameLedger final {
   // A completion (stored, or failed with capture error |captureError| when |failed|) at |nowMs|:
   // first gives up overdue frames, then settles the frame it belongs to. Everything settled is
   // appended to *out, in order; the completion's own frame (if any) comes last, and its number is
-  // returned (0 when no open frame can be complete by |nowMs|: the completion is left over).
+  // returned (0 when it is taken for the late completion of a frame given up, or no frame is
+  // open).
   uint64_t complete(uint64_t nowMs, bool failed, uint32_t captureError, std::vector<Settled>* out);
 
   // The image of the oldest frame whose image has not yet left the body's buffer did so. Returns
@@ -113,6 +117,7 @@ class FrameLedger final {
   bool sawCompletion_ = false;
   uint64_t lastSettledMs_ = 0;  // moment the last frame was settled, any way
   uint32_t paceMs_ = 0;
+  uint64_t strays_ = 0;  // frames given up whose completion may still come
 };
 
 #endif  // QUORVALE_CAMERA_FRAME_LEDGER_H_

@@ -79,15 +79,37 @@ TEST(FrameLedgerTest, ABurstCompletedInOrderButLateKeepsEveryCompletionWithItsFr
   EXPECT_EQ("1:stored 2:stored 3:stored 4:stored 5:stored", fates(settled));
 }
 
+TEST(FrameLedgerTest, ALateCompletionDuringTheNextLongExposureEndsNothing) {
+  // Frame 2 is given up for frame 3's completion; its own comes late, during frame 4's 30"
+  // exposure: it is taken for frame 2's, and frame 4 keeps waiting for its own.
+  FrameLedger ledger;
+  std::vector<FrameLedger::Settled> settled;
+  ledger.open(release(1, 0));
+  ledger.complete(257, false, 0, &settled);
+  ledger.open(release(2, 257));
+  ledger.open(release(3, 817));
+  EXPECT_EQ(3u, ledger.complete(1074, false, 0, &settled));
+  FrameLedger::Release longExposure = release(4, 1074, 33505);
+  longExposure.exposureMs = 28000;
+  ledger.open(longExposure);
+  EXPECT_EQ(0u, ledger.complete(3257, false, 0, &settled));
+  EXPECT_TRUE(ledger.isOpen(4));
+  EXPECT_EQ(4u, ledger.complete(31300, false, 0, &settled));
+  EXPECT_EQ("1:stored 2:unconfirmed 3:stored 4:stored", fates(settled));
+}
+
 TEST(FrameLedgerTest, NoCompletionBeforeTheExposureEndsAndSilentFramesMeetTheirDeadline) {
   FrameLedger ledger;
   std::vector<FrameLedger::Settled> settled;
   FrameLedger::Release longExposure = release(1, 0, 33505);
   longExposure.exposureMs = 28000;
   ledger.open(longExposure);
-  // A completion during the exposure is no completion of it.
-  EXPECT_EQ(0u, ledger.complete(5000, false, 0, &settled));
-  EXPECT_TRUE(settled.empty());
+  // A body quicker than the exposure looked, with no frame given up: the completion is the
+  // frame's after all.
+  FrameLedger quick;
+  quick.open(longExposure);
+  EXPECT_EQ(1u, quick.complete(5, false, 0, &settled));
+  settled.clear();
   // Silent: the deadline is the wait's end, the wait again and the margin; a queue behind it
   // starts its own clock when it is settled.
   ledger.open(release(2, 33505));
