@@ -140,6 +140,13 @@ uint64_t FrameLedger::complete(uint64_t nowMs, bool failed, uint32_t captureErro
   }
   auto frame = open_.begin();
   while (frame != open_.end() && earliestMs(frame->release) > nowMs) ++frame;
+  // While a frame given up may still send its completion, one that comes well before the body's
+  // pace lets the oldest open frame be done is taken for that late one.
+  if (frame != open_.end() && strays_ > 0 && sawCompletion_ &&
+      nowMs < std::max(frame->release.atMs, lastCompletionMs_) + paceMs_ / 2) {
+    strays_ -= 1;
+    return 0;
+  }
   if (frame == open_.end()) {
     // No open frame can be complete yet. While a frame given up may still send its completion,
     // this is that one, late; otherwise the body is quicker than its exposure looked (an

@@ -6,7 +6,8 @@
 // order it took them. So a completion at moment t belongs to the oldest open frame that can be
 // complete by t: a frame cannot complete before its exposure has ended. A completion that no open
 // frame can have is the late one of a frame given up while such a frame's completion may still
-// come (one per frame given up); otherwise it is the oldest open frame's after all (the body was
+// come (one per frame given up), and so is one that comes before half the body's pace has passed
+// for the oldest open frame; otherwise it is the oldest open frame's after all (the body was
 // quicker than the exposure looked: an unreadable Tv, a body that does not expose for real). A
 // frame whose completion never comes (a lost event) must not absorb the next frame's: the ledger
 // learns the body's pace from the completions it sees (the time from the later of a frame's release

@@ -63,8 +63,14 @@ TEST(FrameLedgerTest, ALateCompletionAfterLaterFramesGoesToNoLaterFrame) {
   EXPECT_EQ(3u, ledger.complete(1074, false, 0, &settled));
   ledger.open(release(4, 1074));
   EXPECT_EQ(4u, ledger.complete(1331, false, 0, &settled));
+  // It comes soon after frame 5's release, long before the body's pace lets frame 5 be done.
+  ledger.open(release(5, 3200));
   EXPECT_EQ(0u, ledger.complete(3257, false, 0, &settled));
-  EXPECT_EQ("1:stored 2:unconfirmed 3:stored 4:stored", fates(settled));
+  EXPECT_EQ(5u, ledger.complete(3457, false, 0, &settled));
+  // With no frame given up any more, a quick completion is the frame's own.
+  ledger.open(release(6, 3500));
+  EXPECT_EQ(6u, ledger.complete(3520, false, 0, &settled));
+  EXPECT_EQ("1:stored 2:unconfirmed 3:stored 4:stored 5:stored 6:stored", fates(settled));
 }
 
 TEST(FrameLedgerTest, ABurstCompletedInOrderButLateKeepsEveryCompletionWithItsFrame) {
