@@ -59,6 +59,8 @@ void parseArguments(int argc, const char* const* argv, ProgramOptions* options) 
     } else if (isOneOf(arg, {"-plot", "--plot"}) && hasValue) {
       options->check = true;
       options->plotPath = argv[++i];
+    } else if (isOneOf(arg, {"-report", "--report"}) && hasValue) {
+      options->reportPath = argv[++i];
     } else if (isOneOf(arg, {"-at", "--at", "-atutc", "--atutc"}) && hasValue) {
       options->atUtc = isOneOf(arg, {"-atutc", "--atutc"});
       options->atMoment = argv[++i];

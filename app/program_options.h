@@ -22,6 +22,7 @@
 //                                starting with "-" is the eclipse's date
 //   -elements <file>             the eclipse's Besselian elements from a file (read later)
 //   -deltat <s>                  Delta T (TT - UT1) in seconds (checked later)
+//   -report --report <file.csv>  a script run writes its frames, with their fates, into the file
 // Anything else, or an option missing its value, makes the mode BadArgument and stops parsing.
 //
 // A serial port is wanted when comPortNumber >= 0 or comPortPath is not empty; the later "-com"
@@ -67,6 +68,7 @@ struct ProgramOptions {
   ScriptClock* scriptClock = nullptr;       // the script's clock; null: the real one; not owned
   bool check = false;                       // "-check" or "-plot": plan and findings, no run
   std::string plotPath;                     // "-plot": the SVG timeline's file, else empty
+  std::string reportPath;                   // "-report": the frame report's file, else empty
   platform::Event* stopEvent = nullptr;     // the program-wide stop event (script mode); not owned
   bool eclipseListing = false;              // "-eclipse": list the contacts at the site
   std::optional<std::string> eclipseDate;   // "-eclipse <date>" as given (checked later)

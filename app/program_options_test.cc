@@ -29,6 +29,7 @@ std::string describe(const ProgramOptions& o) {
   if (o.simWorldPath) text += " world=" + *o.simWorldPath;
   if (o.atMoment) text += (o.atUtc ? " atutc=" : " at=") + *o.atMoment;
   if (o.speed) text += " speed=" + *o.speed;
+  if (!o.reportPath.empty()) text += " report=" + o.reportPath;
   return text;
 }
 
@@ -66,6 +67,9 @@ TEST(ParseArgumentsTest, ModesValuesAndTheirOrder) {
       // A missing value names the option.
       {{"-camera", "1", "-script"}, "BadArgument camera=1 com=-1 bad=-script"},
       {{"-speed"}, "BadArgument camera=0 com=-1 bad=-speed"},
+      {{"-script", "s.qvs", "-report", "a.csv", "--report", "-"},
+       "Script camera=0 com=-1 script=s.qvs report=-"},
+      {{"-script", "s.qvs", "-report"}, "BadArgument camera=0 com=-1 script=s.qvs bad=-report"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.parsed, describe(parse(c.words))) << (c.words.empty() ? "" : c.words[0]);

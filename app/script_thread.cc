@@ -11,6 +11,7 @@
 #include "app/status_line.h"
 #include "camera/canon_camera.h"
 #include "camera/canon_interface.h"
+#include "camera/frame_record.h"
 #include "output/output.h"
 #include "platform/clock_discipline.h"
 #include "platform/error.h"
@@ -75,6 +76,16 @@ uint32_t doScript(ProgramOptions* options) {
     if (port == nullptr) return 3;
   }
 
+  // Every frame's fate is told as it becomes known; the record outlives the camera. Like the
+  // log, a report that cannot be written is said once and the script runs without it.
+  CFrameRecord frames;
+  if (!options->reportPath.empty()) {
+    std::string reason;
+    if (!frames.openReport(options->reportPath, &reason)) {
+      printErr("Report file '%s' not open: %s\n", options->reportPath.c_str(), reason.c_str());
+    }
+  }
+
   std::unique_ptr<CCanonCamera> camera = g_canonInterface->NewCamera(options->cameraIndex);
   if (camera == nullptr) {
     printSdkError("Camera not found!", g_canonInterface->lastError());
@@ -89,6 +100,8 @@ uint32_t doScript(ProgramOptions* options) {
   }
 
   camera->setBodySpeed(options->bodySpeed);  // a simulated body at "-speed"
+  camera->setFrameRecord(&frames);
+  camera->watchStop(options->stopEvent);
 
   EdsDeviceInfo device;
   std::memset(&device, 0, sizeof(device));
@@ -104,6 +117,7 @@ uint32_t doScript(ProgramOptions* options) {
   // rule text) may be refused: that is reported and ends the script in order.
   uint32_t result = 0;
   std::unique_ptr<gps::GpsClockWatch> gpsWatch;  // "-site gps": outlives the status line's reads
+  bool stopped = false;
   std::unique_ptr<StatusLineClock> statusClock;  // on a terminal, long waits show a status line
   std::unique_ptr<CQuorvaleScriptParser> parser;
   try {
@@ -124,6 +138,7 @@ uint32_t doScript(ProgramOptions* options) {
         camera.get(), port.get(), options->consoleWindow, options->stopEvent, clock);
     if (statusClock) statusClock->setParser(parser.get());
     parser->eclipse().configure(options->eclipse);
+    parser->setFrameRecord(&frames);
     std::string& text = *options->scriptText;
     if (text.empty()) {
       printErr("Can't init script stream\n");
@@ -135,8 +150,11 @@ uint32_t doScript(ProgramOptions* options) {
     text.append(2, '\0');
     parser->switchToText(&text[0], size);
     parser->yylex();
+    // The frames still open are waited for (a stop ends the wait), bounded by when each is due.
+    if (!camera->waitForOpenFrames()) stopped = true;
   } catch (uint32_t value) {
     if (value == 0) {
+      stopped = true;
       outputText(Warn, "Termination excepltion\n");
     } else {
       printErr("doScript thread exception (value=%lu)\n", static_cast<unsigned long>(value));
@@ -151,6 +169,9 @@ uint32_t doScript(ProgramOptions* options) {
   }
 
   parser.reset();
+  // What is still open now will not be heard of: the session closes.
+  camera->abandonOpenFrames(stopped ? FrameWhy::kStopped : FrameWhy::kSessionClosed);
+  frames.printCount();
   outputText(Msg, "Close session\n");
   camera.reset();
   port.reset();

@@ -30,6 +30,7 @@ const char kExtensions[] =
     "    -elements <file>                      : Besselian elements of the eclipse (NASA's form)\n"
     "    -deltat <s>                           : Delta T (TT - UT1) for the contacts, seconds\n"
     "    -at c2-60, -atutc c2-60               : the clock reads a contact +/- a duration\n"
+    "    -report <file.csv>                    : write each frame and its fate to the file\n"
     "\n";
 
 }  // namespace

@@ -166,9 +166,16 @@ void CCanonCamera::closeSession() { endSession(false); }
 void CCanonCamera::endSession(bool lost) {
   EdsCameraRef camera = nullptr;
   bool wasOpen = false;
+  std::vector<FrameLedger::Settled> settled;
   {
     CMtLocker locker(&lock_);
     wasOpen = isOpenLocked();
+    // A body that went away loses the frame in its exposure and the images it had not written:
+    // the frame waited for fails at once, the others are left without word.
+    if (wasOpen) {
+      settleOpenFramesLocked(lost ? EDS_ERR_COMM_DISCONNECTED : 0,
+                             lost ? FrameWhy::kCameraLost : FrameWhy::kSessionClosed, &settled);
+    }
     if (wasOpen) {
       if (!lost) uiLockCount_ = 0;
       uiLocked_ = false;
@@ -190,6 +197,10 @@ void CCanonCamera::endSession(bool lost) {
       owner_ = nullptr;
     }
   }
+  // The frames' fates are told before the close, which may take its time; then a shot waiting
+  // for the body ends (for a lost body, once the loss is said: OnStateShutdown).
+  reportSettled(settled);
+  if (wasOpen && !lost) sessionEndEvent_.set();
   if (wasOpen) {
     EdsError closed = EdsCloseSession(camera);
     setLastError(closed);

@@ -22,15 +22,22 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "camera/canon_obj.h"
 #include "camera/eds.h"
+#include "camera/frame_fate.h"
+#include "camera/frame_ledger.h"
 #include "mt/mt_critical_section.h"
 #include "mt/mt_event.h"
 #include "mt/mt_object.h"
 
 class CCanonInterface;
+class CFrameRecord;
 class PropertyTable;
+namespace platform {
+class Event;
+}
 class CodePairTable;
 
 // Codes the camera sets itself.
@@ -39,6 +46,9 @@ constexpr EdsError kNameNotInTable = 0x7;        // a property name no table row
 constexpr EdsError kNoSuchCamera = 0x80;         // no camera at an index, or no reference
 constexpr EdsError kSessionNotOpen = 0x2003;     // the session is not (or no longer) open
 constexpr EdsError kSdkNotInitialised = 0xA102;  // the SDK did not initialise
+// takePicture's result when the stop event ended its wait: the shot's fate is not known. Outside
+// the SDK's codes and the capture errors' results.
+constexpr EdsError kShotWaitStopped = 0xCF000001u;
 
 // Capture setting defaults.
 constexpr uint32_t kDefaultShotTimeoutMs = 450;
@@ -165,13 +175,15 @@ class CCanonCamera : public CCanonObj, public CMtObject {
 
   // Releases the shutter once and waits, bounded, for the shot to complete. Returns the shot's own
   // result, also kept as lastError(): 0 when the body stored it; captureErrorResult(n) when the
-  // body ended it with capture error n; the refusal's code when the body did not take it; after
-  // a wait that ran out, the code of the Tv read (0 when it succeeded). Runs on the script thread
-  // (one shot at a time); does not watch the stop event.
+  // body ended it with capture error n; the refusal's code when the body did not take it;
+  // EDS_ERR_COMM_DISCONNECTED when the body went away during the wait (which ends at once then);
+  // kShotWaitStopped when the stop event (watchStop) ended the wait; after a wait that ran out,
+  // the code of the Tv read (0 when it succeeded). Runs on the script thread (one shot at a time).
   //
-  // The body completes shots in the order they were taken, so each completion belongs to the
-  // oldest shot still open. A shot whose wait ran out stays open: its late completion is consumed
-  // as its own and never ends the wait of a later shot.
+  // Every release the body accepts is a frame, numbered from 1 (lastFrame()); the frame ledger
+  // (frame_ledger.h) matches the body's completions to frames and settles each frame's fate,
+  // which goes to the frame record (setFrameRecord). A frame whose wait ran out stays open: its
+  // late completion is its own and never ends the wait of a later frame.
   virtual EdsError takePicture();
 
   // --- SDK event handlers (canon_camera_events.cc), run on the backend's event thread ---
@@ -195,14 +207,33 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   virtual EdsError OnPropertyDescChanged(EdsPropertyID property, EdsUInt32 param);
   virtual EdsError OnPropertyChanged(EdsPropertyID property, EdsUInt32 param);
 
-  // The oldest open shot finished (error false) or failed with capture error |captureError|
-  // (error true): it is closed, gives back its buffer if it still holds one, and ends the wait of
-  // takePicture when that is the shot it waits for. Without an open shot only the trace is written.
+  // A completion: the frame it belongs to (frame_ledger.h) is stored (error false) or failed with
+  // capture error |captureError| (error true); it gives back its buffer if it still holds one,
+  // and ends the wait of takePicture when that is the frame it waits for. Without a frame that can
+  // be complete now only the trace is written.
   virtual void onTakePictureCompletion(bool error, EdsUInt32 captureError);
-  // The image of the oldest shot that has not yet left the body's buffer did so (PTP job status
-  // with data, legacy new file): the shot gives back its buffer if it holds one. One shot gives
+  // The image of the oldest frame that has not yet left the body's buffer did so (PTP job status
+  // with data, legacy new file): the frame gives back its buffer if it holds one. One frame gives
   // back at most one buffer, none when it took none.
   void onShotLeftBuffer();
+
+  // --- Frames (canon_camera_frames.cc) ---
+  // The record that hears of every frame and its fate; null (the default) for none. Not owned;
+  // it must outlive the camera. Set before shots are taken.
+  void setFrameRecord(CFrameRecord* record);
+  // The stop event that ends the capture's waits (null: none). Not owned; it must outlive the
+  // camera. Set before shots are taken.
+  void watchStop(platform::Event* stopEvent);
+  // The frame number of the last takePicture's release; 0 when it was refused.
+  uint64_t lastFrame();
+  // How many frames are open (not yet settled).
+  size_t openFrames();
+  // Waits until every open frame is settled, or the latest moment by which each must be (the
+  // longest expected completion and a few seconds), or the stop event. Gives up what is overdue
+  // then. Returns false when the stop event ended the wait.
+  bool waitForOpenFrames();
+  // Settles every frame still open as unconfirmed with |why|.
+  void abandonOpenFrames(FrameWhy why);
   // Takes one in-camera buffer, waiting up to the AllocBufferTimeout for one to be freed.
   // Returns true when a buffer was taken.
   virtual bool AllocCameraBuffer();
@@ -268,22 +299,33 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   uint32_t buffersInUse_ = 0;                                   // guarded by lock_
   uint32_t bufferSize_ = kDefaultBufferSize;                    // guarded by lock_
 
-  // A shot sent to the body and not yet completed; takePicture numbers them from 1.
-  struct OpenShot {
-    uint64_t number;
-    bool holdsBuffer;  // took a buffer that it has not given back yet
-    bool leftBuffer;   // its image has left the body's buffer
-  };
-  // What became of the shot takePicture waits for.
+  // What became of the frame takePicture waits for.
   struct ShotOutcome {
     bool done = false;
-    bool failed = false;
-    EdsUInt32 captureError = 0;
+    EdsError result = 0;  // 0: stored; else why it failed
   };
-  std::deque<OpenShot> openShots_;  // guarded by lock_; oldest first
-  uint64_t shotsTaken_ = 0;         // guarded by lock_
-  uint64_t waitingShot_ = 0;        // guarded by lock_; 0 while no takePicture waits
-  ShotOutcome waitingOutcome_;      // guarded by lock_
+  // REQUIRES: lock_ not held. Gives back the buffers of |settled| frames that hold one and tells
+  // the record their fates.
+  void reportSettled(const std::vector<FrameLedger::Settled>& settled);
+  // REQUIRES: lock_ held. Settles every open frame as the session ends; the frame takePicture
+  // waits for fails with |waitingResult| (0: unconfirmed too); the caller then ends its wait
+  // (sessionEndEvent_). Buffers are given back silently; the settled frames go to *out.
+  void settleOpenFramesLocked(uint32_t waitingResult, FrameWhy why,
+                              std::vector<FrameLedger::Settled>* out);
+  // The real ms of the frame clock (monotonic).
+  static uint64_t frameClockMs();
+  // Waits for |event| for up to |ms|, or for the loss of the session or the stop event. Returns
+  // kWaitObject0 for |event|, kWaitObject0 + 1 for a loss, kWaitObject0 + 2 for the stop event,
+  // or kWaitTimeout. |event| may be null (a plain interruptible sleep).
+  uint32_t waitInterruptible(CMtEvent* event, uint32_t ms);
+
+  FrameLedger frames_;                    // guarded by lock_
+  uint64_t framesTaken_ = 0;              // guarded by lock_
+  uint64_t lastFrame_ = 0;                // guarded by lock_
+  uint64_t waitingShot_ = 0;              // guarded by lock_; 0 while no takePicture waits
+  ShotOutcome waitingOutcome_;            // guarded by lock_
+  CFrameRecord* record_ = nullptr;        // guarded by lock_; not owned
+  platform::Event* stopEvent_ = nullptr;  // guarded by lock_; not owned
 
   // Event handlers running on this camera. A handler may close the session itself (shutdown), so
   // nobody else's release waits for it: the destructor waits until the count is 0.
@@ -295,6 +337,8 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   CMtEvent bufferFreedEvent_;
   CMtEvent propertyEvent_;
   CMtEvent handlersIdleEvent_;
+  // Set when the session ends while takePicture waits: its waits end at once.
+  CMtEvent sessionEndEvent_;
 };
 
 #endif  // QUORVALE_CAMERA_CANON_CAMERA_H_

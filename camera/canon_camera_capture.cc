@@ -1,6 +1,9 @@
 // Taking a picture and accounting for the camera's in-camera buffers.
+#include <algorithm>
+
 #include "camera/canon_camera.h"
 #include "camera/error_text.h"
+#include "camera/frame_record.h"
 #include "camera/property_tables.h"
 #include "mt/mt_locker.h"
 #include "output/output.h"
@@ -14,9 +17,20 @@ constexpr uint32_t kBufferWaitSliceMs = 1000;
 // The Tv code used when the Tv cannot be read: outside the exposure table.
 constexpr EdsUInt32 kUnreadTv = 0;
 constexpr uint32_t kMaxMs = 0xFFFFFFFFu;
-// Open shots kept for their completions. Only a body that loses completions gets near it; the
-// oldest is then given up, so the list cannot grow without bound.
-constexpr size_t kMaxOpenShots = 256;
+// A frame of a body that says nothing is given up this long after its deadline; a completion may
+// come this much later than the body's pace before an older frame is given up for it (body ms).
+constexpr uint32_t kFrameMarginMs = 10000;
+constexpr uint32_t kFrameSlackMs = 150;
+// At the fastest body speeds those would shrink below the event thread's own delays (real ms).
+constexpr uint32_t kMinFrameMarginMs = 500;
+constexpr uint32_t kMinFrameSlackMs = 5;
+
+// The earliest a completion can come after the release, for a Tv whose exposure the table gives
+// as |tableMs|: the table allows for the body's own delays, the body may need less of them.
+uint32_t earliestCompletionMs(uint32_t tableMs) {
+  const uint32_t part = static_cast<uint32_t>(static_cast<uint64_t>(tableMs) * 85 / 100);
+  return part > 110 ? part - 110 : 0;
+}
 
 // The whole milliseconds of |exposureMs| x |multiplier| + 0.9, truncated toward zero. Results
 // beyond 32 bits saturate instead of wrapping (a wrapped wait would end during the exposure);
@@ -43,47 +57,69 @@ uint32_t realMs(uint32_t ms, double speed) {
 
 EdsError CCanonCamera::takePicture() {
   CMtLocker uiLock(static_cast<CMtObject*>(this));
+  {
+    // Frames past their deadline are given up before a new one joins them.
+    std::vector<FrameLedger::Settled> settled;
+    {
+      CMtLocker locker(&lock_);
+      frames_.giveUpOverdue(frameClockMs(), &settled);
+      lastFrame_ = 0;
+      sessionEndEvent_.reset();
+    }
+    reportSettled(settled);
+  }
   const bool tookBuffer = AllocCameraBuffer();
 
   const bool legacy = protocol() == 0;
   if (legacy) {
-    uint32_t waited = propertyEvent_.waitFor(realMs(kLegacyPropertyWaitMs, bodySpeed()));
+    uint32_t waited =
+        waitInterruptible(&propertyEvent_, realMs(kLegacyPropertyWaitMs, bodySpeed()));
     if (waited == platform::kWaitObject0) {
       printTrace("takePicture: properties continue by update event\n");
     } else if (waited == platform::kWaitTimeout) {
       printTrace("takePicture: properties continue by update timeout\n");
+    } else if (waited == platform::kWaitObject0 + 2) {
+      printTrace("takePicture: properties continue by stop\n");
     } else {
       printTrace("takePicture: properties continue by unknown reason\n");
     }
   }
 
-  // The shot is open before the command goes out: its events may come before the command returns.
+  // The frame is open before the command goes out: its events may come before the command
+  // returns. Its timing is known once the Tv is read.
   uint64_t number = 0;
+  CFrameRecord* record = nullptr;
+  double speed = 1.0;
   {
     CMtLocker locker(&lock_);
-    number = ++shotsTaken_;
-    if (openShots_.size() == kMaxOpenShots) openShots_.pop_front();
-    openShots_.push_back(OpenShot{number, tookBuffer, false});
+    number = ++framesTaken_;
+    speed = bodySpeed_;
+    FrameLedger::Release release;
+    release.number = number;
+    release.atMs = frameClockMs();
+    release.waitMs = realMs(shotTimeout_, speed);
+    release.marginMs = std::max(realMs(kFrameMarginMs, speed), kMinFrameMarginMs);
+    release.slackMs = std::max(realMs(kFrameSlackMs, speed), kMinFrameSlackMs);
+    release.holdsBuffer = tookBuffer;
+    frames_.open(release);
     waitingShot_ = number;
     waitingOutcome_ = ShotOutcome();
     shotDoneEvent_.reset();
+    record = record_;
   }
+  if (record != nullptr) record->onRelease(number, platform::utcNow(), 0);
   const EdsError sent = SendCommand(kEdsCameraCommand_TakePicture);
   if (sent != 0) {
     printTrace("takePicture error: %08x %s\n", sent, edsErrorText(sent));
     bool holdsBuffer = false;
     {
       CMtLocker locker(&lock_);
-      for (auto shot = openShots_.begin(); shot != openShots_.end(); ++shot) {
-        if (shot->number == number) {
-          holdsBuffer = shot->holdsBuffer;
-          openShots_.erase(shot);
-          break;
-        }
-      }
+      holdsBuffer = frames_.cancel(number);
+      framesTaken_ -= 1;  // a refused release is no frame
       waitingShot_ = 0;
       lastError_ = sent;
     }
+    if (record != nullptr) record->onRefused(number);
     if (holdsBuffer) FreeCameraBuffer();
     return sent;
   }
@@ -92,9 +128,9 @@ EdsError CCanonCamera::takePicture() {
   EdsError tvRead = 0;
   uint32_t shotTimeout = 0;
   double multiplier = 0.0;
-  double speed = 1.0;
   {
     CMtLocker locker(&lock_);
+    lastFrame_ = number;
     if (isOpenLocked()) {
       EdsUInt32 value = 0;
       tvRead = EdsGetPropertyData(ref(), kEdsPropID_Tv, 0, sizeof(value), &value);
@@ -104,24 +140,37 @@ EdsError CCanonCamera::takePicture() {
     }
     shotTimeout = shotTimeout_;
     multiplier = timeMultiplier_;
-    speed = bodySpeed_;
   }
-  const uint32_t ms = exposureWaitMs(tvExposureMs(tv), multiplier);
+  const uint32_t exposure = tvExposureMs(tv);
+  const uint32_t ms = exposureWaitMs(exposure, multiplier);
   const uint32_t timeout = boundedSum(shotTimeout, ms);
+  {
+    CMtLocker locker(&lock_);
+    // An unread Tv says nothing of the exposure: the completion may come at any moment.
+    frames_.setTiming(number, tvRead == 0 ? realMs(earliestCompletionMs(exposure), speed) : 0,
+                      realMs(boundedSum(shotTimeout, ms), speed));
+  }
+  if (record != nullptr) record->onExposure(number, exposure);
   printTrace("takePicture: Tv=0x%x timeout=%lu (%lu)\n", tv, static_cast<unsigned long>(timeout),
              static_cast<unsigned long>(ms));
 
-  // Only this shot's own completion sets the event after the reset above.
+  // Only this frame's own completion, the session's end or the stop sets what is waited for.
   uint32_t waited;
   if (legacy) {
-    platform::sleepMs(realMs(ms, speed));
-    waited = shotDoneEvent_.waitFor(boundedWait(realMs(shotTimeout, speed)));
+    waited = waitInterruptible(nullptr, boundedWait(realMs(ms, speed)));
+    if (waited == platform::kWaitTimeout) {
+      waited = waitInterruptible(&shotDoneEvent_, boundedWait(realMs(shotTimeout, speed)));
+    }
   } else {
-    waited = shotDoneEvent_.waitFor(boundedWait(realMs(timeout, speed)));
+    waited = waitInterruptible(&shotDoneEvent_, boundedWait(realMs(timeout, speed)));
   }
   if (waited == platform::kWaitObject0) {
     shotDoneEvent_.reset();
     printTrace("takePicture: continue by completion event\n");
+  } else if (waited == platform::kWaitObject0 + 1) {
+    printTrace("takePicture: continue by end of session\n");
+  } else if (waited == platform::kWaitObject0 + 2) {
+    printTrace("takePicture: continue by stop\n");
   } else if (waited == platform::kWaitTimeout) {
     printTrace("takePicture: continue by timeout\n");
   } else {
@@ -129,34 +178,42 @@ EdsError CCanonCamera::takePicture() {
   }
 
   // The shot's result is its own, whatever another thread left in lastError_ meanwhile.
-  CMtLocker locker(&lock_);
-  const ShotOutcome outcome = waitingOutcome_;
-  waitingShot_ = 0;
+  std::vector<FrameLedger::Settled> settled;
   EdsError result = tvRead;
-  if (outcome.done) result = outcome.failed ? captureErrorResult(outcome.captureError) : 0;
-  lastError_ = result;
+  {
+    CMtLocker locker(&lock_);
+    const ShotOutcome outcome = waitingOutcome_;
+    waitingShot_ = 0;
+    if (outcome.done) {
+      result = outcome.result;
+    } else if (waited == platform::kWaitObject0 + 2) {
+      // Stopped: the body finishes the exposure on its own, and nobody waits to hear of it.
+      frames_.settleOne(number, frameClockMs(), FrameWhy::kStopped, &settled);
+      result = kShotWaitStopped;
+    }
+    lastError_ = result;
+  }
+  reportSettled(settled);
   return result;
 }
 
 void CCanonCamera::onTakePictureCompletion(bool error, EdsUInt32 captureError) {
   printTrace(error ? "onTakePictureCompletion: error\n" : "onTakePictureCompletion: ok\n");
-  bool giveBack = false;
+  std::vector<FrameLedger::Settled> settled;
   bool waited = false;
   {
     CMtLocker locker(&lock_);
-    if (openShots_.empty()) return;
-    const OpenShot shot = openShots_.front();
-    openShots_.pop_front();
-    giveBack = shot.holdsBuffer;
-    if (shot.number == waitingShot_) {
+    const uint64_t number = frames_.complete(frameClockMs(), error, captureError, &settled);
+    if (number == 0) {
+      printTrace("onTakePictureCompletion: no shot open for it\n");
+    } else if (number == waitingShot_) {
       waitingOutcome_.done = true;
-      waitingOutcome_.failed = error;
-      waitingOutcome_.captureError = captureError;
+      waitingOutcome_.result = error ? captureErrorResult(captureError) : 0;
       waited = true;
     }
   }
-  // Its buffer first, so that the shot's buffer is settled when takePicture goes on.
-  if (giveBack) FreeCameraBuffer();
+  // Buffers first, so that the frame's buffer is settled when takePicture goes on.
+  reportSettled(settled);
   if (waited) shotDoneEvent_.set();
 }
 
@@ -164,14 +221,7 @@ void CCanonCamera::onShotLeftBuffer() {
   bool giveBack = false;
   {
     CMtLocker locker(&lock_);
-    for (OpenShot& shot : openShots_) {
-      if (!shot.leftBuffer) {
-        shot.leftBuffer = true;
-        giveBack = shot.holdsBuffer;
-        shot.holdsBuffer = false;
-        break;
-      }
-    }
+    giveBack = frames_.leftBuffer();
   }
   if (giveBack) FreeCameraBuffer();
 }
@@ -207,7 +257,13 @@ bool CCanonCamera::AllocCameraBuffer() {
     // A pulse given while nobody waits is lost; the count is examined again after each slice.
     const uint32_t remaining = allowed - elapsed;
     const uint32_t slice = realMs(kBufferWaitSliceMs, speed);
-    bufferFreedEvent_.waitFor(remaining < slice ? remaining : slice);
+    const uint32_t waited =
+        waitInterruptible(&bufferFreedEvent_, remaining < slice ? remaining : slice);
+    if (waited == platform::kWaitObject0 + 1 || waited == platform::kWaitObject0 + 2) {
+      // The session ended or the script stops: no buffer will be waited for.
+      printTrace("AllocCameraBuffer timeout = %u/%u\n", inUse, size);
+      return false;
+    }
   }
 }
 

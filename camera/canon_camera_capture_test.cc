@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
 #include "camera/camera_test_support.h"
 #include "camera/canon_camera.h"
+#include "camera/frame_record.h"
 #include "platform/clock.h"
+#include "platform/event.h"
 
 namespace {
 
@@ -223,6 +226,45 @@ TEST_F(CanonCaptureTest, AShotStoredRightBeforeAShutdownIsOkAndLaterShotsFail) {
   EXPECT_EQ(nullptr, camera_->cameraRef());
   EXPECT_EQ(EDS_ERR_INVALID_HANDLE, camera_->takePicture());
   EXPECT_EQ(0u, camera_->buffersInUse());
+}
+
+// A stop ends the wait for a shot the body never completes; the frame's fate stays unknown. A
+// body that goes away during the wait fails the shot at once. Neither waits out the 60 s time-out.
+TEST_F(CanonCaptureTest, AStopOrTheBodysLossEndsTheShotsWaitAtOnce) {
+  // Each body loses every event of its shot: only the stop or the loss can end the wait.
+  publish();  // a camera of the interface: its body's loss is the session's end
+  platform::Event stop(true, false);
+  for (uint32_t index : {0u, 1u}) {
+    CFrameRecord record;
+    open(index);
+    (index == 0 ? ptpBody_ : legacyBody_)->loseShotEvents(1, SimLostEvents::kAll);
+    camera_->setFrameRecord(&record);
+    camera_->watchStop(&stop);
+    camera_->setShotTimeout(60000);
+    stop.set();
+    EXPECT_EQ(kShotWaitStopped, camera_->takePicture()) << index;
+    EXPECT_EQ(0u, camera_->openFrames());
+    stop.reset();
+    EXPECT_NE(std::string::npos, traces().find("takePicture: continue by stop\n")) << index;
+    camera_->setFrameRecord(nullptr);
+    camera_.reset();
+    EXPECT_EQ(1u, record.counts().unconfirmed) << index;
+  }
+
+  CFrameRecord record;
+  open(0);
+  ptpBody_->loseShotEvents(1, SimLostEvents::kAll);  // the body never completes the shot
+  camera_->setFrameRecord(&record);
+  camera_->setShotTimeout(60000);
+  std::atomic<EdsError> result{0};
+  std::thread shooter([&] { result = camera_->takePicture(); });
+  while (camera_->openFrames() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ptpBody_->shutDownNow();
+  shooter.join();
+  EXPECT_EQ(EDS_ERR_COMM_DISCONNECTED, result.load());
+  EXPECT_EQ(1u, record.counts().failed);
+  EXPECT_EQ(0u, camera_->openFrames());
+  camera_->setFrameRecord(nullptr);
 }
 
 }  // namespace

@@ -110,6 +110,8 @@ EdsError CCanonCamera::OnStateShutdown() {
   // A camera of an interface waits for its body to come back; the script goes on meanwhile.
   endSession(owner != nullptr);
   if (owner != nullptr) outputPrintf(Warn, "Camera lost: %s\n", model.c_str());
+  // Only now a shot waiting for the body ends, so that its error follows the loss.
+  sessionEndEvent_.set();
   // Without the camera's lock: the owner takes its own lock, which ranks before ours.
   if (owner != nullptr) owner->OnCameraRemoved();
   return lastError();

@@ -42,12 +42,8 @@ bool CCanonCamera::reconnect(EdsCameraRef cameraRef) {
     lastError_ = openSession();
     if (sessionStatus_ == 0 && bodySerial_ == serial) {
       lost_ = false;
-      // Shots of the lost session never complete now: their buffers are given back, and the
-      // completions of the new session belong to its own shots.
-      for (const OpenShot& shot : openShots_) {
-        if (shot.holdsBuffer && buffersInUse_ > 0) buffersInUse_ -= 1;
-      }
-      openShots_.clear();
+      // The frames of the lost session were settled when it ended (their buffers given back):
+      // the completions of the new session belong to its own frames.
       if (uiLockCount_ > 0) {
         lockBody();
       }

@@ -34,7 +34,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
 mkdir scripts
-touch eclipse.qvs "sun set.qvs" notes.txt plan.svg world.ini scripts/demo.qvs
+touch eclipse.qvs "sun set.qvs" notes.txt plan.svg frames.csv world.ini scripts/demo.qvs
 
 complete_line -s
 expect "options after -s" -sim -script -site -speed
@@ -49,6 +49,10 @@ complete_line -sim -s scripts/
 expect "scripts inside a directory" scripts/demo.qvs
 complete_line -check -plot ''
 expect "pictures for -plot" plan.svg scripts
+complete_line -script eclipse.qvs -report ''
+expect "reports for -report" frames.csv scripts
+complete_line -script eclipse.qvs -r
+expect "options after -r" -report
 
 complete_line -sim w
 expect "a world file after -sim" world.ini

@@ -39,9 +39,11 @@
 #include "platform/local_time.h"
 #include "script/eclipse_context.h"
 #include "script/script_clock.h"
+#include "script/script_text_lines.h"
 #include "script/set_item.h"
 
 class CCanonCamera;
+class CFrameRecord;
 namespace platform {
 class SerialLine;
 }
@@ -115,6 +117,10 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   void doLockUI();
   void doUnlockUI();
 
+  // The record told of each shot's script line and ok line (null: none). Not owned; it must
+  // outlive the parser.
+  void setFrameRecord(CFrameRecord* record) { frameRecord_ = record; }
+
   // Read-only views for tests and benchmarks.
   uint32_t lockCount() const { return cameraLock.count(); }
   uint32_t shots() const { return shotCount; }
@@ -172,6 +178,8 @@ class CQuorvaleScriptParser final : public CQuorvaleScriptParser_FlexLexer {
   uint64_t matchStart_ = 0;  // where the current match begins
   platform::CalendarTime lastLocalMoment_{};
   platform::LocalTimeKind lastLocalMomentKind_ = platform::LocalTimeKind::kUnique;
+  CFrameRecord* frameRecord_ = nullptr;
+  ScriptTextLines shotLines_{this};  // the script line of each shot, counted as the scan goes
 };
 
 #endif  // QUORVALE_SCRIPT_SCRIPT_PARSER_H_

@@ -3,6 +3,7 @@
 
 #include "camera/canon_camera.h"
 #include "camera/error_text.h"
+#include "camera/frame_record.h"
 #include "output/output.h"
 #include "platform/error.h"
 #include "platform/serial_port.h"
@@ -18,9 +19,14 @@ constexpr EdsError kNoCameraShotResult = 0x85;
 void CQuorvaleScriptParser::doShot() {
   // A shot that has begun is always taken: the stop check follows it.
   EdsError result = kNoCameraShotResult;
+  uint64_t frame = 0;
   if (camera != nullptr) {
+    if (frameRecord_ != nullptr && shotLines_.available()) {
+      frameRecord_->noteScriptLine(shotLines_.lineAt(matchOffset()));
+    }
     cameraLock.Lock();
     result = camera->takePicture();
+    frame = camera->lastFrame();
     cameraLock.Unlock();
   }
   if (result == 0) {
@@ -28,9 +34,12 @@ void CQuorvaleScriptParser::doShot() {
     char line[64];
     std::snprintf(line, sizeof(line), "Shot #%u: ok\n", shotCount);
     doPrint(line);
+    // After its line: a fate already known to differ is said right after it.
+    if (frameRecord_ != nullptr && frame != 0) frameRecord_->onReportedOk(frame, shotCount);
     return;
   }
-  printErr("Shot error: %s\n", shotResultText(result));
+  // A stopped wait leaves the shot's fate open: the stop itself is what the script says.
+  if (result != kShotWaitStopped) printErr("Shot error: %s\n", shotResultText(result));
   checkStop();
 }
 

@@ -37,7 +37,7 @@ wine "${windows}/tests/quorvale_tests.exe" --gtest_brief=1
 
 echo "=== windows: end-to-end tests of quorvale.exe under Wine"
 excluded="AppE2eTest.CtrlC*:AppE2eTest.AnEventWhile*"
-excluded+=":ScriptE2eTest.Interrupt*"
+excluded+=":ScriptE2eTest.Interrupt*:FramesE2eTest.CtrlC*"
 excluded+=":AppE2eTest.ComDevice*:AppE2eTest.ScriptAfterInfoReadsTheScript"
 excluded+=":ScriptE2eTest.NulBytes*:RehearsalE2eTest.BadRehearsalOptionsStopBeforeAnythingRuns"
 excluded+=":RealBackendE2eTest.*:VirtualCameraE2eTest.*:CheckE2eTest.*:CheckDayE2eTest.*"

@@ -187,6 +187,13 @@ void SimCamera::shutDownAfterShots(uint32_t shots) {
 void SimCamera::shutDownLocked() {
   if (!state_->powered) return;
   state_->powered = false;
+  // The exposure in progress and the images in the buffer are gone with the power.
+  state_->powerCycle += 1;
+  state_->inBuffer = 0;
+  state_->inBufferBytes = 0;
+  state_->sensorFreeAtMs = 0;
+  state_->processorFreeAtMs = 0;
+  state_->writerFreeAtMs = 0;
   state_->session = false;
   state_->uiLocked = false;
   state_->shutdownAfter = 0;

@@ -33,6 +33,9 @@ struct SimCamera::State {
   SimBodyConfig config;  // identity, volumes, battery, properties, sizes and timing as they now are
 
   bool powered = true;
+  // Counts the times the body went off: the steps of a shot taken before belong to a body that
+  // lost them (the exposure in progress, the images not yet written).
+  uint64_t powerCycle = 0;
   bool session = false;
   bool uiLocked = false;
 

@@ -24,7 +24,8 @@ struct Shot {
   EdsUInt32 failError;
   bool loseCompletion;
   bool loseAll;
-  uint32_t lateMs;  // extra lateness of the completion (or capture error) events
+  uint32_t lateMs;      // extra lateness of the completion (or capture error) events
+  uint64_t powerCycle;  // the body's power cycle it was taken in: a later one lost it
 };
 
 // Room on the first writable volume that holds |bytes|, or null.
@@ -72,6 +73,7 @@ EdsError SimCaptureModel::takePicture(SimCamera* body, EdsInt32 param) {
   shot.loseAll = s.loseShots > 0 && s.loseWhat == SimLostEvents::kAll;
   if (s.loseShots > 0) s.loseShots -= 1;
   shot.lateMs = s.nextShotDelayMs;
+  shot.powerCycle = s.powerCycle;
 
   // Processing takes the images in order, and so does the card: with a write speed an image
   // stays in the buffer until it is written, else it leaves the buffer when processed.
@@ -96,7 +98,7 @@ EdsError SimCaptureModel::takePicture(SimCamera* body, EdsInt32 param) {
       host->schedule(at, [world, shot, second]() {
         std::lock_guard<std::mutex> lock(*world);
         SimCamera::State& st = *shot.body->state_;
-        if (!st.powered || shot.loseAll) return;
+        if (!(st.powered && st.powerCycle == shot.powerCycle) || shot.loseAll) return;
         shot.body->host_->postStateEvent(shot.body, kEdsStateEvent_BulbExposureTime, second,
                                          st.eventDelayMs);
       });
@@ -106,9 +108,11 @@ EdsError SimCaptureModel::takePicture(SimCamera* body, EdsInt32 param) {
   host->schedule(handedOn - now, [world, shot]() {
     std::lock_guard<std::mutex> lock(*world);
     SimCamera::State& st = *shot.body->state_;
+    // Switched off since: the buffer was emptied when the power went.
+    if (!(st.powered && st.powerCycle == shot.powerCycle)) return;
     if (st.inBuffer > 0) st.inBuffer -= 1;
     st.inBufferBytes = st.inBufferBytes > shot.bytes ? st.inBufferBytes - shot.bytes : 0;
-    if (!st.powered || !shot.ptp || shot.loseAll) return;
+    if (!shot.ptp || shot.loseAll) return;
     shot.body->host_->postStateEvent(shot.body, kEdsStateEvent_JobStatusChanged, 1,
                                      st.eventDelayMs);
   });
@@ -117,7 +121,8 @@ EdsError SimCaptureModel::takePicture(SimCamera* body, EdsInt32 param) {
     std::lock_guard<std::mutex> lock(*world);
     SimCamera* camera = shot.body;
     SimCamera::State& st = *camera->state_;
-    if (!st.powered) return;
+    // Switched off since: the image was lost with the power, never written.
+    if (!(st.powered && st.powerCycle == shot.powerCycle)) return;
     SimHost* events = camera->host_;
     const uint64_t delay = st.eventDelayMs + static_cast<uint64_t>(shot.lateMs);
     SimVolume* card = cardWithRoom(&st.config.volumes, shot.bytes);

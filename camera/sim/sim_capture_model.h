@@ -27,6 +27,8 @@
 //     sends state event 0x305 with the error (7 for a full card) instead of the completion events;
 //     on PTP the 0x302 data 1 of step 3 has been sent already.
 //  5. A pending shutDownAfterShots() count reaching 0 then shuts the body down (0x301).
+// A body that switches off loses the exposure in progress and every image not yet written: none
+// of their later steps happen, its buffer is empty, and it releases at once when it is back.
 // Shots overlap: while one is processed or written the next may be exposed; processing and
 // writing take the images in order. The times are model ms, scaled by the backend's time scale.
 //

@@ -102,9 +102,15 @@ TEST(RehearsalE2eTest, WorldFileFaultsReachTheScript) {
                 "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\nset Tv=4s -> 4\"\n"
                 "set TimeMultiplier=0.1x -> 0.1x\nShot #5: ok\nClose session\n",
             r.out);
+  // Frames are numbered by release (a refused one is none): frame 3 was reported as "Shot #2",
+  // frame 5 as "Shot #4"; neither completion came.
   EXPECT_EQ(
       "Shot error: Device busy! Camera unstable!\nCapture error: The lens was closed\n"
-      "Shot error: The lens was closed\nShot error: Device busy! Camera unstable!\n",
+      "Shot error: The lens was closed\n"
+      "Shot #2: unconfirmed after its wait: no completion came from the body\n"
+      "Shot error: Device busy! Camera unstable!\n"
+      "Shot #4: unconfirmed after its wait: no completion came from the body\n"
+      "Frames: 6 released, 3 stored, 1 failed (#2), 2 unconfirmed (#3 #5)\n",
       r.err);
   const std::string log = normalizeLog(r.log);
   EXPECT_NE(npos, log.find("T TRC: OnStateCaptureError: error=2\n")) << log;
