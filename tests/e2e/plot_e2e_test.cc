@@ -1,15 +1,11 @@
 // The timeline of -check ... -plot end to end: scripts of their own, drawn and parsed as XML, and
 // the drawing measured: frames of every burst apart and labelled in some row, every moment's
 // label beside its own line, no two texts on top of each other, a marker for each finding.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -23,24 +19,11 @@ namespace {
 
 // Checks |script| with -plot and returns the drawing, parsed; |r| gets the run.
 SvgDocument plot(const std::string& script, std::vector<std::string> extra, RunResult* r) {
-  char dir[] = "/tmp/quorvale_plot_XXXXXX";
-  EXPECT_NE(nullptr, mkdtemp(dir));
-  const std::string svgPath = std::string(dir) + "/plan.svg";
   RunOptions options;
-  options.arguments = {"-check", "-sim", "-script", "test.qvs", "-plot", svgPath};
+  options.arguments = {"-check", "-sim", "-script", "test.qvs"};
   options.arguments.insert(options.arguments.end(), extra.begin(), extra.end());
   options.files.push_back({"test.qvs", script});
-  *r = runQuorvale(options);
-  std::ifstream in(svgPath);
-  std::ostringstream svg;
-  svg << in.rdbuf();
-  unlink(svgPath.c_str());
-  rmdir(dir);
-  return parseSvg(svg.str());
-}
-
-bool innermost(const Element& e, const std::string& group) {
-  return !e.groups.empty() && e.groups.back() == group;
+  return runPlot(options, r);
 }
 
 // The number of findings the report counts.
@@ -62,7 +45,7 @@ std::vector<Frame> framesOf(const std::vector<const Element*>& lane) {
   std::vector<Frame> frames;
   std::set<unsigned> seen;
   for (const Element* e : lane) {
-    if (e->name != "rect" || !innermost(*e, "shots")) continue;
+    if (e->name != "rect" || !e->in("shots")) continue;
     const size_t shotAt = e->title.find(": shot ");
     const size_t tvAt = e->title.find(", Tv ");
     if (shotAt == npos || tvAt == npos) continue;
@@ -81,7 +64,7 @@ std::set<unsigned> labelledShots(const std::vector<Frame>& frames,
                                  const std::vector<const Element*>& lane) {
   std::set<unsigned> labelled;
   for (const Element* e : lane) {
-    if (e->name != "text" || !innermost(*e, "shots")) continue;
+    if (e->name != "text" || !e->in("shots")) continue;
     for (size_t k = 0; k < frames.size(); ++k) {
       const double x = e->number("x");
       if (x < frames[k].x || x > frames[k].x + 4) continue;
@@ -224,15 +207,10 @@ TEST(PlotE2eTest, EveryBurstHasARowWithItsFramesApartAndLabelled) {
   RunResult r;
   SvgDocument doc = plot(script, {"-atutc", "2026-08-12T17:00"}, &r);
   EXPECT_NE(npos, r.out.find("Totals: 25 shot(s)")) << r.out;
-  EXPECT_TRUE(burstDrawnApart(doc, 2, 16));
-  EXPECT_TRUE(burstDrawnApart(doc, 17, 21));
-  EXPECT_TRUE(burstDrawnApart(doc, 22, 24));
-  EXPECT_TRUE(burstDrawnApart(doc, 1, 1));
-  EXPECT_TRUE(burstDrawnApart(doc, 25, 25));
-  // The whole row draws every frame.
-  const std::vector<std::vector<const Element*>> lanes = doc.groupsOf("shots");
-  ASSERT_FALSE(lanes.empty());
-  EXPECT_EQ(25u, framesOf(lanes[0]).size());
+  for (const auto& burst : {std::pair{2, 16}, {17, 21}, {22, 24}, {1, 1}, {25, 25}}) {
+    EXPECT_TRUE(burstDrawnApart(doc, burst.first, burst.second)) << burst.first;
+  }
+  EXPECT_EQ(25u, framesOf(doc.group("shots")).size());  // the whole row draws them all
   expectNoTextsOverlap(doc);
 }
 
@@ -267,13 +245,8 @@ TEST(PlotE2eTest, EveryMomentLabelledBesideItsLineAndNoTextsOverlap) {
   // The first tick at the very left of the axis keeps clear of the axis's row names.
   doc = plot("#!quorvale\nwait utc=2026-08-12T18:00:01\ncheckpoint\nwait utc=2026-08-12T18:00:41\n",
              {"-atutc", "2026-08-12T17:00"}, &r);
-  const Element* first = nullptr;
-  for (const Element& e : doc.elements) {
-    if (e.name == "text" && innermost(e, "axis") && e.text == "18:00:00" && first == nullptr) {
-      first = &e;
-    }
-  }
-  ASSERT_NE(nullptr, first);
+  const Element* first = doc.textStarting("18:00:00");
+  ASSERT_TRUE(first != nullptr && first->in("axis"));
   expectNoTextsOverlap(doc);
   expectMomentLabelsBesideTheirLines(doc);
 }
@@ -291,27 +264,21 @@ TEST(PlotE2eTest, EachFindingItsMarkerAndRefusedReleasesInTheShotsLane) {
   ASSERT_GE(findings, 5u) << r.out;
   EXPECT_NE(npos, r.out.find("  line 5: shot 2: the body is still busy")) << r.out;
 
-  const std::vector<std::vector<const Element*>> rows = doc.groupsOf("findings");
-  ASSERT_FALSE(rows.empty());
   std::vector<const Element*> markers;
-  for (const Element* e : rows[0]) {
-    if (e->name == "rect") markers.push_back(e);
-  }
-  ASSERT_EQ(findings, markers.size());
   std::set<std::string> numbers;
-  for (const Element* m : markers) numbers.insert(m->title.substr(0, m->title.find(':')));
-  EXPECT_EQ(findings, numbers.size());
-  for (size_t i = 0; i < markers.size(); ++i) {
-    for (size_t j = i + 1; j < markers.size(); ++j) {
-      EXPECT_GE(std::abs(markers[i]->number("x") - markers[j]->number("x")), 6)
-          << markers[i]->title << " / " << markers[j]->title;
+  for (const Element* e : doc.group("findings")) {
+    if (e->name != "rect") continue;
+    for (const Element* m : markers) {
+      EXPECT_GE(std::abs(m->number("x") - e->number("x")), 6) << m->title << " / " << e->title;
     }
+    markers.push_back(e);
+    numbers.insert(e->title.substr(0, e->title.find(':')));
   }
-
+  EXPECT_EQ(findings, markers.size());
+  EXPECT_EQ(findings, numbers.size());
   size_t refused = 0;
-  const std::vector<std::vector<const Element*>> lanes = doc.groupsOf("shots");
-  for (const Element* e : lanes[0]) {
-    if (e->name == "rect" && innermost(*e, "refused")) {
+  for (const Element* e : doc.group("shots")) {
+    if (e->name == "rect" && e->in("refused")) {
       ++refused;
       EXPECT_EQ("line " + std::to_string(3 + refused) + ": release refused, the body is still busy",
                 e->title);
@@ -328,9 +295,8 @@ TEST(PlotE2eTest, EachFindingItsMarkerAndRefusedReleasesInTheShotsLane) {
       "comflash\n",
       {"-atutc", "2026-08-12T17:00"}, &r);
   ASSERT_GE(findingCount(r.out), 14u) << r.out;
-  const std::vector<const Element*> row = doc.groupsOf("findings")[0];
   std::string written;
-  for (const Element* e : row) {
+  for (const Element* e : doc.group("findings")) {
     if (e->name == "rect") {
       EXPECT_LE(e->number("x") + e->number("width"), 1500) << e->title;
     }

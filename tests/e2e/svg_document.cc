@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "check/text_width.h"
 
@@ -67,6 +72,33 @@ std::vector<std::vector<const Element*>> SvgDocument::groupsOf(const std::string
     }
   }
   return result;
+}
+
+std::vector<const Element*> SvgDocument::group(const std::string& className, size_t index) const {
+  std::vector<std::vector<const Element*>> groups = groupsOf(className);
+  EXPECT_LT(index, groups.size()) << "no group " << index << " of class " << className;
+  return index < groups.size() ? groups[index] : std::vector<const Element*>();
+}
+
+const Element* SvgDocument::textStarting(const std::string& start) const {
+  for (const Element& e : elements) {
+    if (e.name == "text" && e.text.compare(0, start.size(), start) == 0) return &e;
+  }
+  return nullptr;
+}
+
+SvgDocument runPlot(RunOptions options, RunResult* run) {
+  char dir[] = "/tmp/quorvale_plot_XXXXXX";
+  EXPECT_NE(nullptr, mkdtemp(dir));
+  const std::string svgPath = std::string(dir) + "/plan.svg";
+  options.arguments.insert(options.arguments.end(), {"-plot", svgPath});
+  *run = runQuorvale(options);
+  std::ifstream in(svgPath);
+  std::ostringstream svg;
+  svg << in.rdbuf();
+  unlink(svgPath.c_str());
+  rmdir(dir);
+  return parseSvg(svg.str());
 }
 
 SvgDocument parseSvg(const std::string& xml) {
