@@ -47,9 +47,6 @@ TEST(PlanBackendTest, TheBodyActsOnNothingAndShotsCompleteAtOnce) {
     // A value the body's description does not list is refused as the body refuses it.
     EXPECT_EQ(0x86u, camera->setISO("6"));
     EXPECT_EQ(0u, camera->setTv("1/250"));
-    char shown[64];
-    EXPECT_EQ(0u, camera->getTv(shown, sizeof(shown)));
-    EXPECT_STREQ("1/250", shown);
     camera->Lock();
     EXPECT_EQ(0u, camera->takePicture());
     EXPECT_EQ(0u, camera->takePicture());
@@ -63,7 +60,6 @@ TEST(PlanBackendTest, TheBodyActsOnNothingAndShotsCompleteAtOnce) {
     const EdsUInt32 quality = body->propertyValue(kEdsPropID_ImageQuality);
     const std::string shot = "shot tv=120 quality=" + std::to_string(quality) + " legacy";
     EXPECT_EQ((std::vector<std::string>{"write 1030=120", shot, shot}), recorder.lines);
-
   }
   EdsSetBackend(nullptr);
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <regex>
@@ -44,11 +45,11 @@ std::map<int, long> plannedReleases(const std::string& plan) {
   return releases;
 }
 
+// The time of day a log line starts with ("18:28:08.450 "), in ms.
 long logMs(const std::string& line) {
-  return ((std::stol(line.substr(0, 2)) * 60 + std::stol(line.substr(3, 2))) * 60 +
-          std::stol(line.substr(6, 2))) *
-             1000 +
-         std::stol(line.substr(9, 3));
+  int h = 0, m = 0, sec = 0, ms = 0;
+  std::sscanf(line.c_str(), "%d:%d:%d.%d", &h, &m, &sec, &ms);
+  return ((h * 60L + m) * 60 + sec) * 1000 + ms;
 }
 
 // The releases of a run's log (each "takePicture: Tv=" trace follows its release at once), in ms
@@ -67,6 +68,16 @@ std::map<int, long> runReleases(const std::string& log) {
     }
   }
   return releases;
+}
+
+// A run of |script| at 10x on the body of |world|: shot |lastOk| is the last that is taken, then
+// the run prints |error|.
+void expectRunStopsAfter(const std::string& script, const std::string& world, int lastOk,
+                         const std::string& error) {
+  const RunResult r = run({"-sim", "w.ini", "-speed", "10", "-script", "test.qvs"}, script, world);
+  EXPECT_NE(npos, r.out.find("Shot #" + std::to_string(lastOk) + ": ok\n")) << r.out;
+  EXPECT_EQ(npos, r.out.find("Shot #" + std::to_string(lastOk + 1) + ": ok\n")) << r.out;
+  EXPECT_NE(npos, r.err.find(error + "\n")) << r.err;
 }
 
 // Settings, a burst and changes of quality, on the default bodies and on world-file bodies: the
@@ -89,15 +100,13 @@ TEST(CheckDayE2eTest, ShotMomentsMeetARunAtOneTimesSpeed) {
       {{"-sim", "w.ini"}, "[camera ptp]\nwrite_speed = 20MB/s\nbuffer = 100MB\n"},
   };
   for (const Body& body : bodies) {
-    std::vector<std::string> checkArguments = {"-check"};
-    checkArguments.insert(checkArguments.end(), body.arguments.begin(), body.arguments.end());
-    checkArguments.insert(checkArguments.end(), {"-script", "test.qvs"});
-    const RunResult plan = run(checkArguments, script, body.world);
-    EXPECT_EQ(0, plan.exitCode) << plan.out;
-    std::vector<std::string> runArguments = body.arguments;
-    runArguments.insert(runArguments.end(), {"-script", "test.qvs", "-log"});
-    const RunResult day = run(runArguments, script, body.world);
+    std::vector<std::string> arguments = body.arguments;
+    arguments.insert(arguments.end(), {"-script", "test.qvs", "-log"});
+    const RunResult day = run(arguments, script, body.world);
     ASSERT_EQ(0, day.exitCode) << day.out << day.err;
+    arguments.back() = "-check";
+    const RunResult plan = run(arguments, script, body.world);
+    EXPECT_EQ(0, plan.exitCode) << plan.out;
 
     const std::map<int, long> planned = plannedReleases(plan.out);
     const std::map<int, long> ran = runReleases(day.log);
@@ -125,10 +134,7 @@ TEST(CheckDayE2eTest, CardRoomAtTheQualitiesTheScriptSets) {
               "left): a run prints \"Capture error: Card error (including CARD-FULL/No.-FULL)\" "
               "and the body refuses the releases after it\n"});
 
-  r = run({"-sim", "w.ini", "-speed", "10", "-script", "test.qvs"}, script, world);
-  EXPECT_NE(npos, r.out.find("Shot #5: ok\n")) << r.out;
-  EXPECT_EQ(npos, r.out.find("Shot #6: ok\n")) << r.out;
-  EXPECT_NE(npos, r.err.find("Capture error: Card error (including CARD-FULL/No.-FULL)\n"));
+  expectRunStopsAfter(script, world, 5, "Capture error: Card error (including CARD-FULL/No.-FULL)");
 
   // Two cards, the first too small for a RAW but not for a JPEG: the qualities are counted shot
   // by shot, and images go to the first card with room.
@@ -151,10 +157,7 @@ TEST(CheckDayE2eTest, BatteryRunsOutAtTheShotARunMeets) {
                          "  line 5: shot 4: the battery is empty (3.0 % at the start, 1.0 % a "
                          "shot, 2.0 % an hour): the body switches off, a run prints \"Shot error: "
                          "Port disconnected\"\n"});
-  r = run({"-sim", "w.ini", "-speed", "10", "-script", "test.qvs"}, script, world);
-  EXPECT_NE(npos, r.out.find("Shot #3: ok\n")) << r.out;
-  EXPECT_EQ(npos, r.out.find("Shot #4: ok\n")) << r.out;
-  EXPECT_NE(npos, r.err.find("Shot error: Port disconnected\n")) << r.err;
+  expectRunStopsAfter(script, world, 3, "Shot error: Port disconnected");
 
   // The default body: 85 %, 0.1 % a shot, 2 % an hour.
   std::string many = "#!quorvale\n";
