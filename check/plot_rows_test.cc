@@ -46,7 +46,7 @@ TEST(PlotRowsTest, RowsStopWhereZoomingCannotHelpAndAtTheirLimit) {
       same.frames, rows.back().span, 1000, true, [](size_t) { return false; }, &unlabelled);
   EXPECT_TRUE(unlabelled.empty());
   ASSERT_FALSE(labels.empty());
-  EXPECT_EQ("1/500 \xC3\x97" "3", labels.back().text);
+  EXPECT_EQ(std::string("1/500 \xC3\x97") + "3", labels.back().text);
 
   Frames day;
   for (int b = 0; b < 30; ++b) {

@@ -259,11 +259,12 @@ TEST(CheckDayE2eTest, ReleaseAndPulseMoments) {
 TEST(CheckDayE2eTest, LongLinesAreCutVisibly) {
   std::string text = "echo ";
   for (int i = 0; i < 1200; ++i) text += "\xc3\xa9";
-  const RunResult r = run({"-check", "-sim", "-script", "test.qvs"},
-                          "#!quorvale\n" + text + "\necho b\n");
-  expectContains(r.out, {"    2  start +0.000 s                               " +
-                         text.substr(0, 1999) + "\xe2\x80\xa6\n"
-                         "    3  start +0.000 s                               echo b\n"});
+  const RunResult r =
+      run({"-check", "-sim", "-script", "test.qvs"}, "#!quorvale\n" + text + "\necho b\n");
+  expectContains(r.out,
+                 {"    2  start +0.000 s                               " + text.substr(0, 1999) +
+                  "\xe2\x80\xa6\n"
+                  "    3  start +0.000 s                               echo b\n"});
 }
 
 // tv=<n> for n >= 2 is 1/n s by the table's convention: found, with what to write for seconds.

@@ -20,13 +20,15 @@ void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** att
   auto* doc = static_cast<SvgDocument*>(data);
   Element e;
   e.name = name;
-  for (size_t i = 0; attributes[i] != nullptr; i += 2)
+  for (size_t i = 0; attributes[i] != nullptr; i += 2) {
     e.attributes[attributes[i]] = attributes[i + 1];
-  e.groups = doc->groupStack;
-  e.groupIds = doc->groupIdStack;
-  if (e.name == "g") {
-    doc->groupStack.push_back(e.attributes["class"]);
-    doc->groupIdStack.push_back(doc->elements.size());
+  }
+  for (size_t id : doc->open) {
+    const Element& outer = doc->elements[id];
+    if (outer.name != "g") continue;
+    e.groupIds.push_back(id);
+    const auto group = outer.attributes.find("class");
+    e.groups.push_back(group == outer.attributes.end() ? "" : group->second);
   }
   doc->open.push_back(doc->elements.size());
   doc->elements.push_back(e);
@@ -36,10 +38,6 @@ void XMLCALL endElement(void* data, const XML_Char* name) {
   auto* doc = static_cast<SvgDocument*>(data);
   if (std::string(name) == "title" && doc->open.size() >= 2) {
     doc->elements[doc->open[doc->open.size() - 2]].title = doc->elements[doc->open.back()].text;
-  }
-  if (std::string(name) == "g") {
-    doc->groupStack.pop_back();
-    doc->groupIdStack.pop_back();
   }
   doc->open.pop_back();
 }

@@ -26,9 +26,7 @@ struct Element {
 
 struct SvgDocument {
   std::vector<Element> elements;
-  std::vector<std::string> groupStack;
-  std::vector<size_t> groupIdStack;
-  std::vector<size_t> open;
+  std::vector<size_t> open;  // while parsing: the elements not closed yet, outermost first
 
   // The elements inside each <g> of class |className|, one list per such group, in order.
   std::vector<std::vector<const Element*>> groupsOf(const std::string& className) const;
