@@ -26,18 +26,12 @@ PlannedEclipse totalAt(double centralS, double c4Altitude) {
   return e;
 }
 
+// (The findings' texts at a real site are tested end to end in eclipse_e2e_test.cc.) Exactly 30 s
+// of totality is not near the edge, just under it is; a partial site has no path to be near the
+// edge of, and contacts it lacks are not judged; no eclipse, no findings.
 TEST(PlanEclipseTest, FindingsOfTheEclipseItself) {
-  EXPECT_TRUE(eclipseFindings(totalAt(104.6, 2.0)).empty());
-  // Exactly 30 s is not near the edge; under it is.
   EXPECT_TRUE(eclipseFindings(totalAt(30.0, 2.0)).empty());
-  const std::vector<std::string> edge = eclipseFindings(totalAt(29.9, -0.12));
-  ASSERT_EQ(2u, edge.size());
-  EXPECT_EQ("C4: the Sun is below the horizon (-0.1 deg) at 42.30000 N, 0.88910 W, 0 m", edge[0]);
-  EXPECT_EQ(
-      "42.30000 N, 0.88910 W, 0 m is near the edge of the path: 29.9 s between C2 and C3 (under "
-      "30 s), where a small error in the site moves the contacts by seconds or takes them away",
-      edge[1]);
-  // A partial site has no path to be near the edge of, and contacts it lacks are not judged.
+  EXPECT_EQ(2u, eclipseFindings(totalAt(29.9, -0.12)).size());
   PlannedEclipse partial = totalAt(0.0, -3.0);
   partial.central = false;
   partial.contacts[1].exists = partial.contacts[3].exists = false;
@@ -50,6 +44,7 @@ TEST(PlanEclipseTest, FindingsOfTheEclipseItself) {
   EXPECT_TRUE(eclipseFindings(partial).empty());
 }
 
+// A contact the site lacks has no line; a site without an eclipse says why.
 TEST(PlanEclipseTest, ReportLines) {
   EXPECT_EQ("", eclipseReportText(PlannedEclipse()));
   PlannedEclipse e = totalAt(104.6, 2.0);
@@ -59,10 +54,8 @@ TEST(PlanEclipseTest, ReportLines) {
   none.siteKnown = true;
   none.site = "1.00000 S, 2.00000 E, 0 m";
   none.problem = "no built-in eclipse has a contact visible from there";
-  EXPECT_EQ(
-      "Eclipse at 1.00000 S, 2.00000 E, 0 m: no built-in eclipse has a contact visible "
-      "from there\n",
-      eclipseReportText(none));
+  EXPECT_EQ("Eclipse at 1.00000 S, 2.00000 E, 0 m: " + none.problem + "\n",
+            eclipseReportText(none));
 }
 
 }  // namespace

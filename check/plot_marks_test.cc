@@ -22,13 +22,9 @@ PlanLine momentLine(uint32_t number, uint64_t utc) {
   return line;
 }
 
-bool endsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // On an hour's row, 18:28:55 and 18:29:00 fall 2 units apart and share a label naming both
-// times; a checkpoint on a moment joins it; on a row of a minute they stand apart. A moment
-// outside the row has no mark, and an unknown wait none at all.
+// times; a checkpoint on a moment joins it. A moment outside the row has no mark, and an unknown
+// wait none at all. (That every moment is named beside its line is tested on the drawing.)
 TEST(PlotMarksTest, MomentsThatFallTogetherShareALabel) {
   ScriptPlan plan;
   plan.lines.push_back(momentLine(29, utcAt(18, 28, 55)));
@@ -38,9 +34,8 @@ TEST(PlotMarksTest, MomentsThatFallTogetherShareALabel) {
   checkpoint.startUtc = checkpoint.endUtc = utcAt(18, 29, 0);
   checkpoint.checkpoint = true;
   plan.lines.push_back(checkpoint);
-  PlanLine unknown = momentLine(40, utcAt(18, 29, 30));
-  unknown.known = false;
-  plan.lines.push_back(unknown);
+  plan.lines.push_back(momentLine(40, utcAt(18, 29, 30)));
+  plan.lines.back().known = false;
   plan.lines.push_back(momentLine(50, utcAt(19, 40, 0)));
 
   std::vector<MomentGroup> groups =
@@ -48,24 +43,11 @@ TEST(PlotMarksTest, MomentsThatFallTogetherShareALabel) {
   ASSERT_EQ(1u, groups.size());
   ASSERT_EQ(3u, groups[0].marks.size());
   EXPECT_EQ(MomentKind::Checkpoint, groups[0].marks[2].kind);
-  EXPECT_LT(groups[0].x2 - groups[0].x, 2.1);
-  std::vector<std::string> forms = momentLabelForms(groups[0]);
+  const std::vector<std::string> forms = momentLabelForms(groups[0]);
   ASSERT_EQ(3u, forms.size());
   EXPECT_EQ(0u, forms[0].find("lines 29, 36, 37: ")) << forms[0];
-  EXPECT_TRUE(endsWith(forms[0], " (18:28:55 to 18:29:00 UTC)")) << forms[0];
-  EXPECT_EQ(0u, forms[1].find("29, 36, 37: ")) << forms[1];
-  EXPECT_EQ(
-      "29\xE2\x80\xA6"
-      "37",
-      forms[2]);
-
-  groups = momentGroups(plan, PlotSpan{utcAt(18, 28, 30), utcAt(18, 29, 30)});
-  ASSERT_EQ(2u, groups.size());
-  forms = momentLabelForms(groups[1]);
-  EXPECT_EQ(0u, forms[0].find("lines 36, 37: ")) << forms[0];
-  EXPECT_TRUE(endsWith(forms[0], " (18:29:00 UTC)")) << forms[0];
-  EXPECT_EQ("36, 37", forms[2]);
-  EXPECT_EQ("line 29", momentLabelForms(groups[0])[0].substr(0, 7));
+  const std::string utc = " (18:28:55 to 18:29:00 UTC)";
+  EXPECT_EQ(utc, forms[0].substr(forms[0].size() - utc.size())) << forms[0];
 }
 
 // A finding stands at its line's start; a line the plan has no entry for (a comment the scan

@@ -1,15 +1,11 @@
 // The timeline of -check ... -plot end to end: scripts of their own, drawn and parsed as XML, and
 // the drawing measured: frames of every burst apart and labelled in some row, every moment's
 // label beside its own line, no two texts on top of each other, a marker for each finding.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -23,133 +19,101 @@ namespace {
 
 // Checks |script| with -plot and returns the drawing, parsed; |r| gets the run.
 SvgDocument plot(const std::string& script, std::vector<std::string> extra, RunResult* r) {
-  char dir[] = "/tmp/quorvale_plot_XXXXXX";
-  EXPECT_NE(nullptr, mkdtemp(dir));
-  const std::string svgPath = std::string(dir) + "/plan.svg";
   RunOptions options;
-  options.arguments = {"-check", "-sim", "-script", "test.qvs", "-plot", svgPath};
+  options.arguments = {"-check", "-sim", "-script", "test.qvs"};
   options.arguments.insert(options.arguments.end(), extra.begin(), extra.end());
   options.files.push_back({"test.qvs", script});
-  *r = runQuorvale(options);
-  std::ifstream in(svgPath);
-  std::ostringstream svg;
-  svg << in.rdbuf();
-  unlink(svgPath.c_str());
-  rmdir(dir);
-  return parseSvg(svg.str());
-}
-
-bool innermost(const Element& e, const std::string& group) {
-  return !e.groups.empty() && e.groups.back() == group;
+  return runPlot(options, r);
 }
 
 // The number of findings the report counts.
 size_t findingCount(const std::string& report) {
   const size_t at = report.find("Findings: ");
-  if (at == npos) return 0;
-  return std::strtoul(report.c_str() + at + 10, nullptr, 10);
+  return at == npos ? 0 : std::strtoul(report.c_str() + at + 10, nullptr, 10);
 }
 
 struct Frame {
   unsigned shot;
   std::string tv;
   double x;
+  bool labelled;
 };
 
 // The frames a row's shots lane draws, in x order: one per shot, from its bars' titles
-// ("line 7: shot 3, Tv 1/250, body 529 ms").
+// ("line 7: shot 3, Tv 1/250, body 529 ms"); a frame is labelled when a Tv label starts just right
+// of it with its Tv, or of an earlier frame of that Tv whose label's " ×n" takes it along.
 std::vector<Frame> framesOf(const std::vector<const Element*>& lane) {
   std::vector<Frame> frames;
   std::set<unsigned> seen;
   for (const Element* e : lane) {
-    if (e->name != "rect" || !innermost(*e, "shots")) continue;
     const size_t shotAt = e->title.find(": shot ");
     const size_t tvAt = e->title.find(", Tv ");
-    if (shotAt == npos || tvAt == npos) continue;
+    if (e->name != "rect" || !e->in("shots") || shotAt == npos || tvAt == npos) continue;
     const unsigned shot = std::strtoul(e->title.c_str() + shotAt + 7, nullptr, 10);
     if (!seen.insert(shot).second) continue;
     const size_t tvEnd = e->title.find(',', tvAt + 5);
-    frames.push_back(Frame{shot, e->title.substr(tvAt + 5, tvEnd - tvAt - 5), e->number("x")});
+    frames.push_back({shot, e->title.substr(tvAt + 5, tvEnd - tvAt - 5), e->number("x"), false});
   }
   std::sort(frames.begin(), frames.end(), [](const Frame& a, const Frame& b) { return a.x < b.x; });
-  return frames;
-}
-
-// The shots of |frames| that stand under a Tv label of |lane|: a label starts just right of its
-// first frame with that frame's Tv; " ×n" takes the next frames of the same Tv along.
-std::set<unsigned> labelledShots(const std::vector<Frame>& frames,
-                                 const std::vector<const Element*>& lane) {
-  std::set<unsigned> labelled;
   for (const Element* e : lane) {
-    if (e->name != "text" || !innermost(*e, "shots")) continue;
+    if (e->name != "text" || !e->in("shots")) continue;
     for (size_t k = 0; k < frames.size(); ++k) {
       const double x = e->number("x");
-      if (x < frames[k].x || x > frames[k].x + 4) continue;
-      if (e->text.compare(0, frames[k].tv.size(), frames[k].tv) != 0) continue;
+      if (x < frames[k].x || x > frames[k].x + 4 || e->text.rfind(frames[k].tv, 0) != 0) continue;
       const size_t times = e->text.find(" \xC3\x97");
       const size_t n = times == npos ? 1 : std::strtoul(e->text.c_str() + times + 3, nullptr, 10);
       for (size_t j = k; j < k + n && j < frames.size() && frames[j].tv == frames[k].tv; ++j) {
-        labelled.insert(frames[j].shot);
+        frames[j].labelled = true;
       }
       break;
     }
   }
-  return labelled;
+  return frames;
 }
 
 // True when some row draws the shots |from| to |to| at least 4 units apart, each under its Tv.
 bool burstDrawnApart(const SvgDocument& doc, unsigned from, unsigned to) {
   for (const std::vector<const Element*>& lane : doc.groupsOf("shots")) {
-    std::vector<Frame> frames = framesOf(lane);
     std::vector<Frame> burst;
-    for (const Frame& f : frames) {
-      if (f.shot >= from && f.shot <= to) burst.push_back(f);
+    bool ok = true;
+    for (const Frame& f : framesOf(lane)) {
+      if (f.shot < from || f.shot > to) continue;
+      ok = ok && f.labelled && (burst.empty() || f.x - burst.back().x >= 4);
+      burst.push_back(f);
     }
-    if (burst.size() != to - from + 1) continue;
-    bool apart = true;
-    for (size_t k = 1; k < burst.size(); ++k) apart = apart && burst[k].x - burst[k - 1].x >= 4;
-    const std::set<unsigned> labelled = labelledShots(frames, lane);
-    bool allLabelled = true;
-    for (const Frame& f : burst) allLabelled = allLabelled && labelled.count(f.shot) != 0;
-    if (apart && allLabelled) return true;
+    if (ok && burst.size() == to - from + 1) return true;
   }
   return false;
 }
 
 // Every pair of texts in the drawing, checked for overlap.
 void expectNoTextsOverlap(const SvgDocument& doc) {
-  std::vector<const Element*> texts;
-  for (const Element& e : doc.elements) {
-    if (e.name == "text") texts.push_back(&e);
-  }
-  for (size_t i = 0; i < texts.size(); ++i) {
-    for (size_t j = i + 1; j < texts.size(); ++j) {
-      EXPECT_FALSE(textBox(*texts[i]).overlaps(textBox(*texts[j])))
-          << "\"" << texts[i]->text << "\" at " << texts[i]->number("x") << ","
-          << texts[i]->number("y") << " and \"" << texts[j]->text << "\" at "
-          << texts[j]->number("x") << "," << texts[j]->number("y");
+  for (size_t i = 0; i < doc.elements.size(); ++i) {
+    const Element& a = doc.elements[i];
+    for (size_t j = i + 1; a.name == "text" && j < doc.elements.size(); ++j) {
+      const Element& b = doc.elements[j];
+      EXPECT_FALSE(b.name == "text" && textBox(a).overlaps(textBox(b)))
+          << "\"" << a.text << "\" at " << a.number("x") << "," << a.number("y") << " and \""
+          << b.text << "\" at " << b.number("x") << "," << b.number("y");
     }
   }
 }
 
 // The script line numbers a moment label names: "lines 36, 37: ...", "12: ...", "13…20".
 std::set<unsigned> namedLines(std::string text) {
-  std::set<unsigned> lines;
-  if (text.compare(0, 6, "lines ") == 0) text.erase(0, 6);
-  if (text.compare(0, 5, "line ") == 0) text.erase(0, 5);
+  if (text.rfind("line", 0) == 0) text.erase(0, text.find(' ') + 1);
   text = text.substr(0, text.find(':'));
+  std::set<unsigned> lines;
   const size_t range = text.find("\xE2\x80\xA6");
-  if (range != npos) {
-    for (unsigned n = std::strtoul(text.c_str(), nullptr, 10),
-                  last = std::strtoul(text.c_str() + range + 3, nullptr, 10);
-         n <= last; ++n) {
-      lines.insert(n);
-    }
-    return lines;
+  const char* last = range == npos ? nullptr : text.c_str() + range + 3;
+  for (unsigned n = std::strtoul(text.c_str(), nullptr, 10);
+       last != nullptr && n <= std::strtoul(last, nullptr, 10); ++n) {
+    lines.insert(n);
   }
-  std::istringstream in(text);
-  std::string number;
-  while (std::getline(in, number, ',')) lines.insert(std::strtoul(number.c_str(), nullptr, 10));
+  std::istringstream in(range == npos ? text : "");
+  for (std::string number; std::getline(in, number, ',');) {
+    lines.insert(std::strtoul(number.c_str(), nullptr, 10));
+  }
   return lines;
 }
 
@@ -179,9 +143,8 @@ std::set<unsigned> expectMomentLabelsBesideTheirLines(const SvgDocument& doc) {
           maxX = std::max(maxX, e->number("x1"));
         }
       }
-      EXPECT_NE(nullptr, own);
       if (label == nullptr || own == nullptr) {
-        ADD_FAILURE() << "a moment without a label";
+        ADD_FAILURE() << "a moment without a label or a line";
         continue;
       }
       // Lines a few units apart share a label, beside the outermost line of its side.
@@ -224,15 +187,10 @@ TEST(PlotE2eTest, EveryBurstHasARowWithItsFramesApartAndLabelled) {
   RunResult r;
   SvgDocument doc = plot(script, {"-atutc", "2026-08-12T17:00"}, &r);
   EXPECT_NE(npos, r.out.find("Totals: 25 shot(s)")) << r.out;
-  EXPECT_TRUE(burstDrawnApart(doc, 2, 16));
-  EXPECT_TRUE(burstDrawnApart(doc, 17, 21));
-  EXPECT_TRUE(burstDrawnApart(doc, 22, 24));
-  EXPECT_TRUE(burstDrawnApart(doc, 1, 1));
-  EXPECT_TRUE(burstDrawnApart(doc, 25, 25));
-  // The whole row draws every frame.
-  const std::vector<std::vector<const Element*>> lanes = doc.groupsOf("shots");
-  ASSERT_FALSE(lanes.empty());
-  EXPECT_EQ(25u, framesOf(lanes[0]).size());
+  for (const auto& burst : {std::pair{2, 16}, {17, 21}, {22, 24}, {1, 1}, {25, 25}}) {
+    EXPECT_TRUE(burstDrawnApart(doc, burst.first, burst.second)) << burst.first;
+  }
+  EXPECT_EQ(25u, framesOf(doc.group("shots")).size());  // the whole row draws them all
   expectNoTextsOverlap(doc);
 }
 
@@ -267,13 +225,8 @@ TEST(PlotE2eTest, EveryMomentLabelledBesideItsLineAndNoTextsOverlap) {
   // The first tick at the very left of the axis keeps clear of the axis's row names.
   doc = plot("#!quorvale\nwait utc=2026-08-12T18:00:01\ncheckpoint\nwait utc=2026-08-12T18:00:41\n",
              {"-atutc", "2026-08-12T17:00"}, &r);
-  const Element* first = nullptr;
-  for (const Element& e : doc.elements) {
-    if (e.name == "text" && innermost(e, "axis") && e.text == "18:00:00" && first == nullptr) {
-      first = &e;
-    }
-  }
-  ASSERT_NE(nullptr, first);
+  const Element* first = doc.textStarting("18:00:00");
+  ASSERT_TRUE(first != nullptr && first->in("axis"));
   expectNoTextsOverlap(doc);
   expectMomentLabelsBesideTheirLines(doc);
 }
@@ -289,29 +242,25 @@ TEST(PlotE2eTest, EachFindingItsMarkerAndRefusedReleasesInTheShotsLane) {
   EXPECT_EQ(4, r.exitCode);
   const size_t findings = findingCount(r.out);
   ASSERT_GE(findings, 5u) << r.out;
-  EXPECT_NE(npos, r.out.find("  line 5: shot 2: the body is still busy")) << r.out;
+  const Element* listed = doc.textStarting("line 5: shot 2: the body is still busy");
+  ASSERT_NE(nullptr, listed);  // the findings are listed in red under the rows
+  EXPECT_EQ("#d00000 finding-list", listed->attributes.at("fill") + " " + listed->groups.back());
 
-  const std::vector<std::vector<const Element*>> rows = doc.groupsOf("findings");
-  ASSERT_FALSE(rows.empty());
   std::vector<const Element*> markers;
-  for (const Element* e : rows[0]) {
-    if (e->name == "rect") markers.push_back(e);
-  }
-  ASSERT_EQ(findings, markers.size());
   std::set<std::string> numbers;
-  for (const Element* m : markers) numbers.insert(m->title.substr(0, m->title.find(':')));
-  EXPECT_EQ(findings, numbers.size());
-  for (size_t i = 0; i < markers.size(); ++i) {
-    for (size_t j = i + 1; j < markers.size(); ++j) {
-      EXPECT_GE(std::abs(markers[i]->number("x") - markers[j]->number("x")), 6)
-          << markers[i]->title << " / " << markers[j]->title;
+  for (const Element* e : doc.group("findings")) {
+    if (e->name != "rect") continue;
+    for (const Element* m : markers) {
+      EXPECT_GE(std::abs(m->number("x") - e->number("x")), 6) << m->title << " / " << e->title;
     }
+    markers.push_back(e);
+    numbers.insert(e->title.substr(0, e->title.find(':')));
   }
-
+  EXPECT_EQ(findings, markers.size());
+  EXPECT_EQ(findings, numbers.size());
   size_t refused = 0;
-  const std::vector<std::vector<const Element*>> lanes = doc.groupsOf("shots");
-  for (const Element* e : lanes[0]) {
-    if (e->name == "rect" && innermost(*e, "refused")) {
+  for (const Element* e : doc.group("shots")) {
+    if (e->name == "rect" && e->in("refused")) {
       ++refused;
       EXPECT_EQ("line " + std::to_string(3 + refused) + ": release refused, the body is still busy",
                 e->title);
@@ -328,9 +277,8 @@ TEST(PlotE2eTest, EachFindingItsMarkerAndRefusedReleasesInTheShotsLane) {
       "comflash\n",
       {"-atutc", "2026-08-12T17:00"}, &r);
   ASSERT_GE(findingCount(r.out), 14u) << r.out;
-  const std::vector<const Element*> row = doc.groupsOf("findings")[0];
   std::string written;
-  for (const Element* e : row) {
+  for (const Element* e : doc.group("findings")) {
     if (e->name == "rect") {
       EXPECT_LE(e->number("x") + e->number("width"), 1500) << e->title;
     }
@@ -349,6 +297,17 @@ TEST(PlotE2eTest, EachFindingItsMarkerAndRefusedReleasesInTheShotsLane) {
     EXPECT_NE(npos, written.find("|" + std::to_string(n) + "|")) << n << " in " << written;
   }
   expectNoTextsOverlap(doc);
+}
+
+// Whatever bytes a script holds, the drawing stays well-formed XML, its texts whole; a short
+// script has no zoom.
+TEST(PlotE2eTest, TimelineOfOddTextIsWellFormedWithoutZoom) {
+  RunResult r;
+  const SvgDocument doc =
+      plot("#!quorvale\nshot\n\xff\x01<&\"\xc3 ]]>\nplay a<b>&c.wav\nshot\n", {}, &r);
+  EXPECT_EQ(nullptr, doc.textStarting("zoom 1: "));
+  EXPECT_NE(nullptr, doc.textStarting("line 4: play file 'a<b>&c.wav' cannot be played"));
+  EXPECT_NE(nullptr, doc.textStarting("line 3, column 1: text no rule takes"));
 }
 
 }  // namespace

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "check/text_width.h"
 
@@ -15,13 +20,15 @@ void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** att
   auto* doc = static_cast<SvgDocument*>(data);
   Element e;
   e.name = name;
-  for (size_t i = 0; attributes[i] != nullptr; i += 2)
+  for (size_t i = 0; attributes[i] != nullptr; i += 2) {
     e.attributes[attributes[i]] = attributes[i + 1];
-  e.groups = doc->groupStack;
-  e.groupIds = doc->groupIdStack;
-  if (e.name == "g") {
-    doc->groupStack.push_back(e.attributes["class"]);
-    doc->groupIdStack.push_back(doc->elements.size());
+  }
+  for (size_t id : doc->open) {
+    const Element& outer = doc->elements[id];
+    if (outer.name != "g") continue;
+    e.groupIds.push_back(id);
+    const auto group = outer.attributes.find("class");
+    e.groups.push_back(group == outer.attributes.end() ? "" : group->second);
   }
   doc->open.push_back(doc->elements.size());
   doc->elements.push_back(e);
@@ -31,10 +38,6 @@ void XMLCALL endElement(void* data, const XML_Char* name) {
   auto* doc = static_cast<SvgDocument*>(data);
   if (std::string(name) == "title" && doc->open.size() >= 2) {
     doc->elements[doc->open[doc->open.size() - 2]].title = doc->elements[doc->open.back()].text;
-  }
-  if (std::string(name) == "g") {
-    doc->groupStack.pop_back();
-    doc->groupIdStack.pop_back();
   }
   doc->open.pop_back();
 }
@@ -67,6 +70,33 @@ std::vector<std::vector<const Element*>> SvgDocument::groupsOf(const std::string
     }
   }
   return result;
+}
+
+std::vector<const Element*> SvgDocument::group(const std::string& className, size_t index) const {
+  std::vector<std::vector<const Element*>> groups = groupsOf(className);
+  EXPECT_LT(index, groups.size()) << "no group " << index << " of class " << className;
+  return index < groups.size() ? groups[index] : std::vector<const Element*>();
+}
+
+const Element* SvgDocument::textStarting(const std::string& start) const {
+  for (const Element& e : elements) {
+    if (e.name == "text" && e.text.compare(0, start.size(), start) == 0) return &e;
+  }
+  return nullptr;
+}
+
+SvgDocument runPlot(RunOptions options, RunResult* run) {
+  char dir[] = "/tmp/quorvale_plot_XXXXXX";
+  EXPECT_NE(nullptr, mkdtemp(dir));
+  const std::string svgPath = std::string(dir) + "/plan.svg";
+  options.arguments.insert(options.arguments.end(), {"-plot", svgPath});
+  *run = runQuorvale(options);
+  std::ifstream in(svgPath);
+  std::ostringstream svg;
+  svg << in.rdbuf();
+  unlink(svgPath.c_str());
+  rmdir(dir);
+  return parseSvg(svg.str());
 }
 
 SvgDocument parseSvg(const std::string& xml) {
