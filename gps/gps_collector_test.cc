@@ -9,11 +9,7 @@ GpsReport fixReport(int mode, double lat, double lon, double height) {
   GpsReport report;
   report.kind = GpsReport::Kind::kFix;
   report.mode = mode;
-  report.fix.latitudeDeg = lat;
-  report.fix.longitudeDeg = lon;
-  report.fix.heightM = height;
-  report.fix.horizontalErrorM = 17.1;
-  report.fix.verticalErrorM = 34.5;
+  report.fix = {mode, lat, lon, height, 17.1, 34.5};
   return report;
 }
 
