@@ -1,5 +1,6 @@
 // The log's syncer: a written line is synced soon, by a thread of its own, and a line written
-// while a sync runs is synced by the next one.
+// while a sync runs is synced by the next one. That the lines reach the system at once is tested
+// end to end, by killing a run.
 #include "output/log_syncer.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@
 
 namespace {
 
-// A file that counts its syncs; a sync can be held until released.
+// A file that counts its syncs; a sync is held while |hold| is set.
 class CountingFile final : public platform::AppendFile {
  public:
   bool append(const char* const*, const size_t*, size_t) override { return true; }
@@ -35,10 +36,6 @@ class CountingFile final : public platform::AppendFile {
     return changed_.wait_for(lock, std::chrono::minutes(1),
                              [&] { return (done ? syncs_ : started_) >= count; });
   }
-  int syncs() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return syncs_;
-  }
 
  private:
   std::mutex mutex_;
@@ -49,29 +46,24 @@ class CountingFile final : public platform::AppendFile {
 };
 
 TEST(LogSyncerTest, WrittenLinesAreSyncedByItsThreadAndNothingIsLeftUnsynced) {
+  // An interval of an hour: the first sync comes at once, not after the interval, and stopping
+  // does not wait for the rest of the hour.
   CountingFile file;
   {
-    // An interval of an hour: the first sync comes at once, not after the interval.
     std::unique_ptr<LogSyncer> syncer = LogSyncer::start(&file, std::chrono::hours(1));
-    ASSERT_NE(nullptr, syncer);
     syncer->wrote();
     ASSERT_TRUE(file.waitFor(1, true));
-  }  // stopping does not wait for the rest of the hour
-  EXPECT_EQ(1, file.syncs());
+  }
 
   CountingFile slow;
   std::unique_ptr<LogSyncer> syncer = LogSyncer::start(&slow, std::chrono::milliseconds(1));
-  ASSERT_NE(nullptr, syncer);
   slow.hold(true);
   syncer->wrote();
   ASSERT_TRUE(slow.waitFor(1, false));
-  // Lines written while the disk is slow: the writer does not wait, and a later sync takes them.
-  syncer->wrote();
+  // A line written while the disk is slow: the writer does not wait, and a later sync takes it.
   syncer->wrote();
   slow.hold(false);
   ASSERT_TRUE(slow.waitFor(2, true));
-  syncer.reset();
-  EXPECT_EQ(2, slow.syncs());
 }
 
 }  // namespace

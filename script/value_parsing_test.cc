@@ -60,36 +60,4 @@ TEST(ValueParsingTest, MomentsFromAFixedToday) {
   }
 }
 
-// The moment forms of the command line: whole, as a wait takes them, with no day or month 0.
-TEST(ValueParsingTest, MomentFormsAreWholeScriptMoments) {
-  for (const char* good : {"5", "17", "12.08", "12.08.26", "12.08.2026", "08-12", "26-08-12",
-                           "2026-08-12", "17:34", "17:34:30", "17:34:30.25", "2026-08-12T17:34",
-                           "2026-08-12t17:34:30.5", "12.08.2026 17:34:30", "00-01-01"}) {
-    EXPECT_TRUE(isMomentForm(good)) << good;
-  }
-  for (const char* bad : {"",
-                          "0",
-                          "00",
-                          "1:2:3:4:5",
-                          "0.8",
-                          "12.0",
-                          "2026-00-12",
-                          "2026-08-00",
-                          "32x",
-                          "17:",
-                          "17:34:",
-                          "2026-08-12T",
-                          "2026-08-12 ",
-                          " 17:34",
-                          "x",
-                          "12.08.2026 17:34 x",
-                          "123",
-                          "1.2.3.4",
-                          "2026-08-12 17:34:30:00",
-                          "17:34:30.2.5",
-                          "12.08.202"}) {
-    EXPECT_FALSE(isMomentForm(bad)) << bad;
-  }
-}
-
 }  // namespace

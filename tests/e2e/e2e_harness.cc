@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -90,6 +91,10 @@ RunResult runQuorvale(const RunOptions& options) {
   const std::string runner = environmentValue("QUORVALE_E2E_RUNNER");
   const fs::path program =
       dir / (tested.empty() ? fs::path("quorvale") : fs::path(tested).filename());
+  // Runs side by side copy and start one at a time: a child forked while another thread's copy is
+  // open for writing would hold it, and the copy's exec would fail (ETXTBSY, exit 127).
+  static std::mutex copyAndStart;
+  std::unique_lock<std::mutex> starting(copyAndStart);
   fs::copy_file(tested.empty() ? QUORVALE_BINARY : tested, program);
   for (const auto& [name, bytes] : options.files) {
     std::ofstream(dir / name, std::ios::binary) << bytes;
@@ -128,6 +133,7 @@ RunResult runQuorvale(const RunOptions& options) {
   RunResult result;
   {
     std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::start(childOptions);
+    starting.unlock();
     if (child == nullptr) {
       ADD_FAILURE() << "cannot start " << program;
       return result;

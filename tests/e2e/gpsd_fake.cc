@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <utility>
+#include <sstream>
 #include <vector>
 
 #include "platform/child_process.h"
@@ -30,82 +30,73 @@ std::string sentence(const std::string& body) {
   return "$" + body + tail;
 }
 
-// The path of |name| in the usual program directories or on PATH; empty when there is none.
+// One epoch a second (RMC, GGA, GSA) from |firstUtc| (a UTC file time) at Zaragoza: 199 m above
+// mean sea level with a geoid separation of 51 m.
+std::string zaragozaNmea(NmeaFix fix, uint64_t firstUtc) {
+  const char* const kEpoch[][3] = {
+      {",A,4138.928,N,00053.346,W,0.0,0.0,", ",4138.928,N,00053.346,W,1,08,0.9,199.0,M,51.0,M,,",
+       "GPGSA,A,3,04,05,09,12,24,25,29,31,,,,,1.8,0.9,1.5"},
+      {",A,4138.928,N,00053.346,W,0.0,0.0,", ",4138.928,N,00053.346,W,1,03,2.1,,,,,,",
+       "GPGSA,A,2,04,05,09,,,,,,,,,,2.5,2.1,"},
+      {",V,,,,,,,", ",,,,,0,00,,,,,,,", "GPGSA,A,1,,,,,,,,,,,,,,,"}};
+  const auto& epoch = kEpoch[static_cast<int>(fix)];
+  std::string log;
+  for (int i = 0; i < kEpochs; ++i) {
+    platform::CalendarTime t{};
+    platform::fileTimeToCalendar(firstUtc + static_cast<uint64_t>(i) * kSecond, &t);
+    char time[32];
+    char date[16];
+    std::snprintf(time, sizeof(time), "%02u%02u%02u.%02u", t.hour, t.minute, t.second,
+                  t.millisecond / 10);
+    std::snprintf(date, sizeof(date), "%02u%02u%02u", t.day, t.month, t.year % 100);
+    log += sentence("GPRMC," + std::string(time) + epoch[0] + date +
+                    (fix == NmeaFix::kNone ? ",,,N" : ",,,A"));
+    log += sentence("GPGGA," + std::string(time) + epoch[1]);
+    log += sentence(epoch[2]);
+  }
+  return log;
+}
+
+// The path of |name| on PATH or in the usual program directories; empty when there is none.
 std::string findProgram(const std::string& name) {
-  std::string dirs = "/usr/sbin:/usr/bin:/sbin:/bin";
-  if (const char* path = std::getenv("PATH")) dirs = std::string(path) + ":" + dirs;
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    const size_t end = dirs.find(':', start);
-    const std::string dir = dirs.substr(start, end == std::string::npos ? end : end - start);
-    if (!dir.empty()) {
-      const std::filesystem::path candidate = std::filesystem::path(dir) / name;
-      std::error_code error;
-      if (std::filesystem::is_regular_file(candidate, error)) return candidate.string();
-    }
-    if (end == std::string::npos) break;
-    start = end + 1;
+  const char* path = std::getenv("PATH");
+  std::istringstream dirs(std::string(path ? path : "") + ":/usr/sbin:/usr/bin:/sbin:/bin");
+  std::error_code error;
+  for (std::string dir; std::getline(dirs, dir, ':');) {
+    const std::filesystem::path candidate = std::filesystem::path(dir) / name;
+    if (!dir.empty() && std::filesystem::is_regular_file(candidate, error)) return candidate;
   }
   return "";
 }
 
-std::unique_ptr<platform::ChildProcess> startProgram(const std::string& path,
-                                                     std::vector<std::string> arguments) {
-  platform::ChildProcess::Options options;
-  options.program = path;
-  options.arguments = std::move(arguments);
-  return platform::ChildProcess::start(options);
-}
-
-// Ends |child| the way a person would (SIGTERM: gpsfake then ends its gpsd), and waits for it.
-void endChild(std::unique_ptr<platform::ChildProcess>* child) {
-  if (*child == nullptr) return;
+// Ends |daemon| as a person would (SIGTERM: gpsfake then ends its gpsd) and waits for it.
+void end(std::unique_ptr<platform::ChildProcess>* daemon) {
   int code = 0;
-  if (!(*child)->wait(0, &code)) {
-    (*child)->sendConsoleEvent(6);
-    (*child)->wait(10000, &code);
+  if (*daemon != nullptr && !(*daemon)->wait(0, &code)) {
+    (*daemon)->sendConsoleEvent(6);
+    (*daemon)->wait(10000, &code);
   }
-  child->reset();  // kills it if it still runs
+  daemon->reset();  // kills it if it still runs
 }
 
-int randomPort() {
+// Starts |program| on a port of its own ("PORT" in |arguments|) in place of |daemon|; true when
+// |ready| comes on its output within 20 s.
+bool restart(std::unique_ptr<platform::ChildProcess>* daemon, int* port, const std::string& program,
+             std::vector<std::string> arguments, const char* ready) {
+  end(daemon);
   std::random_device device;
-  return std::uniform_int_distribution<int>(30000, 60000)(device);
+  *port = std::uniform_int_distribution<int>(30000, 60000)(device);
+  platform::ChildProcess::Options options;
+  options.program = program;
+  options.arguments = std::move(arguments);
+  for (std::string& argument : options.arguments) {
+    if (argument == "PORT") argument = std::to_string(*port);
+  }
+  *daemon = platform::ChildProcess::start(options);
+  return *daemon != nullptr && (*daemon)->waitForText(ready, 20000);
 }
 
 }  // namespace
-
-std::string zaragozaNmea(NmeaFix fix, uint64_t firstUtc, int epochs) {
-  std::string log;
-  for (int i = 0; i < epochs; ++i) {
-    platform::CalendarTime t{};
-    platform::fileTimeToCalendar(firstUtc + static_cast<uint64_t>(i) * kSecond, &t);
-    char hms[32];
-    char dmy[16];
-    std::snprintf(hms, sizeof(hms), "%02u%02u%02u.%02u", t.hour, t.minute, t.second,
-                  t.millisecond / 10);
-    std::snprintf(dmy, sizeof(dmy), "%02u%02u%02u", t.day, t.month, t.year % 100);
-    const std::string time = hms;
-    switch (fix) {
-      case NmeaFix::k3D:
-        log += sentence("GPRMC," + time + ",A,4138.928,N,00053.346,W,0.0,0.0," + dmy + ",,,A");
-        log += sentence("GPGGA," + time + ",4138.928,N,00053.346,W,1,08,0.9,199.0,M,51.0,M,,");
-        log += sentence("GPGSA,A,3,04,05,09,12,24,25,29,31,,,,,1.8,0.9,1.5");
-        break;
-      case NmeaFix::k2D:
-        log += sentence("GPRMC," + time + ",A,4138.928,N,00053.346,W,0.0,0.0," + dmy + ",,,A");
-        log += sentence("GPGGA," + time + ",4138.928,N,00053.346,W,1,03,2.1,,,,,,");
-        log += sentence("GPGSA,A,2,04,05,09,,,,,,,,,,2.5,2.1,");
-        break;
-      case NmeaFix::kNone:
-        log += sentence("GPRMC," + time + ",V,,,,,,," + dmy + ",,,N");
-        log += sentence("GPGGA," + time + ",,,,,0,00,,,,,,,");
-        log += sentence("GPGSA,A,1,,,,,,,,,,,,,,,");
-        break;
-    }
-  }
-  return log;
-}
 
 GpsdFake::GpsdFake() {
   std::random_device device;
@@ -116,77 +107,53 @@ GpsdFake::GpsdFake() {
 }
 
 GpsdFake::~GpsdFake() {
-  stop();
+  end(&daemon_);
   std::error_code error;
   std::filesystem::remove_all(directory_, error);
 }
 
-void GpsdFake::stop() { endChild(&daemon_); }
-
-std::string GpsdFake::siteValue() const { return "gps:127.0.0.1:" + std::to_string(port_); }
-
 bool GpsdFake::startReceiver(NmeaFix fix, double shiftS, std::string* why) {
   const std::string gpsfake = findProgram("gpsfake");
-  if (gpsfake.empty()) {
-    *why = "gpsfake not found (tools/install_deps.sh installs gpsd-clients)";
-    return false;
-  }
+  *why = gpsfake.empty() ? "gpsfake not found (tools/install_deps.sh installs gpsd-clients)"
+                         : "gpsfake's gpsd did not come up on 127.0.0.1";
+  if (gpsfake.empty()) return false;
   const std::string log = directory_ + "/receiver.nmea";
-  const double pause = std::atof(kSentencePause);
   double lead = 1.2;  // seconds from gpsfake's start to its first sentence, as first guessed
   bool began = false;
   for (int attempt = 0; attempt < 6; ++attempt) {
-    stop();
-    port_ = randomPort();
     const uint64_t first = platform::utcNow() + static_cast<uint64_t>(lead * kSecond);
     const int64_t shift = static_cast<int64_t>(shiftS * static_cast<double>(kSecond));
     std::ofstream(log, std::ios::binary)
-        << zaragozaNmea(fix, static_cast<uint64_t>(static_cast<int64_t>(first) + shift), kEpochs);
-    daemon_ = startProgram(gpsfake,
-                           {"-P", std::to_string(port_), "-c", kSentencePause, "-W", "600", log});
-    if (daemon_ == nullptr) {
-      *why = "gpsfake did not start";
-      return false;
-    }
+        << zaragozaNmea(fix, static_cast<uint64_t>(static_cast<int64_t>(first) + shift));
     // Its gpsd is up (gpsfake waits for it) and the first sentence follows one pause later.
-    if (!daemon_->waitForText("log cycle of", 20000)) continue;  // e.g. the port was taken
+    if (!restart(&daemon_, &port_, gpsfake, {"-P", "PORT", "-c", kSentencePause, "-W", "600", log},
+                 "log cycle of")) {
+      continue;  // e.g. the port was taken
+    }
     began = true;
-    const double fed = static_cast<double>(platform::utcNow()) / kSecond + pause;
+    const double fed =
+        static_cast<double>(platform::utcNow()) / kSecond + std::atof(kSentencePause);
     const double offset = fed - static_cast<double>(first) / kSecond;
     feedOffsetS_ = offset - shiftS;
     if (std::abs(offset) <= 0.03) return true;
     lead = std::max(0.3, lead + offset);
   }
-  if (began) return true;  // aimed as well as this machine lets us: feedOffsetS() says how far
-  stop();
-  *why = "gpsfake's gpsd did not come up on 127.0.0.1";
-  return false;
+  return began;  // aimed as well as this machine lets us: feedOffsetS() says how far
 }
 
 bool GpsdFake::startWithoutReceiver(std::string* why) {
   const std::string gpsd = findProgram("gpsd");
-  if (gpsd.empty()) {
-    *why = "gpsd not found (tools/install_deps.sh installs it)";
-    return false;
-  }
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    stop();
-    port_ = randomPort();
+  *why = gpsd.empty() ? "gpsd not found (tools/install_deps.sh installs it)"
+                      : "gpsd did not come up on 127.0.0.1";
+  for (int attempt = 0; attempt < 3 && !gpsd.empty(); ++attempt) {
     // No device, only the control socket through which receivers could be added.
-    daemon_ = startProgram(
-        gpsd, {"-N", "-D", "3", "-F", directory_ + "/control", "-S", std::to_string(port_)});
-    if (daemon_ == nullptr) break;
-    if (daemon_->waitForText("gpsd:INFO: startup at", 20000)) return true;
+    if (restart(&daemon_, &port_, gpsd,
+                {"-N", "-D", "3", "-F", directory_ + "/control", "-S", "PORT"},
+                "gpsd:INFO: startup at")) {
+      return true;
+    }
   }
-  stop();
-  *why = "gpsd did not come up on 127.0.0.1";
   return false;
-}
-
-std::string siteWithoutGpsd() {
-  // The discard port: below the range the fixtures draw from, and served by nothing on a machine
-  // that runs these tests.
-  return "gps:127.0.0.1:9";
 }
 
 bool gpsdRequired() {

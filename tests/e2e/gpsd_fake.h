@@ -1,17 +1,13 @@
 // gpsd for the end-to-end tests: the real daemon, fed by gpsd's own replay tool (gpsfake) with an
-// NMEA log the test chooses, or started with no receiver at all. Each instance listens on its own
-// port of 127.0.0.1; the program under test is pointed at it with "-site gps:127.0.0.1:<port>".
+// NMEA log of a receiver at Zaragoza (41.6488 N 0.8891 W, 250 m above the ellipsoid), or started
+// with no receiver at all. Each instance listens on its own port of 127.0.0.1.
 //
-// The log's time stamps follow the moment they are fed: gpsfake feeds its first sentence one
-// pause after it says that the log's cycle begins, whether or not a client watches, and gpsd
-// reads the receiver live. The fixture stamps the first epoch a little ahead, sees when the feed
-// really began and starts again, aiming better, when that is more than 30 ms off; what is left
-// is told by feedOffsetS().
-//
+// gpsfake feeds the log's first sentence one pause after it says that the log's cycle begins, and
+// gpsd reads it live: the fixture stamps the first epoch a little ahead and starts again, aiming
+// better, while the feed began more than 30 ms off its stamps; what is left is feedOffsetS().
 #ifndef QUORVALE_TESTS_E2E_GPSD_FAKE_H_
 #define QUORVALE_TESTS_E2E_GPSD_FAKE_H_
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,11 +19,6 @@ namespace e2e {
 
 enum class NmeaFix { k3D, k2D, kNone };
 
-// The receiver's position in the logs: Zaragoza, 41.6488 N 0.8891 W, 199 m above mean sea level
-// with a geoid separation of 51 m (250 m above the ellipsoid).
-// One epoch a second (RMC, GGA, GSA) from |firstUtc| (a UTC file time), |epochs| of them.
-std::string zaragozaNmea(NmeaFix fix, uint64_t firstUtc, int epochs);
-
 class GpsdFake {
  public:
   GpsdFake();
@@ -35,31 +26,29 @@ class GpsdFake {
   GpsdFake(const GpsdFake&) = delete;
   GpsdFake& operator=(const GpsdFake&) = delete;
 
-  // Starts gpsd through gpsfake with a Zaragoza log of |fix| whose clock is |shiftS| seconds off
-  // the system clock (negative: behind). Returns false with *why set when gpsd cannot start.
+  // Starts gpsd through gpsfake with a log of |fix| whose clock is |shiftS| seconds off the
+  // system clock (negative: behind). Returns false with *why set when gpsd cannot start.
   bool startReceiver(NmeaFix fix, double shiftS, std::string* why);
 
   // Starts gpsd with no receiver. Returns false with *why set when it cannot start.
   bool startWithoutReceiver(std::string* why);
 
   // "gps:127.0.0.1:<port>": the "-site" value that points at this gpsd.
-  std::string siteValue() const;
+  std::string siteValue() const { return "gps:127.0.0.1:" + std::to_string(port_); }
 
   // The system clock minus the receiver's time stamps as the sentences were fed: the offset that
   // a correct reading of this receiver states (within gpsd's and the pipe's few milliseconds).
   double feedOffsetS() const { return feedOffsetS_; }
 
  private:
-  void stop();
-
   int port_ = 0;
   double feedOffsetS_ = 0.0;
   std::string directory_;
   std::unique_ptr<platform::ChildProcess> daemon_;  // gpsfake (with its gpsd), or gpsd
 };
 
-// The "-site" value of a port where nothing listens.
-std::string siteWithoutGpsd();
+// The "-site" value of a port where nothing listens (the discard port, below the fixtures').
+inline std::string siteWithoutGpsd() { return "gps:127.0.0.1:9"; }
 
 // True where gpsd must start (QUORVALE_REQUIRE_GPSD=1, as CI sets it): a fixture that cannot
 // start it fails the test instead of skipping it.
@@ -76,7 +65,5 @@ bool gpsdRequired();
       GTEST_SKIP() << "gpsd cannot start: " << (why);                      \
     }                                                                      \
   } while (0)
-
-namespace e2e {}  // namespace e2e
 
 #endif  // QUORVALE_TESTS_E2E_GPSD_FAKE_H_
