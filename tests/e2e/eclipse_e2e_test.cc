@@ -442,8 +442,9 @@ TEST(EclipseE2eTest, TimelineDrawsTheContactsOnBothRows) {
   unlink(svgPath.c_str());
   rmdir(dir);
   // The texts of each group of class "contacts": one list per row.
+  const SvgDocument doc = parseSvg(svg.str());
   std::vector<std::vector<std::string>> rows;
-  for (const auto& group : parseSvg(svg.str()).groupsOf("contacts")) {
+  for (const auto& group : doc.groupsOf("contacts")) {
     rows.emplace_back();
     for (const Element* e : group) {
       if (e->name == "text") rows.back().push_back(e->text);
