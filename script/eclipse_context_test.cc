@@ -79,8 +79,6 @@ TEST(EclipseContextTest, FindsTheScriptsSiteLineAfterTheHeader) {
   EXPECT_EQ("10.00000 N, 20.00000 E, 0 m", eclipse::formatSite(s));
   EXPECT_FALSE(findScriptSite("#!quorvale\nsites lat=10 lon=20\n", &s, &error));
   EXPECT_EQ("", error);
-  EXPECT_FALSE(findScriptSite("#!quorvale\nsite lat=10\n", &s, &error));
-  EXPECT_EQ("lat= and lon= are both needed (decimal degrees, east positive)", error);
 }
 
 TEST(EclipseContextTest, ChoosesTheNextEclipseVisibleFromTheSite) {
