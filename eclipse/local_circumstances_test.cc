@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "eclipse/eclipse_test_support.h"
+
 namespace {
 
 using eclipse::BesselianElements;
@@ -12,20 +14,13 @@ using eclipse::ContactId;
 using eclipse::LocalCircumstances;
 using eclipse::LocalKind;
 using eclipse::Site;
+using eclipse_testing::builtIn;
 
 constexpr double kPi = 3.14159265358979323846;
 // 00:00 UTC of the eclipse days used here, seconds since 1970 (from the calendar, not our code).
 constexpr double k20260812 = 1786492800.0;
 constexpr double k20280126 = 1832457600.0;
 constexpr double k20280722 = 1847836800.0;
-
-const BesselianElements& builtIn(int year, int month, int day) {
-  for (const BesselianElements& e : eclipse::builtInEclipses()) {
-    if (e.year == year && e.month == month && e.day == day) return e;
-  }
-  ADD_FAILURE() << "no built-in eclipse on " << year << "-" << month << "-" << day;
-  return eclipse::builtInEclipses().front();
-}
 
 const eclipse::Contact& at(const LocalCircumstances& lc, ContactId id) {
   return lc.contacts[static_cast<int>(id)];
@@ -52,22 +47,19 @@ TEST(LocalCircumstancesTest, MatchesNasaPathTableFor2026WithItsElementsAndDeltaT
       {18, 16, 50.33333, -15.31667, 125.2, 19}, {18, 28, 43.37167, -6.18833, 109.3, 10},
       {18, 30, 41.81667, -3.18500, 104.6, 8},
   };
-  const BesselianElements& e = builtIn(2026, 8, 12);
   for (const auto& row : kRows) {
     SCOPED_TRACE(std::to_string(row.hour) + ":" + std::to_string(row.minute));
-    LocalCircumstances lc = eclipse::computeLocalCircumstances(e, Site{row.lat, row.lon, 0}, 71.4);
+    LocalCircumstances lc =
+        eclipse::computeLocalCircumstances(builtIn(20260812), Site{row.lat, row.lon, 0}, 71.4);
     ASSERT_TRUE(lc.converged);
     EXPECT_EQ(LocalKind::kTotal, lc.kind);
-    EXPECT_TRUE(lc.visible);
+    EXPECT_GT(lc.magnitude, 1.0);
     double max = utcOfNasaUt(k20260812, row.hour, row.minute, 0, 71.4);
     EXPECT_NEAR(max, at(lc, ContactId::kMax).utcS, 0.5);
     EXPECT_NEAR(row.durationS, lc.centralDurationS, 0.5);
     EXPECT_NEAR(max - row.durationS / 2, at(lc, ContactId::kC2).utcS, 0.5);
     EXPECT_NEAR(max + row.durationS / 2, at(lc, ContactId::kC3).utcS, 0.5);
     EXPECT_NEAR(row.sunAltitudeDeg, at(lc, ContactId::kMax).sunAltitudeDeg, 0.6);
-    EXPECT_GT(lc.magnitude, 1.0);
-    EXPECT_LT(at(lc, ContactId::kC1).utcS, at(lc, ContactId::kC2).utcS);
-    EXPECT_GT(at(lc, ContactId::kC4).utcS, at(lc, ContactId::kC3).utcS);
   }
 }
 
@@ -86,7 +78,7 @@ TEST(LocalCircumstancesTest, MatchesNasaPathTableFor2028Annular) {
       {24, -1, 47.2, -90, 39.6, 7 * 60 + 45.8, 17}, {26, -2, 19.9, -88, 22.7, 7 * 60 + 55.2, 20},
       {28, -2, 45.5, -86, 25.5, 8 * 60 + 3.8, 22},
   };
-  const BesselianElements& e = builtIn(2028, 1, 26);
+  const BesselianElements& e = builtIn(20280126);
   auto siteOf = [](const auto& row) {
     // South and west are negative; the first row's 0 degrees 4.4' is north.
     double lat = row.latD < 0 ? row.latD - row.latM / 60 : row.latD + row.latM / 60;
@@ -100,48 +92,28 @@ TEST(LocalCircumstancesTest, MatchesNasaPathTableFor2028Annular) {
   double a = 70.0, b = 76.3, fa = miss(a), fb = miss(b);
   for (int i = 0; i < 20 && std::fabs(fb) > 1e-4; ++i) {
     double c = b - fb * (b - a) / (fb - fa);
-    a = b;
-    fa = fb;
-    b = c;
-    fb = miss(b);
+    a = b, fa = fb, b = c, fb = miss(b);
   }
-  const double tableDeltaT = b;
-  EXPECT_GT(tableDeltaT, 68.0);
-  EXPECT_LT(tableDeltaT, 76.3);
-
+  ASSERT_TRUE(b > 68.0 && b < 76.3) << b;
   for (const auto& row : kRows) {
     SCOPED_TRACE("13:" + std::to_string(row.minute));
-    LocalCircumstances lc = eclipse::computeLocalCircumstances(e, siteOf(row), tableDeltaT);
+    LocalCircumstances lc = eclipse::computeLocalCircumstances(e, siteOf(row), b);
     ASSERT_TRUE(lc.converged);
     EXPECT_EQ(LocalKind::kAnnular, lc.kind);
     EXPECT_LT(lc.magnitude, 1.0);
     EXPECT_NEAR(row.durationS, lc.centralDurationS, 0.5);
     EXPECT_NEAR(row.sunAltitudeDeg, at(lc, ContactId::kMax).sunAltitudeDeg, 0.6);
-    EXPECT_NEAR(utcOfNasaUt(k20280126, 13, row.minute, 0, tableDeltaT),
-                at(lc, ContactId::kMax).utcS, 0.5);
+    EXPECT_NEAR(utcOfNasaUt(k20280126, 13, row.minute, 0, b), at(lc, ContactId::kMax).utcS, 0.5);
   }
 }
 
-// The total eclipse of 2024 Apr 08 from its Besselian elements page, as a user would give it in a
-// file (eclipse.gsfc.nasa.gov/SEbeselm/SEbeselm2001/SE2024Apr08Tbeselm.html; Eclipse Predictions
-// by Fred Espenak, NASA's GSFC). The page's greatest eclipse: 18:18:29.0 TDT at 25 17.2' N,
-// 104 08.3' W, totality 4m28.1s, with its Delta T of 70.6 s.
+// The total eclipse of 2024 Apr 08 from its elements page, as a user would give it in a file. The
+// page's greatest eclipse: 18:18:29.0 TDT at 25 17.2' N, 104 08.3' W, totality 4m28.1s, with its
+// Delta T of 70.6 s.
 TEST(LocalCircumstancesTest, Reproduces2024GreatestEclipseFromItsElementsPage) {
-  const char kPage[] =
-      "Besselian Elements for the Total Solar Eclipse of 2024 Apr 08\n"
-      "                       \xCE\x94T =    70.6 s         Saros Series =  139 (30/71)\n"
-      "Polynomial Besselian Elements for:  2024 Apr 08  18:00:00.0 TDT  (=t0)\n"
-      "  n     x          y          d          l1         l2         \xCE\xBC\n"
-      "  0  -0.318157   0.219747   7.58620    0.535813  -0.010274   89.59122\n"
-      "  1   0.5117105  0.2709586  0.014844   0.0000618  0.0000615  15.004084\n"
-      "  2   0.0000326 -0.0000594 -0.000002  -0.0000128 -0.0000127\n"
-      "  3  -0.0000085 -0.0000047\n"
-      "  Tan \xC6\x92"
-      "1 = 0.0046683        Tan \xC6\x92"
-      "2 = 0.0046450\n";
   BesselianElements e;
   std::string error;
-  ASSERT_TRUE(eclipse::parseElements(kPage, "tse2024.txt", &e, &error)) << error;
+  ASSERT_TRUE(eclipse::parseElements(eclipse_testing::k2024Page, "e.txt", &e, &error)) << error;
   EXPECT_EQ("Total", e.kind);
   LocalCircumstances lc = eclipse::computeLocalCircumstances(
       e, Site{25 + 17.2 / 60, -(104 + 8.3 / 60), 0}, e.deltaTPrintedS);
@@ -149,8 +121,8 @@ TEST(LocalCircumstancesTest, Reproduces2024GreatestEclipseFromItsElementsPage) {
   EXPECT_EQ(LocalKind::kTotal, lc.kind);
   EXPECT_NEAR(4 * 60 + 28.1, lc.centralDurationS, 0.5);
   const double k20240408 = 1712534400.0;  // 00:00 UTC
-  double greatestUtc = k20240408 + 18 * 3600 + 18 * 60 + 29.0 - eclipse::kTtMinusUtcS;
-  EXPECT_NEAR(greatestUtc, at(lc, ContactId::kMax).utcS, 0.5);
+  EXPECT_NEAR(k20240408 + 18 * 3600 + 18 * 60 + 29.0 - eclipse::kTtMinusUtcS,
+              at(lc, ContactId::kMax).utcS, 0.5);
 }
 
 // An observer h metres up sees what an observer at sea level sees h / tan(altitude) further from
@@ -158,7 +130,7 @@ TEST(LocalCircumstancesTest, Reproduces2024GreatestEclipseFromItsElementsPage) {
 // degrees up at totality: 2500 m of height are worth 14 km of ground and more than a second of
 // third contact.
 TEST(LocalCircumstancesTest, HeightActsAsTheGroundWhereTheSunbeamLands) {
-  const BesselianElements& e = builtIn(2026, 8, 12);
+  const BesselianElements& e = builtIn(20260812);
   const double deltaT = 69.2, height = 2500.0;
   Site high{42.60, -5.57, height};
   LocalCircumstances up = eclipse::computeLocalCircumstances(e, high, deltaT);
@@ -167,20 +139,18 @@ TEST(LocalCircumstancesTest, HeightActsAsTheGroundWhereTheSunbeamLands) {
   ASSERT_EQ(LocalKind::kTotal, up.kind);
   EXPECT_GT(std::fabs(at(up, ContactId::kC3).utcS - at(sea, ContactId::kC3).utcS), 1.0);
 
-  // The Sun's direction at maximum, from the elements (declination d, hour angle H).
+  // The Sun's direction at maximum, from the elements (declination d, hour angle H), and the
+  // point on the ground, away from the Sun, where the sunbeam through the high observer lands.
   double t = (at(up, ContactId::kMax).utcS + eclipse::kTtMinusUtcS - k20260812) / 3600.0 - 18.0;
   double d = (e.d[0] + e.d[1] * t + e.d[2] * t * t) * kPi / 180;
-  double hourAngle = (e.mu[0] + e.mu[1] * t + high.longitudeDeg - 0.00417807 * deltaT) * kPi / 180;
+  double h = (e.mu[0] + e.mu[1] * t + high.longitudeDeg - 0.00417807 * deltaT) * kPi / 180;
   double phi = high.latitudeDeg * kPi / 180;
   double altitude =
-      std::asin(std::sin(phi) * std::sin(d) + std::cos(phi) * std::cos(d) * std::cos(hourAngle));
-  // Azimuth from north through east.
+      std::asin(std::sin(phi) * std::sin(d) + std::cos(phi) * std::cos(d) * std::cos(h));
   double azimuth =
-      std::atan2(-std::cos(d) * std::sin(hourAngle),
-                 std::sin(d) * std::cos(phi) - std::cos(d) * std::sin(phi) * std::cos(hourAngle));
-  double groundM = height / std::tan(altitude);
-  double away = azimuth + kPi;
-  const double kEarthRadiusM = 6371000.0;
+      std::atan2(-std::cos(d) * std::sin(h),  // from north through east
+                 std::sin(d) * std::cos(phi) - std::cos(d) * std::sin(phi) * std::cos(h));
+  double groundM = height / std::tan(altitude), away = azimuth + kPi, kEarthRadiusM = 6371000.0;
   Site landed{
       high.latitudeDeg + groundM * std::cos(away) / kEarthRadiusM * 180 / kPi,
       high.longitudeDeg + groundM * std::sin(away) / (kEarthRadiusM * std::cos(phi)) * 180 / kPi,
@@ -192,75 +162,15 @@ TEST(LocalCircumstancesTest, HeightActsAsTheGroundWhereTheSunbeamLands) {
   }
 }
 
-// At Valladolid-Madrid longitudes the 2026 eclipse ends after sunset; in Tokyo the whole of it
-// falls in the night (the shadow's geometry still gives moments, all with the Sun below).
-TEST(LocalCircumstancesTest, SaysWhenTheSunIsBelowTheHorizon) {
-  const BesselianElements& e = builtIn(2026, 8, 12);
-  LocalCircumstances spain = eclipse::computeLocalCircumstances(e, Site{41.81667, -3.185, 0}, 69.2);
-  ASSERT_TRUE(spain.converged);
-  EXPECT_TRUE(spain.visible);
-  EXPECT_GT(at(spain, ContactId::kC3).sunAltitudeDeg, 0.0);
-  EXPECT_LT(at(spain, ContactId::kC4).sunAltitudeDeg, 0.0);
-  EXPECT_TRUE(at(spain, ContactId::kC4).exists);
-
-  LocalCircumstances tokyo = eclipse::computeLocalCircumstances(e, Site{35.68, 139.69, 40}, 69.2);
-  ASSERT_TRUE(tokyo.converged);
-  EXPECT_FALSE(tokyo.visible);
-  for (const eclipse::Contact& c : tokyo.contacts) {
-    if (c.exists) {
-      EXPECT_LT(c.sunAltitudeDeg, 0.0);
-    }
-  }
-}
-
-// Seville and London are outside the 2026 path: partial, no C2 or C3, no central duration.
-// Cape Town is far from the penumbra at every moment: nothing at all.
-TEST(LocalCircumstancesTest, BeyondThePathLimitsIsPartialWithoutSecondAndThirdContact) {
-  const BesselianElements& e = builtIn(2026, 8, 12);
-  for (Site site : {Site{37.383, -5.997, 10}, Site{51.5074, -0.1278, 20}}) {
-    LocalCircumstances lc = eclipse::computeLocalCircumstances(e, site, 69.2);
-    ASSERT_TRUE(lc.converged);
-    EXPECT_EQ(LocalKind::kPartial, lc.kind);
-    EXPECT_FALSE(at(lc, ContactId::kC2).exists);
-    EXPECT_FALSE(at(lc, ContactId::kC3).exists);
-    EXPECT_EQ(0.0, lc.centralDurationS);
-    EXPECT_GT(lc.magnitude, 0.8);
-    EXPECT_LT(lc.magnitude, 1.0);
-    EXPECT_LT(at(lc, ContactId::kC1).utcS, at(lc, ContactId::kMax).utcS);
-    EXPECT_LT(at(lc, ContactId::kMax).utcS, at(lc, ContactId::kC4).utcS);
-  }
-  LocalCircumstances far = eclipse::computeLocalCircumstances(e, Site{-33.9, 18.4, 0}, 69.2);
-  ASSERT_TRUE(far.converged);
-  EXPECT_EQ(LocalKind::kNone, far.kind);
-  EXPECT_FALSE(far.visible);
-  for (const eclipse::Contact& c : far.contacts) EXPECT_FALSE(c.exists);
-}
-
-// In the annular eclipse of 2030 Jun 01 the antumbra's radius L2' is positive: the site inside it
-// sees an annulus (magnitude below 1) between C2 and C3, where it meets the antumbra's edge.
-TEST(LocalCircumstancesTest, AnnularEclipseFromTheSignOfL2) {
-  const BesselianElements& e = builtIn(2030, 6, 1);
-  Site site{56.5, 80.1, 150};
-  LocalCircumstances lc = eclipse::computeLocalCircumstances(e, site, 69.2);
-  ASSERT_TRUE(lc.converged);
-  EXPECT_EQ(LocalKind::kAnnular, lc.kind);
-  EXPECT_LT(lc.magnitude, 1.0);
-  EXPECT_GT(lc.magnitude, 0.95);
-  for (ContactId id : {ContactId::kC2, ContactId::kC3}) {
-    eclipse::ShadowAtSite s = eclipse::shadowAtSite(e, site, 69.2, at(lc, id).utcS);
-    EXPECT_GT(s.l2p, 0.0);
-    EXPECT_NEAR(s.l2p, s.distance, 1e-7) << eclipse::contactName(id);
-  }
-}
-
 // Fiji's Taveuni lies on the 180th meridian and sees the 2028 Jul 22 eclipse partial in the
-// afternoon: the two names of the meridian and the sites either side agree.
+// afternoon (UTC+12: between 02:00 and 06:00 UTC): the two names of the meridian and the sites
+// either side agree.
 TEST(LocalCircumstancesTest, ASiteOnTheDatelineHasOneAnswer) {
-  const BesselianElements& e = builtIn(2028, 7, 22);
-  LocalCircumstances east = eclipse::computeLocalCircumstances(e, Site{-16.8, 180.0, 0}, 69.2);
-  LocalCircumstances west = eclipse::computeLocalCircumstances(e, Site{-16.8, -180.0, 0}, 69.2);
-  LocalCircumstances nearE = eclipse::computeLocalCircumstances(e, Site{-16.8, 179.9999, 0}, 69.2);
-  LocalCircumstances nearW = eclipse::computeLocalCircumstances(e, Site{-16.8, -179.9999, 0}, 69.2);
+  auto lc = [](double lon) {
+    return eclipse::computeLocalCircumstances(builtIn(20280722), Site{-16.8, lon, 0}, 69.2);
+  };
+  LocalCircumstances east = lc(180.0), west = lc(-180.0), nearE = lc(179.9999),
+                     nearW = lc(-179.9999);
   ASSERT_TRUE(east.converged && west.converged && nearE.converged && nearW.converged);
   ASSERT_EQ(LocalKind::kPartial, east.kind);
   EXPECT_TRUE(east.visible);
@@ -270,42 +180,20 @@ TEST(LocalCircumstancesTest, ASiteOnTheDatelineHasOneAnswer) {
     EXPECT_NEAR(nearE.contacts[i].utcS, nearW.contacts[i].utcS, 0.1);
     EXPECT_NEAR(east.contacts[i].utcS, nearE.contacts[i].utcS, 0.1);
   }
-  // The eclipse is on the afternoon of Jul 22 at the site (UTC+12): between 02:00 and 06:00 UTC.
   EXPECT_GT(east.contacts[0].utcS, k20280722 + 2 * 3600);
   EXPECT_LT(east.contacts[4].utcS, k20280722 + 6 * 3600);
 }
 
 // Elements whose shadow passes nearest the site far outside the hours they are good for: the
-// iteration leaves them, and says it did not converge rather than give a moment.
+// iteration leaves them, and says it did not converge rather than give a moment. Figures that are
+// not numbers end the same way.
 TEST(LocalCircumstancesTest, ReportsAnIterationThatDoesNotConverge) {
-  BesselianElements e = builtIn(2026, 8, 12);
+  BesselianElements e = builtIn(20260812);
   e.x[0] = 6.0;  // the axis reaches the Earth's centre line 11 hours before t0
-  LocalCircumstances lc = eclipse::computeLocalCircumstances(e, Site{41.6, -0.9, 0}, 69.2);
-  EXPECT_FALSE(lc.converged);
-  // Figures that are not numbers end the same way, never as moments.
-  const BesselianElements& good = builtIn(2026, 8, 12);
+  EXPECT_FALSE(eclipse::computeLocalCircumstances(e, Site{41.6, -0.9, 0}, 69.2).converged);
+  const BesselianElements& good = builtIn(20260812);
   EXPECT_FALSE(eclipse::computeLocalCircumstances(good, Site{41.6, -0.9, 0}, NAN).converged);
   EXPECT_FALSE(eclipse::computeLocalCircumstances(good, Site{NAN, -0.9, 0}, 69.2).converged);
-}
-
-TEST(LocalCircumstancesTest, TimeScales) {
-  const BesselianElements& e = builtIn(2026, 8, 12);
-  // t0 is 18:00 TT on the day; UTC is 69.184 s behind TT.
-  EXPECT_DOUBLE_EQ(k20260812 + 18 * 3600 - 69.184, eclipse::ttHoursToUtcS(e, 0.0));
-  EXPECT_DOUBLE_EQ(k20260812 + 19.5 * 3600 - 69.184, eclipse::ttHoursToUtcS(e, 1.5));
-  // TT - UT1 = TT - UTC - (UT1 - UTC), and |UT1 - UTC| stays below 0.9 s.
-  EXPECT_NEAR(eclipse::kTtMinusUtcS, eclipse::defaultDeltaTS(), 0.9);
-  // Delta T turns the Earth: a second more of it is the site 15" further west, whose contacts
-  // come later along a west-to-east track; the moments stay UTC, so a different Delta T moves
-  // them by a fraction of its change, not by all of it.
-  LocalCircumstances a = eclipse::computeLocalCircumstances(e, Site{41.6488, -0.8891, 200}, 69.2);
-  LocalCircumstances b = eclipse::computeLocalCircumstances(e, Site{41.6488, -0.8891, 200}, 71.4);
-  double shift = at(b, ContactId::kMax).utcS - at(a, ContactId::kMax).utcS;
-  EXPECT_GT(std::fabs(shift), 0.1);
-  EXPECT_LT(std::fabs(shift), 2.2);
-  EXPECT_EQ(71.4, b.deltaTS);
-  EXPECT_STREQ("Max", eclipse::contactName(ContactId::kMax));
-  EXPECT_STREQ("C3", eclipse::contactName(ContactId::kC3));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Eclipse contacts end to end: the -eclipse listing and its errors, -site, -elements and -deltat,
 // the script's site line and contact waits in a rehearsal at the eclipse's hour, "-at c2-60", the
 // check's contacts and findings, and the contact lines of the timeline (read as SVG).
-#include <expat.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "tests/e2e/e2e_harness.h"
+#include "tests/e2e/svg_document.h"
 
 namespace e2e {
 namespace {
@@ -77,141 +77,30 @@ double secondsOfDay(const std::string& moment) {
   return h * 3600 + m * 60 + s;
 }
 
-RunResult listing(std::vector<std::string> arguments,
-                  std::vector<std::pair<std::string, std::string>> files = {}) {
+// A run with |arguments| in Spain's time zone, the 2026 elements as e.txt beside it and, when
+// given, |script| run or checked as s.qvs.
+RunResult run(std::vector<std::string> arguments, const std::string& script = "",
+              std::vector<std::pair<std::string, std::string>> files = {}) {
   RunOptions options;
   options.arguments = std::move(arguments);
   options.files = std::move(files);
+  options.files.push_back({"e.txt", kElements2026});
+  if (!script.empty()) {
+    options.arguments.insert(options.arguments.end(), {"-script", "s.qvs"});
+    options.files.push_back({"s.qvs", script});
+  }
   options.environment = {{"TZ", std::string("CET-1CEST,M3.5.0,M10.5.0/3")}};
+  options.timeoutMs = 30000;
   return runQuorvale(options);
 }
 
-TEST(EclipseE2eTest, ListingAtAPointOfNasasPathTable) {
-  RunResult r = listing({"-eclipse", "2026-08-12", "-site", kPathPoint, "-deltat", "71.4"});
-  EXPECT_EQ(0, r.exitCode) << r.err;
-  EXPECT_EQ("", r.err);
-  const std::string heading =
-      "Eclipse 2026-08-12 (Total), built-in elements\n"
-      "Kind at the site: total\n"
-      "Site: 41.81667 N, 3.18500 W, 0 m\n"
-      "Delta T: 71.4 s\n"
-      "Eclipse Predictions by Fred Espenak, NASA's GSFC\n";
-  EXPECT_NE(npos, r.out.find(heading)) << r.out;
-  const std::vector<ListedContact> contacts = contactsOf(r.out);
-  ASSERT_EQ(5u, contacts.size()) << r.out;
-  const char* names[] = {"C1", "C2", "Max", "C3", "C4"};
-  for (size_t i = 0; i < 5; ++i) {
-    EXPECT_EQ(names[i], contacts[i].name);
-    EXPECT_EQ("2026-08-12", contacts[i].utc.substr(0, 10));
-    // Local time is summer time in Spain, two hours ahead.
-    EXPECT_NEAR(std::fmod(secondsOfDay(contacts[i].utc) + 7200, 86400),
-                secondsOfDay(contacts[i].local), 0.01);
-    if (i > 0) {
-      EXPECT_LT(secondsOfDay(contacts[i - 1].utc), secondsOfDay(contacts[i].utc));
-    }
-  }
-  // NASA's UT there is TT - 71.4 s; ours is UTC = TT - 69.184 s: 2.216 s later.
-  EXPECT_NEAR(18 * 3600 + 30 * 60 + 2.216, secondsOfDay(contacts[2].utc), 0.5);
-  EXPECT_NE(npos, r.out.find("\nTotality: 104.6 s\n")) << r.out;
-  // The Sun sets before the last contact, and the line says so.
-  EXPECT_TRUE(contacts[4].below);
-  EXPECT_LT(contacts[4].altitude, 0);
-  EXPECT_FALSE(contacts[1].below);
-  EXPECT_NE(npos, r.out.find("\nMagnitude: 1.0")) << r.out;
-
-  // The same elements from a file give the same contacts; the file's Delta T is not used.
-  RunResult f = listing({"-eclipse", "-site", kPathPoint, "-elements", "e.txt", "-deltat", "71.4"},
-                        {{"e.txt", kElements2026}});
-  EXPECT_EQ(0, f.exitCode) << f.err;
-  EXPECT_NE(npos, f.out.find("Eclipse 2026-08-12 (Total), elements from e.txt\n")) << f.out;
-  EXPECT_EQ(r.out.substr(r.out.find("Kind at")), f.out.substr(f.out.find("Kind at")));
-  f = listing({"-eclipse", "-site", kPathPoint, "-elements", "e.txt"}, {{"e.txt", kElements2026}});
-  EXPECT_NE(npos, f.out.find("\nDelta T: 69.2 s\n")) << f.out;
-}
-
-TEST(EclipseE2eTest, PartialAndInvisibleSites) {
-  // London: partial, no C2 or C3.
-  RunResult r = listing({"-eclipse", "2026-08-12", "-site", "51.5074,-0.1278"});
-  EXPECT_EQ(0, r.exitCode) << r.err;
-  EXPECT_NE(npos, r.out.find("Kind at the site: partial (no C2 or C3)\n")) << r.out;
-  std::vector<ListedContact> contacts = contactsOf(r.out);
-  ASSERT_EQ(3u, contacts.size()) << r.out;
-  EXPECT_EQ("C1", contacts[0].name);
-  EXPECT_EQ("Max", contacts[1].name);
-  EXPECT_EQ("C4", contacts[2].name);
-  EXPECT_EQ(npos, r.out.find("Totality")) << r.out;
-
-  // Lagos, Nigeria: the shadow passes after sunset there.
-  r = listing({"-eclipse", "2026-08-12", "-site", "6.5244,3.3792"});
-  EXPECT_EQ(2, r.exitCode) << r.out;
-  EXPECT_NE(npos, r.out.find("\nNot visible from the site: ")) << r.out;
-  // Sydney: no part of the Moon's shadow.
-  r = listing({"-eclipse", "2026-08-12", "-site", "-33.8688,151.2093"});
-  EXPECT_EQ(2, r.exitCode) << r.out;
-  EXPECT_NE(npos, r.out.find("\nNot visible from the site: the Moon's shadow does not reach it\n"))
-      << r.out;
-  EXPECT_TRUE(contactsOf(r.out).empty());
-
-  // The default eclipse is the next one with a visible contact after -at.
-  r = listing({"-eclipse", "-site", kBurgos, "-atutc", "2026-01-01"});
-  EXPECT_NE(npos, r.out.find("Eclipse 2026-08-12 (Total)")) << r.out << r.err;
-  r = listing({"-eclipse", "-site", kBurgos, "-atutc", "2026-08-12 19:30"});
-  EXPECT_EQ(npos, r.out.find("Eclipse 2026-08-12")) << r.out;
-}
-
-TEST(EclipseE2eTest, BadSiteDeltaTAndDateAreCommandLineErrors) {
-  const char* kForm = " (give <lat>,<lon>[,<height m>], decimal degrees, east positive)\n";
-  for (const char* site : {"95,1", "41.6", "abc", "41.6,-0.9,x", "41.6,200"}) {
-    RunResult r = listing({"-eclipse", "-site", site});
-    EXPECT_EQ(1, r.exitCode) << site;
-    EXPECT_EQ("", r.out) << site;
-    EXPECT_EQ(0u, r.err.find(std::string("-site ") + site + ": ")) << r.err;
-    EXPECT_NE(npos, r.err.find(kForm)) << r.err;
-    // The same in a script run: nothing runs.
-    r = listing({"-sim", "-site", site, "-script", "x.qvs"}, {{"x.qvs", "#!quorvale\nshot\n"}});
-    EXPECT_EQ(1, r.exitCode) << site;
-    EXPECT_EQ("", r.out);
-  }
-  RunResult r = listing({"-eclipse", "-site", kBurgos, "-deltat", "69s"});
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ("-deltat 69s: not a Delta T in seconds (TT - UT1, e.g. 69.2)\n", r.err);
-  r = listing({"-eclipse", "12.08.2026", "-site", kBurgos});
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ("-eclipse 12.08.2026: not a date (yyyy-mm-dd)\n", r.err);
-  r = listing({"-eclipse", "2026-08-13", "-site", kBurgos});
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_NE(npos, r.err.find("-eclipse: no built-in eclipse on 2026-08-13\n")) << r.err;
-  r = listing({"-eclipse"});
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_NE(npos, r.err.find("-eclipse needs the site: -site <lat>,<lon>[,<height m>]\n"));
-}
-
-TEST(EclipseE2eTest, MalformedElementsFileIsNamedWithItsLine) {
-  std::string bad = kElements2026;
-  bad.replace(bad.find("0.5189288"), 9, "0.51x9288");  // row 1, line 7
-  RunResult r = listing({"-eclipse", "-site", kBurgos, "-elements", "bad.txt"}, {{"bad.txt", bad}});
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ("", r.out);
-  EXPECT_EQ(0u, r.err.find("-elements bad.txt:7: ")) << r.err;
-  r = listing({"-eclipse", "-site", kBurgos, "-elements", "missing.txt"});
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ(0u, r.err.find("-elements missing.txt:0: ")) << r.err;
-  // A script run with it does not start either.
-  r = listing({"-sim", "-elements", "bad.txt", "-script", "x.qvs"},
-              {{"bad.txt", bad}, {"x.qvs", "#!quorvale\nshot\n"}});
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ(0u, r.err.find("-elements bad.txt:7: ")) << r.err;
-}
-
-// --- Contact waits in a run, "-at c2-60", the check and the timeline ---
-
-const char kTz[] = "CET-1CEST,M3.5.0,M10.5.0/3";
-
-// The contacts at |site| as -eclipse lists them (the figures the other modes must agree with).
+// The five contacts at |site| as -eclipse lists them (the figures the other modes must agree with).
 std::vector<ListedContact> listedContacts(const std::string& site) {
-  RunResult r = listing({"-eclipse", "2026-08-12", "-site", site});
-  EXPECT_EQ(0, r.exitCode) << r.err;
-  return contactsOf(r.out);
+  const RunResult r = run({"-eclipse", "2026-08-12", "-site", site});
+  std::vector<ListedContact> contacts = contactsOf(r.out);
+  EXPECT_EQ(5u, contacts.size()) << r.out;
+  contacts.resize(5);
+  return contacts;
 }
 
 // "hh:mm:ss" of |secondsOfDay|, whole seconds cut off as the announcements do.
@@ -231,74 +120,153 @@ bool announces(const std::string& out, double seconds) {
   return false;
 }
 
-RunResult rehearse(const std::string& script, std::vector<std::string> arguments,
-                   std::vector<std::pair<std::string, std::string>> files = {}) {
-  RunOptions options;
-  options.arguments = {"-sim"};
-  options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
-  options.arguments.insert(options.arguments.end(), {"-script", "s.qvs"});
-  options.files = std::move(files);
-  options.files.push_back({"s.qvs", script});
-  options.environment = {{"TZ", std::string(kTz)}};
-  options.timeoutMs = 30000;
-  return runQuorvale(options);
+TEST(EclipseE2eTest, ListingAtAPointOfNasasPathTable) {
+  RunResult r = run({"-eclipse", "2026-08-12", "-site", kPathPoint, "-deltat", "71.4"});
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_EQ("", r.err);
+  EXPECT_NE(npos, r.out.find("Eclipse 2026-08-12 (Total), built-in elements\n"
+                             "Kind at the site: total\n"
+                             "Site: 41.81667 N, 3.18500 W, 0 m\n"
+                             "Delta T: 71.4 s\n"
+                             "Eclipse Predictions by Fred Espenak, NASA's GSFC\n"))
+      << r.out;
+  const std::vector<ListedContact> contacts = contactsOf(r.out);
+  ASSERT_EQ(5u, contacts.size()) << r.out;
+  const char* names[] = {"C1", "C2", "Max", "C3", "C4"};
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(names[i], contacts[i].name);
+    // Local time is summer time in Spain, two hours ahead.
+    EXPECT_NEAR(std::fmod(secondsOfDay(contacts[i].utc) + 7200, 86400),
+                secondsOfDay(contacts[i].local), 0.01);
+  }
+  // NASA's UT there is TT - 71.4 s; ours is UTC = TT - 69.184 s: 2.216 s later.
+  EXPECT_NEAR(18 * 3600 + 30 * 60 + 2.216, secondsOfDay(contacts[2].utc), 0.5);
+  EXPECT_NE(npos, r.out.find("\nMagnitude: 1.0")) << r.out;
+  EXPECT_NE(npos, r.out.find("\nTotality: 104.6 s\n")) << r.out;
+  // The Sun sets before the last contact, and the line says so.
+  EXPECT_TRUE(contacts[4].below && contacts[4].altitude < 0);
+  EXPECT_FALSE(contacts[3].below);
+
+  // The same elements from a file give the same contacts; the file's Delta T is not used.
+  RunResult f = run({"-eclipse", "-site", kPathPoint, "-elements", "e.txt", "-deltat", "71.4"});
+  EXPECT_EQ(0, f.exitCode) << f.err;
+  EXPECT_NE(npos, f.out.find("Eclipse 2026-08-12 (Total), elements from e.txt\n")) << f.out;
+  EXPECT_EQ(r.out.substr(r.out.find("Kind at")), f.out.substr(f.out.find("Kind at")));
+  f = run({"-eclipse", "-site", kPathPoint, "-elements", "e.txt"});
+  EXPECT_NE(npos, f.out.find("\nDelta T: 69.2 s\n")) << f.out;
 }
 
-TEST(EclipseE2eTest, ContactWaitsInARehearsalAtTheEclipsesHour) {
-  const std::vector<ListedContact> c = listedContacts(kBurgos);
-  ASSERT_EQ(5u, c.size());
-  const double c2 = secondsOfDay(c[1].utc), c3 = secondsOfDay(c[3].utc);
-  const std::string script =
-      "#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c2=-10\nshot\nWAIT C2 = 0\n"
-      "echo totality\nwait c3=\"+0:05\"\necho after C3\nwait c2=-20\necho end\n";
-  // The same start in UTC and in local (summer) time, 100 times faster than real time.
-  for (std::vector<std::string> at : {std::vector<std::string>{"-atutc", "2026-08-12 18:28:00"},
-                                      std::vector<std::string>{"-at", "2026-08-12 20:28:00"}}) {
-    at.insert(at.end(), {"-speed", "100"});
-    RunResult r = rehearse(script, at);
-    ASSERT_TRUE(r.finished);
-    EXPECT_EQ(0, r.exitCode) << r.err;
-    EXPECT_EQ("", r.err);
-    EXPECT_TRUE(announces(r.out, c2 - 10)) << r.out;
-    EXPECT_TRUE(announces(r.out, c2)) << r.out;
-    EXPECT_TRUE(announces(r.out, c3 + 5)) << r.out;
-    EXPECT_NE(npos, r.out.find(" GMT\nContinue\nShot #1: ok\n")) << r.out;
-    EXPECT_NE(npos, r.out.find(" GMT\nContinue\ntotality\n")) << r.out;
-    EXPECT_NE(npos, r.out.find(" GMT\nContinue\nafter C3\n")) << r.out;
-    // A contact moment already past is said so, as any moment.
-    EXPECT_TRUE(announces(r.out, c2 - 20)) << r.out;
-    EXPECT_NE(npos, r.out.find("after C3\nWait for 08/12/26 " + clockOf(c2 - 20) +
-                               " GMT\nMoment in the past. Continue\n"))
-        << r.out;
+TEST(EclipseE2eTest, PartialAndInvisibleSites) {
+  // London: partial, no C2 or C3.
+  RunResult r = run({"-eclipse", "2026-08-12", "-site", "51.5074,-0.1278"});
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_NE(npos, r.out.find("Kind at the site: partial (no C2 or C3)\n")) << r.out;
+  std::vector<ListedContact> contacts = contactsOf(r.out);
+  ASSERT_EQ(3u, contacts.size()) << r.out;
+  EXPECT_EQ("C1 Max C4", contacts[0].name + " " + contacts[1].name + " " + contacts[2].name);
+  EXPECT_EQ(npos, r.out.find("Totality")) << r.out;
+
+  // Lagos, Nigeria: the shadow passes after sunset there.
+  r = run({"-eclipse", "2026-08-12", "-site", "6.5244,3.3792"});
+  EXPECT_EQ(2, r.exitCode) << r.out;
+  EXPECT_NE(npos, r.out.find("\nNot visible from the site: the Sun is below the horizon "
+                             "throughout\n"))
+      << r.out;
+  for (const ListedContact& c : contactsOf(r.out)) EXPECT_TRUE(c.below) << c.name;
+  // Sydney: no part of the Moon's shadow.
+  r = run({"-eclipse", "2026-08-12", "-site", "-33.8688,151.2093"});
+  EXPECT_EQ(2, r.exitCode) << r.out;
+  EXPECT_NE(npos, r.out.find("\nNot visible from the site: the Moon's shadow does not reach it\n"))
+      << r.out;
+  EXPECT_TRUE(contactsOf(r.out).empty());
+
+  // The default eclipse is the next one with a visible contact after -at.
+  r = run({"-eclipse", "-site", kBurgos, "-atutc", "2026-01-01"});
+  EXPECT_NE(npos, r.out.find("Eclipse 2026-08-12 (Total)")) << r.out << r.err;
+  r = run({"-eclipse", "-site", kBurgos, "-atutc", "2026-08-12 19:30"});
+  EXPECT_EQ(npos, r.out.find("Eclipse 2026-08-12")) << r.out;
+}
+
+// A bad site, Delta T, date or elements file is named with what is wrong (the file with its line);
+// nothing is listed and no script runs.
+TEST(EclipseE2eTest, CommandLineErrorsNameTheValueAndRunNothing) {
+  std::string bad = kElements2026;
+  bad.replace(bad.find("0.5189288"), 9, "0.51x9288");  // row 1, line 7
+  const std::string form = " (give <lat>,<lon>[,<height m>], decimal degrees, east positive)";
+  const std::string row1 =
+      "bad.txt:7: row 1 of the elements must be \"1\" and its numbers (x y d "
+      "l1 l2 mu)";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string error;
+  } kErrors[] = {
+      {{"-eclipse", "-site", "95,1"},
+       "-site 95,1: the site's latitude must be from -90 to 90 degrees" + form},
+      {{"-eclipse", "-site", "41.6"},
+       "-site 41.6: a site is <lat>,<lon>[,<height m>] in decimal degrees, east positive" + form},
+      {{"-eclipse", "-site", "41.6,-0.9,x"},
+       "-site 41.6,-0.9,x: the site's height is not a decimal number" + form},
+      {{"-sim", "-site", "41.6,200"},
+       "-site 41.6,200: the site's longitude must be from -180 to 180 degrees (east positive)" +
+           form},
+      {{"-eclipse", "-site", kBurgos, "-deltat", "69s"},
+       "-deltat 69s: not a Delta T in seconds (TT - UT1, e.g. 69.2)"},
+      {{"-eclipse", "12.08.2026", "-site", kBurgos},
+       "-eclipse 12.08.2026: not a date (yyyy-mm-dd)"},
+      {{"-eclipse", "2026-08-13", "-site", kBurgos}, "-eclipse: no built-in eclipse on 2026-08-13"},
+      {{"-eclipse"}, "-eclipse needs the site: -site <lat>,<lon>[,<height m>]"},
+      {{"-eclipse", "-site", kBurgos, "-elements", "bad.txt"}, "-elements " + row1},
+      {{"-sim", "-elements", "bad.txt"}, "-elements " + row1},
+      {{"-eclipse", "-site", kBurgos, "-elements", "missing.txt"},
+       "-elements missing.txt:0: cannot be read"},
+  };
+  for (const auto& e : kErrors) {
+    const bool script = e.arguments[0] == "-sim";
+    RunResult r = run(e.arguments, script ? "#!quorvale\nshot\n" : "", {{"bad.txt", bad}});
+    EXPECT_EQ(1, r.exitCode) << e.error;
+    EXPECT_EQ(e.error + "\n", r.err);
+    EXPECT_TRUE(r.out.empty() || r.out == kBanner) << r.out;
   }
 }
 
-// A script started after totality (C4 is after sunset at Burgos) finds its contacts past; it
-// does not wait a year for the next eclipse.
-TEST(EclipseE2eTest, AScriptStartedLateFindsItsContactsPast) {
+// The script's site line and its contact waits in a rehearsal at the eclipse's hour, 100 times
+// faster than real time. A script started after the eclipse (C4 is after sunset at Burgos) finds
+// its contacts past; it does not wait a year for the next eclipse.
+TEST(EclipseE2eTest, ContactWaitsInARehearsalAtTheEclipsesHour) {
   const std::vector<ListedContact> c = listedContacts(kBurgos);
-  ASSERT_EQ(5u, c.size());
-  RunResult r = rehearse("#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c3=+20\n",
-                         {"-atutc", "2026-08-12 19:00:00", "-log"});
+  const double c2 = secondsOfDay(c[1].utc), c3 = secondsOfDay(c[3].utc);
+  RunResult r = run({"-sim", "-atutc", "2026-08-12 18:28:00", "-speed", "100"},
+                    "#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c2=-10\nshot\n"
+                    "WAIT C2 = 0\necho totality\nwait c3=\"+0:05\"\necho after C3\nwait c2=-20\n");
+  ASSERT_TRUE(r.finished);
   EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_EQ("", r.err);
+  EXPECT_TRUE(announces(r.out, c2 - 10) && announces(r.out, c2) && announces(r.out, c3 + 5))
+      << r.out;
+  EXPECT_NE(npos, r.out.find(" GMT\nContinue\nShot #1: ok\n")) << r.out;
+  EXPECT_NE(npos, r.out.find(" GMT\nContinue\ntotality\n")) << r.out;
+  EXPECT_NE(npos, r.out.find(" GMT\nContinue\nafter C3\n")) << r.out;
+  EXPECT_NE(npos, r.out.find("after C3\nWait for 08/12/26 " + clockOf(c2 - 20) +
+                             " GMT\nMoment in the past. Continue\n"))
+      << r.out;
+
+  r = run({"-sim", "-atutc", "2026-08-12 19:00:00", "-log"},
+          "#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c3=+20\n");
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_NE(npos, r.out.find("Wait for 08/12/26 " + clockOf(c3 + 20) +
+                             " GMT\nMoment in the past. Continue\n"))
+      << r.out;
   // The log keeps the eclipse the waits are measured from.
   EXPECT_NE(npos,
             r.log.find("Eclipse 2026-08-12 at 42.34390 N, 3.69690 W, 860 m, Delta T 69.2 s\n"))
       << r.log;
   EXPECT_NE(npos, r.log.find("\nC3   " + c[3].utc + " UTC  local ")) << r.log;
-  EXPECT_NE(npos, r.out.find("Wait for 08/12/26 " + clockOf(secondsOfDay(c[3].utc) + 20) +
-                             " GMT\nMoment in the past. Continue\n"))
-      << r.out;
-  // The listing, though, is of the next eclipse with a contact still to be seen.
-  r = listing({"-eclipse", "-site", kBurgos, "-atutc", "2026-08-12 19:00:00"});
-  EXPECT_EQ(npos, r.out.find("Eclipse 2026-08-12")) << r.out;
 }
 
 TEST(EclipseE2eTest, ContactWaitFailuresGoOnWithTheScript) {
-  RunResult r = rehearse(
-      "#!quorvale\nwait c2=-10\nsite lat=51.5074 lon=-0.1278\nwait c2=0\nsite lat=abc lon=1\n"
-      "echo end\n",
-      {"-atutc", "2026-08-12 17:00:00"});
+  RunResult r = run({"-sim", "-atutc", "2026-08-12 17:00:00"},
+                    "#!quorvale\nwait c2=-10\nsite lat=51.5074 lon=-0.1278\nwait c2=0\n"
+                    "site lat=abc lon=1\necho end\n");
   EXPECT_EQ(0, r.exitCode);
   EXPECT_NE(npos, r.out.find("\nend\nClose session\n")) << r.out;
   EXPECT_EQ(
@@ -310,78 +278,60 @@ TEST(EclipseE2eTest, ContactWaitFailuresGoOnWithTheScript) {
 }
 
 TEST(EclipseE2eTest, AtAContactRehearsesTheMinuteBeforeTotality) {
-  const std::vector<ListedContact> c = listedContacts(kBurgos);
-  ASSERT_EQ(5u, c.size());
-  const double c2 = secondsOfDay(c[1].utc);
+  const double c2 = secondsOfDay(listedContacts(kBurgos)[1].utc);
   // The site comes from the script's site line; the eclipse from the elements file.
-  const std::string script =
-      "#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c2=-61\nwait c2=-40\n"
-      "wait c2=0\necho C2\n";
-  RunResult r = rehearse(script, {"-elements", "e.txt", "-at", "c2-60", "-speed", "50"},
-                         {{"e.txt", kElements2026}});
+  RunResult r = run({"-sim", "-elements", "e.txt", "-at", "c2-60", "-speed", "50"},
+                    "#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c2=-61\n"
+                    "wait c2=-40\nwait c2=0\necho C2\n");
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(0, r.exitCode) << r.err;
   EXPECT_NE(npos, r.out.find("Wait for 08/12/26 " + clockOf(c2 - 61) +
-                             " GMT\nMoment in the past. Continue\nWait for 08/12/26 "))
+                             " GMT\nMoment in the past. Continue\nWait for 08/12/26 " +
+                             clockOf(c2 - 40) + " GMT\nContinue\n"))
       << r.out;
-  EXPECT_NE(npos, r.out.find(clockOf(c2 - 40) + " GMT\nContinue\n")) << r.out;
   EXPECT_TRUE(announces(r.out, c2)) << r.out;
   EXPECT_NE(npos, r.out.find(" GMT\nContinue\nC2\n")) << r.out;
 
   // -site wins over the site line; -atutc takes the same form.
-  r = rehearse("#!quorvale\nsite lat=51.5 lon=0\nwait c2=-50\n",
-               {"-elements", "e.txt", "-site", kBurgos, "-atutc", "C2-60", "-speed", "50"},
-               {{"e.txt", kElements2026}});
+  r = run({"-sim", "-elements", "e.txt", "-site", kBurgos, "-atutc", "C2-60", "-speed", "50"},
+          "#!quorvale\nsite lat=51.5 lon=0\nwait c2=-50\n");
   EXPECT_EQ(0, r.exitCode) << r.err;
   EXPECT_NE(npos, r.out.find(clockOf(c2 - 50) + " GMT\nContinue\n")) << r.out;
 
-  // Without a site, or at a site without C2, nothing runs.
-  r = rehearse("#!quorvale\necho x\n", {"-at", "c2-60"});
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ("-at c2-60: no site: give -site <lat>,<lon>[,<height m>] or a site line before it\n",
-            r.err);
-  r = rehearse("#!quorvale\nsite lat=51.5074 lon=-0.1278\n",
-               {"-elements", "e.txt", "-atutc", "c3+10"}, {{"e.txt", kElements2026}});
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ(
-      "-atutc c3+10: C3 does not happen at 51.50740 N, 0.12780 W, 0 m: the eclipse of "
-      "2026-08-12 is partial there\n",
-      r.err);
-  r = rehearse("#!quorvale\nsite lat=1\n", {"-at", "c2-60"});
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ(
-      "-at c2-60: the script's site line: lat= and lon= are both needed (decimal degrees, "
-      "east positive)\n",
-      r.err);
-}
-
-// A check of |script|, as if at 17:00 UTC on the day unless |extra| says otherwise.
-RunResult checkScript(const std::string& script, std::vector<std::string> extra = {}) {
-  RunOptions options;
-  options.arguments = {"-check", "-sim", "-script", "s.qvs"};
-  if (extra.empty() || (extra[0] != "-at" && extra[0] != "-atutc")) {
-    options.arguments.insert(options.arguments.end(), {"-atutc", "2026-08-12 17:00"});
+  // Without a site, at a site without the contact, or with a bad site line, nothing runs.
+  const struct {
+    std::string script, at, error;
+  } kFailures[] = {
+      {"echo x", "c2-60",
+       "-at c2-60: no site: give -site <lat>,<lon>[,<height m>] or a site line before it"},
+      {"site lat=51.5074 lon=-0.1278", "c3+10",
+       "-at c3+10: C3 does not happen at 51.50740 N, 0.12780 W, 0 m: the eclipse of 2026-08-12 is "
+       "partial there"},
+      {"site lat=1", "c2-60",
+       "-at c2-60: the script's site line: lat= and lon= are both needed (decimal degrees, east "
+       "positive)"},
+  };
+  for (const auto& f : kFailures) {
+    r = run({"-sim", "-elements", "e.txt", "-at", f.at}, "#!quorvale\n" + f.script + "\n");
+    EXPECT_EQ(1, r.exitCode) << f.script;
+    EXPECT_EQ(f.error + "\n", r.err);
   }
-  options.arguments.insert(options.arguments.end(), extra.begin(), extra.end());
-  options.files = {{"s.qvs", script}, {"e.txt", kElements2026}};
-  options.environment = {{"TZ", std::string(kTz)}};
-  return runQuorvale(options);
 }
 
 TEST(EclipseE2eTest, CheckShowsTheContactsAndFindsTheirProblems) {
   // 42.3 N near Zaragoza: inside the path by a few km, about 20 s of totality; C4 after sunset.
-  const std::string edge = "42.3,-0.8891";
-  const std::vector<ListedContact> c = listedContacts(edge);
-  ASSERT_EQ(5u, c.size());
-  RunResult r = checkScript("#!quorvale\nsite lat=42.3 lon=-0.8891\nwait c2=-10\nshot\n");
+  const RunResult l = run({"-eclipse", "2026-08-12", "-site", "42.3,-0.8891"});
+  const std::vector<ListedContact> c = contactsOf(l.out);
+  ASSERT_EQ(5u, c.size()) << l.out;
+  const std::vector<std::string> check = {"-check", "-sim", "-atutc", "2026-08-12 17:00"};
+  RunResult r = run(check, "#!quorvale\nsite lat=42.3 lon=-0.8891\nwait c2=-10\nshot\n");
   EXPECT_EQ(4, r.exitCode);
-  const std::string heading =
-      "Eclipse 2026-08-12 (Total) at 42.30000 N, 0.88910 W, 0 m: total, Delta T 69.2 s, "
-      "totality ";
-  ASSERT_NE(npos, r.out.find(heading)) << r.out;
-  // The contacts, as -eclipse lists them.
-  RunResult l = listing({"-eclipse", "2026-08-12", "-site", edge});
-  std::string lines;
+  // The heading, then the contacts as -eclipse lists them.
+  std::string lines =
+      "Eclipse 2026-08-12 (Total) at 42.30000 N, 0.88910 W, 0 m: total, Delta T "
+      "69.2 s, totality ";
+  ASSERT_NE(npos, r.out.find(lines)) << r.out;
+  lines.clear();
   for (const ListedContact& contact : c) {
     const size_t at = l.out.find(contact.name + " ");
     lines += "  " + l.out.substr(at, l.out.find('\n', at) - at + 1);
@@ -391,12 +341,11 @@ TEST(EclipseE2eTest, CheckShowsTheContactsAndFindsTheirProblems) {
   const size_t wait = r.out.find("   wait c2=-10\n");
   ASSERT_NE(npos, wait) << r.out;
   const size_t utc = r.out.rfind("(", wait);
-  const double planned = secondsOfDay("0000-00-00 " + r.out.substr(utc + 1, 12));
-  EXPECT_NEAR(secondsOfDay(c[1].utc) - 10, planned, 0.051);
+  EXPECT_NEAR(secondsOfDay(c[1].utc) - 10, secondsOfDay("0000-00-00 " + r.out.substr(utc + 1, 12)),
+              0.051);
   EXPECT_NE(npos, r.out.find("  script: C4: the Sun is below the horizon (" +
                              std::to_string(c[4].altitude).substr(0, 4) +
-                             " deg) at 42.30000 N, "
-                             "0.88910 W, 0 m\n"))
+                             " deg) at 42.30000 N, 0.88910 W, 0 m\n"))
       << r.out;
   EXPECT_NE(npos, r.out.find("  script: 42.30000 N, 0.88910 W, 0 m is near the edge of the path: "))
       << r.out;
@@ -405,8 +354,9 @@ TEST(EclipseE2eTest, CheckShowsTheContactsAndFindsTheirProblems) {
       << r.out;
 
   // A contact the site does not have; -site wins over the script's line.
-  r = checkScript("#!quorvale\nsite lat=42.3439 lon=-3.6969\nwait c3=0\n",
-                  {"-site", "51.5074,-0.1278"});
+  std::vector<std::string> args = check;
+  args.insert(args.end(), {"-site", "51.5074,-0.1278"});
+  r = run(args, "#!quorvale\nsite lat=42.3439 lon=-3.6969\nwait c3=0\n");
   EXPECT_EQ(4, r.exitCode);
   EXPECT_NE(npos, r.out.find("Eclipse 2026-08-12 (Total) at 51.50740 N, 0.12780 W, 0 m: partial "
                              "(no C2 or C3), Delta T 69.2 s\n"))
@@ -418,84 +368,43 @@ TEST(EclipseE2eTest, CheckShowsTheContactsAndFindsTheirProblems) {
   EXPECT_EQ(npos, r.out.find("near the edge")) << r.out;
 
   // -at c2-60 checks as if started a minute before totality: the wait for C1 is past then.
-  r = checkScript("#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c1=0\nwait c2=0\n",
-                  {"-at", "c2-60", "-elements", "e.txt"});
-  const std::vector<ListedContact> burgos = listedContacts(kBurgos);
-  ASSERT_EQ(5u, burgos.size());
+  r = run({"-check", "-sim", "-at", "c2-60", "-elements", "e.txt"},
+          "#!quorvale\nsite lat=42.3439 lon=-3.6969 height=860\nwait c1=0\nwait c2=0\n");
   EXPECT_NE(npos, r.out.find("  line 3: moment already past: ")) << r.out;
   EXPECT_EQ(npos, r.out.find("  line 4: moment already past")) << r.out;
-  EXPECT_NE(npos,
-            r.out.find("started at 2026-08-12 " + clockOf(secondsOfDay(burgos[1].utc) - 60 + 7200)))
+  EXPECT_NE(npos, r.out.find("started at 2026-08-12 " +
+                             clockOf(secondsOfDay(listedContacts(kBurgos)[1].utc) + 7140)))
       << r.out;
 
   // -deltat is the figure the plan uses and shows.
-  r = checkScript("#!quorvale\nsite lat=42.3439 lon=-3.6969\n", {"-deltat", "71.4"});
+  args = check;
+  args.insert(args.end(), {"-deltat", "71.4"});
+  r = run(args, "#!quorvale\nsite lat=42.3439 lon=-3.6969\n");
   EXPECT_NE(npos, r.out.find(": total, Delta T 71.4 s, totality ")) << r.out;
 }
 
-// Parses |svg| for the texts of the groups of class "contacts": one list per row.
-std::vector<std::vector<std::string>> contactLabels(const std::string& svg) {
-  struct State {
-    std::vector<std::vector<std::string>> rows;
-    int depth = 0;  // inside a contacts group: its nesting depth
-    int level = 0;
-    bool inText = false;
-    std::string text;
-  } state;
-  XML_Parser parser = XML_ParserCreate("UTF-8");
-  XML_SetUserData(parser, &state);
-  XML_SetElementHandler(
-      parser,
-      [](void* data, const XML_Char* name, const XML_Char** attributes) {
-        auto* s = static_cast<State*>(data);
-        ++s->level;
-        if (std::string(name) == "g") {
-          for (size_t i = 0; attributes[i] != nullptr; i += 2) {
-            if (std::string(attributes[i]) == "class" &&
-                std::string(attributes[i + 1]) == "contacts") {
-              s->depth = s->level;
-              s->rows.emplace_back();
-            }
-          }
-        }
-        s->inText = s->depth != 0 && std::string(name) == "text";
-        s->text.clear();
-      },
-      [](void* data, const XML_Char* name) {
-        auto* s = static_cast<State*>(data);
-        if (s->inText) s->rows.back().push_back(s->text);
-        s->inText = false;
-        if (s->level == s->depth) s->depth = 0;
-        --s->level;
-      });
-  XML_SetCharacterDataHandler(parser, [](void* data, const XML_Char* text, int length) {
-    auto* s = static_cast<State*>(data);
-    if (s->inText) s->text.append(text, length);
-  });
-  EXPECT_EQ(XML_STATUS_OK, XML_Parse(parser, svg.data(), static_cast<int>(svg.size()), 1));
-  XML_ParserFree(parser);
-  return state.rows;
-}
-
+// The whole example script spans the eclipse; the first zoomed row, totality. C4 is after sunset
+// at Burgos. Rows zoomed further in show the contacts that fall in them.
 TEST(EclipseE2eTest, TimelineDrawsTheContactsOnBothRows) {
   char dir[] = "/tmp/quorvale_contacts_XXXXXX";
   ASSERT_NE(nullptr, mkdtemp(dir));
   const std::string svgPath = std::string(dir) + "/plan.svg";
-  RunOptions options;
-  options.arguments = {"-check",  "-sim",        "-atutc", "2026-08-12T15:00",
-                       "-script", "eclipse.qvs", "-plot",  svgPath};
-  options.files = {{"eclipse.qvs", exampleText("eclipse.qvs")}};
-  RunResult r = runQuorvale(options);
+  RunResult r = run({"-check", "-sim", "-atutc", "2026-08-12T15:00", "-plot", svgPath},
+                    exampleText("eclipse.qvs"));
   EXPECT_EQ(4, r.exitCode) << r.err;
-  std::ifstream in(svgPath);
   std::ostringstream svg;
-  svg << in.rdbuf();
+  svg << std::ifstream(svgPath).rdbuf();
   unlink(svgPath.c_str());
   rmdir(dir);
-  const std::vector<std::vector<std::string>> rows = contactLabels(svg.str());
+  const SvgDocument doc = parseSvg(svg.str());
+  std::vector<std::vector<std::string>> rows;  // the texts of each "contacts" group
+  for (const auto& group : doc.groupsOf("contacts")) {
+    rows.emplace_back();
+    for (const Element* e : group) {
+      if (e->name == "text") rows.back().push_back(e->text);
+    }
+  }
   ASSERT_LE(2u, rows.size()) << svg.str();
-  // The whole script spans the eclipse; the first zoomed row, totality. C4 is after sunset at
-  // Burgos. Rows zoomed further in show the contacts that fall in them.
   EXPECT_EQ((std::vector<std::string>{"C1", "C2", "Max", "C3", "C4 (Sun below horizon)"}), rows[0]);
   EXPECT_EQ((std::vector<std::string>{"C2", "Max", "C3"}), rows[1]);
   for (size_t i = 2; i < rows.size(); ++i) {
