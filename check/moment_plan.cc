@@ -41,8 +41,9 @@ std::vector<std::string> MomentPlan::due(uint32_t line, uint64_t dueUtc, uint64_
     findings.push_back("moment goes backwards: " + due + " is before the moment of line " +
                        std::to_string(lastMomentLine_) + ", " + absoluteMomentText(lastMomentUtc_));
   } else if (nowUtc > dueUtc) {
-    std::string cause = shotsBefore > 0 ? "the " + std::to_string(shotsBefore) + " shot(s) before it"
-                                        : "the steps before it";
+    std::string cause = shotsBefore > 0
+                            ? "the " + std::to_string(shotsBefore) + " shot(s) before it"
+                            : "the steps before it";
     findings.push_back("not reached in time: " + cause + " end " + durationText(nowUtc - dueUtc) +
                        " after " + due + "; the wait is skipped (\"Moment in the past\")");
   }

@@ -149,10 +149,10 @@ void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
     line.known = true;  // the moment itself is a clock time, whether reached in time or not
   }
   const bool local = moment && parser_ != nullptr;
-  const std::vector<std::string> findings = moments_.due(
-      line.line, dueUtc, nowUtc, moment, shotsSinceTimedStep_,
-      local ? parser_->lastLocalMomentKind() : platform::LocalTimeKind::kUnique,
-      local ? parser_->lastLocalMoment() : platform::CalendarTime{});
+  const std::vector<std::string> findings =
+      moments_.due(line.line, dueUtc, nowUtc, moment, shotsSinceTimedStep_,
+                   local ? parser_->lastLocalMomentKind() : platform::LocalTimeKind::kUnique,
+                   local ? parser_->lastLocalMoment() : platform::CalendarTime{});
   for (const std::string& text : findings) addFinding(line.line, 0, text);
   shotsSinceTimedStep_ = 0;
   noteTimed(std::max(dueUtc, nowUtc));

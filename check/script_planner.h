@@ -2,6 +2,8 @@
 // planning camera layer, and builds its ScriptPlan. It is the listener of both, the serial line of
 // the check (pulses are planned, the device is never touched), the sound starter (files are probed,
 // never played) and the output interceptor (what the script would print is judged, not shown).
+// It keeps the plan lines and the findings; the shots' timing is a CapturePlan's
+// (capture_plan.h), the waits' moments and what they count from a MomentPlan's (moment_plan.h).
 //
 // Use: construct with the start moment; install(); build the parser over clock() and
 // serialLine(); setParser() and setCamera(); run the scan (over a text in place: the lines the plan

@@ -5,8 +5,8 @@
 //
 // Thread safety: LeastTimerSlack acts on the calling thread only. preciseWaitStep() REQUIRES the
 // event mutex it is given to be held (it guards the record of recent wake-up lateness, which all
-// precise waits share); the step gives the mutex up while it sleeps or spins and holds it again when
-// it returns.
+// precise waits share); the step gives the mutex up while it sleeps or spins and holds it again
+// when it returns.
 #ifndef QUORVALE_PLATFORM_POSIX_PRECISE_WAIT_H_
 #define QUORVALE_PLATFORM_POSIX_PRECISE_WAIT_H_
 
