@@ -1,7 +1,6 @@
 #include "check/script_planner.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -12,6 +11,7 @@
 #include "check/finding_texts.h"
 #include "check/plan_eclipse.h"
 #include "check/plan_report.h"
+#include "check/run_output_findings.h"
 #include "output/output.h"
 #include "platform/sound_player.h"
 #include "script/audio_player.h"
@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr uint32_t kLegacyPropertyWaitMs = 2000;
 constexpr uint64_t kUnitsPerMs = platform::kFileTimeUnitsPerMs;
 
 // The serial line of a check: RTS edges are planned, no device is touched.
@@ -40,10 +39,6 @@ void interceptOutput(void* context, uint32_t kind, const char* text) {
   static_cast<ScriptPlanner*>(context)->onOutput(kind, text);
 }
 
-bool endsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 bool startsWith(const char* text, const char* prefix) {
   return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
 }
@@ -55,28 +50,8 @@ std::string withoutLineEnds(const char* text) {
   return s;
 }
 
-// The time the camera allows a shot before it gives up waiting: exposure x multiplier + 0.9 ms.
-uint64_t exposureWaitMs(uint32_t exposureMs, double multiplier) {
-  const double value = static_cast<double>(exposureMs) * multiplier + 0.9;
-  return value > 0.0 ? static_cast<uint64_t>(value) : 0;
-}
-
 uint32_t lineOf(const PlanLine& entry) { return entry.line; }
 uint32_t lineOf(uint32_t line) { return line; }
-
-// The finding of a local time that the zone repeats or skips, waited for at |due|.
-std::string localTimeChangeText(const platform::CalendarTime& t, platform::LocalTimeKind kind,
-                                const std::string& due) {
-  char written[64];
-  std::snprintf(written, sizeof(written), "%04u-%02u-%02u %02u:%02u:%02u", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
-  if (kind == platform::LocalTimeKind::kRepeated) {
-    return std::string("local time ") + written +
-           " comes twice (the clocks go back): the wait is for the first, " + due;
-  }
-  return std::string("local time ") + written +
-         " does not exist (the clocks go forward): the wait is for " + due;
-}
 
 }  // namespace
 
@@ -84,11 +59,9 @@ ScriptPlanner::ScriptPlanner(uint64_t startUtc, const SimBodyConfig& body, uint3
     : body_(body),
       clock_(startUtc, this),
       serialLine_(new PlanningSerialLine(this)),
-      baseUtc_(startUtc),
-      eventDelayMs_(eventDelayMs),
-      checkpointUtc_(startUtc) {
+      capture_(body, eventDelayMs, startUtc),
+      moments_(startUtc) {
   plan_.startUtc = startUtc;
-  bodyFreeUtc_ = startUtc;
 }
 
 void ScriptPlanner::setSupplies(double batteryPercent, std::vector<uint64_t> cardFreeBytes) {
@@ -138,9 +111,9 @@ PlanLine& ScriptPlanner::current() {
     entry.line = line;
     entry.text = currentLineText();
     entry.startUtc = entry.endUtc = clock_.utcNow();
-    entry.known = known_;
-    entry.baseUtc = baseUtc_;
-    entry.baseName = baseName_;
+    entry.known = moments_.known();
+    entry.baseUtc = moments_.baseUtc();
+    entry.baseName = moments_.baseName();
     plan_.lines.push_back(entry);
   }
   return plan_.lines.back();
@@ -149,11 +122,6 @@ PlanLine& ScriptPlanner::current() {
 void ScriptPlanner::noteTimed(uint64_t utc) {
   if (plan_.firstTimedUtc == 0 || utc < plan_.firstTimedUtc) plan_.firstTimedUtc = utc;
   if (utc > plan_.lastTimedUtc) plan_.lastTimedUtc = utc;
-}
-
-std::string ScriptPlanner::momentText(uint64_t utc, bool known, uint64_t baseUtc,
-                                      const std::string& baseName) const {
-  return known ? absoluteMomentText(utc) : relativeMomentText(utc, baseUtc, baseName);
 }
 
 void ScriptPlanner::addFinding(uint32_t line, uint32_t column, const std::string& text) {
@@ -176,54 +144,16 @@ void ScriptPlanner::onDue(uint64_t dueUtc, uint64_t nowUtc) {
   line.wait = pendingMomentWait_ ? WaitKind::Moment : WaitKind::Checkpoint;
   const bool moment = pendingMomentWait_;
   pendingMomentWait_ = false;
-  if (moment) plan_.hasAbsoluteMoments = true;
-  const std::string due =
-      moment ? absoluteMomentText(dueUtc) : momentText(dueUtc, known_, baseUtc_, baseName_);
-  if (moment && dueUtc < plan_.startUtc) {
-    addFinding(line.line, 0,
-               "moment already past: " + due + " is before the start of the check, " +
-                   absoluteMomentText(plan_.startUtc));
-  } else if (moment && lastMomentLine_ != 0 && dueUtc < lastMomentUtc_) {
-    addFinding(line.line, 0,
-               "moment goes backwards: " + due + " is before the moment of line " +
-                   std::to_string(lastMomentLine_) + ", " + absoluteMomentText(lastMomentUtc_));
-  } else if (nowUtc > dueUtc) {
-    std::string cause = shotsSinceTimedStep_ > 0
-                            ? "the " + std::to_string(shotsSinceTimedStep_) + " shot(s) before it"
-                            : "the steps before it";
-    addFinding(line.line, 0,
-               "not reached in time: " + cause + " end " + durationText(nowUtc - dueUtc) +
-                   " after " + due + "; the wait is skipped (\"Moment in the past\")");
-  }
-  if (moment && parser_ != nullptr &&
-      parser_->lastLocalMomentKind() != platform::LocalTimeKind::kUnique) {
-    addFinding(
-        line.line, 0,
-        localTimeChangeText(parser_->lastLocalMoment(), parser_->lastLocalMomentKind(), due));
-  }
   if (moment) {
+    plan_.hasAbsoluteMoments = true;
     line.known = true;  // the moment itself is a clock time, whether reached in time or not
-    if (momentDates_.empty()) {
-      const std::string far = farFirstMomentFinding(plan_.startUtc, dueUtc);
-      if (!far.empty()) addFinding(line.line, 0, far);
-    }
-    const std::string date = localDateText(dueUtc);
-    if (std::none_of(
-            momentDates_.begin(), momentDates_.end(),
-            [&date](const std::pair<std::string, uint32_t>& d) { return d.first == date; }))
-      momentDates_.emplace_back(date, line.line);
-  } else if (promptLine_ != 0 && promptUtc_ >= checkpointUtc_ && dueUtc >= nowUtc) {
-    // The checkpoint was set before the prompt: the moment does not move with the answer.
-    addFinding(line.line, 0,
-               promptBeforeWaitFinding(checkpointLine_, promptLine_, dueUtc - nowUtc));
   }
-  if (moment) {
-    lastMomentLine_ = line.line;
-    lastMomentUtc_ = dueUtc;
-    if (dueUtc >= nowUtc) {
-      known_ = true;
-    }
-  }
+  const bool local = moment && parser_ != nullptr;
+  const std::vector<std::string> findings =
+      moments_.due(line.line, dueUtc, nowUtc, moment, shotsSinceTimedStep_,
+                   local ? parser_->lastLocalMomentKind() : platform::LocalTimeKind::kUnique,
+                   local ? parser_->lastLocalMoment() : platform::CalendarTime{});
+  for (const std::string& text : findings) addFinding(line.line, 0, text);
   shotsSinceTimedStep_ = 0;
   noteTimed(std::max(dueUtc, nowUtc));
 }
@@ -248,19 +178,12 @@ void ScriptPlanner::onUserWait(uint64_t atUtc, const std::string&) {
   PlanLine& line = current();
   line.wait = WaitKind::User;
   line.endUtc = atUtc;
-  known_ = false;
-  promptLine_ = line.line;
-  promptUtc_ = atUtc;
-  baseUtc_ = atUtc;
-  baseName_ = SharedText("prompt (line " + std::to_string(line.line) + ")");
+  moments_.prompt(line.line, atUtc);
   shotsSinceTimedStep_ = 0;
 }
 
 void ScriptPlanner::onPlannedWrite(EdsPropertyID, EdsUInt32) {
-  // The camera code resets its property event before the write; the body answers with an event.
-  const uint64_t now = clock_.utcNow();
-  propertyEvents_.reset(now);
-  propertyEvents_.add(now + uint64_t{eventDelayMs_} * kUnitsPerMs);
+  capture_.onPropertyWrite(clock_.utcNow());
 }
 
 void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBody) {
@@ -273,38 +196,17 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
   const uint32_t allocTimeout =
       camera_ != nullptr ? camera_->getAllocBufferTimeout() : kDefaultAllocBufferTimeoutMs;
 
-  // The camera code first waits for a place in its own count of the body's buffer: an image
-  // leaves it when the body reports it out of its buffer (PTP) or stored (legacy).
-  uint64_t release = now;
-  uint64_t bufferWaitMs = 0;
-  while (!hostFreeUtc_.empty() && hostFreeUtc_.front() <= release) hostFreeUtc_.pop_front();
-  if (hostBuffer > 0 && hostFreeUtc_.size() >= hostBuffer) {
-    const uint64_t room = hostFreeUtc_[hostFreeUtc_.size() - hostBuffer];
-    release = std::min(room, now + uint64_t{allocTimeout} * kUnitsPerMs);
-    bufferWaitMs = (release - now) / kUnitsPerMs;
-  }
-  // The legacy protocol waits up to 2 s for the body's next property event before the release.
-  if (legacyBody) release = propertyEvents_.wait(release, kLegacyPropertyWaitMs * kUnitsPerMs);
-  const uint64_t delay = uint64_t{eventDelayMs_} * kUnitsPerMs;
-  while (!hostFreeUtc_.empty() && hostFreeUtc_.front() <= release) hostFreeUtc_.pop_front();
-
-  // The body refuses a release while its shutter is open or when the image does not fit in its
-  // buffer next to the images it holds, as its capture model does.
-  EdsUInt64 bytesInBuffer = 0;
-  while (!bodyImages_.empty() && bodyImages_.front().first <= release) bodyImages_.pop_front();
-  for (const auto& image : bodyImages_) bytesInBuffer += image.second;
-  if (release < sensorFreeUtc_ || bodyImages_.size() >= body_.bufferLimit ||
-      (body_.bufferBytes > 0 && !bodyImages_.empty() &&
-       bytesInBuffer + timing.bytes > body_.bufferBytes)) {
+  const CapturePlan::Release release = capture_.release(now, hostBuffer, allocTimeout, legacyBody);
+  size_t imagesHeld = 0;
+  if (capture_.bodyBusy(release.utc, timing.bytes, &imagesHeld)) {
     addFinding(line.line, 0,
                "shot " + std::to_string(plan_.shotCount + 1) + ": the body is still busy (" +
-                   std::to_string(bodyImages_.size()) + " of " +
-                   std::to_string(timing.bufferFrames) +
+                   std::to_string(imagesHeld) + " of " + std::to_string(timing.bufferFrames) +
                    " images of this quality in its buffer): a run prints \"Shot error: Device "
                    "busy! Camera unstable!\"");
     line.finding = true;
-    line.refusedUtc.push_back(release);
-    clock_.advanceMs((release - now) / kUnitsPerMs);
+    line.refusedUtc.push_back(release.utc);
+    clock_.advanceMs((release.utc - now) / kUnitsPerMs);
     line.endUtc = clock_.utcNow();
     return;
   }
@@ -312,69 +214,41 @@ void ScriptPlanner::onPlannedShot(EdsUInt32 tv, EdsUInt32 quality, bool legacyBo
   // A release at an empty battery switches the body off instead.
   bool levelChanged = false;
   std::string finding;
-  if (!supplies_.release(plan_.shotCount + 1, release, &levelChanged, &finding)) {
+  if (!supplies_.release(plan_.shotCount + 1, release.utc, &levelChanged, &finding)) {
     if (!finding.empty()) addFinding(line.line, 0, finding);
-    clock_.advanceMs((release - now) / kUnitsPerMs);
+    clock_.advanceMs((release.utc - now) / kUnitsPerMs);
     line.endUtc = clock_.utcNow();
     return;
   }
-  if (levelChanged) propertyEvents_.add(release + delay);
+  if (levelChanged) capture_.addPropertyEvent(release.utc);
 
+  const CapturePlan::Capture capture =
+      capture_.capture(now, release, timing, tv, legacyBody, shotTimeout, multiplier);
   PlannedShot shot;
   shot.number = ++plan_.shotCount;
-  shot.startUtc = release;
+  shot.startUtc = release.utc;
   const char* name = tvTable().displayName(tv);
   shot.tv = name != nullptr ? name : "?";
   shot.exposureMs = timing.exposureMs;
   shot.processingMs = timing.processingMs;
   shot.storeMs = timing.writeMs;
   shot.bodyMs = shot.exposureMs + shot.processingMs + shot.storeMs;
-
-  // The body's steps as its capture model runs them: processing and writing take the images in
-  // order; with a card write speed an image keeps its place in the buffer until written.
-  const uint64_t exposureEnd = release + uint64_t{timing.exposureMs} * kUnitsPerMs;
-  sensorFreeUtc_ = exposureEnd;
-  const uint64_t processed =
-      std::max(exposureEnd, processorFreeUtc_) + uint64_t{timing.processingMs} * kUnitsPerMs;
-  processorFreeUtc_ = processed;
-  uint64_t stored = processed + uint64_t{timing.writeMs} * kUnitsPerMs;
-  uint64_t leaves = processed;
-  if (body_.writeBytesPerSecond > 0) {
-    stored = std::max(processed, writerFreeUtc_) + uint64_t{timing.writeMs} * kUnitsPerMs;
-    writerFreeUtc_ = stored;
-    leaves = stored;
-  }
-  hostFreeUtc_.push_back((legacyBody ? stored : leaves) + delay);
-  bodyImages_.emplace_back(leaves, timing.bytes);
+  shot.queuedMs = capture.queuedMs;
+  shot.holdMs = static_cast<uint32_t>(capture.holdMs);
   char qualityName[32];
   decodeImageQuality(quality, qualityName, sizeof(qualityName));
   if (!supplies_.store(shot.number, timing.bytes, qualityName, &finding)) {
     if (!finding.empty()) addFinding(line.line, 0, finding);
   } else if (legacyBody) {
-    propertyEvents_.add(stored + delay);  // the new available-shots figure
+    capture_.addPropertyEvent(capture.storedUtc);  // the new available-shots figure
   }
 
-  const uint64_t completeMs = (stored + delay - release) / kUnitsPerMs;
-  const uint64_t waitedMs = (release - now) / kUnitsPerMs;
-  shot.queuedMs =
-      static_cast<uint32_t>((stored - release) / kUnitsPerMs + bufferWaitMs - shot.bodyMs);
-  const uint64_t waitMs = exposureWaitMs(tvExposureMs(tv), multiplier);
-  uint64_t holdMs;
-  if (legacyBody) {
-    // Sleeps through the exposure, then waits for completion.
-    const uint64_t rest = completeMs > waitMs ? completeMs - waitMs : 0;
-    holdMs = waitedMs + waitMs + std::min<uint64_t>(rest, shotTimeout);
-  } else {
-    holdMs = waitedMs + std::min<uint64_t>(completeMs, shotTimeout + waitMs);
-  }
-  shot.holdMs = static_cast<uint32_t>(holdMs);
-  bodyFreeUtc_ = std::max(bodyFreeUtc_, stored);
   line.shots.push_back(shot);
-  clock_.advanceMs(holdMs);
+  clock_.advanceMs(capture.holdMs);
   line.endUtc = clock_.utcNow();
   ++shotsSinceTimedStep_;
   noteTimed(shot.startUtc);
-  noteTimed(bodyFreeUtc_);
+  noteTimed(capture_.bodyFreeUtc());
 }
 
 void ScriptPlanner::onRts(bool asserted) {
@@ -413,31 +287,14 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
     const uint32_t line = currentLineNumber();
     if (line != lastSkipLine_) {
       lastSkipLine_ = line;
-      addFinding(
-          line, columnOf(parser_->matchOffset()),
-          "text no rule takes (a run prints \"Skip\" for it): \"" + currentLineText() + "\"");
+      addFinding(line, columnOf(parser_->matchOffset()), skippedTextFinding(currentLineText()));
     }
     return;
   }
   if (kind == Warn) return;
   PlanLine& line = current();
   if (kind == Error) {
-    const std::string message = withoutLineEnds(text);
-    if (message == "COM port not open") {
-      addFinding(line.line, 0, "flash without -com: a run prints \"COM port not open\"");
-    } else if (endsWith(message, ": Not supported")) {
-      addFinding(line.line, 0, "no table has this value: a run prints \"" + message + "\"");
-    } else if (startsWith(message.c_str(), "Wait for ") &&
-               message.find(" does not happen at ") != std::string::npos) {
-      addFinding(
-          line.line, 0,
-          "a contact wait for a contact the site does not have: a run prints \"" + message + "\"");
-    } else if (endsWith(message, ": Device parameter invalid")) {
-      addFinding(line.line, 0,
-                 "the body does not offer this value: a run prints \"" + message + "\"");
-    } else {
-      addFinding(line.line, 0, "a run prints the error \"" + message + "\"");
-    }
+    addFinding(line.line, 0, runErrorFinding(withoutLineEnds(text)));
     return;
   }
   if (startsWith(text, "Wait for ") && !startsWith(text, "Wait for user")) {
@@ -447,12 +304,7 @@ void ScriptPlanner::onOutput(uint32_t kind, const char* text) {
     if (!tv.empty()) addFinding(line.line, 0, tv);
   } else if (startsWith(text, "Set checkpoint at ")) {
     line.checkpoint = true;
-    checkpointLine_ = line.line;
-    checkpointUtc_ = clock_.utcNow();
-    if (!known_) {
-      baseUtc_ = clock_.utcNow();
-      baseName_ = SharedText("checkpoint (line " + std::to_string(line.line) + ")");
-    }
+    moments_.checkpoint(line.line, clock_.utcNow());
   }
 }
 
@@ -464,7 +316,7 @@ ScriptPlan ScriptPlanner::finish(const platform::ClockDiscipline& clock, int64_t
     addFinding(0, 0,
                "no command would run: no line starts with \"#!quorvale\", or nothing follows it");
   }
-  const std::string dates = datesFinding(momentDates_);
+  const std::string dates = moments_.datesFinding();
   if (!dates.empty()) addFinding(0, 0, dates);
   supplies_.fillPlan(std::max(plan_.lastTimedUtc, clock_.utcNow()), &plan_);
   if (!plan_.cardKnown && availableShots >= 0 &&

@@ -2,6 +2,8 @@
 // planning camera layer, and builds its ScriptPlan. It is the listener of both, the serial line of
 // the check (pulses are planned, the device is never touched), the sound starter (files are probed,
 // never played) and the output interceptor (what the script would print is judged, not shown).
+// It keeps the plan lines and the findings; the shots' timing is a CapturePlan's
+// (capture_plan.h), the waits' moments and what they count from a MomentPlan's (moment_plan.h).
 //
 // Use: construct with the start moment; install(); build the parser over clock() and
 // serialLine(); setParser() and setCamera(); run the scan (over a text in place: the lines the plan
@@ -14,7 +16,6 @@
 #define QUORVALE_APP_SCRIPT_PLANNER_H_
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,8 +25,9 @@
 
 #include "camera/sim/sim_body_config.h"
 #include "check/body_supplies.h"
+#include "check/capture_plan.h"
+#include "check/moment_plan.h"
 #include "check/plan_backend.h"
-#include "check/property_event_plan.h"
 #include "check/script_plan.h"
 #include "platform/serial_port.h"
 #include "script/planning_clock.h"
@@ -93,8 +95,6 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   // The plan line of the line being run, started now when it is new.
   PlanLine& current();
   void noteTimed(uint64_t utc);
-  std::string momentText(uint64_t utc, bool known, uint64_t baseUtc,
-                         const std::string& baseName) const;
 
   SimBodyConfig body_;
   PlanningClock clock_;
@@ -103,29 +103,12 @@ class ScriptPlanner final : public PlanningClock::Listener, public PlanBackendLi
   std::optional<ScriptTextLines> lines_;  // of parser_
   CCanonCamera* camera_ = nullptr;
   ScriptPlan plan_;
+  CapturePlan capture_;  // the shots as the body and the camera code take them
+  MomentPlan moments_;   // the waits' moments and what the plan lines count from
 
-  bool known_ = false;  // moments are absolute now
-  uint64_t baseUtc_;
-  SharedText baseName_ = "start";  // shared with the plan lines that count from it
   bool pendingMomentWait_ = false;  // the next due moment comes from a time= or utc= wait
-  uint32_t lastMomentLine_ = 0;
-  uint64_t lastMomentUtc_ = 0;
   uint32_t shotsSinceTimedStep_ = 0;
-  uint32_t eventDelayMs_ = 0;
-  PropertyEventPlan propertyEvents_;  // a legacy body's, as its release waits see them
   BodySupplies supplies_;
-  uint32_t checkpointLine_ =
-      0;  // the latest checkpoint (0: none, relative waits count from the start)
-  uint64_t checkpointUtc_;
-  uint32_t promptLine_ = 0;  // the latest prompt (0: none)
-  uint64_t promptUtc_ = 0;
-  std::vector<std::pair<std::string, uint32_t>> momentDates_;  // dates of clock times, first line
-  uint64_t bodyFreeUtc_ = 0;          // the body has stored every shot so far
-  uint64_t sensorFreeUtc_ = 0;        // the latest exposure has ended
-  uint64_t processorFreeUtc_ = 0;     // the latest image is processed
-  uint64_t writerFreeUtc_ = 0;        // the latest image is written
-  std::deque<uint64_t> hostFreeUtc_;  // when the camera code's buffer places are free, in order
-  std::deque<std::pair<uint64_t, EdsUInt64>> bodyImages_;  // the body's buffer: leaving, bytes
   uint64_t flashStartUtc_ = 0;
   uint32_t lastSkipLine_ = 0;
   bool installed_ = false;

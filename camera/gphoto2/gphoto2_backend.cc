@@ -1,7 +1,7 @@
 #include "camera/gphoto2/gphoto2_backend.h"
 
 #include <cstring>
-#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -9,43 +9,16 @@
 
 #include "camera/gphoto2/gphoto2_api.h"
 #include "camera/gphoto2/gphoto2_errors.h"
+#include "camera/gphoto2/gphoto2_handles.h"
 #include "camera/gphoto2/gphoto2_session.h"
 
 namespace {
 
 constexpr EdsError kEdsErrInvalidIndex = 0x63;
-constexpr EdsUInt32 kReleaseFailed = 0xFFFFFFFF;
 constexpr EdsUInt32 kSubTypePtp = 1;
 constexpr EdsUInt32 kStorageTypeCard = 2;
 constexpr EdsUInt32 kAccessReadWrite = 2;
 constexpr EdsUInt32 kAccessRead = 0;
-
-// Every reference the backend hands out; counted under the backend's lock.
-struct RefObject : EdsObject {
-  EdsUInt32 refs = 1;
-};
-
-struct ListObject final : RefObject {
-  std::vector<Gp2CameraEntry> cameras;
-};
-
-struct CameraObject final : RefObject {
-  explicit CameraObject(std::shared_ptr<Gphoto2Session> s) : session(std::move(s)) {}
-  CameraObject(const CameraObject&) = delete;
-  CameraObject& operator=(const CameraObject&) = delete;
-  // Releasing the last reference closes the session: handlers stop before the reference is gone.
-  ~CameraObject() override { session->close(); }
-  std::shared_ptr<Gphoto2Session> session;
-};
-
-struct VolumeObject final : RefObject {
-  Gp2Storage storage;
-};
-
-struct ItemObject final : RefObject {
-  std::string folder;
-  std::string name;
-};
 
 void copyText(const std::string& text, char* out, size_t size) {
   size_t n = text.size() < size - 1 ? text.size() : size - 1;
@@ -63,50 +36,30 @@ class Gphoto2Backend final : public EdsBackend {
   ~Gphoto2Backend() override {
     stopWatcher();
     closeAllSessions();
-    std::map<EdsObject*, std::shared_ptr<RefObject>> objects;
-    {
-      std::lock_guard<std::mutex> guard(mu_);
-      objects.swap(objects_);
-    }
+    handles_.clear();
   }
 
   EdsError InitializeSDK() override {
-    std::lock_guard<std::mutex> guard(mu_);
-    initialised_ = true;
+    handles_.initialise();
     return EDS_ERR_OK;
   }
 
   EdsError TerminateSDK() override {
-    {
-      std::lock_guard<std::mutex> guard(mu_);
-      if (!initialised_) return EDS_ERR_NOT_INITIALIZED;
-      initialised_ = false;
-    }
+    if (!handles_.terminate()) return EDS_ERR_NOT_INITIALIZED;
     stopWatcher();
     closeAllSessions();
     return EDS_ERR_OK;
   }
 
-  EdsUInt32 Release(EdsBaseRef ref) override {
-    std::shared_ptr<RefObject> last;  // destroyed after the lock is left
-    std::lock_guard<std::mutex> guard(mu_);
-    auto it = objects_.find(ref);
-    if (it == objects_.end()) return kReleaseFailed;
-    EdsUInt32 left = --it->second->refs;
-    if (left == 0) {
-      last = std::move(it->second);
-      objects_.erase(it);
-    }
-    return left;
-  }
+  EdsUInt32 Release(EdsBaseRef ref) override { return handles_.release(ref); }
 
   EdsError GetCameraList(EdsCameraListRef* outList) override {
     if (outList == nullptr) return kEdsErrInvalidPointer;
-    if (!initialised()) return EDS_ERR_NOT_INITIALIZED;
+    if (!handles_.initialised()) return EDS_ERR_NOT_INITIALIZED;
     std::vector<Gp2CameraEntry> found;
     int rc = api_->autodetect(&found);
     if (rc < 0) return edsErrorFromGphoto2(rc);
-    auto list = std::make_shared<ListObject>();
+    auto list = std::make_shared<Gp2ListObject>();
     for (const Gp2CameraEntry& entry : found) {
       // Only bodies on USB speak PTP; "disk:" entries are mounted cards.
       if (entry.port.compare(0, 4, "usb:") == 0) list->cameras.push_back(entry);
@@ -115,20 +68,20 @@ class Gphoto2Backend final : public EdsBackend {
       std::lock_guard<std::mutex> watching(watcherMutex_);
       if (watcher_ != nullptr) watcher_->noteListed(list->cameras);
     }
-    *outList = add(list);
+    *outList = handles_.add(list);
     return EDS_ERR_OK;
   }
 
   EdsError GetChildCount(EdsBaseRef parent, EdsUInt32* outCount) override {
     if (outCount == nullptr) return kEdsErrInvalidPointer;
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<RefObject> object = find(parent, &error);
+    std::shared_ptr<Gp2RefObject> object = handles_.find(parent, &error);
     if (object == nullptr) return error;
-    if (auto* list = dynamic_cast<ListObject*>(object.get())) {
+    if (auto* list = dynamic_cast<Gp2ListObject*>(object.get())) {
       *outCount = static_cast<EdsUInt32>(list->cameras.size());
       return EDS_ERR_OK;
     }
-    if (auto* camera = dynamic_cast<CameraObject*>(object.get())) {
+    if (auto* camera = dynamic_cast<Gp2CameraObject*>(object.get())) {
       std::vector<Gp2Storage> storages;
       error = camera->session->storages(&storages);
       if (error == EDS_ERR_OK) *outCount = static_cast<EdsUInt32>(storages.size());
@@ -140,9 +93,9 @@ class Gphoto2Backend final : public EdsBackend {
   EdsError GetChildAtIndex(EdsBaseRef parent, EdsInt32 index, EdsBaseRef* outChild) override {
     if (outChild == nullptr) return kEdsErrInvalidPointer;
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<RefObject> object = find(parent, &error);
+    std::shared_ptr<Gp2RefObject> object = handles_.find(parent, &error);
     if (object == nullptr) return error;
-    if (auto* list = dynamic_cast<ListObject*>(object.get())) {
+    if (auto* list = dynamic_cast<Gp2ListObject*>(object.get())) {
       if (index < 0 || static_cast<size_t>(index) >= list->cameras.size()) {
         return kEdsErrInvalidIndex;
       }
@@ -151,17 +104,17 @@ class Gphoto2Backend final : public EdsBackend {
           [this](const std::string& folder, const std::string& name) {
             return newItem(folder, name);
           });
-      *outChild = add(std::make_shared<CameraObject>(session));
+      *outChild = handles_.add(std::make_shared<Gp2CameraObject>(session));
       return EDS_ERR_OK;
     }
-    if (auto* camera = dynamic_cast<CameraObject*>(object.get())) {
+    if (auto* camera = dynamic_cast<Gp2CameraObject*>(object.get())) {
       std::vector<Gp2Storage> storages;
       error = camera->session->storages(&storages);
       if (error != EDS_ERR_OK) return error;
       if (index < 0 || static_cast<size_t>(index) >= storages.size()) return kEdsErrInvalidIndex;
-      auto volume = std::make_shared<VolumeObject>();
+      auto volume = std::make_shared<Gp2VolumeObject>();
       volume->storage = storages[index];
-      *outChild = add(volume);
+      *outChild = handles_.add(volume);
       return EDS_ERR_OK;
     }
     return EDS_ERR_INVALID_HANDLE;
@@ -170,7 +123,7 @@ class Gphoto2Backend final : public EdsBackend {
   EdsError GetDeviceInfo(EdsCameraRef ref, EdsDeviceInfo* outInfo) override {
     if (outInfo == nullptr) return kEdsErrInvalidPointer;
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     if (camera == nullptr) return error;
     std::memset(outInfo, 0, sizeof *outInfo);
     copyText(camera->session->entry().port, outInfo->szPortName, sizeof outInfo->szPortName);
@@ -182,13 +135,13 @@ class Gphoto2Backend final : public EdsBackend {
 
   EdsError OpenSession(EdsCameraRef ref) override {
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     return camera == nullptr ? error : camera->session->open(api_.get());
   }
 
   EdsError CloseSession(EdsCameraRef ref) override {
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     if (camera == nullptr) return error;
     if (!camera->session->isOpen()) return EDS_ERR_SESSION_NOT_OPEN;
     return camera->session->close();
@@ -199,7 +152,7 @@ class Gphoto2Backend final : public EdsBackend {
     if (outData == nullptr) return kEdsErrInvalidPointer;
     if (size < sizeof(EdsUInt32)) return kEdsErrInvalidLength;
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     if (camera == nullptr) return error;
     if (property == kEdsPropID_BodyIDEx) {
       std::string serial;
@@ -218,7 +171,7 @@ class Gphoto2Backend final : public EdsBackend {
     if (data == nullptr) return kEdsErrInvalidPointer;
     if (size < sizeof(EdsUInt32)) return kEdsErrInvalidLength;
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     if (camera == nullptr) return error;
     EdsUInt32 value = 0;
     std::memcpy(&value, data, sizeof value);
@@ -229,16 +182,16 @@ class Gphoto2Backend final : public EdsBackend {
                            EdsPropertyDesc* outDesc) override {
     if (outDesc == nullptr) return kEdsErrInvalidPointer;
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     return camera == nullptr ? error : camera->session->getPropertyDesc(property, outDesc);
   }
 
   EdsError GetVolumeInfo(EdsVolumeRef ref, EdsVolumeInfo* outInfo) override {
     if (outInfo == nullptr) return kEdsErrInvalidPointer;
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<RefObject> object = find(ref, &error);
+    std::shared_ptr<Gp2RefObject> object = handles_.find(ref, &error);
     if (object == nullptr) return error;
-    auto* volume = dynamic_cast<VolumeObject*>(object.get());
+    auto* volume = dynamic_cast<Gp2VolumeObject*>(object.get());
     if (volume == nullptr) return EDS_ERR_INVALID_HANDLE;
     const Gp2Storage& storage = volume->storage;
     std::memset(outInfo, 0, sizeof *outInfo);
@@ -253,22 +206,22 @@ class Gphoto2Backend final : public EdsBackend {
 
   EdsError SendCommand(EdsCameraRef ref, EdsCameraCommand command, EdsInt32 param) override {
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     return camera == nullptr ? error : camera->session->sendCommand(command);
   }
 
   EdsError SendStatusCommand(EdsCameraRef ref, EdsCameraStatusCommand command,
                              EdsInt32 param) override {
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     return camera == nullptr ? error : camera->session->sendStatusCommand(command);
   }
 
   // The handler is called by the hot-plug watcher, which starts with the first registration.
   EdsError SetCameraAddedHandler(EdsCameraAddedHandler handler, void* context) override {
+    if (!handles_.initialised()) return EDS_ERR_NOT_INITIALIZED;
     {
-      std::lock_guard<std::mutex> guard(mu_);
-      if (!initialised_) return EDS_ERR_NOT_INITIALIZED;
+      std::lock_guard<std::mutex> guard(handlerMutex_);
       cameraAdded_ = handler;
       cameraAddedContext_ = context;
     }
@@ -284,7 +237,7 @@ class Gphoto2Backend final : public EdsBackend {
   EdsError SetObjectEventHandler(EdsCameraRef ref, EdsObjectEvent event,
                                  EdsObjectEventHandler handler, void* context) override {
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     if (camera != nullptr) camera->session->setObjectHandler(event, handler, context);
     return error;
   }
@@ -292,7 +245,7 @@ class Gphoto2Backend final : public EdsBackend {
   EdsError SetCameraStateEventHandler(EdsCameraRef ref, EdsStateEvent event,
                                       EdsStateEventHandler handler, void* context) override {
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     if (camera != nullptr) camera->session->setStateHandler(event, handler, context);
     return error;
   }
@@ -300,51 +253,17 @@ class Gphoto2Backend final : public EdsBackend {
   EdsError SetPropertyEventHandler(EdsCameraRef ref, EdsPropertyEvent event,
                                    EdsPropertyEventHandler handler, void* context) override {
     EdsError error = EDS_ERR_OK;
-    std::shared_ptr<CameraObject> camera = findCamera(ref, &error);
+    std::shared_ptr<Gp2CameraObject> camera = handles_.findCamera(ref, &error);
     if (camera != nullptr) camera->session->setPropertyHandler(event, handler, context);
     return error;
   }
 
  private:
-  bool initialised() {
-    std::lock_guard<std::mutex> guard(mu_);
-    return initialised_;
-  }
-
-  EdsBaseRef add(std::shared_ptr<RefObject> object) {
-    std::lock_guard<std::mutex> guard(mu_);
-    EdsBaseRef ref = object.get();
-    objects_[ref] = std::move(object);
-    return ref;
-  }
-
-  // The live object behind |ref|; null with *error set when the SDK is not initialised or the
-  // reference is not one of ours.
-  std::shared_ptr<RefObject> find(EdsBaseRef ref, EdsError* error) {
-    std::lock_guard<std::mutex> guard(mu_);
-    if (!initialised_) {
-      *error = EDS_ERR_NOT_INITIALIZED;
-      return nullptr;
-    }
-    auto it = objects_.find(ref);
-    if (it == objects_.end()) {
-      *error = EDS_ERR_INVALID_HANDLE;
-      return nullptr;
-    }
-    return it->second;
-  }
-
-  std::shared_ptr<CameraObject> findCamera(EdsBaseRef ref, EdsError* error) {
-    auto camera = std::dynamic_pointer_cast<CameraObject>(find(ref, error));
-    if (camera == nullptr && *error == EDS_ERR_OK) *error = EDS_ERR_INVALID_HANDLE;
-    return camera;
-  }
-
   EdsBaseRef newItem(const std::string& folder, const std::string& name) {
-    auto item = std::make_shared<ItemObject>();
+    auto item = std::make_shared<Gp2ItemObject>();
     item->folder = folder;
     item->name = name;
-    return add(item);
+    return handles_.add(item);
   }
 
   // The USB bodies on the bus now; none when the library cannot tell.
@@ -362,9 +281,9 @@ class Gphoto2Backend final : public EdsBackend {
   void cameraAdded() {
     EdsCameraAddedHandler handler = nullptr;
     void* context = nullptr;
+    if (!handles_.initialised()) return;
     {
-      std::lock_guard<std::mutex> guard(mu_);
-      if (!initialised_) return;
+      std::lock_guard<std::mutex> guard(handlerMutex_);
       handler = cameraAdded_;
       context = cameraAddedContext_;
     }
@@ -382,30 +301,23 @@ class Gphoto2Backend final : public EdsBackend {
 
   // Stops every poller, so that no handler runs once this returns.
   void closeAllSessions() {
-    std::vector<std::shared_ptr<Gphoto2Session>> sessions;
-    {
-      std::lock_guard<std::mutex> guard(mu_);
-      for (auto& entry : objects_) {
-        if (auto* camera = dynamic_cast<CameraObject*>(entry.second.get())) {
-          sessions.push_back(camera->session);
-        }
-      }
-    }
-    for (auto& session : sessions) session->close();
+    for (auto& session : handles_.sessions()) session->close();
   }
 
   const std::unique_ptr<Gphoto2Api> api_;
   const PollSettings settings_;
   const HotplugWatcher::MonitorFactory monitors_;
 
-  std::mutex watcherMutex_;                  // taken before mu_, never while a handler runs
+  // The references handed out and the SDK's initialised state; its lock is taken under
+  // watcherMutex_ and never while a handler runs.
+  Gphoto2Handles handles_;
+
+  std::mutex watcherMutex_;                  // never taken while a handler runs
   std::unique_ptr<HotplugWatcher> watcher_;  // guarded by watcherMutex_
 
-  std::mutex mu_;
-  bool initialised_ = false;                                  // guarded by mu_
-  std::map<EdsObject*, std::shared_ptr<RefObject>> objects_;  // guarded by mu_
-  EdsCameraAddedHandler cameraAdded_ = nullptr;               // guarded by mu_
-  void* cameraAddedContext_ = nullptr;                        // guarded by mu_
+  std::mutex handlerMutex_;                      // taken last, never while a handler runs
+  EdsCameraAddedHandler cameraAdded_ = nullptr;  // guarded by handlerMutex_
+  void* cameraAddedContext_ = nullptr;           // guarded by handlerMutex_
 };
 
 }  // namespace

@@ -13,6 +13,9 @@
 // Camera added: once a camera-added handler is registered, a hot-plug watcher (hotplug_watcher.h)
 // calls it on its own thread whenever a body appears on the bus.
 //
+// References: the objects handed out and their counts live in the backend's handle table
+// (gphoto2_handles.h).
+//
 // Thread safety: like every EdsBackend, the returned object accepts calls from any thread.
 #ifndef QUORVALE_CAMERA_GPHOTO2_GPHOTO2_BACKEND_H_
 #define QUORVALE_CAMERA_GPHOTO2_GPHOTO2_BACKEND_H_

@@ -11,12 +11,14 @@
 // time limits sleep on a CLOCK_MONOTONIC condition variable. Nothing polls. A precise wait
 // (waitAnyPrecisely) sleeps so until shortly before the moment (a lead of 100 to 600 us that
 // follows the recent wake-up delays), with the thread's timer slack at its least, and spins on the
-// clock for the rest, with the mutex released.
+// clock for the rest (precise_wait.h), with the mutex released.
+//
+// Thread safety: g_mutex guards every object's state, every registered waiter and the precise
+// waits' record of wake-up lateness; no lock is held while a wait spins.
 #include "platform/event.h"
 
 #include <errno.h>
 #include <pthread.h>
-#include <sys/prctl.h>
 #include <time.h>
 
 #include <algorithm>
@@ -25,12 +27,12 @@
 
 #include "platform/clock.h"
 #include "platform/error.h"
+#include "platform/posix/precise_wait.h"
+#include "platform/posix/wait_clocks.h"
 
 namespace platform {
 
 namespace {
-
-constexpr int64_t kEpochDeltaSeconds = 11644473600LL;
 
 // Guards every Waitable::Impl and every registered Waiter.
 pthread_mutex_t g_mutex = PTHREAD_MUTEX_INITIALIZER;
@@ -129,42 +131,6 @@ uint64_t earliestTimerDue(Waitable* const* objects, size_t count) {
   return earliest;
 }
 
-timespec realtimeOf(uint64_t fileTime) {
-  timespec ts;
-  const int64_t seconds =
-      static_cast<int64_t>(fileTime / kFileTimeUnitsPerSecond) - kEpochDeltaSeconds;
-  ts.tv_sec = static_cast<time_t>(std::max<int64_t>(seconds, 0));
-  ts.tv_nsec = seconds < 0 ? 0 : static_cast<long>(fileTime % kFileTimeUnitsPerSecond) * 100;
-  return ts;
-}
-
-timespec monotonicAfter(uint32_t ms) {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  ts.tv_sec += ms / 1000;
-  ts.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
-  if (ts.tv_nsec >= 1000000000L) {
-    ts.tv_nsec -= 1000000000L;
-    ++ts.tv_sec;
-  }
-  return ts;
-}
-
-bool monotonicPassed(const timespec& deadline) {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return now.tv_sec > deadline.tv_sec ||
-         (now.tv_sec == deadline.tv_sec && now.tv_nsec >= deadline.tv_nsec);
-}
-
-// Nanoseconds from now until |deadline| on the monotonic clock (negative when passed).
-int64_t monotonicRemainingNs(const timespec& deadline) {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return (static_cast<int64_t>(deadline.tv_sec) - now.tv_sec) * 1000000000LL +
-         (deadline.tv_nsec - now.tv_nsec);
-}
-
 }  // namespace
 
 Waitable::Waitable(Impl* impl) : impl_(impl) {}
@@ -221,82 +187,6 @@ void WaitableTimer::cancel() {
 
 namespace {
 
-// A precise wait sleeps on the timer until a lead before its moment and spins on the clock for the
-// rest. The lead follows how late the wake-ups of such waits have lately come (twice the recent
-// worst, decaying by an eighth per wait) within these bounds: long enough to cover the wake-up's
-// own delay on a busy machine, short enough to keep the spin under a millisecond of processor time.
-constexpr int64_t kLeastLeadNs = 100000;  // 100 us
-constexpr int64_t kMostLeadNs = 600000;   // 600 us
-int64_t g_wakeLatenessNs = 50000;         // the recent worst; guarded by g_mutex
-
-int64_t preciseLeadNs() {
-  return std::min(kMostLeadNs, std::max(kLeastLeadNs, 2 * g_wakeLatenessNs));
-}
-
-// Notes how late a wake-up for the lead came. REQUIRES: g_mutex held.
-void noteWakeLateness(int64_t lateNs) {
-  g_wakeLatenessNs =
-      std::max(std::max<int64_t>(lateNs, 0), g_wakeLatenessNs - g_wakeLatenessNs / 8);
-}
-// A spin never lasts longer than this (a step of the clock backwards): the wait then sleeps again.
-constexpr int64_t kLongestSpinNs = 2000000;
-
-// The calling thread's timer slack (the leeway the kernel may add to its timed sleeps) set to the
-// least for the life of the object, so that the wake-up before the spin comes when asked.
-class LeastTimerSlack {
- public:
-  LeastTimerSlack() {
-#ifdef PR_SET_TIMERSLACK
-    const int old = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
-    if (old > 1 && prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0) == 0) old_ = old;
-#endif
-  }
-  ~LeastTimerSlack() {
-#ifdef PR_SET_TIMERSLACK
-    if (old_ > 0) prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(old_), 0, 0, 0);
-#endif
-  }
-  LeastTimerSlack(const LeastTimerSlack&) = delete;
-  LeastTimerSlack& operator=(const LeastTimerSlack&) = delete;
-
- private:
-  int old_ = 0;
-};
-
-timespec monotonicNow() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts;
-}
-
-int64_t nsBetween(const timespec& from, const timespec& to) {
-  return (static_cast<int64_t>(to.tv_sec) - from.tv_sec) * 1000000000LL +
-         (to.tv_nsec - from.tv_nsec);
-}
-
-timespec minusNs(timespec ts, int64_t ns) {
-  ts.tv_sec -= static_cast<time_t>(ns / 1000000000LL);
-  ts.tv_nsec -= static_cast<long>(ns % 1000000000LL);
-  if (ts.tv_nsec < 0) {
-    ts.tv_nsec += 1000000000L;
-    --ts.tv_sec;
-  }
-  return ts;
-}
-
-// Spins, with g_mutex released, until the real-time clock reaches |dueUtc| (or, without a timer,
-// the monotonic clock reaches |limit|), for at most kLongestSpinNs.
-void spinUntil(bool timer, uint64_t dueUtc, const timespec& limit) {
-  pthread_mutex_unlock(&g_mutex);
-  const timespec start = monotonicNow();
-  for (;;) {
-    const timespec now = monotonicNow();
-    if (timer ? utcNow() >= dueUtc : nsBetween(limit, now) >= 0) break;
-    if (nsBetween(start, now) > kLongestSpinNs) break;
-  }
-  pthread_mutex_lock(&g_mutex);
-}
-
 uint32_t waitAnyWith(Waitable* const* objects, size_t count, uint32_t timeoutMs, bool precise) {
   if (objects == nullptr || count == 0) {
     setLastError(EINVAL);
@@ -330,29 +220,8 @@ uint32_t waitAnyWith(Waitable* const* objects, size_t count, uint32_t timeoutMs,
       useTimer = timerNs <= monotonicRemainingNs(limit);
     }
     if (precise && (useTimer || limited)) {
-      // Asleep until the lead before the moment, then on the clock.
-      const int64_t leftNs =
-          useTimer ? (static_cast<int64_t>(due) - static_cast<int64_t>(utcNow())) * 100
-                   : monotonicRemainingNs(limit);
-      const int64_t leadNs = preciseLeadNs();
-      if (leftNs > leadNs) {
-        int rc = 0;
-        if (useTimer) {
-          const uint64_t wakeUtc = due - static_cast<uint64_t>(leadNs / 100);
-          const timespec at = realtimeOf(wakeUtc);
-          rc = pthread_cond_timedwait(&waiter.realtimeCond, &g_mutex, &at);
-          if (rc == ETIMEDOUT) {
-            noteWakeLateness((static_cast<int64_t>(utcNow()) - static_cast<int64_t>(wakeUtc)) *
-                             100);
-          }
-        } else {
-          const timespec at = minusNs(limit, leadNs);
-          rc = pthread_cond_timedwait(&waiter.monotonicCond, &g_mutex, &at);
-          if (rc == ETIMEDOUT) noteWakeLateness(nsBetween(at, monotonicNow()));
-        }
-      } else if (leftNs > 0 && waiter.pulsedBy == nullptr) {
-        spinUntil(useTimer, due, limit);
-      }
+      preciseWaitStep(&g_mutex, &waiter.realtimeCond, &waiter.monotonicCond, useTimer, due, limit,
+                      waiter.pulsedBy != nullptr);
     } else if (useTimer) {
       const timespec at = realtimeOf(due);
       pthread_cond_timedwait(&waiter.realtimeCond, &g_mutex, &at);
