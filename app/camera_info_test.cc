@@ -51,14 +51,4 @@ TEST_F(CameraInfoTest, ACameraWithoutSessionPrintsEmptyIdentityAndFallbacks) {
             console.out());
 }
 
-// A missing camera is checked end to end.
-TEST_F(CameraInfoTest, AnSdkThatIsNotReadySaysSo) {
-  sim_->failInitialize(0xC2);
-  publish();
-  camera_test::ConsoleCapture console;
-  EXPECT_EQ(1, printCameraInfo(0));
-  EXPECT_EQ("Canon interface not ready: Incompatible device\n", console.err());
-  EXPECT_EQ("", console.out());
-}
-
 }  // namespace

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "camera/camera_test_support.h"
-#include "camera/unavailable_backend.h"
 
 namespace {
 
@@ -32,25 +30,6 @@ TEST_F(CameraListTest, ListsEveryCameraWithItsProtocol) {
   expected += "\n";
   EXPECT_EQ(expected, console.out());
   EXPECT_EQ("", console.err());
-}
-
-// A failed initialisation, and a build without a real backend.
-TEST_F(CameraListTest, AnSdkThatIsNotReadySaysSo) {
-  sim_->failInitialize(0xC2);
-  publish();
-  camera_test::ConsoleCapture console;
-  EXPECT_EQ(1, listCameras());
-  g_canonInterface = nullptr;
-  sdk_.reset();
-  EdsSetBackend(createUnavailableBackend());  // sim_ is gone: no traces()
-  sdk_ = std::make_unique<CCanonInterface>();
-  g_canonInterface = sdk_.get();
-  EXPECT_EQ(1, listCameras());
-  EXPECT_EQ("", console.out());
-  EXPECT_EQ(
-      "Canon interface not ready: Incompatible device\n"
-      "Canon interface not ready: Not implemented\n",
-      console.err());
 }
 
 }  // namespace

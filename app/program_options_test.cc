@@ -43,7 +43,6 @@ TEST(ParseArgumentsTest, ModesValuesAndTheirOrder) {
       {{}, "List camera=0 com=-1"},
       {{"/?", "-nonsense"}, "Help camera=0 com=-1"},
       {{"-camera", "3", "-list", "-x"}, "List camera=3 com=-1"},
-      {{"--camera", "1"}, "Info camera=1 com=-1"},
       {{"-c", "1", "-s", "s.qvs"}, "Script camera=1 com=-1 script=s.qvs"},
       {{"-script", "s.qvs", "-camera", "1"}, "Script camera=1 com=-1 script=s.qvs"},
       {{"-script", "s.qvs", "-i"}, "Info camera=0 com=-1 script=s.qvs"},

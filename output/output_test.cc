@@ -97,24 +97,6 @@ TEST_F(OutputTest, EachKindGoesToItsStreamAndTagAndTheLogEndsEveryMessage) {
   EXPECT_FALSE(isLogFileOpen());
 }
 
-// Each message is in the file as soon as it has been issued, while the log stays open: a program
-// that is killed right after keeps it. Ending the process at once waits for no buffer.
-TEST_F(OutputTest, EachMessageIsInTheFileAsSoonAsIssued) {
-  openLogFile();
-  printMsg("Shot #%u: ok\n", 1u);
-  EXPECT_EQ("T TRC: Open log file at DATE\nT MSG: Shot #1: ok\n", normalizeLog(readFile(logPath_)));
-  outputText(Error, "\nCapture error: The lens was closed");
-  printTrace("%s", std::string(3000, 'x').c_str());
-  flushLogFile();
-  EXPECT_EQ(
-      "T TRC: Open log file at DATE\nT MSG: Shot #1: ok\n"
-      "T ERR: Capture error: The lens was closed\n"
-      "T TRC: " +
-          std::string(1023, 'x') + "\n",
-      normalizeLog(readFile(logPath_)));
-  EXPECT_TRUE(isLogFileOpen());
-}
-
 // A cut text keeps the line end of its format, so the next message starts on its own line.
 TEST_F(OutputTest, FormattedTextIsCutAt1023BytesKeepingItsLineEnd) {
   const std::string longText(2000, 'x');

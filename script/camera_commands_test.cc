@@ -6,11 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "camera/camera_test_support.h"
 #include "camera/canon_camera.h"
-#include "camera/canon_interface.h"
-#include "camera/error_text.h"
-#include "camera/sim/sim_backend.h"
-#include "camera/sim/sim_world.h"
 #include "platform/error.h"
 #include "script/script_parser.h"
 #include "script/script_test_support.h"
@@ -20,28 +17,18 @@ namespace {
 
 using script_testing::OutputCapture;
 
-class CameraCommandsTest : public testing::Test, protected script_testing::ScriptRunner {
+// The script's camera is body 0 (PTP) unless a test opens the legacy body 1.
+class CameraCommandsTest : public camera_test::SimCameraTest,
+                           protected script_testing::ScriptRunner {
  protected:
-  void SetUp() override { setUpBody(defaultPtpBodyConfig()); }
-
-  void setUpBody(const SimBodyConfig& config) {
-    camera_.reset();
-    sdk_.reset();
-    auto backend = std::make_unique<SimBackend>();
-    sim_ = backend.get();
-    sim_->setTimeScale(0.0);
-    body_ = sim_->addCamera(config);
-    EdsSetBackend(std::move(backend));
-    setSdkErrorTextSource(edsErrorText);
-    sdk_ = std::make_unique<CCanonInterface>();
-    camera_ = sdk_->NewCamera(0);
-    ASSERT_EQ(0u, camera_->sessionStatus());  // a session is open
+  void SetUp() override {
+    SimCameraTest::SetUp();
+    useBody(0);
   }
 
-  void TearDown() override {
-    camera_.reset();
-    sdk_.reset();
-    EdsSetBackend(nullptr);
+  void useBody(uint32_t index) {
+    body_ = sim_->camera(index);
+    ASSERT_EQ(0u, open(index)->sessionStatus());  // a session is open
   }
 
   std::string run(const std::string& body, platform::SerialLine* port = nullptr,
@@ -56,10 +43,7 @@ class CameraCommandsTest : public testing::Test, protected script_testing::Scrip
     return lines;
   }
 
-  SimBackend* sim_ = nullptr;
   SimCamera* body_ = nullptr;
-  std::unique_ptr<CCanonInterface> sdk_;
-  std::unique_ptr<CCanonCamera> camera_;
   FakeSerialLine line_;
 };
 
@@ -99,7 +83,7 @@ TEST_F(CameraCommandsTest, ShotsAreCountedAcrossFailedShotsAndShotItemsComeFirst
   EXPECT_EQ(2u, lockCount_);  // the items' levels: a shot leaves the depth as it found it
   const std::string log = bodyLog();
   EXPECT_LT(log.rfind("SetPropertyData 0x402"), log.rfind("SendCommand 0 "));
-  setUpBody(defaultLegacyBodyConfig());  // a legacy body shoots after its property change too
+  useBody(1);  // a legacy body shoots after its property change too
   body_->failNextShot(9);
   EXPECT_EQ(
       "set Tv=1/250 -> 1/250\nCapture error: Unknown error\nShot error: Unknown error\n"

@@ -50,17 +50,10 @@ TEST(LocalTimeTest, FollowsTheZoneRulesOfEachMoment) {
   EXPECT_EQ(summerUtc, utc);
 }
 
-TEST(LocalTimeTest, FormatsDateAndTimeTextsAndRefusesSmallBuffers) {
-  // The tests run in the C locale: "%x" is MM/DD/YY and "%X" is HH:MM:SS.
-  const CalendarTime t = makeTime(2026, 12, 6, 21, 5, 7);
-  char text[32];
-  ASSERT_TRUE(formatLocaleDate(t, text, sizeof(text)));
-  EXPECT_STREQ("12/06/26", text);
-  ASSERT_TRUE(formatLocaleTime(t, text, sizeof(text)));
-  EXPECT_STREQ("21:05:07", text);
-
+// The texts themselves are formatMoment's (its test reads them in the C and a German locale).
+TEST(LocalTimeTest, DateTextRefusesASmallBufferAndLeavesIt) {
   char small[8] = "keep";
-  EXPECT_FALSE(formatLocaleDate(t, small, sizeof(small)));
+  EXPECT_FALSE(formatLocaleDate(makeTime(2026, 12, 6, 21, 5, 7), small, sizeof(small)));
   EXPECT_STREQ("keep", small);
 }
 

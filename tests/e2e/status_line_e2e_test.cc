@@ -22,21 +22,24 @@ namespace {
 
 const char kScript[] = "#!quorvale\necho before\nwait sleep=2.5\n// a note\necho after\n";
 
-// Runs the program with |args| in |dir| on a new pseudo-terminal (|columns| wide, 0: the
-// system's default); returns all it wrote there.
-std::string runOnTerminal(const std::string& dir, const char* const* args,
+// Runs the program with |args| on |script| (test.qvs in a directory of its own) on a new
+// pseudo-terminal (|columns| wide, 0: the system's default); returns all it wrote there.
+std::string runOnTerminal(const std::string& script, const char* const* args,
                           unsigned short columns = 0) {
+  char dir[] = "/tmp/quorvale_status_XXXXXX";
+  if (mkdtemp(dir) == nullptr) return "no directory";
+  const std::string path = std::string(dir) + "/test.qvs";
+  std::ofstream(path) << script;
   int master = -1;
   winsize size = {24, columns, 0, 0};
   const pid_t pid = forkpty(&master, nullptr, nullptr, columns != 0 ? &size : nullptr);
   if (pid == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(127);
+    if (chdir(dir) != 0) _exit(127);
     execv(QUORVALE_BINARY, const_cast<char* const*>(args));
     _exit(127);
   }
   std::string out;
-  if (pid < 0) return out;
-  for (;;) {
+  while (pid > 0) {
     pollfd fd = {master, POLLIN, 0};
     if (poll(&fd, 1, 30000) <= 0) break;  // a hung program fails the test, it does not hang it
     char buffer[4096];
@@ -47,27 +50,24 @@ std::string runOnTerminal(const std::string& dir, const char* const* args,
       break;  // EIO: the program has closed the terminal
     }
   }
-  close(master);
-  int status = 0;
-  waitpid(pid, &status, 0);
+  if (pid > 0) {
+    close(master);
+    waitpid(pid, nullptr, 0);
+  }
+  unlink(path.c_str());
+  rmdir(dir);
   return out;
 }
 
 TEST(StatusLineE2eTest, DrawnOnATerminalAndErasedBeforeTheNextOutput) {
-  char dir[] = "/tmp/quorvale_status_XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(dir));
-  const std::string script = std::string(dir) + "/test.qvs";
-  std::ofstream(script) << kScript;
   const char* const args[] = {"quorvale", "-sim", "-script", "test.qvs", nullptr};
-  const std::string out = runOnTerminal(dir, args);
-  unlink(script.c_str());
-  rmdir(dir);
+  const std::string out = runOnTerminal(kScript, args);
 
   // The terminal turns each line feed into CR LF.
   const size_t status = out.find("before\r\nSleep: 2.5 seconds\r\n\r0:0");
   ASSERT_NE(npos, status) << out;
+  // What the line says is the status line's unit test's.
   const size_t next = out.find(" left, until ", status);
-  EXPECT_NE(npos, out.find("; next line 5: echo after; clock ", status)) << out;
   EXPECT_NE(npos, next) << out;
   EXPECT_NE(npos, out.find("\r\x1b[Kafter\r\nClose session\r\n", next)) << out;
 }
@@ -79,16 +79,10 @@ TEST(StatusLineE2eTest, ShowsGpsTimeAgainstTheSystemClock) {
   GpsdFake gpsd;
   std::string why;
   QUORVALE_SKIP_WITHOUT_GPSD(gpsd.startReceiver(NmeaFix::k3D, -2.0, &why), why);
-  char dir[] = "/tmp/quorvale_status_XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(dir));
-  const std::string script = std::string(dir) + "/test.qvs";
-  std::ofstream(script) << "#!quorvale\nwait sleep=3.5\n";
   const std::string site = gpsd.siteValue();
   const char* const args[] = {"quorvale", "-sim", "-site", site.c_str(), "-script", "test.qvs",
                               nullptr};
-  const std::string out = runOnTerminal(dir, args, 200);
-  unlink(script.c_str());
-  rmdir(dir);
+  const std::string out = runOnTerminal("#!quorvale\nwait sleep=3.5\n", args, 200);
 
   size_t at = out.find("Sleep: 3.5 seconds\r\n\r0:04 left, until ");
   ASSERT_NE(npos, at) << out;
