@@ -7,23 +7,6 @@
 #include "platform/clock.h"
 #include "script/eclipse_context.h"
 
-namespace {
-
-const char* kindAtSiteText(eclipse::LocalKind kind) {
-  switch (kind) {
-    case eclipse::LocalKind::kTotal:
-      return "total";
-    case eclipse::LocalKind::kAnnular:
-      return "annular";
-    case eclipse::LocalKind::kPartial:
-      return "partial (no C2 or C3)";
-    default:
-      return "none";
-  }
-}
-
-}  // namespace
-
 int runEclipseListing(const ProgramOptions& options, uint64_t nowUtc) {
   if (!options.eclipse.site) {
     printErr("-eclipse needs the site: -site <lat>,<lon>[,<height m>]\n");
@@ -41,7 +24,7 @@ int runEclipseListing(const ProgramOptions& options, uint64_t nowUtc) {
   std::string out = "Eclipse " + context.eclipseName() + " (" + elements.kind + "), ";
   out += options.eclipse.elements ? "elements from " + *options.elementsPath
                                   : std::string("built-in elements");
-  out += "\nKind at the site: " + std::string(kindAtSiteText(lc.kind)) + "\n";
+  out += "\nKind at the site: " + std::string(eclipse::localKindText(lc.kind)) + "\n";
   out += "Site: " + eclipse::formatSite(context.site()) + "\n";
   char deltaT[64];
   std::snprintf(deltaT, sizeof(deltaT), "Delta T: %.1f s\n", lc.deltaTS);

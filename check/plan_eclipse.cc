@@ -4,17 +4,10 @@
 
 namespace {
 
+// The plan's heading says where the shadow misses the site altogether.
 const char* kindText(eclipse::LocalKind kind) {
-  switch (kind) {
-    case eclipse::LocalKind::kTotal:
-      return "total";
-    case eclipse::LocalKind::kAnnular:
-      return "annular";
-    case eclipse::LocalKind::kPartial:
-      return "partial (no C2 or C3)";
-    default:
-      return "not reached by the shadow";
-  }
+  return kind == eclipse::LocalKind::kNone ? "not reached by the shadow"
+                                           : eclipse::localKindText(kind);
 }
 
 }  // namespace

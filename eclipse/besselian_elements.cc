@@ -6,6 +6,8 @@
 #include <sstream>
 #include <vector>
 
+#include "eclipse/decimal.h"
+
 namespace eclipse {
 
 const char kEclipseCredit[] = "Eclipse Predictions by Fred Espenak, NASA's GSFC";
@@ -22,27 +24,6 @@ std::vector<std::string> words(const std::string& text) {
   return out;
 }
 
-// A plain decimal number: sign, digits, one point; nothing else. Locale independent.
-bool toNumber(const std::string& text, double* value) {
-  size_t i = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
-  size_t digits = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    if (text[i] >= '0' && text[i] <= '9') {
-      ++digits;
-    } else if (text[i] == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
-  }
-  if (digits == 0) return false;
-  std::istringstream in(text);
-  in.imbue(std::locale::classic());
-  in >> *value;
-  return !in.fail() && std::isfinite(*value);
-}
-
 // The number that follows "<key> =" on |line|, or false when the key is absent or the value is
 // not a number. Sets *found when the key is on the line.
 bool valueAfter(const std::string& line, const std::string& key, double* value, bool* found) {
@@ -51,7 +32,7 @@ bool valueAfter(const std::string& line, const std::string& key, double* value, 
   if (!*found) return false;
   std::vector<std::string> rest = words(line.substr(at + key.size()));
   if (rest.size() < 2 || rest[0] != "=") return false;
-  return toNumber(rest[1], value);
+  return parseDecimal(rest[1], value);
 }
 
 int monthNumber(const std::string& name) {
@@ -65,11 +46,11 @@ int monthNumber(const std::string& name) {
 
 // "18.000" (decimal hours) or "18:00:00" / "18:00:00.0": the TT hour of t0.
 bool toHour(const std::string& text, double* hour) {
-  if (text.find(':') == std::string::npos) return toNumber(text, hour) && *hour >= 0 && *hour < 24;
+  if (text.find(':') == std::string::npos) return parseDecimal(text, hour) && *hour >= 0 && *hour < 24;
   double h = 0, m = 0, s = 0;
   size_t a = text.find(':'), b = text.find(':', a + 1);
-  if (b == std::string::npos || !toNumber(text.substr(0, a), &h) ||
-      !toNumber(text.substr(a + 1, b - a - 1), &m) || !toNumber(text.substr(b + 1), &s)) {
+  if (b == std::string::npos || !parseDecimal(text.substr(0, a), &h) ||
+      !parseDecimal(text.substr(a + 1, b - a - 1), &m) || !parseDecimal(text.substr(b + 1), &s)) {
     return false;
   }
   *hour = h + m / 60.0 + s / 3600.0;
@@ -145,8 +126,8 @@ bool parseElements(const std::string& text, const std::string& name, BesselianEl
       if (haveHeading) return fail(name, lineNo, "a second elements block", error);
       std::vector<std::string> f = words(line.substr(heading + sizeof kHeading - 1));
       double year = 0, day = 0;
-      if (f.size() < 5 || !toNumber(f[0], &year) || year != std::floor(year) ||
-          monthNumber(f[1]) == 0 || !toNumber(f[2], &day) || day != std::floor(day) || day < 1 ||
+      if (f.size() < 5 || !parseDecimal(f[0], &year) || year != std::floor(year) ||
+          monthNumber(f[1]) == 0 || !parseDecimal(f[2], &day) || day != std::floor(day) || day < 1 ||
           day > 31 || !toHour(f[3], &e.t0TtHours) || f[4] != "TDT") {
         return fail(name, lineNo,
                     "the t0 line must read \"" + std::string(kHeading) +
@@ -169,7 +150,7 @@ bool parseElements(const std::string& text, const std::string& name, BesselianEl
       bool shapeOk = count == 6 || (nextRow == 2 && count == 5) || (nextRow == 3 && count == 2);
       double values[6] = {};
       bool ok = shapeOk && w[0] == std::to_string(nextRow);
-      for (size_t i = 0; ok && i < count; ++i) ok = toNumber(w[i + 1], &values[i]);
+      for (size_t i = 0; ok && i < count; ++i) ok = parseDecimal(w[i + 1], &values[i]);
       if (!ok) {
         return fail(name, lineNo,
                     "row " + std::to_string(nextRow) + " of the elements must be \"" +

@@ -198,4 +198,17 @@ LocalCircumstances computeLocalCircumstances(const BesselianElements& elements, 
   return lc;
 }
 
+const char* localKindText(LocalKind kind) {
+  switch (kind) {
+    case LocalKind::kTotal:
+      return "total";
+    case LocalKind::kAnnular:
+      return "annular";
+    case LocalKind::kPartial:
+      return "partial (no C2 or C3)";
+    default:
+      return "none";
+  }
+}
+
 }  // namespace eclipse

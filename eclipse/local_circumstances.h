@@ -43,6 +43,10 @@ struct Contact {
 
 enum class LocalKind { kNone, kPartial, kTotal, kAnnular };
 
+// How the eclipse is seen at a site, as listings write it: "total", "annular",
+// "partial (no C2 or C3)", or "none".
+const char* localKindText(LocalKind kind);
+
 struct LocalCircumstances {
   bool converged = true;   // false: an iteration did not converge; the figures are not to be used
   LocalKind kind = LocalKind::kNone;  // kNone: no phase of the eclipse at the site (Sun up or not)

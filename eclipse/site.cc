@@ -6,39 +6,14 @@
 #include <sstream>
 #include <vector>
 
+#include "eclipse/decimal.h"
+
 namespace eclipse {
 
 namespace {
 
 constexpr double kMinHeightM = -1000.0;  // below the Dead Sea shore, with margin
 constexpr double kMaxHeightM = 20000.0;  // above any aircraft an eclipse chaser flies in
-
-// Reads a plain decimal number ("-0.8891", "200", "+12.5", ".5"): sign, digits, one point. No
-// exponent, no "inf"/"nan", no blanks. Independent of the process locale.
-bool parseDecimal(const std::string& text, double* value) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  size_t digits = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= '0' && c <= '9') {
-      ++digits;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
-  }
-  if (digits == 0) return false;
-  std::istringstream in(text);
-  in.imbue(std::locale::classic());
-  double v = 0.0;
-  in >> v;
-  if (in.fail() || !std::isfinite(v)) return false;
-  *value = v;
-  return true;
-}
 
 std::vector<std::string> splitCommas(const std::string& text) {
   std::vector<std::string> parts;
