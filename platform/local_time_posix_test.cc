@@ -9,25 +9,14 @@
 #include "platform/clock.h"
 #include "platform/local_time.h"
 #include "tests/calendar_testing.h"
+#include "tests/scoped_time_zone.h"
 
 namespace platform {
 namespace {
 
 using calendar_testing::describe;
 using calendar_testing::makeTime;
-
-struct ScopedTimeZone {
-  explicit ScopedTimeZone(const char* zone) {
-    if (const char* old = getenv("TZ")) old_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ScopedTimeZone() {
-    old_ ? setenv("TZ", old_->c_str(), 1) : unsetenv("TZ");
-    tzset();
-  }
-  std::optional<std::string> old_;
-};
+using calendar_testing::ScopedTimeZone;
 
 // The UTC time of a local time, as "YYYY-MM-DD hh:mm:ss.mmm" with the kind it was.
 std::string resolved(const CalendarTime& localTime) {

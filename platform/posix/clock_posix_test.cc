@@ -8,26 +8,14 @@
 
 #include "platform/clock.h"
 #include "tests/calendar_testing.h"
+#include "tests/scoped_time_zone.h"
 
 namespace platform {
 namespace {
 
 using calendar_testing::describe;
 using calendar_testing::makeTime;
-
-// Sets a fixed time zone for one test and restores the previous one afterwards.
-struct ScopedTimeZone {
-  explicit ScopedTimeZone(const char* zone) {
-    if (const char* old = getenv("TZ")) old_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ScopedTimeZone() {
-    old_ ? setenv("TZ", old_->c_str(), 1) : unsetenv("TZ");
-    tzset();
-  }
-  std::optional<std::string> old_;
-};
+using calendar_testing::ScopedTimeZone;
 
 TEST(LocalTimeTest, FollowsTheZoneRulesOfEachMoment) {
   ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
