@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <string>
 #include <thread>
 
 #include "camera/camera_test_support.h"
 #include "camera/canon_camera.h"
-#include "camera/frame_record.h"
 #include "platform/clock.h"
-#include "platform/event.h"
 
 namespace {
 
@@ -137,36 +133,6 @@ TEST_F(CanonCaptureTest, ASmallerBufferSizeBlocksAllocationsUntilEnoughAreFreedD
   EXPECT_EQ(1u, camera_->buffersInUse());
 }
 
-// The first shot's late completion comes while the second shot waits, which waits on for its own.
-TEST_F(CanonCaptureTest, ALateCompletionNeverEndsTheNextShotsWait) {
-  open(0);
-  camera_->setTv("1/8000");
-  camera_->setShotTimeout(0);
-  ptpBody_->loseShotEvents(2, SimLostEvents::kCompletion);  // both completions come by hand
-  EXPECT_EQ(0u, camera_->takePicture());
-  camera_->setShotTimeout(60000);
-  std::atomic<bool> returned{false};
-  std::atomic<bool> returnedEarly{false};
-  std::thread late([&] {
-    while (ptpBody_->picturesStored() < 2) platform::sleepMs(1);  // the second shot is out
-    ptpBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 0);
-    for (int i = 0; i < 100 && !returned; ++i) platform::sleepMs(2);
-    returnedEarly = returned.load();
-    ptpBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 0);
-  });
-  EXPECT_EQ(0u, camera_->takePicture());
-  returned = true;
-  late.join();
-  EXPECT_FALSE(returnedEarly);
-  EXPECT_EQ(
-      "takePicture: continue by timeout\n"
-      "onTakePictureCompletion: ok\n"
-      "onTakePictureCompletion: ok\n"
-      "takePicture: continue by completion event\n",
-      linesStartingWith(traces(), {"takePicture: continue", "onTakePictureCompletion"}));
-  EXPECT_EQ(0u, camera_->buffersInUse());
-}
-
 TEST_F(CanonCaptureTest, ARefusedCommandFreesTheBufferOnceAndReturnsItsCode) {
   open(0);
   ptpBody_->refuseTakePicture(EDS_ERR_DEVICE_BUSY);
@@ -226,45 +192,6 @@ TEST_F(CanonCaptureTest, AShotStoredRightBeforeAShutdownIsOkAndLaterShotsFail) {
   EXPECT_EQ(nullptr, camera_->cameraRef());
   EXPECT_EQ(EDS_ERR_INVALID_HANDLE, camera_->takePicture());
   EXPECT_EQ(0u, camera_->buffersInUse());
-}
-
-// A stop ends the wait for a shot the body never completes; the frame's fate stays unknown. A
-// body that goes away during the wait fails the shot at once. Neither waits out the 60 s time-out.
-TEST_F(CanonCaptureTest, AStopOrTheBodysLossEndsTheShotsWaitAtOnce) {
-  // Each body loses every event of its shot: only the stop or the loss can end the wait.
-  publish();  // a camera of the interface: its body's loss is the session's end
-  platform::Event stop(true, false);
-  for (uint32_t index : {0u, 1u}) {
-    CFrameRecord record;
-    open(index);
-    (index == 0 ? ptpBody_ : legacyBody_)->loseShotEvents(1, SimLostEvents::kAll);
-    camera_->setFrameRecord(&record);
-    camera_->watchStop(&stop);
-    camera_->setShotTimeout(60000);
-    stop.set();
-    EXPECT_EQ(kShotWaitStopped, camera_->takePicture()) << index;
-    EXPECT_EQ(0u, camera_->openFrames());
-    stop.reset();
-    EXPECT_NE(std::string::npos, traces().find("takePicture: continue by stop\n")) << index;
-    camera_->setFrameRecord(nullptr);
-    camera_.reset();
-    EXPECT_EQ(1u, record.counts().unconfirmed) << index;
-  }
-
-  CFrameRecord record;
-  open(0);
-  ptpBody_->loseShotEvents(1, SimLostEvents::kAll);  // the body never completes the shot
-  camera_->setFrameRecord(&record);
-  camera_->setShotTimeout(60000);
-  std::atomic<EdsError> result{0};
-  std::thread shooter([&] { result = camera_->takePicture(); });
-  while (camera_->openFrames() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ptpBody_->shutDownNow();
-  shooter.join();
-  EXPECT_EQ(EDS_ERR_COMM_DISCONNECTED, result.load());
-  EXPECT_EQ(1u, record.counts().failed);
-  EXPECT_EQ(0u, camera_->openFrames());
-  camera_->setFrameRecord(nullptr);
 }
 
 }  // namespace

@@ -84,17 +84,4 @@ TEST(FrameRecordTest, LateFatesTheCountTheLogAndTheReport) {
   std::filesystem::remove(path);
 }
 
-TEST(FrameRecordTest, AllStoredSaysNothingAndAnUnwritableReportSaysWhy) {
-  camera_test::ConsoleCapture console;
-  CFrameRecord record;
-  std::string error;
-  EXPECT_FALSE(record.openReport("/nonexistent-dir/r.csv", &error));
-  EXPECT_FALSE(error.empty());
-  record.onRelease(1, moment(1, 0), 110);
-  record.onReportedOk(1, 1);
-  record.onSettled(1, FrameFate::kStored, 0, FrameWhy::kNone, moment(1, 300));
-  record.printCount();
-  EXPECT_EQ("", console.err());
-}
-
 }  // namespace
