@@ -18,22 +18,18 @@ namespace {
 
 const std::string kCardError = "Card error (including CARD-FULL/No.-FULL)";
 
-// Runs |script| (after its header line) on the first body of the world file |world|.
-RunResult runInWorld(const std::string& world, const std::string& script) {
-  RunOptions options;
-  options.arguments = {"-sim", "world.ini", "-script", "test.qvs"};
-  options.files = {{"world.ini", world}, {"test.qvs", "#!quorvale\n" + script}};
-  return runQuorvale(options);
-}
-
 // A capture error that comes after its shot's wait fails that shot and gives back one buffer.
 // A burst into two buffers on a slow PTP body: shot 1 (its wait ends at 310 ms) fails at 2108 ms,
 // after its image left the buffer at 2008 ms; shot 2 leaves it at 4008 ms. Shot 3 gets shot 1's
 // buffer at 2008 ms; shot 4 must wait for shot 2's, or the body answers busy.
 TEST(CameraFaultsE2eTest, ALateCaptureErrorFailsItsShotAndGivesBackOneBuffer) {
-  RunResult r = runInWorld(
-      "[camera ptp]\nbuffer_frames = 2\nprocessing_ms = 2000\ncapture_error_on_shot = 1 7\n",
-      "set shottime=200, buffersize=2\nshot\nshot\nshot\nshot\n");
+  RunOptions options;
+  options.arguments = {"-sim", "world.ini", "-script", "test.qvs"};
+  options.files = {
+      {"world.ini",
+       "[camera ptp]\nbuffer_frames = 2\nprocessing_ms = 2000\ncapture_error_on_shot = 1 7\n"},
+      {"test.qvs", "#!quorvale\nset shottime=200, buffersize=2\nshot\nshot\nshot\nshot\n"}};
+  RunResult r = runQuorvale(options);
   EXPECT_EQ(0, r.exitCode);
   EXPECT_EQ(kBanner + kSession +
                 "set ShotTimeout=200 ms -> 200 ms\nset BufferSize=2 -> 2\n"
