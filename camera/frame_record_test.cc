@@ -52,9 +52,6 @@ TEST(FrameRecordTest, LateFatesTheCountTheLogAndTheReport) {
     record.onSettled(3, FrameFate::kStored, 0, FrameWhy::kNone, moment(59, 1));
     record.onReportedOk(3, 3);
     record.printCount();
-    const CFrameRecord::Counts counts = record.counts();
-    EXPECT_EQ(3u, counts.released);
-    EXPECT_EQ(0u, counts.open);
   }
   EXPECT_EQ(
       "Shot #2: failed after its wait: General errors from the shooting mode, such as errors from "
@@ -82,19 +79,6 @@ TEST(FrameRecordTest, LateFatesTheCountTheLogAndTheReport) {
       "3,9,2026-08-12T18:27:51.000Z,1155,,unconfirmed,\"no completion came from the body\"\n",
       report.str());
   std::filesystem::remove(path);
-}
-
-TEST(FrameRecordTest, AllStoredSaysNothingAndAnUnwritableReportSaysWhy) {
-  camera_test::ConsoleCapture console;
-  CFrameRecord record;
-  std::string error;
-  EXPECT_FALSE(record.openReport("/nonexistent-dir/r.csv", &error));
-  EXPECT_FALSE(error.empty());
-  record.onRelease(1, moment(1, 0), 110);
-  record.onReportedOk(1, 1);
-  record.onSettled(1, FrameFate::kStored, 0, FrameWhy::kNone, moment(1, 300));
-  record.printCount();
-  EXPECT_EQ("", console.err());
 }
 
 }  // namespace

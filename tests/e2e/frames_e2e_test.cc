@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
+#include <regex>
 #include <string>
 
 #include "tests/e2e/e2e_harness.h"
@@ -35,20 +35,11 @@ class ReportFile {
   std::string rows() const {
     std::ifstream in(path_);
     std::string line;
-    std::string out;
     std::getline(in, line);
     EXPECT_EQ("shot,line,release_utc,exposure_ms,completion_utc,fate,reason", line);
-    while (std::getline(in, line)) {
-      std::vector<std::string> fields;
-      std::stringstream split(line);
-      std::string field;
-      for (int i = 0; i < 6 && std::getline(split, field, ','); ++i) fields.push_back(field);
-      std::getline(split, field);
-      fields.push_back(field);
-      if (fields.size() != 7) return "bad row: " + line;
-      out +=
-          fields[0] + "," + fields[1] + "," + fields[3] + "," + fields[5] + "," + fields[6] + "\n";
-    }
+    const std::regex moments("^(\\d+,\\d+,)[^,]*,(\\d+,)[^,]*,");
+    std::string out;
+    while (std::getline(in, line)) out += std::regex_replace(line, moments, "$1$2") + "\n";
     return out;
   }
 
@@ -67,51 +58,39 @@ RunResult runInWorld(const std::string& world, const std::string& script,
 }
 
 TEST(FramesE2eTest, LostAndLateCompletionsShiftNoLaterResultOnEitherBody) {
-  const char* faults[] = {"lost_completion_on_shot = 2", "lost_events_on_shot = 2",
-                          "late_completion_on_shot = 2 3000"};
-  for (const char* fault : faults) {
-    for (const char* body : {"ptp", "legacy"}) {
+  const struct {
+    const char* body;
+    std::string out;
+    std::string failure;
+  } bodies[] = {
+      // Shot 4's capture error comes within its wait.
+      {"ptp", kPtp + "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\nShot #5: ok\n",
+       "Shot error: The lens was closed\n"},
+      // The legacy body's completions come after every wait: its failure is told when it comes.
+      {"legacy",
+       kLegacy + "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\nShot #5: ok\nShot #6: ok\n",
+       "Shot #4: failed after its wait: The lens was closed\n"},
+  };
+  for (const char* fault : {"lost_completion_on_shot = 2", "lost_events_on_shot = 2",
+                            "late_completion_on_shot = 2 3000"}) {
+    for (const auto& b : bodies) {
       ReportFile report;
       RunResult r = runInWorld(
-          std::string("[camera ") + body + "]\n" + fault + "\ncapture_error_on_shot = 4 2\n",
+          std::string("[camera ") + b.body + "]\n" + fault + "\ncapture_error_on_shot = 4 2\n",
           "shot\nshot\nshot\nshot\nshot\nshot\n", {"-report", report.path()});
-      const std::string what = std::string(body) + " " + fault;
+      const std::string what = std::string(b.body) + " " + fault;
       EXPECT_EQ(0, r.exitCode) << what;
-      const std::string lost =
-          "Shot #2: unconfirmed after its wait: no completion came from the body\n";
-      const std::string count = "Frames: 6 released, 4 stored, 1 failed (#4), 1 unconfirmed (#2)\n";
-      if (std::string(body) == "ptp") {
-        // Shot 4's capture error comes within its wait.
-        EXPECT_EQ(kBanner + kPtp +
-                      "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\n"
-                      "Shot #5: ok\nClose session\n",
-                  r.out)
-            << what;
-        EXPECT_EQ(
-            lost + "Capture error: The lens was closed\nShot error: The lens was closed\n" + count,
-            r.err)
-            << what;
-      } else {
-        // The legacy body's completions come after every wait: its failure is told when it comes.
-        EXPECT_EQ(kBanner + kLegacy +
-                      "Shot #1: ok\nShot #2: ok\nShot #3: ok\nShot #4: ok\n"
-                      "Shot #5: ok\nShot #6: ok\nClose session\n",
-                  r.out)
-            << what;
-        EXPECT_EQ(lost +
-                      "Capture error: The lens was closed\n"
-                      "Shot #4: failed after its wait: The lens was closed\n" +
-                      count,
-                  r.err)
-            << what;
-      }
+      EXPECT_EQ(kBanner + b.out + "Close session\n", r.out) << what;
       EXPECT_EQ(
-          "1,2,110,stored,\"\"\n"
-          "2,3,110,unconfirmed,\"no completion came from the body\"\n"
-          "3,4,110,stored,\"\"\n"
-          "4,5,110,failed,\"The lens was closed\"\n"
-          "5,6,110,stored,\"\"\n"
-          "6,7,110,stored,\"\"\n",
+          "Shot #2: unconfirmed after its wait: no completion came from the body\n"
+          "Capture error: The lens was closed\n" +
+              b.failure + "Frames: 6 released, 4 stored, 1 failed (#4), 1 unconfirmed (#2)\n",
+          r.err)
+          << what;
+      EXPECT_EQ(
+          "1,2,110,stored,\"\"\n2,3,110,unconfirmed,\"no completion came from the body\"\n"
+          "3,4,110,stored,\"\"\n4,5,110,failed,\"The lens was closed\"\n"
+          "5,6,110,stored,\"\"\n6,7,110,stored,\"\"\n",
           report.rows())
           << what;
     }
@@ -127,8 +106,6 @@ TEST(FramesE2eTest, ABurstCompletedLateInOrderIsAllStoredAndSaysNothingMore) {
                                  "]\njpeg_size = 8MB\n"
                                  "write_speed = 10MB/s\nbuffer_frames = 10\n",
                              "shot\nshot\nshot\nshot\n", {"-report", report.path()});
-    EXPECT_EQ(std::string(body) == "ptp" ? kBanner + kPtp : kBanner + kLegacy,
-              r.out.substr(0, r.out.find("Shot #1")));
     EXPECT_NE(std::string::npos, r.out.find("Shot #4: ok\nClose session\n")) << r.out;
     EXPECT_EQ("", r.err) << body;
     EXPECT_EQ(

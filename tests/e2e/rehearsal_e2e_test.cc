@@ -112,10 +112,7 @@ TEST(RehearsalE2eTest, WorldFileFaultsReachTheScript) {
       "Shot #4: unconfirmed after its wait: no completion came from the body\n"
       "Frames: 6 released, 3 stored, 1 failed (#2), 2 unconfirmed (#3 #5)\n",
       r.err);
-  const std::string log = normalizeLog(r.log);
-  EXPECT_NE(npos, log.find("T TRC: OnStateCaptureError: error=2\n")) << log;
-  EXPECT_NE(npos, log.find("T TRC: Camera added\n")) << log;
-  EXPECT_NE(npos, log.find("T TRC: takePicture: continue by timeout\n")) << log;
+  EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: Camera added\n")) << r.log;
 
   // A body that refuses its session, and an SDK that will not start.
   RunOptions options;
