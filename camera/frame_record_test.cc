@@ -68,9 +68,11 @@ TEST(FrameRecordTest, LateFatesTheCountTheLogAndTheReport) {
             logged.find("Frame #3: released 2026-08-12T18:27:51.000Z, completed -, unconfirmed: "
                         "no completion came from the body\n"))
       << logged;
-  std::ifstream in(path);
   std::stringstream report;
-  report << in.rdbuf();
+  {
+    std::ifstream in(path);  // closed before the file goes: Windows refuses to remove an open file
+    report << in.rdbuf();
+  }
   EXPECT_EQ(
       "shot,line,release_utc,exposure_ms,completion_utc,fate,reason\n"
       "1,4,2026-08-12T18:27:45.123Z,110,2026-08-12T18:27:45.380Z,stored,\"\"\n"

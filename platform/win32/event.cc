@@ -13,7 +13,7 @@
 // the resume flag. The system moves such a timer with a step of its clock. Where the system offers
 // high-resolution timers that accept absolute due times they are used; otherwise the timer
 // resolution of the system is raised to 1 ms (timeBeginPeriod) while a timer object exists.
-// A precise wait (waitAnyPrecisely) wakes on a timer of the thread's own shortly before the moment
+// A precise wait (waitAnyPrecisely) wakes on a timer of its own shortly before the moment
 // (500 us on a high-resolution timer, 1.5 ms otherwise) and spins on the clock for the rest.
 #include "platform/event.h"
 
@@ -278,8 +278,10 @@ uint32_t waitAnyPrecisely(Waitable* const* objects, size_t count, uint32_t timeo
     setLastError(ERROR_INVALID_PARAMETER);
     return kWaitFailed;
   }
-  // The thread's own timer for the wake-up before the moment.
-  thread_local WaitableTimer early;
+  // A timer of the call's own for the wake-up before the moment. Not a thread_local: MinGW runs
+  // the destructors of thread_local objects after their storage is freed at thread exit, which
+  // corrupted the heap (seen under Wine at the end of runs).
+  WaitableTimer early;
   Waitable* withEarly[MAXIMUM_WAIT_OBJECTS];
   for (size_t i = 0; i < count; ++i) withEarly[i] = objects[i];
   withEarly[count] = &early;

@@ -33,13 +33,19 @@ class ReportFile {
   std::string path() const { return path_.string(); }
   // The rows without the moments: "shot,line,exposure_ms,fate,reason" each.
   std::string rows() const {
+    // The Windows program writes the file in text mode: its rows end in CR LF, as CSV's do.
     std::ifstream in(path_);
     std::string line;
-    std::getline(in, line);
+    const auto next = [&in, &line] {
+      if (!std::getline(in, line)) return false;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return true;
+    };
+    next();
     EXPECT_EQ("shot,line,release_utc,exposure_ms,completion_utc,fate,reason", line);
     const std::regex moments("^(\\d+,\\d+,)[^,]*,(\\d+,)[^,]*,");
     std::string out;
-    while (std::getline(in, line)) out += std::regex_replace(line, moments, "$1$2") + "\n";
+    while (next()) out += std::regex_replace(line, moments, "$1$2") + "\n";
     return out;
   }
 
