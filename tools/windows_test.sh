@@ -10,7 +10,10 @@
 #    /dev device paths, FIFOs and directories as world files) or the libgphoto2 backend's;
 #  - the check mode's findings, which include the clock's discipline state (unknown on Windows);
 #  - a run under a POSIX resource limit (a launcher that runs Wine as another user);
-#  - the body-keys rehearsal, whose drained battery races the shot under load (seen on Linux too).
+#  - the body-keys rehearsal, whose drained battery races the shot under load (seen on Linux too);
+#  - the rehearsal of many faults at once, whose frames are matched by the moments their events
+#    come: Wine delivers them late enough now and then for a stored frame to be given up as
+#    unconfirmed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -42,7 +45,7 @@ excluded+=":AppE2eTest.ComDevice*:AppE2eTest.ScriptAfterInfoReadsTheScript"
 excluded+=":ScriptE2eTest.NulBytes*:RehearsalE2eTest.BadRehearsalOptionsStopBeforeAnythingRuns"
 excluded+=":RealBackendE2eTest.*:VirtualCameraE2eTest.*:CheckE2eTest.*:CheckDayE2eTest.*"
 excluded+=":CameraFaultsE2eTest.NoRoomForThreads*:TimeEdgesE2eTest.WorldFileIsARegularFileOfBoundedSize"
-excluded+=":RehearsalE2eTest.BodyKeysTakeEffectInTheCheckAndTheRun"
+excluded+=":RehearsalE2eTest.BodyKeysTakeEffectInTheCheckAndTheRun:RehearsalE2eTest.WorldFileFaultsReachTheScript"
 QUORVALE_E2E_SIM_DLL="${windows}/tests/edsdk_sim_dll/edsdk_sim_dll.dll" \
   QUORVALE_E2E_SIM_DLL_LACKING="${windows}/tests/edsdk_sim_dll/edsdk_sim_dll_lacking.dll" \
   QUORVALE_E2E_PROGRAM="${windows}/app/quorvale.exe" QUORVALE_E2E_RUNNER="$(command -v wine)" \
