@@ -20,7 +20,9 @@ class RehearsalPace {
   // From now until the time reaches |untilMs|, it runs |factor| (> 1) times faster than real time;
   // then at real speed again. Replaces a hurry under way; nothing when |untilMs| is not ahead.
   virtual void hurryUntil(double untilMs, double factor) = 0;
-  // Real speed again from now on (a hurried wait that ended early).
+  // Called as each hurried wait ends, at its moment or early (a stop): real speed again from now
+  // on, once the bodies have done all that fell due by now, so that what the script does next
+  // meets them as they are at the wait's end.
   virtual void endHurry() = 0;
   // Real ms from now until the time reaches |ms| at the pace set now (0 when it has).
   virtual double realMsUntil(double ms) = 0;

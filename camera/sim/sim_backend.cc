@@ -48,7 +48,13 @@ void SimBackend::useManualTime() { impl_->queue.useManualTime(); }
 void SimBackend::advanceTime(uint32_t ms) { impl_->queue.advanceTime(ms); }
 uint64_t SimBackend::modelNowMs() const { return impl_->queue.modelNowMs(); }
 void SimBackend::hurry(double factor, double untilMs) { impl_->queue.hurry(factor, untilMs); }
-void SimBackend::endHurry() { impl_->queue.endHurry(); }
+void SimBackend::endHurry() {
+  impl_->queue.endHurry();
+  // A step the hurry made due may not have run yet when the event thread was slow to wake (a
+  // thousandfold hurry passes a model second in a real ms): the script must not find the body as
+  // it was before the moment its wait ended at.
+  if (!impl_->queue.onEventThread()) impl_->queue.waitIdle();
+}
 double SimBackend::modelTimeMs() const { return impl_->queue.modelTimeMs(); }
 double SimBackend::realMsUntil(double modelMs) const { return impl_->queue.realMsUntil(modelMs); }
 void SimBackend::waitIdle() { impl_->queue.waitIdle(); }

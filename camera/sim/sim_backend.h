@@ -103,9 +103,11 @@ class SimBackend final : public EdsBackend {
   uint64_t modelNowMs() const;
 
   // A rehearsal's waits: from now the model runs |factor| times faster than its time scale until
-  // it reaches |untilMs|, then at its scale again (endHurry(): at once). modelTimeMs() is the model
-  // time with its fraction; realMsUntil() the real ms until the model reaches |modelMs| at the
-  // pace set now. See sim_event_queue.h.
+  // it reaches |untilMs|, then at its scale again. endHurry(), as a wait ends: at its scale from
+  // now on (at once, if the hurry is still under way), and returns once every step due by now has
+  // run, so that what the caller does next meets the bodies as they are at the wait's end (not
+  // from a handler). modelTimeMs() is the model time with its fraction; realMsUntil() the real ms
+  // until the model reaches |modelMs| at the pace set now. See sim_event_queue.h.
   void hurry(double factor, double untilMs);
   void endHurry();
   double modelTimeMs() const;

@@ -119,4 +119,22 @@ TEST_F(SimEventDeliveryTest, ReleaseWaitsForARunningHandler) {
   EXPECT_TRUE(exitedWhenReleased);
 }
 
+// A thousandfold hurry passes a model second in a real millisecond, less than a busy machine may
+// take to wake the event thread. When the wait ends, the steps due by then must have run: here the
+// thread is held up by an earlier step for far longer than the whole hurry lasts.
+TEST_F(SimEventDeliveryTest, AHurriedWaitEndsWithTheStepsDueByThenDone) {
+  sim_->setTimeScale(1.0);
+  std::atomic<bool> done{false};
+  const double start = sim_->modelTimeMs();
+  sim_->runAfter(100, [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
+  sim_->runAfter(500, [&done] { done = true; });
+  const double end = start + 1000.0;
+  sim_->hurry(1000.0, end);
+  std::this_thread::sleep_for(
+      std::chrono::duration<double, std::milli>(sim_->realMsUntil(end) + 1.0));
+  sim_->endHurry();
+  EXPECT_TRUE(done.load());
+  EXPECT_GE(sim_->modelTimeMs(), end);
+}
+
 }  // namespace
