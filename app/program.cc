@@ -150,8 +150,6 @@ int runProgram(int argc, const char* const* argv) {
     closeLogFile();
     return 1;
   }
-  // The program's waits for its bodies stay real at any "-speed" (options.bodySpeed 1): only the
-  // script's own waits are hurried, so a rehearsal meets what a run at 1x meets.
   if (options.check && options.mode != RunMode::Script) {
     options.mode = RunMode::BadArgument;
     options.badArgument = "-check";

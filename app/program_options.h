@@ -64,7 +64,6 @@ struct ProgramOptions {
   std::optional<std::string> atMoment;      // "-at"/"-atutc" value as given (checked later)
   bool atUtc = false;                       // the moment is UTC ("-atutc")
   std::optional<std::string> speed;         // "-speed" value as given (checked later)
-  double bodySpeed = 1.0;                   // 1: the camera waits in real time at any speed
   ScriptClock* scriptClock = nullptr;       // the script's clock; null: the real one; not owned
   bool check = false;                       // "-check" or "-plot": plan and findings, no run
   std::string plotPath;                     // "-plot": the SVG timeline's file, else empty

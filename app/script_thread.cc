@@ -99,7 +99,6 @@ uint32_t doScript(ProgramOptions* options) {
     return kSessionNotOpenExitCode;
   }
 
-  camera->setBodySpeed(options->bodySpeed);  // a simulated body at "-speed"
   camera->setFrameRecord(&frames);
   camera->watchStop(options->stopEvent);
 

@@ -113,13 +113,6 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   uint32_t getBufferSize();
   uint32_t setBufferSize(uint32_t count);
 
-  // A body that runs |factor| times faster than real time (a simulated body at "-speed"): the
-  // capture's waits (exposure, shot timeout, legacy property wait, buffer allocation) last
-  // 1/factor of the times they compute, which the traces still show. Factor 1 by default; values
-  // below 1 count as 1. Set before shots are taken.
-  void setBodySpeed(double factor);
-  double bodySpeed();
-
   // Observers.
   EdsError lastError();
   void setLastError(EdsError code);
@@ -294,7 +287,6 @@ class CCanonCamera : public CCanonObj, public CMtObject {
   bool tvCodeVariant_ = true;                                   // guarded by lock_
   uint32_t shotTimeout_ = kDefaultShotTimeoutMs;                // guarded by lock_
   double timeMultiplier_ = kDefaultTimeMultiplier;              // guarded by lock_
-  double bodySpeed_ = 1.0;                                      // guarded by lock_
   uint32_t allocBufferTimeout_ = kDefaultAllocBufferTimeoutMs;  // guarded by lock_
   uint32_t buffersInUse_ = 0;                                   // guarded by lock_
   uint32_t bufferSize_ = kDefaultBufferSize;                    // guarded by lock_

@@ -18,12 +18,9 @@ constexpr uint32_t kBufferWaitSliceMs = 1000;
 constexpr EdsUInt32 kUnreadTv = 0;
 constexpr uint32_t kMaxMs = 0xFFFFFFFFu;
 // A frame of a body that says nothing is given up this long after its deadline; a completion may
-// come this much later than the body's pace before an older frame is given up for it (body ms).
+// come this much later than the body's pace before an older frame is given up for it.
 constexpr uint32_t kFrameMarginMs = 10000;
 constexpr uint32_t kFrameSlackMs = 150;
-// At the fastest body speeds those would shrink below the event thread's own delays (real ms).
-constexpr uint32_t kMinFrameMarginMs = 500;
-constexpr uint32_t kMinFrameSlackMs = 5;
 
 // The earliest a completion can come after the release, for a Tv whose exposure the table gives
 // as |tableMs|: the table allows for the body's own delays, the body may need less of them.
@@ -47,12 +44,6 @@ uint32_t boundedSum(uint32_t a, uint32_t b) { return a > kMaxMs - b ? kMaxMs : a
 // A wait limit that never means "no limit": a lost event must not hang the script.
 uint32_t boundedWait(uint32_t ms) { return ms == platform::kInfinite ? ms - 1 : ms; }
 
-// |ms| of a body that runs |speed| times faster, in real ms (rounded up).
-uint32_t realMs(uint32_t ms, double speed) {
-  if (speed <= 1.0) return ms;
-  return static_cast<uint32_t>(static_cast<double>(ms) / speed + 0.999);
-}
-
 }  // namespace
 
 EdsError CCanonCamera::takePicture() {
@@ -72,8 +63,7 @@ EdsError CCanonCamera::takePicture() {
 
   const bool legacy = protocol() == 0;
   if (legacy) {
-    uint32_t waited =
-        waitInterruptible(&propertyEvent_, realMs(kLegacyPropertyWaitMs, bodySpeed()));
+    uint32_t waited = waitInterruptible(&propertyEvent_, kLegacyPropertyWaitMs);
     if (waited == platform::kWaitObject0) {
       printTrace("takePicture: properties continue by update event\n");
     } else if (waited == platform::kWaitTimeout) {
@@ -89,17 +79,15 @@ EdsError CCanonCamera::takePicture() {
   // returns. Its timing is known once the Tv is read.
   uint64_t number = 0;
   CFrameRecord* record = nullptr;
-  double speed = 1.0;
   {
     CMtLocker locker(&lock_);
     number = ++framesTaken_;
-    speed = bodySpeed_;
     FrameLedger::Release release;
     release.number = number;
     release.atMs = frameClockMs();
-    release.waitMs = realMs(shotTimeout_, speed);
-    release.marginMs = std::max(realMs(kFrameMarginMs, speed), kMinFrameMarginMs);
-    release.slackMs = std::max(realMs(kFrameSlackMs, speed), kMinFrameSlackMs);
+    release.waitMs = shotTimeout_;
+    release.marginMs = kFrameMarginMs;
+    release.slackMs = kFrameSlackMs;
     release.holdsBuffer = tookBuffer;
     frames_.open(release);
     waitingShot_ = number;
@@ -147,8 +135,7 @@ EdsError CCanonCamera::takePicture() {
   {
     CMtLocker locker(&lock_);
     // An unread Tv says nothing of the exposure: the completion may come at any moment.
-    frames_.setTiming(number, tvRead == 0 ? realMs(earliestCompletionMs(exposure), speed) : 0,
-                      realMs(boundedSum(shotTimeout, ms), speed));
+    frames_.setTiming(number, tvRead == 0 ? earliestCompletionMs(exposure) : 0, timeout);
   }
   if (record != nullptr) record->onExposure(number, exposure);
   printTrace("takePicture: Tv=0x%x timeout=%lu (%lu)\n", tv, static_cast<unsigned long>(timeout),
@@ -157,12 +144,12 @@ EdsError CCanonCamera::takePicture() {
   // Only this frame's own completion, the session's end or the stop sets what is waited for.
   uint32_t waited;
   if (legacy) {
-    waited = waitInterruptible(nullptr, boundedWait(realMs(ms, speed)));
+    waited = waitInterruptible(nullptr, boundedWait(ms));
     if (waited == platform::kWaitTimeout) {
-      waited = waitInterruptible(&shotDoneEvent_, boundedWait(realMs(shotTimeout, speed)));
+      waited = waitInterruptible(&shotDoneEvent_, boundedWait(shotTimeout));
     }
   } else {
-    waited = waitInterruptible(&shotDoneEvent_, boundedWait(realMs(timeout, speed)));
+    waited = waitInterruptible(&shotDoneEvent_, boundedWait(timeout));
   }
   if (waited == platform::kWaitObject0) {
     shotDoneEvent_.reset();
@@ -228,8 +215,7 @@ void CCanonCamera::onShotLeftBuffer() {
 
 bool CCanonCamera::AllocCameraBuffer() {
   const uint32_t start = platform::tickCount();
-  const double speed = bodySpeed();
-  const uint32_t allowed = realMs(getAllocBufferTimeout(), speed);
+  const uint32_t allowed = getAllocBufferTimeout();
   for (;;) {
     bool taken = false;
     uint32_t inUse = 0;
@@ -256,9 +242,8 @@ bool CCanonCamera::AllocCameraBuffer() {
     }
     // A pulse given while nobody waits is lost; the count is examined again after each slice.
     const uint32_t remaining = allowed - elapsed;
-    const uint32_t slice = realMs(kBufferWaitSliceMs, speed);
-    const uint32_t waited =
-        waitInterruptible(&bufferFreedEvent_, remaining < slice ? remaining : slice);
+    const uint32_t waited = waitInterruptible(
+        &bufferFreedEvent_, remaining < kBufferWaitSliceMs ? remaining : kBufferWaitSliceMs);
     if (waited == platform::kWaitObject0 + 1 || waited == platform::kWaitObject0 + 2) {
       // The session ended or the script stops: no buffer will be waited for.
       printTrace("AllocCameraBuffer timeout = %u/%u\n", inUse, size);
@@ -278,14 +263,4 @@ void CCanonCamera::FreeCameraBuffer() {
   }
   printTrace("FreeCameraBuffer %u/%u\n", inUse, size);
   bufferFreedEvent_.pulse();
-}
-
-void CCanonCamera::setBodySpeed(double factor) {
-  CMtLocker locker(&lock_);
-  bodySpeed_ = factor > 1.0 ? factor : 1.0;
-}
-
-double CCanonCamera::bodySpeed() {
-  CMtLocker locker(&lock_);
-  return bodySpeed_;
 }
