@@ -190,19 +190,16 @@ TEST(EclipseE2eTest, PartialAndInvisibleSites) {
 }
 
 // A bad site, Delta T, date or elements file is named with what is wrong (the file with its line);
-// nothing is listed and no script runs. (The site's own messages are those of site_test.cc.)
+// nothing is listed and no script runs. (The site's own messages are those of site_test.cc; every
+// mode checks these options in one place, so -sim stands for the others once.)
 TEST(EclipseE2eTest, CommandLineErrorsNameTheValueAndRunNothing) {
   std::string bad = kElements2026;
   bad.replace(bad.find("0.5189288"), 9, "0.51x9288");  // row 1, line 7
   const std::string form = " (give <lat>,<lon>[,<height m>], decimal degrees, east positive)";
-  const std::string row1 =
-      "-elements bad.txt:7: row 1 of the elements must be \"1\" and its numbers (x y d l1 l2 mu)";
   const struct {
     std::vector<std::string> arguments;
     std::string error;
   } kErrors[] = {
-      {{"-eclipse", "-site", "95,1"},
-       "-site 95,1: the site's latitude must be from -90 to 90 degrees" + form},
       {{"-sim", "-site", "41.6,200"},
        "-site 41.6,200: the site's longitude must be from -180 to 180 degrees (east positive)" +
            form},
@@ -212,8 +209,8 @@ TEST(EclipseE2eTest, CommandLineErrorsNameTheValueAndRunNothing) {
        "-eclipse 12.08.2026: not a date (yyyy-mm-dd)"},
       {{"-eclipse", "2026-08-13", "-site", kBurgos}, "-eclipse: no built-in eclipse on 2026-08-13"},
       {{"-eclipse"}, "-eclipse needs the site: -site <lat>,<lon>[,<height m>]"},
-      {{"-eclipse", "-site", kBurgos, "-elements", "bad.txt"}, row1},
-      {{"-sim", "-elements", "bad.txt"}, row1},
+      {{"-eclipse", "-site", kBurgos, "-elements", "bad.txt"},
+       "-elements bad.txt:7: row 1 of the elements must be \"1\" and its numbers (x y d l1 l2 mu)"},
       {{"-eclipse", "-site", kBurgos, "-elements", "missing.txt"},
        "-elements missing.txt:0: cannot be read"},
   };
