@@ -117,6 +117,7 @@ TEST(CheckE2eTest, EclipsePlanOnTheDay) {
                   "   61  prompt (line 60) +0.000 s                    shot tv=1/1000\n",
                   "  line 58: play file 'filter_on.wav' cannot be played: "});
   EXPECT_EQ(npos, r.out.find("already past")) << r.out;
+  EXPECT_EQ(npos, r.out.find(": tv=")) << r.out;  // no Tv of the example is a slip
 
   r = check(exampleText("eclipse.qvs"), {"-atutc", "2026-08-12T18:28"});
   expectContains(r.out, {"  line 15: moment already past: ", "  line 26: moment already past: "});
