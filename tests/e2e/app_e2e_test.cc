@@ -40,43 +40,44 @@ TEST(AppE2eTest, LogOpensAtItsPositionAndASecondOneReopens) {
   EXPECT_EQ(kOpenBanner + kCloseBanner + kOpenBanner + kCloseBanner, normalizeLog(r.log));
 }
 
-TEST(AppE2eTest, ScriptAfterInfoReadsTheScript) {
-  RunResult r = runQuorvale({"-sim", "-info", "-script", "missing.qvs"});
-  EXPECT_EQ(2, r.exitCode);
-  EXPECT_EQ(kBanner, r.out);
-  EXPECT_EQ("File 'missing.qvs' not found: No such file or directory\n", r.err);
+// Runs that end before any script line runs, each with its exit code and its one reason: a script
+// after -info is read, no script on standard input, a device without terminal settings (it opens,
+// then fails where a port's settings are read).
+TEST(AppE2eTest, RunsThatEndBeforeTheScriptKeepTheirCodeAndReason) {
+  const struct {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string out, err;
+  } cases[] = {
+      {{"-sim", "-info", "-script", "missing.qvs"},
+       2,
+       kBanner,
+       "File 'missing.qvs' not found: No such file or directory\n"},
+      {{"-sim", "-script", "-"}, 10, kBanner, "\nRead script from stdin\nScript data not found\n"},
+      {{"-sim", "-com", "/dev/null", "-script", "test.qvs"},
+       3,
+       std::string(kBanner) + "Open port /dev/null\n",
+       "GetCommState failure: Inappropriate ioctl for device\n"},
+  };
+  for (const auto& c : cases) {
+    RunOptions options;
+    options.arguments = c.arguments;
+    options.files = {{"test.qvs", "#!quorvale\ncomflash\n"}};
+    const RunResult r = runQuorvale(options);
+    EXPECT_EQ(c.exitCode, r.exitCode) << c.err;
+    EXPECT_EQ(c.out, r.out) << c.err;
+    EXPECT_EQ(c.err, r.err);
+  }
 }
 
 TEST(AppE2eTest, ScriptFromStandardInput) {
   RunOptions options;
   options.arguments = {"-sim", "-script", "-"};
-  RunResult r = runQuorvale(options);  // no input at all
-  EXPECT_EQ(10, r.exitCode);
-  EXPECT_EQ(kBanner, r.out);
-  EXPECT_EQ("\nRead script from stdin\nScript data not found\n", r.err);
-
   options.input = "#!quorvale\necho from stdin\n";
-  r = runQuorvale(options);
+  const RunResult r = runQuorvale(options);
   EXPECT_EQ(0, r.exitCode) << r.err;
-  EXPECT_NE(std::string::npos, r.out.find("from stdin\n")) << r.out;
+  EXPECT_NE(npos, r.out.find("from stdin\n")) << r.out;
   EXPECT_EQ(0u, r.err.find("\nRead script from stdin\n")) << r.err;
-}
-
-TEST(AppE2eTest, CtrlCStopsAScriptInOrderAndIsLogged) {
-  RunOptions options;
-  options.arguments = {"-sim", "-log", "-script", "sleep.qvs"};
-  options.files = {{"sleep.qvs", "#!quorvale\necho sleeping\nwait sleep=600\necho woke\n"}};
-  options.steps = {{"sleeping\n", 100, 0}};
-  options.timeoutMs = 30000;
-  RunResult r = runQuorvale(options);
-  ASSERT_TRUE(r.finished) << "waited for: " << r.failedStep << "\n" << r.out << r.err;
-  EXPECT_EQ(0, r.exitCode) << r.err;
-  EXPECT_EQ(0u, r.err.find("\nCtrl+C\n")) << r.err;
-  EXPECT_EQ(std::string::npos, r.out.find("woke")) << r.out;
-  EXPECT_NE(std::string::npos, r.out.find("Close session\n")) << r.out;
-  const std::string log = normalizeLog(r.log);
-  EXPECT_NE(std::string::npos, log.find("T WRN: Ctrl+C\n")) << log;
-  EXPECT_EQ(log.size() - kCloseBanner.size(), log.rfind(kCloseBanner)) << log;
 }
 
 // A run that is killed (a crash, a flat battery) keeps in its log every line it wrote: each line
@@ -123,7 +124,7 @@ TEST(AppE2eTest, AnEventWhileTheScriptIsReadEndsTheProgramWithoutNotice) {
   // The log's buffer was flushed (the notice read from the console may still have been on its way
   // to the log).
   EXPECT_EQ(0u, normalizeLog(r.log).find(kOpenBanner)) << r.log;
-  EXPECT_EQ(std::string::npos, r.log.find("Ctrl+C")) << r.log;
+  EXPECT_EQ(npos, r.log.find("Ctrl+C")) << r.log;
 }
 
 // Started without standard output or error, the program must not give their descriptor to the
@@ -139,23 +140,12 @@ TEST(AppE2eTest, WithoutAStandardStreamTheLogHoldsOnlyItsOwnLines) {
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(0, r.exitCode) << withoutOutput;
     const std::string log = normalizeLog(r.log);
-    EXPECT_NE(std::string::npos, log.find("T MSG: hello\n")) << log;
-    EXPECT_NE(std::string::npos, log.find("T WRN: Skip: @\n")) << log;
+    EXPECT_NE(npos, log.find("T MSG: hello\n")) << log;
+    EXPECT_NE(npos, log.find("T WRN: Skip: @\n")) << log;
     for (size_t line = 0; line < log.size(); line = log.find('\n', line) + 1) {
       EXPECT_EQ(0, log.compare(line, 2, "T ")) << withoutOutput << " at " << line << "\n" << log;
     }
   }
-}
-
-// A device without terminal settings opens, then fails where a port's settings are read.
-TEST(AppE2eTest, ComDeviceWithoutTerminalSettings) {
-  RunOptions options;
-  options.arguments = {"-sim", "-com", "/dev/null", "-script", "test.qvs"};
-  options.files = {{"test.qvs", "#!quorvale\ncomflash\n"}};
-  RunResult r = runQuorvale(options);
-  EXPECT_EQ(3, r.exitCode);
-  EXPECT_EQ(std::string(kBanner) + "Open port /dev/null\n", r.out);
-  EXPECT_EQ("GetCommState failure: Inappropriate ioctl for device\n", r.err);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Faults of the simulated bodies, set in a world file, seen through the program: the buffer a
-// late capture error gives back, a session the body refuses, and an SDK that cannot start its
-// threads.
+// late capture error gives back, and an SDK that cannot start its threads.
 //
 // The timings have margins of a second and more on each side, so a loaded machine cannot turn
 // one case into another.
@@ -41,19 +40,8 @@ TEST(CameraFaultsE2eTest, ALateCaptureErrorFailsItsShotAndGivesBackOneBuffer) {
 }
 
 // Late completions and lost ones, and a body that shuts down during or after a shot, are told
-// in frames_e2e_test.cc and rehearsal_e2e_test.cc.
-TEST(CameraFaultsE2eTest, ABodyThatRefusesItsSessionIsListedWithoutIdentity) {
-  RunOptions options;
-  options.arguments = {"-sim", "world.ini", "-camera", "0"};
-  options.files = {{"world.ini", "[camera ptp]\nsession_error = 0x7\n"}};
-  RunResult r = runQuorvale(options);
-  EXPECT_EQ(0, r.exitCode);
-  // The rest of the listing without a session is the info printer's own (see its unit test).
-  EXPECT_EQ(0u, r.out.find("\nCamera      : \nProtocol    : \nPort        : \nVolume      : 0\n"))
-      << r.out;
-  EXPECT_EQ("", r.err);
-}
-
+// in frames_e2e_test.cc and rehearsal_e2e_test.cc; a session the body refuses in
+// time_edges_e2e_test.cc.
 TEST(CameraFaultsE2eTest, NoRoomForThreadsFailsTheStartInOrder) {
   // Root ignores the process limit, so the program runs as a user id that no process has, with
   // room for one process: no thread of any kind can be created.

@@ -1,5 +1,5 @@
 // Rehearsals through the program: the time shift across midnight and a summer-time change, the
-// time scale, refused options, and world files with their bodies, faults and errors.
+// time scale, and world files with their bodies and faults (refused options: time_edges).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -47,48 +47,6 @@ TEST(RehearsalE2eTest, ShiftedClockCrossesMidnightAndTheSummerTimeChange) {
             r.out);
 }
 
-TEST(RehearsalE2eTest, BadRehearsalOptionsStopBeforeAnythingRuns) {
-  const struct {
-    std::vector<std::string> arguments;
-    std::string err;
-  } cases[] = {
-      {{"-speed", "10", "-list"},
-       "-speed works with the simulated cameras only (-sim); real cameras run in real time\n"},
-      {{"-sim", "-speed", "1001"}, "-speed 1001: the factor goes from 1 to 1000\n"},
-      {{"-sim", "-speed", "0.5x"}, "-speed 0.5x: the factor goes from 1 to 1000\n"},
-      {{"-sim", "-at", "tomorrow"}, "-at tomorrow: not a date or time\n"},
-      {{"-sim", "-atutc", "2026-02-30"}, "-atutc 2026-02-30: not a date or time\n"},
-      {{"-sim", "missing.ini"}, "World file 'missing.ini' not found: No such file or directory\n"},
-      {{"-sim", "w.ini"}, "World file 'w.ini' line 4: unknown key 'flash' in [camera]\n"},
-  };
-  for (const auto& c : cases) {
-    RunOptions options;
-    options.arguments = c.arguments;
-    options.arguments.insert(options.arguments.end(), {"-script", "test.qvs"});
-    options.files = {{"test.qvs", "#!quorvale\necho never\n"},
-                     {"w.ini", "# rehearsal\n[camera ptp]\nbattery = 40\nflash = yes\n"}};
-    RunResult r = runQuorvale(options);
-    EXPECT_EQ(1, r.exitCode) << c.err;
-    EXPECT_EQ("", r.out) << c.err;
-    EXPECT_EQ(c.err, r.err);
-  }
-}
-
-// The body shuts down after the first shot and is back during the wait: the next shot uses it.
-TEST(RehearsalE2eTest, ABodyThatComesBackIsUsedAgain) {
-  RunResult r =
-      rehearse("lockui\nshot\nwait sleep=5\nshot\necho end\n", {"-sim", "w.txt", "-speed", "10"},
-               {{"w.txt", "[camera ptp]\nshutdown_after_shot = 1\nback_after = 2\n"}});
-  ASSERT_TRUE(r.finished);
-  EXPECT_EQ(0, r.exitCode) << r.err;
-  EXPECT_EQ(kBanner + kSession +
-                "Camera locked\nShot #1: ok\nSleep: 5 seconds\n"
-                "Camera back: Canon EOS 5D Mark IV (simulated)\nShot #2: ok\nend\nClose session\n",
-            r.out);
-  EXPECT_EQ("Camera lost: Canon EOS 5D Mark IV (simulated)\n", r.err);
-  EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: Camera added\n")) << r.log;
-}
-
 // Faults by shot number, a body that joins later, and a release while the shutter is open.
 TEST(RehearsalE2eTest, WorldFileFaultsReachTheScript) {
   RunResult r =
@@ -113,22 +71,6 @@ TEST(RehearsalE2eTest, WorldFileFaultsReachTheScript) {
       "Frames: 6 released, 3 stored, 1 failed (#2), 2 unconfirmed (#3 #5)\n",
       r.err);
   EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: Camera added\n")) << r.log;
-
-  // A body that refuses its session, and an SDK that will not start.
-  RunOptions options;
-  options.arguments = {"-sim", "w.ini", "-script", "test.qvs", "-log"};
-  options.files = {{"w.ini", "[camera ptp]\nsession_error = 0x2003\n"},
-                   {"test.qvs", "#!quorvale\nshot\n"}};
-  r = runQuorvale(options);
-  EXPECT_NE(npos, normalizeLog(r.log).find("Session not ready: 00002003 Session open error\n"))
-      << r.log;
-  EXPECT_EQ(6, r.exitCode);
-  EXPECT_EQ("Camera session did not open: Session open error\n", r.err);
-  options.files[0].second = "[world]\ninitialize_error = 0x1\n";
-  options.arguments = {"-sim", "w.ini"};
-  r = runQuorvale(options);
-  EXPECT_EQ(1, r.exitCode);
-  EXPECT_EQ("Canon interface not ready: Not implemented\n", r.err);
 }
 
 // Property faults, a body without UI lock, late events, and a battery that empties with a shot.
@@ -146,31 +88,6 @@ TEST(RehearsalE2eTest, PropertyFaultsLateEventsAndAnEmptyBattery) {
   EXPECT_NE(npos, log.find("T TRC: EdsGetProperyDesc error: 00000007 Not supported\n")) << log;
   EXPECT_NE(npos, log.find("T TRC: takePicture: continue by timeout\n")) << log;
   EXPECT_EQ(npos, log.find("T TRC: Lock camera\n")) << log;
-
-  // A shutdown at a moment of the shifted, scaled clock: ten script seconds after the start.
-  r = rehearse("wait sleep=20\nshot\n",
-               {"-sim", "w.ini", "-at", "2026-06-01 12:00", "-speed", "10"},
-               {{"w.ini", "[camera ptp]\nshutdown_at = 2026-06-01 12:00:10\n"}});
-  EXPECT_EQ(kBanner + kSession + "Sleep: 20 seconds\nClose session\n", r.out);
-  EXPECT_NE(npos, normalizeLog(r.log).find("T TRC: OnStateShutdown / remove camera\n")) << r.log;
-}
-
-// The fourth 30 MB RAW frame does not fit in 100 MB while the card writes the first (6 s each);
-// ten times faster, the program's waits shrink with the body's times: the same frame is busy.
-TEST(RehearsalE2eTest, RawBurstFillsTheBufferAtItsFrameAtAnySpeed) {
-  for (const char* speed : {"1", "10"}) {
-    RunResult r =
-        rehearse("set bufsize=20\nshot\nshot\nshot\nshot\n", {"-sim", "w.ini", "-speed", speed},
-                 {{"w.ini",
-                   "[camera ptp]\nquality = RAW\nraw_size = 30MB\nbuffer = 100MB\n"
-                   "write_speed = 5MB/s\n"}});
-    EXPECT_EQ(kBanner + kSession +
-                  "set BufferSize=20 -> 20\nShot #1: ok\nShot #2: ok\nShot #3: ok\n"
-                  "Close session\n",
-              r.out)
-        << speed;
-    EXPECT_EQ("Shot error: Device busy! Camera unstable!\n", r.err) << speed;
-  }
 }
 
 // What a rehearsal meets does not depend on its speed: at the highest factor the program's own
@@ -233,7 +150,7 @@ TEST(RehearsalE2eTest, PowerOffDuringALongWaitWithAndWithoutTheDefence) {
 }
 
 // Body keys of a world file as the check plans them and as the run meets them: the body's times,
-// its buffer's frames, a refused release, a battery that empties with time.
+// its buffer's frames and bytes, a refused release, a battery that empties with time.
 TEST(RehearsalE2eTest, BodyKeysTakeEffectInTheCheckAndTheRun) {
   struct Case {
     const char* world;
@@ -260,6 +177,11 @@ TEST(RehearsalE2eTest, BodyKeysTakeEffectInTheCheckAndTheRun) {
        "its buffer): a run prints \"Shot error: Device busy! Camera unstable!\"\n"},
       {"buffer_frames = 2\nwrite_speed = 1MB/s\n", "shot\nshot\nshot\n", "10",
        "Shot #1: ok\nShot #2: ok\nClose session\n", "Shot error: Device busy! Camera unstable!\n"},
+      // The fourth 30 MB RAW frame does not fit in 100 MB while the card writes the first (6 s).
+      {"quality = RAW\nraw_size = 30MB\nbuffer = 100MB\nwrite_speed = 5MB/s\n",
+       "set bufsize=20\nshot\nshot\nshot\nshot\n", "10",
+       "set BufferSize=20 -> 20\nShot #1: ok\nShot #2: ok\nShot #3: ok\nClose session\n",
+       "Shot error: Device busy! Camera unstable!\n"},
       {"refuse_release = 0x81\n", "shot\n", "100", kSession + "Close session\n",
        "Shot error: Device busy! Camera unstable!\n"},
       // 1 % at 100 % an hour lasts 36 s.

@@ -89,13 +89,25 @@ void expectRefused(std::vector<std::string> arguments, const std::string& err,
   EXPECT_EQ(err, r.err);
 }
 
-TEST(TimeEdgesE2eTest, AtTakesWholeScriptMomentsOnly) {
+TEST(TimeEdgesE2eTest, AtAndSpeedTakeWholeScriptMomentsAndFactorsOnly) {
   for (const char* bad : {"0", "00", "1:2:3:4:5", "00.00", "0.8", "12.0", "2026-00-12",
                           "2026-08-00", "12.8.2026 10:00 x", "10:00:", "2026-08-12T", "  ",
                           " 17:34", "123", "2026-08-12 10:00:00:00", "17:34:30.2.5", "12.08.202"}) {
     expectRefused({"-sim", "-atutc", bad}, std::string("-atutc ") + bad + ": not a date or time\n");
   }
-  expectRefused({"-sim", "-at", "25:00"}, "-at 25:00: not a date or time\n");
+  const struct {
+    std::vector<std::string> arguments;
+    std::string err;
+  } cases[] = {
+      {{"-sim", "-at", "25:00"}, "-at 25:00: not a date or time\n"},
+      {{"-sim", "-at", "tomorrow"}, "-at tomorrow: not a date or time\n"},
+      {{"-sim", "-atutc", "2026-02-30"}, "-atutc 2026-02-30: not a date or time\n"},
+      {{"-speed", "10", "-list"},
+       "-speed works with the simulated cameras only (-sim); real cameras run in real time\n"},
+      {{"-sim", "-speed", "1001"}, "-speed 1001: the factor goes from 1 to 1000\n"},
+      {{"-sim", "-speed", "0.5x"}, "-speed 0.5x: the factor goes from 1 to 1000\n"},
+  };
+  for (const auto& c : cases) expectRefused(c.arguments, c.err);
   // The forms scripts write pass: the log's script clock line shows the moment taken.
   for (const auto& good : std::vector<std::pair<std::string, std::string>>{
            {"2026-08-12 17:34:30", "08/12/26 17:34:30"},
@@ -108,7 +120,7 @@ TEST(TimeEdgesE2eTest, AtTakesWholeScriptMomentsOnly) {
   }
 }
 
-TEST(TimeEdgesE2eTest, WorldFileIsARegularFileOfBoundedSize) {
+TEST(TimeEdgesE2eTest, WorldFileIsAReadableRegularFileOfBoundedSizeAndKnownKeys) {
   expectRefused({"-sim", "."}, "World file '.' is not a regular file\n");
   expectRefused({"-sim", "/dev/zero"}, "World file '/dev/zero' is not a regular file\n");
   const std::string fifo = "/tmp/quorvale_e2e_world_fifo_" + std::to_string(getpid());
@@ -117,6 +129,10 @@ TEST(TimeEdgesE2eTest, WorldFileIsARegularFileOfBoundedSize) {
   unlink(fifo.c_str());
   expectRefused({"-sim", "big.ini"}, "World file 'big.ini' too large: more than 1048576 bytes\n",
                 {{"big.ini", "[world]\n" + std::string(1 << 20, '#')}});
+  expectRefused({"-sim", "missing.ini"},
+                "World file 'missing.ini' not found: No such file or directory\n");
+  expectRefused({"-sim", "w.ini"}, "World file 'w.ini' line 4: unknown key 'flash' in [camera]\n",
+                {{"w.ini", "# rehearsal\n[camera ptp]\nbattery = 40\nflash = yes\n"}});
 }
 
 TEST(TimeEdgesE2eTest, WorldFileNumbersAreDecimalAndTimesPass32Bits) {
@@ -134,12 +150,14 @@ TEST(TimeEdgesE2eTest, WorldFileNumbersAreDecimalAndTimesPass32Bits) {
   EXPECT_EQ(npos, r.out.find("Shot #2: ok")) << r.out;
 }
 
-// A time-only shutdown moment is on the script clock's date (UTC, or local with -at): the body
-// goes 30 seconds in.
+// A time-only shutdown moment is on the script clock's date (UTC, or local with -at), as a whole
+// local moment is: the body goes 30 seconds in.
 TEST(TimeEdgesE2eTest, WorldFileTimeOnlyMomentsAreOnTheScriptClocksDate) {
   for (const auto& c : std::vector<std::vector<std::string>>{
            {"UTC", "-atutc", "2030-01-01 10:00:00", "shutdown_at_utc = 10:00:30\n"},
-           {"Europe/Madrid", "-at", "2030-01-01 11:00:00", "shutdown_at = 11:00:30\n"}}) {
+           {"Europe/Madrid", "-at", "2030-01-01 11:00:00", "shutdown_at = 11:00:30\n"},
+           {"Europe/Madrid", "-at", "2030-01-01 11:00:00",
+            "shutdown_at = 2030-01-01 11:00:30\n"}}) {
     const RunResult r = runIn(c[0], {"-sim", "w.ini", "-speed", "20", c[1], c[2]},
                               "shot\nwait sleep=60\nshot\n", {{"w.ini", "[camera ptp]\n" + c[3]}});
     EXPECT_NE(npos, r.out.find(kSession + "Shot #1: ok\nSleep: 60 seconds\n")) << r.out;
@@ -149,18 +167,28 @@ TEST(TimeEdgesE2eTest, WorldFileTimeOnlyMomentsAreOnTheScriptClocksDate) {
 }
 
 TEST(TimeEdgesE2eTest, ASessionThatNeverOpensOrAnSdkThatWillNotStartIsNoSuccess) {
-  const std::string world = "[camera ptp]\nsession_error = 0x81\n";
-  RunResult r = runIn("UTC", {"-sim", "w.ini"}, "echo never\nshot\n", {{"w.ini", world}});
+  const std::string world = "[camera ptp]\nsession_error = 0x2003\n";
+  RunResult r = runIn("UTC", {"-sim", "w.ini", "-log"}, "echo never\nshot\n", {{"w.ini", world}});
   EXPECT_EQ(6, r.exitCode);
   EXPECT_EQ(kBanner, r.out);
-  EXPECT_EQ("Camera session did not open: Device busy! Camera unstable!\n", r.err);
+  EXPECT_EQ("Camera session did not open: Session open error\n", r.err);
+  EXPECT_NE(npos, r.log.find("Session not ready: 00002003 Session open error\n")) << r.log;
   // The check says so, and plans nothing.
   r = runIn("UTC", {"-check", "-sim", "w.ini"}, "echo never\nshot\n", {{"w.ini", world}});
   EXPECT_EQ(4, r.exitCode);
   EXPECT_EQ(npos, r.out.find("Card: ")) << r.out;
-  EXPECT_NE(npos, r.out.find("Findings: 1\n  script: the camera's session does not open (Device "
-                             "busy! Camera unstable!): a run ends at once with exit code 6\n"))
+  EXPECT_NE(npos, r.out.find("Findings: 1\n  script: the camera's session does not open (Session "
+                             "open error): a run ends at once with exit code 6\n"))
       << r.out;
+  // Its info lists it without identity (the rest of the listing is the info printer's own).
+  RunOptions info;
+  info.arguments = {"-sim", "w.ini", "-camera", "0"};
+  info.files = {{"w.ini", world}};
+  r = runQuorvale(info);
+  EXPECT_EQ(0, r.exitCode);
+  EXPECT_EQ(0u, r.out.find("\nCamera      : \nProtocol    : \nPort        : \nVolume      : 0\n"))
+      << r.out;
+  EXPECT_EQ("", r.err);
 
   // An SDK that will not start: one reason and one code in every mode.
   for (const auto& arguments : std::vector<std::vector<std::string>>{
