@@ -30,6 +30,11 @@ std::string describe(const ProgramOptions& o) {
   if (o.atMoment) text += (o.atUtc ? " atutc=" : " at=") + *o.atMoment;
   if (o.speed) text += " speed=" + *o.speed;
   if (!o.reportPath.empty()) text += " report=" + o.reportPath;
+  if (o.eclipseListing) text += " eclipse";
+  if (o.eclipseDate) text += "=" + *o.eclipseDate;
+  if (o.site) text += " site=" + *o.site;
+  if (o.elementsPath) text += " elements=" + *o.elementsPath;
+  if (o.deltaT) text += " deltat=" + *o.deltaT;
   return text;
 }
 
@@ -69,37 +74,20 @@ TEST(ParseArgumentsTest, ModesValuesAndTheirOrder) {
       {{"-script", "s.qvs", "-report", "a.csv", "--report", "-"},
        "Script camera=0 com=-1 script=s.qvs report=-"},
       {{"-script", "s.qvs", "-report"}, "BadArgument camera=0 com=-1 script=s.qvs bad=-report"},
+      // The eclipse options keep their values as given; -eclipse takes a date only when the next
+      // word does not start with "-", and the other three need a value (a site may start with "-").
+      {{"-eclipse", "2026-08-12", "-site", "-33.9,18.4,20", "-elements", "e.txt", "-deltat",
+        "-1.5"},
+       "List camera=0 com=-1 eclipse=2026-08-12 site=-33.9,18.4,20 elements=e.txt deltat=-1.5"},
+      {{"--eclipse", "--site", "41.6,-0.9", "-sim", "-script", "s.qvs"},
+       "Script camera=0 com=-1 script=s.qvs sim eclipse site=41.6,-0.9"},
+      {{"-at", "c2-60", "-script", "s.qvs"}, "Script camera=0 com=-1 script=s.qvs at=c2-60"},
+      {{"-eclipse", "-site"}, "BadArgument camera=0 com=-1 bad=-site eclipse"},
+      {{"-eclipse", "-elements"}, "BadArgument camera=0 com=-1 bad=-elements eclipse"},
+      {{"-eclipse", "-deltat"}, "BadArgument camera=0 com=-1 bad=-deltat eclipse"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.parsed, describe(parse(c.words))) << (c.words.empty() ? "" : c.words[0]);
-  }
-}
-
-// The eclipse options keep their values as given; -eclipse takes a date only when the next word
-// does not start with "-", and the other three need a value (a site may start with "-").
-TEST(ParseArgumentsTest, EclipseOptions) {
-  ProgramOptions o = parse({"-eclipse", "2026-08-12", "-site", "-33.9,18.4,20", "-elements",
-                            "e.txt", "-deltat", "-1.5"});
-  EXPECT_EQ("List camera=0 com=-1", describe(o));
-  EXPECT_TRUE(o.eclipseListing);
-  EXPECT_EQ("2026-08-12", o.eclipseDate.value_or("none"));
-  EXPECT_EQ("-33.9,18.4,20", o.site.value_or("none"));
-  EXPECT_EQ("e.txt", o.elementsPath.value_or("none"));
-  EXPECT_EQ("-1.5", o.deltaT.value_or("none"));
-
-  o = parse({"--eclipse", "--site", "41.6,-0.9", "-sim", "-script", "s.qvs"});
-  EXPECT_TRUE(o.eclipseListing);
-  EXPECT_FALSE(o.eclipseDate.has_value());
-  EXPECT_EQ("41.6,-0.9", o.site.value_or("none"));
-  EXPECT_EQ("Script camera=0 com=-1 script=s.qvs sim", describe(o));
-
-  o = parse({"-at", "c2-60", "-script", "s.qvs"});
-  EXPECT_FALSE(o.eclipseListing);
-  EXPECT_EQ("Script camera=0 com=-1 script=s.qvs at=c2-60", describe(o));
-
-  for (const char* option : {"-site", "-elements", "-deltat"}) {
-    EXPECT_EQ(std::string("BadArgument camera=0 com=-1 bad=") + option,
-              describe(parse({"-eclipse", option})));
   }
 }
 

@@ -36,13 +36,6 @@ class CameraCommandsTest : public camera_test::SimCameraTest,
     return runText(camera_.get(), "#!quorvale\n" + body, port, clock);
   }
 
-  std::string bodyLog(const std::string& prefix = "") {
-    std::string lines;
-    for (const std::string& line : body_->commandLog())
-      if (line.rfind(prefix, 0) == 0) lines += line + "\n";
-    return lines;
-  }
-
   SimCamera* body_ = nullptr;
   FakeSerialLine line_;
 };
@@ -57,7 +50,7 @@ TEST_F(CameraCommandsTest, LocksAndSetsLockTheBodyOnceEachAndReportTheValuesHeld
   EXPECT_EQ(
       "SendStatusCommand 0 -> 0x0\nSendStatusCommand 1 -> 0x0\n"
       "SendStatusCommand 0 -> 0x0\nSendStatusCommand 1 -> 0x0\n",
-      bodyLog("SendStatusCommand"));
+      camera_test::callsOf(body_, {"SendStatusCommand"}));
   EXPECT_EQ(
       "set Tv=30\" -> 30\"\nset Tv=30\" -> 30\"\nset TimeMultiplier=1.5x -> 1.5x\n"
       "set ShotTimeout=2147483647 ms -> 2147483647 ms\nset AllocBufferTimeout=0 ms -> 0 ms\nnext\n",
@@ -81,7 +74,7 @@ TEST_F(CameraCommandsTest, ShotsAreCountedAcrossFailedShotsAndShotItemsComeFirst
       run("shot\nwait sleep=0\nshot\nwait sleep=0\nshot\nwait sleep=0\nshot tv=1/100, iso=400\n"));
   EXPECT_EQ(2u, shots_);
   EXPECT_EQ(2u, lockCount_);  // the items' levels: a shot leaves the depth as it found it
-  const std::string log = bodyLog();
+  const std::string log = camera_test::callsOf(body_, {""});
   EXPECT_LT(log.rfind("SetPropertyData 0x402"), log.rfind("SendCommand 0 "));
   useBody(1);  // a legacy body shoots after its property change too
   body_->failNextShot(9);
@@ -146,7 +139,7 @@ TEST_F(CameraCommandsTest, DirectShotAfterAStopIsTakenBeforeTheCheck) {
   stop_.set();
   EXPECT_THROW(parser.doShot(), uint32_t);
   EXPECT_EQ("\nProgram terminated!\n", capture.out());
-  const std::string shots = bodyLog("SendCommand 0 ");
+  const std::string shots = camera_test::callsOf(body_, {"SendCommand 0 "});
   EXPECT_EQ(1, std::count(shots.begin(), shots.end(), '\n'));
 }
 

@@ -29,20 +29,12 @@ std::vector<std::string> words(const char* texts) {
   return out;
 }
 
-TEST(Gphoto2PropertyMappingTest, EveryEosChoiceReadsAsACodeThatFindsItAgain) {
+// A few rows per table: the ends, values of a code pair, third and half stops.
+TEST(Gphoto2PropertyMappingTest, EosChoicesReadAsACodeThatFindsItAgain) {
   expectRoundTrips(kEdsPropID_Tv,
-                   words("bulb 30 25 20 15 13 10 8 6 5 4 3.2 3 2.5 2 1.6 1.5 1.3 1 0.8 0.7 0.6 "
-                         "0.5 0.4 0.3 1/4 1/5 1/6 1/8 1/10 1/13 1/15 1/20 1/25 1/30 1/40 1/45 "
-                         "1/50 1/60 1/80 1/90 1/100 1/125 1/160 1/180 1/200 1/250 1/320 1/350 "
-                         "1/400 1/500 1/640 1/750 1/800 1/1000 1/1250 1/1500 1/1600 1/2000 "
-                         "1/2500 1/3000 1/3200 1/4000 1/5000 1/6000 1/6400 1/8000"));
-  expectRoundTrips(kEdsPropID_Av,
-                   words("1 1.1 1.2 1.4 1.6 1.8 2 2.2 2.5 2.8 3.2 3.5 4 4.5 5 5.6 6.3 6.7 7.1 8 9 "
-                         "9.5 10 11 13 14 16 18 19 20 22 25 27 29 32 36 38 40 45 51 54 57 64 72 "
-                         "76 80 91"));
-  expectRoundTrips(kEdsPropID_ISOSpeed,
-                   words("Auto 6 12 25 50 100 125 160 200 250 320 400 500 640 800 1000 1250 1600 "
-                         "3200 6400"));
+                   words("bulb 30 20 13 10 6 3.2 1.3 0.3 1/4 1/6 1/45 1/350 1/8000"));
+  expectRoundTrips(kEdsPropID_Av, words("1 1.2 2.8 6.3 6.7 7.1 9.5 13 91"));
+  expectRoundTrips(kEdsPropID_ISOSpeed, words("Auto 6 100 125 6400"));
   std::vector<std::string> quality = {"RAW", "sRAW"};
   for (std::string raw : {"", "RAW + ", "sRAW + "}) {
     for (const char* compression : {" Fine JPEG", " Normal JPEG"}) {
@@ -52,11 +44,8 @@ TEST(Gphoto2PropertyMappingTest, EveryEosChoiceReadsAsACodeThatFindsItAgain) {
     }
   }
   expectRoundTrips(kEdsPropID_ImageQuality, quality);
-  expectRoundTrips(kEdsPropID_AEMode,
-                   {"P", "TV", "AV", "Manual", "Bulb", "A_DEP", "DEP", "Green", "Night Portrait",
-                    "Sports", "Portrait", "Landscape", "Closeup", "Flash Off"});
-  expectRoundTrips(kEdsPropID_DriveMode,
-                   {"Single", "Continuous", "Continuous high speed", "Continuous low speed"});
+  expectRoundTrips(kEdsPropID_AEMode, {"P", "Manual", "A_DEP", "DEP", "Night Portrait"});
+  expectRoundTrips(kEdsPropID_DriveMode, {"Single", "Continuous", "Continuous low speed"});
   expectRoundTrips(kEdsPropID_MeteringMode,
                    {"Spot", "Evaluative", "Partial", "Center-weighted average"});
 }

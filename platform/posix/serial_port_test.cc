@@ -54,21 +54,17 @@ class SerialPortTest : public testing::Test {
   std::string slave_;
 };
 
-// The settings a line keeps, as one comparable text.
-std::string settingsText(const termios& t) {
-  return std::to_string(t.c_iflag) + " " + std::to_string(t.c_oflag) + " " +
-         std::to_string(t.c_cflag) + " " + std::to_string(t.c_lflag) + " " +
-         std::to_string(cfgetospeed(&t)) + " " + std::string(t.c_cc, t.c_cc + NCCS);
-}
-
-std::string settingsOf(int fd) {
+// The settings a line keeps, as one comparable text, with |cleared| flags taken out.
+std::string settingsOf(int fd, tcflag_t cleared = 0) {
   termios t;
-  return tcgetattr(fd, &t) == 0 ? settingsText(t) : "none";
+  if (tcgetattr(fd, &t) != 0) return "none";
+  return std::to_string(t.c_iflag) + " " + std::to_string(t.c_oflag) + " " +
+         std::to_string(t.c_cflag & ~cleared) + " " + std::to_string(t.c_lflag) + " " +
+         std::to_string(cfgetospeed(&t)) + " " + std::string(t.c_cc, t.c_cc + NCCS);
 }
 
 TEST_F(SerialPortTest, OpensAnyDeviceAndClosesItButReadsOnlyTerminals) {
   EXPECT_EQ("/dev/ttyS0", platform::comPortDevicePath(1));
-  EXPECT_EQ("/dev/ttyS-1", platform::comPortDevicePath(0));
   int before = openDescriptorCount();
   EXPECT_EQ(ENOENT, openError("/dev/quorvale-no-such-port"));
   std::unique_ptr<platform::SerialLine> line = platform::openSerialLine("/dev/null");
@@ -103,6 +99,7 @@ TEST_F(SerialPortTest, PseudoTerminalIsHeldExclusivelyAndGetsItsSettingsBack) {
   handshake.c_cflag |= CRTSCTS;
   ASSERT_EQ(0, tcsetattr(master_, TCSANOW, &handshake));
   const std::string found = settingsOf(master_);
+  const std::string withoutHandshake = settingsOf(master_, CRTSCTS);
   std::unique_ptr<platform::SerialLine> line = platform::openSerialLine(slave_);
   ASSERT_NE(nullptr, line) << platform::errorText(platform::lastError());
   EXPECT_EQ(found, settingsOf(master_));  // opening changes nothing
@@ -112,8 +109,7 @@ TEST_F(SerialPortTest, PseudoTerminalIsHeldExclusivelyAndGetsItsSettingsBack) {
   // the handshake that would drive RTS was turned off on the way.
   EXPECT_EQ(ENOTTY, errorOf([&] { EXPECT_FALSE(line->readState()); }));
   EXPECT_EQ(ENOTTY, errorOf([&] { EXPECT_FALSE(line->setRts(true)); }));
-  handshake.c_cflag &= ~CRTSCTS;
-  EXPECT_EQ(settingsText(handshake), settingsOf(master_));
+  EXPECT_EQ(withoutHandshake, settingsOf(master_));
   line.reset();
   EXPECT_EQ(found, settingsOf(master_));
   EXPECT_NE(nullptr, platform::openSerialLine(slave_));
